@@ -1,0 +1,38 @@
+# Windows build: kestrune.exe, lame_enc.dll beside it, and the Wine-run test suite.
+set(KESTRUNE_WIN32_LIBS
+  hid setupapi comctl32 comdlg32 winmm strmiids ole32 oleaut32 uuid
+  shlwapi shell32 gdi32 user32 advapi32 powrprof msimg32)
+target_link_libraries(kestrune_platform PUBLIC ${KESTRUNE_WIN32_LIBS})
+# One self-contained executable: no MinGW runtime DLLs to ship beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB resource_scripts CONFIGURE_DEPENDS resources/*.rc)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
+  add_executable(kestrune WIN32 app/win32/WinMain.cpp ${resource_scripts})
+  target_link_libraries(kestrune PRIVATE kestrune_platform)
+endif()
+
+# lame_enc.dll is built from Debian's lame sources by scripts/build-lame-dll.sh and placed
+# beside both executables.
+set(KESTRUNE_LAME_DLL "" CACHE FILEPATH "lame_enc.dll to place beside kestrune.exe")
+if(KESTRUNE_LAME_DLL AND EXISTS "${KESTRUNE_LAME_DLL}")
+  configure_file("${KESTRUNE_LAME_DLL}" ${CMAKE_BINARY_DIR}/lame_enc.dll COPYONLY)
+endif()
+
+if(KESTRUNE_TESTS)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp tests/support/*.cpp)
+  add_executable(kestrune_wintests ${win_tests} ${resource_scripts})
+  target_include_directories(kestrune_wintests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock)
+  target_compile_definitions(kestrune_wintests PRIVATE
+    KESTRUNE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KESTRUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  enable_testing()
+  # One ctest entry per suite group keeps a Wine failure easy to place.
+  add_test(NAME wine_tests COMMAND kestrune_wintests --gtest_brief=1)
+  set_tests_properties(wine_tests PROPERTIES TIMEOUT 1200)
+endif()

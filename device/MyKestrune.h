@@ -1,0 +1,78 @@
+#pragma once
+// The device object: owns the receiver's open HID interface and its report buffer, and the
+// live-listening graph. Every operation tests the handle first and does nothing, returning 0,
+// while the receiver is not open. Single-threaded: the main window's thread only.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "device/BandPlan.h"
+#include "device/Clock.h"
+#include "device/HidDevice.h"
+#include "device/TunerReports.h"
+
+class ILiveAudio;
+class IAudioPreparation;
+class IFailureBox;
+
+constexpr uint16_t kReceiverVendorId = 0x10C4;
+constexpr uint16_t kReceiverProductId = 0x818A;
+constexpr unsigned kMaxHidMembers = 256;
+constexpr unsigned kStatusReadTimeoutMs = 100;
+
+class CMyKestrune {
+ public:
+  // `platform` and `clock` must outlive the object. Audio collaborators are optional.
+  CMyKestrune(IHidPlatform& platform, IClock& clock);
+  virtual ~CMyKestrune();
+  CMyKestrune(const CMyKestrune&) = delete;
+  CMyKestrune& operator=(const CMyKestrune&) = delete;
+
+  void SetLiveAudio(std::unique_ptr<ILiveAudio> live);
+  void SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox);
+  ILiveAudio* LiveAudio() const { return live_.get(); }
+
+  bool IsOpen() const { return device_ != nullptr; }
+  uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }
+  uintptr_t Notification() const { return notification_; }
+
+  // 1 when the receiver is open (also when it already was), 0 when not found.
+  int OpenDevice(WindowHandle owner);
+  // Shut-down reports, then the handle is closed. Also releases the live graph.
+  void CloseDevice();
+
+  int SendRegionConfig(uint8_t region);
+  int PowerUp();
+  int SendBandSelect(uint8_t band);
+  int SendBandCompletion();
+  int SendTune(uint16_t freq);
+  int SendSeek(SeekDirection direction);
+  int SendStereoMode(bool stereo);
+  // One input report into `destination`: 1 delivered, 0 not (destination untouched).
+  int ReadStatus(uint8_t (&destination)[kReportLength]);
+
+  // Band used by PowerUp, set by the bring-up just before it.
+  void SetBand(uint8_t band) { band_ = band; }
+  uint8_t BandForPowerUp() const { return band_; }
+  uint8_t RegionOfLastConfig() const { return region_; }
+  const HidCaps& Caps() const { return caps_; }
+
+ private:
+  int Send(const ShortReport& report);
+  int SendBuffer();
+  void PrepareAudioInput();
+
+  IHidPlatform& platform_;
+  IClock& clock_;
+  std::unique_ptr<ILiveAudio> live_;
+  IAudioPreparation* preparation_ = nullptr;
+  IFailureBox* failureBox_ = nullptr;
+
+  std::unique_ptr<IHidDevice> device_;
+  uintptr_t notification_ = 0;
+  HidCaps caps_;
+  std::vector<uint8_t> reportBuffer_;
+  uint8_t region_ = 0;
+  uint8_t band_ = 0;
+};

@@ -1,0 +1,72 @@
+# Test rig, sourced by test.sh and run.sh: an X display, a private PulseAudio daemon with the
+# receiver's audio function ("FM Radio", fed with a 1 kHz tone), a look-alike source in another
+# case, a null sink as the speakers, and a throw-away Wine prefix. rig_stop undoes all of it.
+
+RIG_DIR=""
+RIG_XVFB_PID=""
+RIG_TONE_PID=""
+
+rig_start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in 97 98 99 101 103; do
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    RIG_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  done
+  echo "rig: could not start Xvfb" >&2
+  return 1
+}
+
+rig_start_audio() {
+  export XDG_RUNTIME_DIR="$RIG_DIR/run"
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
+  local fifo="$RIG_DIR/fmradio.fifo"
+  mkfifo "$fifo"
+  cat > "$RIG_DIR/rig.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1
+load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
+load-module module-pipe-source source_name=fmradio file=$fifo format=s16le rate=16000 channels=2 source_properties='device.description="FM Radio"'
+load-module module-null-source source_name=otherradio description=usb\ fm\ radio\ look-alike
+set-default-sink speakers
+set-default-source fmradio
+PA
+  # The tone writer blocks on the fifo until the daemon opens it.
+  ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 > "$fifo" ) 2>/dev/null &
+  RIG_TONE_PID=$!
+  HOME="$RIG_DIR" pulseaudio -n -F "$RIG_DIR/rig.pa" --exit-idle-time=-1 --daemonize=yes \
+    --use-pid-file=yes --system=no --disallow-exit=no >/dev/null 2>&1 || {
+    echo "rig: could not start PulseAudio" >&2; return 1; }
+  local i
+  for i in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "rig: PulseAudio does not answer" >&2
+  return 1
+}
+
+rig_start_wine() {
+  export WINEPREFIX="$RIG_DIR/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver -w || true
+}
+
+rig_start() {
+  RIG_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kestrune-rig.XXXXXX")"
+  trap rig_stop EXIT
+  rig_start_display && rig_start_audio && rig_start_wine
+}
+
+rig_stop() {
+  [ -n "$RIG_DIR" ] || return 0
+  [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${XDG_RUNTIME_DIR:-}" ]; then pulseaudio --kill >/dev/null 2>&1 || true; fi
+  [ -n "$RIG_TONE_PID" ] && kill "$RIG_TONE_PID" >/dev/null 2>&1 || true
+  [ -n "$RIG_XVFB_PID" ] && kill "$RIG_XVFB_PID" >/dev/null 2>&1 || true
+  rm -rf "$RIG_DIR"
+  RIG_DIR=""
+}

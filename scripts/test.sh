@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: native (sanitizers) and Windows (Wine).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+jobs="$(nproc)"
+
+scripts/setup.sh
+
+echo "== native build and tests"
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j "$jobs"
+native_rc=0
+ctest --test-dir build/native --output-on-failure -j "$jobs" || native_rc=$?
+
+echo "== Windows build"
+lame_dll=""
+if [ -x scripts/build-lame-dll.sh ]; then
+  lame_dll="$(scripts/build-lame-dll.sh "$root/build/lame")"
+fi
+cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DKESTRUNE_LAME_DLL="$lame_dll" >/dev/null
+cmake --build build/windows -j "$jobs"
+
+echo "== Windows tests under Wine"
+source scripts/rig.sh
+rig_start
+wine_rc=0
+ctest --test-dir build/windows --output-on-failure || wine_rc=$?
+rig_stop
+
+if [ "$native_rc" -ne 0 ] || [ "$wine_rc" -ne 0 ]; then
+  echo "FAILED: native=$native_rc wine=$wine_rc" >&2
+  exit 1
+fi
+echo "all tests passed"
