@@ -193,6 +193,13 @@ void MainWindow::OnMute() {
       SetLiveVolume(m_volume);
       m_userMutedLive = 0;
     }
+    if (m_continuousTune) {
+      // This ends the silence of a seek that another command cancelled. Left set, the next
+      // Tune press would take it for a running silence and turn the sound off again, and the
+      // controls the seek disabled would wait for that press.
+      m_continuousTune = 0;
+      EnableSeekAndTuneControls();
+    }
   } else {
     m_muted = 1;
     if (m_playing) {
