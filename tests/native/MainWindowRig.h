@@ -157,6 +157,7 @@ struct MainWindowRig {
   std::vector<std::vector<uint8_t>> Reports() const { return receiver.LogPrefixes(4); }
   std::vector<uint8_t> LastReport() const { return receiver.LogPrefixes(4).back(); }
 
+  std::vector<std::string> audioLog;  // outlives the device, whose graph logs into it
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
@@ -167,7 +168,6 @@ struct MainWindowRig {
   FakeTimers timers{clock};
   FakeView view;
   FakeDisplay display;
-  std::vector<std::string> audioLog;
   FakeLiveAudio* audio = nullptr;
   MainWindow window{device, store, clock, wall, timers, view, display};
 };
