@@ -52,6 +52,7 @@ class MainWindow {
 
   void SetParts(const MainWindowParts& parts) { parts_ = parts; }
   void SetDisplay(IMainDisplay& display) { display_ = &display; }
+  IMainDisplay& Display() { return *display_; }
   const MainWindowParts& Parts() const { return parts_; }
   CMyKestrune& Device() { return device_; }
   SettingsStore& Settings() { return settings_; }
