@@ -137,7 +137,7 @@ TEST_F(SettingsRegistry, HandEditedValuesReadSafelyAndStayAsTheyAre) {
   EXPECT_EQ(general["RECORDFOLDER"].data.substr(0, 6000), std::string(6000, 'D'));
 }
 
-TEST_F(SettingsRegistry, DeletedValueReappearsEmptyAndWritesAreText) {
+TEST_F(SettingsRegistry, DeletedValueReappearsEmptyAndWritesAreTerminatedText) {
   SettingsStore store(tree, PinnedDate);
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KESTRUNE\\FM_AM_SETTING", 0, KEY_ALL_ACCESS, &key),
@@ -149,13 +149,8 @@ TEST_F(SettingsRegistry, DeletedValueReappearsEmptyAndWritesAreText) {
   EXPECT_EQ(general["VOLUME"].type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(general["VOLUME"].data, "\0"s);
 
-  RadioState state = LoadRadioState(store);
-  state.volume = 80;
-  state.freqSw = 15400;
-  SaveRadioState(store, state);
-  general = ValuesOf("Software\\KESTRUNE\\FM_AM_SETTING");
-  EXPECT_EQ(general["VOLUME"].data, "80\0"s);
-  EXPECT_EQ(general["FREQ_SW"].data, "15400\0"s);
+  store.WriteNumber(kGeneralKey, "FREQ_SW", 15400);
+  EXPECT_EQ(ValuesOf("Software\\KESTRUNE\\FM_AM_SETTING")["FREQ_SW"].data, "15400\0"s);
 }
 
 TEST_F(SettingsRegistry, ResetDeletesAndRecreatesTheTree) {
