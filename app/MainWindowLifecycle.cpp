@@ -4,9 +4,9 @@
 #include <cctype>
 
 #include "app/MainWindow.h"
-#include "app/PresetText.h"
 #include "audio/LiveAudio.h"
 #include "resources/resource.h"
+#include "settings/RadioState.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -185,33 +185,31 @@ void MainWindow::OnHeartbeat() {
 // ---- Radio state in the settings ----
 
 void MainWindow::LoadRadioState() {
-  const std::string bandText = settings_.ReadValue(kGeneralKey, "FM");
-  int band = bandText.empty() ? BandFM : StrToIntLike(bandText);
-  if (band > 2) band = 2;
-  // A negative band would index past the band plan: treat it as AM, the lowest band.
-  if (band < 0) band = 0;
-  m_band = static_cast<uint8_t>(band);
-  g_currentBand = band;
-  m_region = static_cast<uint8_t>(settings_.ReadNumber(kGeneralKey, "COUNTRY"));
-  m_freqAm = static_cast<uint16_t>(settings_.ReadNumber(kGeneralKey, "FREQ_AM"));
-  m_freqFm = static_cast<uint16_t>(settings_.ReadNumber(kGeneralKey, "FREQ"));
-  m_freqSw = static_cast<uint16_t>(settings_.ReadNumber(kGeneralKey, "FREQ_SW"));
-  m_volume = std::clamp(settings_.ReadNumber(kGeneralKey, "VOLUME"), 0, 100);
-  const auto rate = static_cast<uint8_t>(settings_.ReadNumber(kGeneralKey, "MP3BPS"));
-  m_mp3Rate = rate > 3 ? 2 : rate;
-  m_stereo = static_cast<uint8_t>(settings_.ReadNumber(kGeneralKey, "STEREO"));
-  m_recordFolder = TrimBlanks(settings_.ReadValue(kGeneralKey, "RECORDFOLDER"));
-  if (m_recordFolder.empty()) m_recordFolder = "C:\\RadioREC";
+  const RadioState state = ::LoadRadioState(settings_);
+  m_band = state.band;
+  g_currentBand = state.band;
+  m_region = state.region;
+  m_freqAm = state.freqAm;
+  m_freqFm = state.freqFm;
+  m_freqSw = state.freqSw;
+  m_volume = state.volume;
+  m_mp3Rate = state.mp3Rate;
+  m_stereo = state.stereo;
+  m_recordFolder = state.recordFolder;
   FindCurrentPreset();
   display_->InvalidateReadout();
 }
 
 void MainWindow::SaveRadioState() {
-  settings_.WriteNumber(kGeneralKey, "FM", m_band);
-  settings_.WriteNumber(kGeneralKey, "FREQ", m_freqFm);
-  settings_.WriteNumber(kGeneralKey, "FREQ_SW", m_freqSw);
-  settings_.WriteNumber(kGeneralKey, "STEREO", m_stereo);
-  settings_.WriteNumber(kGeneralKey, "FREQ_AM", m_freqAm);
-  settings_.WriteNumber(kGeneralKey, "COUNTRY", m_region);
-  settings_.WriteNumber(kGeneralKey, "VOLUME", m_volume);
+  RadioState state;
+  state.band = m_band;
+  state.region = m_region;
+  state.freqAm = m_freqAm;
+  state.freqFm = m_freqFm;
+  state.freqSw = m_freqSw;
+  state.volume = m_volume;
+  state.mp3Rate = m_mp3Rate;
+  state.stereo = m_stereo;
+  state.recordFolder = m_recordFolder;
+  ::SaveRadioState(settings_, state);
 }
