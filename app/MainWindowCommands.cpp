@@ -139,18 +139,23 @@ void MainWindow::OnSeek(bool up) {
   if (IsAtBandEdge(CurrentFrequency(), m_band, m_region, up ? BandEdge::Upper : BandEdge::Lower)) return;
   timers_.SetTimer(kTimerTuneEnable, 600);
   timers_.KillTimer(kTimerBandEnable);
-  m_continuousTune = 1;
-  ToggleSeekSilence();
+  // A seek started while an earlier seek's silence is still on (the tray menu reaches Seek
+  // while its buttons are disabled) keeps that silence: toggling again would play the noise
+  // of the seek and leave the sound off once it settles.
+  if (!m_continuousTune) {
+    m_continuousTune = 1;
+    ToggleSeekSilence();
+  }
   timers_.SetTimer(kTimerSeekPoll, 100);
   for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) view_.EnableControl(id, false);
   view_.EnableControl(IDC_STEREO, false);
   m_seeking = 1;
   device_.SendSeek(up ? SeekDirection::Up : SeekDirection::Down);
+  m_seekStable = 0;
   uint8_t report[kReportLength] = {};
   if (ReadStatusBatch(report)) {
     const StatusReport status = DecodeStatus(report);
     CurrentRegister() = status.frequency;
-    m_seekStable = 0;
     m_signal = static_cast<uint8_t>(SignalLevel(status.signal));
   }
   RunLive();

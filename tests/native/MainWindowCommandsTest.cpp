@@ -86,6 +86,18 @@ TEST_F(Commands, SeekRunsOnWindowTimersToItsEnd) {
   EXPECT_EQ(rig.window.m_preset, 0);
 }
 
+TEST_F(Commands, SeekStartedFromTheTrayDuringASeekStaysSilentAndEndsWithSound) {
+  rig.Command(IDC_SEEK_UP);
+  Poll();
+  rig.Command(IDC_SEEK_UP);  // "Seek UP" of the tray menu arrives although the button is disabled
+  EXPECT_EQ(rig.audio->volume, 0);
+  rig.Run(5000);
+  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.window.m_freqFm, 8000);
+  EXPECT_EQ(rig.audio->volume, 60);
+  EXPECT_EQ(rig.window.m_muted, 0);
+}
+
 TEST_F(Commands, SeekRefusedAtTheBandEdgeSendsNothing) {
   rig.window.m_freqFm = 9000;
   rig.Command(IDC_SEEK_UP);
@@ -127,8 +139,10 @@ TEST_F(Commands, TuneUpDuringASeekStopsAtTheReachedFrequencyWithoutAStep) {
 
 TEST_F(Commands, SeekWhoseReadsAllFailKeepsThePreviousFrequency) {
   rig.window.m_signal = 3;
+  rig.window.m_seekStable = 6;  // left from an earlier seek: must not end this one early
   rig.receiver.allReadsTimeOut = true;
   rig.Command(IDC_SEEK_UP);
+  EXPECT_EQ(rig.window.m_seekStable, 0);
   EXPECT_EQ(rig.window.m_freqFm, 7810);
   EXPECT_EQ(rig.window.m_signal, 3);
   Poll();
