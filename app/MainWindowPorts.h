@@ -104,6 +104,8 @@ class ISchedulerControl {
   virtual void LoadSchedule() = 0;
   // Keeps the computer awake or lets it sleep, by the stored auto-suspend value.
   virtual void ApplyKeepAwake() = 0;
+  // Once per new wall-clock second, after the recording display and the keep-awake rule have
+  // run: ends a scheduled recording whose time is up and starts a due reservation.
   virtual void SchedulerTick(const LocalTime& now) = 0;
   virtual void RereadAutoSuspend() = 0;
 };
