@@ -23,6 +23,8 @@ class UniqueHandle {
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   H Get() const { return h_; }
+  // Hands the handle to a new owner (for example SetWindowRgn) without closing it.
+  H Release() { return std::exchange(h_, H{}); }
   explicit operator bool() const { return h_ != H{}; }
   void Reset(H h = H{}) {
     if (h_ != H{}) Traits::Close(h_);
