@@ -25,8 +25,8 @@ rig_start_audio() {
   export XDG_RUNTIME_DIR="$RIG_DIR/run"
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
+  # module-pipe-source makes the fifo itself and refuses one that exists.
   local fifo="$RIG_DIR/fmradio.fifo"
-  mkfifo "$fifo"
   cat > "$RIG_DIR/rig.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
@@ -35,16 +35,18 @@ load-module module-null-source source_name=otherradio description=usb\ fm\ radio
 set-default-sink speakers
 set-default-source fmradio
 PA
-  # The tone writer blocks on the fifo until the daemon opens it.
-  ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 > "$fifo" ) 2>/dev/null &
-  RIG_TONE_PID=$!
   HOME="$RIG_DIR" pulseaudio -n -F "$RIG_DIR/rig.pa" --exit-idle-time=-1 --daemonize=yes \
     --use-pid-file=yes --system=no --disallow-exit=no >/dev/null 2>&1 || {
     echo "rig: could not start PulseAudio" >&2; return 1; }
   local i
-  for i in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "rig: PulseAudio does not answer" >&2
-  return 1
+  for i in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  if ! pactl list short sources 2>/dev/null | grep -q fmradio || [ ! -p "$fifo" ]; then
+    echo "rig: PulseAudio has no FM Radio source" >&2
+    return 1
+  fi
+  # The receiver's audio: a 1 kHz tone, paced by the daemon reading the fifo.
+  ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 > "$fifo" ) 2>/dev/null &
+  RIG_TONE_PID=$!
 }
 
 rig_start_wine() {
