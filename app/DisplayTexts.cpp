@@ -42,8 +42,9 @@ std::string PresetTip(int n, std::uint8_t band, const std::string& storedName, c
   std::string freq = storedFrequency;
   if (band == 1) {
     // Shorter texts than two characters get the point in front rather than out of range.
-    freq.insert(freq.size() >= 2 ? freq.size() - 2 : 0, ".");
-    freq += "Mhz";
+    // Built by concatenation: g++ 12 at -O2 misreports string::insert here (-Wrestrict).
+    const size_t cut = freq.size() >= 2 ? freq.size() - 2 : 0;
+    freq = freq.substr(0, cut) + "." + freq.substr(cut) + "Mhz";
   } else {
     freq += "Khz";
   }

@@ -97,57 +97,6 @@ int MessageLoop::Run() {
   return static_cast<int>(msg.wParam);
 }
 
-bool ReflectNotification(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  HWND child = nullptr;
-  switch (msg) {
-    case WM_COMMAND:
-      if (lParam) child = reinterpret_cast<HWND>(lParam);
-      break;
-    case WM_NOTIFY:
-      if (lParam) child = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
-      break;
-    case WM_PARENTNOTIFY:
-      if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) {
-        child = reinterpret_cast<HWND>(lParam);
-      } else {
-        // A mouse button went down over a child: the child under that point.
-        const POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        child = ChildWindowFromPoint(parent, pt);
-      }
-      break;
-    case WM_DRAWITEM:
-      if (wParam) child = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
-      break;
-    case WM_MEASUREITEM:
-      if (wParam) child = GetDlgItem(parent, static_cast<int>(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID));
-      break;
-    case WM_COMPAREITEM:
-      if (wParam) child = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam)->hwndItem;
-      break;
-    case WM_DELETEITEM:
-      if (wParam) child = reinterpret_cast<DELETEITEMSTRUCT*>(lParam)->hwndItem;
-      break;
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      child = reinterpret_cast<HWND>(lParam);
-      break;
-    default:
-      return false;
-  }
-  if (!child || child == parent || !IsWindow(child)) return false;
-  result = SendMessageA(child, kReflectedMessageBase + msg, wParam, lParam);
-  return true;
-}
-
 DialogWindow::~DialogWindow() {
   if (hwnd_ && IsWindow(hwnd_)) {
     SetWindowLongPtrA(hwnd_, DWLP_USER, 0);

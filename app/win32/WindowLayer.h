@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "controls/win32/Subclass.h"
+
 class MessageFilter {
  public:
   virtual ~MessageFilter() = default;
@@ -49,11 +51,6 @@ class MessageLoop {
   DWORD threadId_;
 };
 
-// Sends a child's notification back to the child as message + 0x2000, so owner-drawn and
-// custom controls can handle their own notifications. True when a child was found.
-bool ReflectNotification(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-constexpr UINT kReflectedMessageBase = 0x2000;
 
 // A modeless dialog whose messages go to ProcessMessage.
 class DialogWindow {

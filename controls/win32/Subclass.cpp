@@ -35,39 +35,36 @@ bool ReflectNotification(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam, LR
   HWND child = nullptr;
   switch (msg) {
     case WM_COMMAND:
-      if (lParam != 0) child = reinterpret_cast<HWND>(lParam);
+      if (lParam) child = reinterpret_cast<HWND>(lParam);
       break;
     case WM_NOTIFY:
-      child = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+      if (lParam) child = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
       break;
     case WM_PARENTNOTIFY:
-      switch (LOWORD(wParam)) {
-        case WM_CREATE:
-        case WM_DESTROY:
-          child = reinterpret_cast<HWND>(lParam);
-          break;
-        default:
-          child = GetDlgItem(parent, HIWORD(wParam));
+      if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY) {
+        child = reinterpret_cast<HWND>(lParam);
+      } else {
+        // A mouse button went down over a child: the child under that point.
+        const POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        child = ChildWindowFromPoint(parent, pt);
       }
       break;
     case WM_DRAWITEM:
-      if (wParam != 0) child = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+      if (wParam) child = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
       break;
     case WM_MEASUREITEM:
-      if (wParam != 0) child = GetDlgItem(parent, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID);
+      if (wParam) child = GetDlgItem(parent, static_cast<int>(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID));
       break;
     case WM_COMPAREITEM:
-      if (wParam != 0) child = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+      if (wParam) child = reinterpret_cast<COMPAREITEMSTRUCT*>(lParam)->hwndItem;
       break;
     case WM_DELETEITEM:
-      if (wParam != 0) child = reinterpret_cast<DELETEITEMSTRUCT*>(lParam)->hwndItem;
+      if (wParam) child = reinterpret_cast<DELETEITEMSTRUCT*>(lParam)->hwndItem;
       break;
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
     case WM_HSCROLL:
     case WM_VSCROLL:
-      child = reinterpret_cast<HWND>(lParam);
-      break;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLOREDIT:
@@ -80,7 +77,7 @@ bool ReflectNotification(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam, LR
     default:
       return false;
   }
-  if (child == nullptr || child == parent || !IsWindow(child)) return false;
+  if (!child || child == parent || !IsWindow(child)) return false;
   result = SendMessageA(child, kReflectBase + msg, wParam, lParam);
   return true;
 }

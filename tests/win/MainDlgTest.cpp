@@ -211,7 +211,7 @@ TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
 std::vector<UINT> g_reflected;
 WNDPROC g_staticProc = nullptr;
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg >= kReflectedMessageBase) g_reflected.push_back(msg);
+  if (msg >= kReflectBase) g_reflected.push_back(msg);
   return CallWindowProcA(g_staticProc, hwnd, msg, wParam, lParam);
 }
 
