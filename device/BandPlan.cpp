@@ -19,14 +19,16 @@ BandLimits GetBandLimits(uint8_t band, uint8_t region) {
 
 uint16_t StepFrequencyUp(uint16_t freq, uint8_t band, uint8_t region) {
   const BandLimits l = GetBandLimits(band, region);
-  const uint16_t next = static_cast<uint16_t>(freq + l.step);
-  return next > l.upper ? l.lower : next;
+  // Computed wide: a stray register near 65535 must wrap to the lower edge, not through zero.
+  const int next = freq + l.step;
+  return next > l.upper ? l.lower : static_cast<uint16_t>(next);
 }
 
 uint16_t StepFrequencyDown(uint16_t freq, uint8_t band, uint8_t region) {
   const BandLimits l = GetBandLimits(band, region);
-  const uint16_t next = static_cast<uint16_t>(freq - l.step);
-  return next < l.lower ? l.upper : next;
+  // Computed wide: a register below one step must wrap to the upper edge, not to 655xx.
+  const int next = freq - l.step;
+  return next < l.lower ? l.upper : static_cast<uint16_t>(next);
 }
 
 uint16_t ClampFrequency(uint16_t freq, uint8_t band, uint8_t region) {
