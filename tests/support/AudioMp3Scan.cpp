@@ -78,7 +78,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 
 double ToneShare(const std::vector<int16_t>& interleaved, int sampleRate, double frequency) {
   // Goertzel over the left channel.
-  const double w = 2.0 * M_PI * frequency / sampleRate;
+  const double w = 2.0 * 3.14159265358979323846 * frequency / sampleRate;
   const double coeff = 2.0 * std::cos(w);
   double s1 = 0, s2 = 0, energy = 0;
   size_t n = 0;
