@@ -14,6 +14,12 @@
 
 using Microsoft::WRL::ComPtr;
 
+// MinGW's control.h declares IBasicAudio without the uuid that ComPtr::As and IID_PPV_ARGS need.
+#ifndef KESTRUNE_IBASICAUDIO_UUID
+#define KESTRUNE_IBASICAUDIO_UUID
+__CRT_UUID_DECL(IBasicAudio, 0x56a868b3, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70)
+#endif
+
 class DirectShowLiveAudio final : public ILiveAudio {
  public:
   // `isReceiverOpen` answers whether the device object holds the receiver; every operation
