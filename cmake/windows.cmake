@@ -44,3 +44,11 @@ if(KESTRUNE_TESTS)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lame-incomplete)
   add_dependencies(kestrune_wintests lame_enc_incomplete)
 endif()
+
+# The capture soak (bench/win): a timed tool run by hand under Wine, never by the tests.
+file(GLOB win_bench_sources CONFIGURE_DEPENDS bench/win/*.cpp)
+foreach(src IN LISTS win_bench_sources)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(bench_${name} ${src})
+  target_link_libraries(bench_${name} PRIVATE kestrune_platform)
+endforeach()
