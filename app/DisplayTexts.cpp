@@ -1,0 +1,60 @@
+#include "app/DisplayTexts.h"
+
+#include <cstdio>
+
+namespace display {
+
+const char* ButtonTip(int id, std::uint8_t stereo) {
+  switch (id) {
+    case 1000: return "Presets Dwon";
+    case 1013: return "Presets Up";
+    case 1014: return "Settings";
+    case 1015: return "Timer Settings";
+    case 1016: return "Am Mode";
+    case 1017: return "Fm Mode";
+    case 999: return "Sw Mode";
+    case 1018: return "Seek Down";
+    case 1021: return "Seek Up";
+    case 1019: return "Tune  Down";
+    case 1020: return "Tune  Up";
+    case 1023: return "Play back";
+    case 1025: return "Save to 1-12 Preset";
+    case 1024: return "Mute";
+    case 1032: return stereo ? "Stereo" : "Mono";
+    default: return nullptr;
+  }
+}
+
+std::string TrimText(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const auto first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string PresetTip(int n, std::uint8_t band, const std::string& storedName, const std::string& storedFrequency) {
+  std::string name = TrimText(storedName);
+  if (name.empty()) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "CH%02d", n);
+    name = buf;
+  }
+  std::string freq = storedFrequency;
+  if (band == 1) {
+    // Shorter texts than two characters get the point in front rather than out of range.
+    freq.insert(freq.size() >= 2 ? freq.size() - 2 : 0, ".");
+    freq += "Mhz";
+  } else {
+    freq += "Khz";
+  }
+  return name + " : " + freq;
+}
+
+std::string RecordingTimeText(const std::string& label, std::uint64_t elapsed) {
+  char clock[48];
+  std::snprintf(clock, sizeof clock, "%02u:%02u:%02u", static_cast<unsigned>(elapsed / 3600),
+                static_cast<unsigned>(elapsed / 60 % 60), static_cast<unsigned>(elapsed % 60));
+  return label.empty() ? "REC    " + std::string(clock) : label + "   " + clock;
+}
+
+}  // namespace display

@@ -1,0 +1,181 @@
+#pragma once
+// The main window's behaviour: its radio state, every command, timer and device event, the
+// bring-up of the receiver and the closing paths. Plain C++ over the receiver, the settings
+// store, the clocks and the view; CMainDlg feeds it the window's messages. One thread only.
+
+#include <cstdint>
+#include <string>
+
+#include "app/MainWindowPorts.h"
+#include "device/BandPlan.h"
+#include "device/Clock.h"
+#include "device/MyKestrune.h"
+
+class SettingsStore;
+
+// Timers of the main window.
+enum MainTimer : unsigned {
+  kTimerHeartbeat = 1,
+  kTimerDeferredStart = 2,
+  kTimerSignal = 8,
+  kTimerRecordLimit = 10,
+  kTimerHoldUp = 20,
+  kTimerHoldDown = 21,
+  kTimerSeekPoll = 30,
+  kTimerMuteEnable = 31,
+  kTimerBandEnable = 32,
+  kTimerTuneEnable = 33,
+  kTimerPlayback = 80,
+};
+
+enum class BringUpSituation { StartUp, Arrival, Resume };
+
+// Notification code of a Tune button being pressed down (its hold starts).
+constexpr int kButtonPressCode = 2;
+
+// Process-wide copy of the current band, read by the preferences dialog.
+extern int g_currentBand;
+
+struct MainWindowParts {
+  IPlaybackControl* playback = nullptr;
+  IRecordingControl* recording = nullptr;
+  ISchedulerControl* scheduler = nullptr;
+  IWindowDialogs* dialogs = nullptr;
+};
+
+class MainWindow {
+ public:
+  MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock, IWallClock& wallClock,
+             ITimerHost& timers, IMainView& view, IMainDisplay& display);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  void SetParts(const MainWindowParts& parts) { parts_ = parts; }
+  void SetDisplay(IMainDisplay& display) { display_ = &display; }
+  IMainDisplay& Display() { return *display_; }
+  const MainWindowParts& Parts() const { return parts_; }
+  CMyKestrune& Device() { return device_; }
+  SettingsStore& Settings() { return settings_; }
+
+  // ---- Start-up and closing ----
+  // The run-time fields cleared before the settings are read.
+  void ClearRunState();
+  void LoadRadioState();
+  void SaveRadioState();
+  // Timer 2, one shot, about 200 ms after the window shows.
+  void DeferredStart();
+  void BringUpReceiver(BringUpSituation situation);
+  void Close();  // command 1028
+  void Exit();   // command 32780
+
+  // ---- Device notifications; both always answer TRUE ----
+  bool OnDeviceArrival(const std::string& interfacePath);
+  bool OnDeviceRemoveComplete(uintptr_t handle);
+
+  // ---- Messages ----
+  // Returns true when the command was handled.
+  bool OnCommand(int id, int notifyCode);
+  void OnTimer(unsigned id);
+  void OnVolumeSliderNotify();
+  void OnMouseMove();
+
+  // ---- Shared operations ----
+  uint16_t CurrentFrequency() const;
+  uint16_t& CurrentRegister();
+  void Retune();
+  void CancelSeek();
+  void FindCurrentPreset();
+  void LoadCurrentPreset(bool refresh);
+  void ToggleSeekSilence();
+  void SelectBand(uint8_t band);
+  void ApplyRegion(uint8_t region);
+  std::string PresetKeyOfBand() const;
+  int LiveVolume() const { return m_muted ? 0 : m_volume; }
+
+  // ---- Commands ----
+  void OnPresetButton(int n);
+  void OnPresetDown();
+  void OnPresetUp();
+  void OnSaveToPreset();
+  void OnBandButton(uint8_t band);
+  void OnTuneStep(bool up);
+  void OnTuneHoldStart(bool up);
+  void OnSeek(bool up);
+  void OnMute();
+  void OnVolumeKey(int delta);
+  void OnStereo();
+  void OnMinimise();
+  void OnPreferences();
+  void OnTimerSettings();
+  void OnAbout();
+
+  // ---- Timers ----
+  void OnHeartbeat();
+  void OnSignalTimer();
+  void OnHoldTick(bool up);
+  void OnSeekPoll();
+
+  // ---- Radio state (names shared with the other subsystems) ----
+  uint8_t m_band = 0;
+  uint8_t m_region = 0;
+  uint16_t m_freqFm = 0;
+  uint16_t m_freqAm = 0;
+  uint16_t m_freqSw = 0;
+  uint8_t m_savedBand = 0;
+  uint16_t m_savedFreqFm = 0;
+  uint16_t m_savedFreqAm = 0;
+  uint16_t m_savedFreqSw = 0;
+  int m_volume = 0;
+  int m_muted = 0;
+  int m_userMutedLive = 0;
+  int m_seeking = 0;
+  uint16_t m_seekStable = 0;
+  int m_continuousTune = 0;
+  uint8_t m_holdTicks = 0;
+  uint8_t m_preset = 0;
+  uint8_t m_prevPreset = 0;
+  std::string m_presetName;
+  uint8_t m_stereo = 0;
+  uint8_t m_signal = 0;
+  int m_saveArmed = 0;
+  int m_playing = 0;
+  int m_recording = 0;
+  uint16_t m_recordLimit = 0;
+  int m_suspended = 0;
+  int m_startPending = 0;
+  int m_deviceLost = 0;
+  uint8_t m_lastSecond = 0;
+  uint8_t m_blink = 0;
+  uint8_t m_mp3Rate = 0;
+  std::string m_recordFolder;
+  std::string m_recordLabel;
+
+ private:
+  bool DeviceOpen() const { return device_.IsOpen(); }
+  ILiveAudio* Live() const { return device_.LiveAudio(); }
+  void RunLive();
+  void StopLive();
+  void SetLiveVolume(int level);
+  void SetPlaybackVolume(int level);
+  void EnableRange(int first, int last, bool enable);
+  void EnableSeekAndTuneControls();
+  void DisableBandAndSeekButtons();
+  // Five status reads in a row; the last delivered report wins. False when none delivered.
+  bool ReadStatusBatch(uint8_t (&report)[kReportLength]);
+  void ShowMuteCells();
+
+  CMyKestrune& device_;
+  SettingsStore& settings_;
+  IClock& clock_;
+  IWallClock& wallClock_;
+  ITimerHost& timers_;
+  IMainView& view_;
+  IMainDisplay* display_;
+  MainWindowParts parts_;
+};
+
+// Volume in hundredths of a decibel for a slider level 0..100 (-10000 is silence).
+long VolumeToCentibels(int level);
+// True when an arrival's interface path names the receiver (upper-cased, after the first
+// character).
+bool IsReceiverInterfacePath(const std::string& path);

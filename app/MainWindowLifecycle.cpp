@@ -1,0 +1,215 @@
+// Start-up, bring-up of the receiver in its three situations, device arrival and removal,
+// the heartbeat and the two ways out.
+#include <algorithm>
+#include <cctype>
+
+#include "app/MainWindow.h"
+#include "audio/LiveAudio.h"
+#include "resources/resource.h"
+#include "settings/RadioState.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr unsigned kTimersKilledOnClose[] = {kTimerHeartbeat, kTimerDeferredStart, kTimerSignal,
+                                             kTimerRecordLimit, kTimerHoldUp, kTimerHoldDown,
+                                             kTimerSeekPoll, kTimerMuteEnable, kTimerPlayback};
+
+constexpr unsigned kResumeRetries = 15;
+
+}  // namespace
+
+bool IsReceiverInterfacePath(const std::string& path) {
+  if (path.size() < 2) return false;
+  std::string upper = path;
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper.find("VID_10C4", 1) != std::string::npos && upper.find("PID_818A", 1) != std::string::npos;
+}
+
+void MainWindow::ClearRunState() {
+  m_playing = 0;
+  m_muted = 0;
+  m_userMutedLive = 0;
+  m_seeking = 0;
+  m_continuousTune = 0;
+  m_saveArmed = 0;
+  m_suspended = 0;
+  m_recording = 0;
+  m_deviceLost = 0;
+  m_signal = 0;
+  m_blink = 0;
+  m_recordLabel.clear();
+  m_recordLimit = 0;
+  m_lastSecond = 0xFF;  // so that the first heartbeat acts at once
+}
+
+void MainWindow::DeferredStart() {
+  timers_.KillTimer(kTimerDeferredStart);
+  if (m_startPending) {
+    m_startPending = 0;
+    BringUpReceiver(BringUpSituation::StartUp);
+  }
+  timers_.SetTimer(kTimerHeartbeat, 300);
+}
+
+void MainWindow::BringUpReceiver(BringUpSituation situation) {
+  if (situation == BringUpSituation::Arrival) {
+    if (m_playing && parts_.playback) parts_.playback->StopPlayback();
+    LoadRadioState();
+  }
+  bool resumeOnOpenReceiver = false;
+  if (situation == BringUpSituation::Resume) {
+    if (DeviceOpen()) resumeOnOpenReceiver = true;
+    else LoadRadioState();
+  }
+
+  ILiveAudio* live = nullptr;
+  int lastLiveResult = 0;
+  auto runOrStop = [&] {
+    live = Live();
+    if (!live) return 0;
+    return m_playing ? live->StopLive() : live->RunLive();
+  };
+
+  if (resumeOnOpenReceiver) {
+    // The receiver survived the standby: only its sound needs to come back.
+    lastLiveResult = runOrStop();
+    SetLiveVolume(LiveVolume());
+  } else if (device_.OpenDevice(view_.Handle()) == 1) {
+    m_deviceLost = 0;
+    device_.SendRegionConfig(m_region);
+    device_.SetBand(m_band);
+    device_.PowerUp();
+    device_.SendBandCompletion();
+    live = Live();
+    switch (situation) {
+      case BringUpSituation::StartUp:
+        clock_.SleepMs(500);
+        Retune();
+        if (live) {
+          live->BuildLiveGraph();
+          live->RunLive();
+        }
+        SetLiveVolume(LiveVolume());
+        SetLiveVolume(m_volume);
+        view_.SetVolumeSlider(m_volume);
+        Retune();
+        display_->InvalidateReadout();
+        return;
+      case BringUpSituation::Arrival:
+        Retune();
+        clock_.SleepMs(500);
+        if (live) {
+          live->BuildLiveGraph();
+          live->StopLive();
+          live->RunLive();
+        }
+        SetLiveVolume(m_volume);
+        view_.SetVolumeSlider(m_volume);
+        Retune();
+        display_->InvalidateReadout();
+        view_.ShowMainWindow(ShowCommand::Show);
+        return;
+      case BringUpSituation::Resume:
+        Retune();
+        if (live) live->BuildLiveGraph();
+        runOrStop();
+        SetLiveVolume(LiveVolume());
+        view_.SetVolumeSlider(m_volume);
+        Retune();
+        lastLiveResult = runOrStop();
+        break;
+    }
+  } else {
+    if (situation != BringUpSituation::Resume) return;
+    clock_.SleepMs(1000);
+    lastLiveResult = 1;
+  }
+
+  // Resume only: the graph may need a few seconds after a standby before it runs.
+  for (unsigned i = 0; i < kResumeRetries && lastLiveResult != 1; ++i) {
+    clock_.SleepMs(1000);
+    lastLiveResult = runOrStop();
+    if (!live) break;
+  }
+  timers_.SetTimer(kTimerHeartbeat, 300);
+  view_.ShowMainWindow(ShowCommand::Show);
+  display_->InvalidateReadout();
+}
+
+bool MainWindow::OnDeviceArrival(const std::string& interfacePath) {
+  if (IsReceiverInterfacePath(interfacePath)) BringUpReceiver(BringUpSituation::Arrival);
+  return true;
+}
+
+bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
+  if (handle != 0 && DeviceOpen() && handle == device_.NativeHandle()) {
+    m_deviceLost = 1;
+    Close();
+  }
+  return true;
+}
+
+void MainWindow::Close() {
+  for (unsigned id : kTimersKilledOnClose) timers_.KillTimer(id);
+  if (m_playing && parts_.playback) parts_.playback->EndForClose();
+  m_playing = 0;
+  if (!m_deviceLost) {
+    StopLive();
+    device_.CloseDevice();
+  }
+  SaveRadioState();
+  view_.UnregisterDeviceNotifications();
+  view_.DestroyMainWindow();
+}
+
+void MainWindow::Exit() {
+  SaveRadioState();
+  view_.UnregisterDeviceNotifications();
+  if (!m_deviceLost) device_.CloseDevice();
+  view_.DestroyMainWindow();
+}
+
+void MainWindow::OnHeartbeat() {
+  const LocalTime now = wallClock_.Now();
+  if (now.second == m_lastSecond) return;
+  m_lastSecond = static_cast<uint8_t>(now.second);
+  if (DeviceOpen() && m_recording && parts_.recording) parts_.recording->RecordingDisplayTick();
+  if (parts_.scheduler) {
+    parts_.scheduler->ApplyKeepAwake();
+    parts_.scheduler->SchedulerTick(now);
+  }
+}
+
+// ---- Radio state in the settings ----
+
+void MainWindow::LoadRadioState() {
+  const RadioState state = ::LoadRadioState(settings_);
+  m_band = state.band;
+  g_currentBand = state.band;
+  m_region = state.region;
+  m_freqAm = state.freqAm;
+  m_freqFm = state.freqFm;
+  m_freqSw = state.freqSw;
+  m_volume = state.volume;
+  m_mp3Rate = state.mp3Rate;
+  m_stereo = state.stereo;
+  m_recordFolder = state.recordFolder;
+  FindCurrentPreset();
+  display_->InvalidateReadout();
+}
+
+void MainWindow::SaveRadioState() {
+  RadioState state;
+  state.band = m_band;
+  state.region = m_region;
+  state.freqAm = m_freqAm;
+  state.freqFm = m_freqFm;
+  state.freqSw = m_freqSw;
+  state.volume = m_volume;
+  state.mp3Rate = m_mp3Rate;
+  state.stereo = m_stereo;
+  state.recordFolder = m_recordFolder;
+  ::SaveRadioState(settings_, state);
+}

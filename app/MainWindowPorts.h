@@ -1,0 +1,127 @@
+#pragma once
+// What the main window's behaviour needs from the outside world. The Win32 dialog implements
+// the view, timers and display; tests put fakes behind the same interfaces. The parts that
+// other subsystems own (playback, recording, scheduler, dialogs) are optional: a null pointer
+// means that part is not built into this program and its commands do nothing.
+
+#include <cstdint>
+#include <string>
+
+#include "device/HidDevice.h"
+
+enum class ShowCommand { Hide, Show, ShowNormal };
+
+// The window's timers (window timers on Windows, delivered through the message loop).
+class ITimerHost {
+ public:
+  virtual ~ITimerHost() = default;
+  // Arms or re-arms timer `id`; re-arming restarts its period.
+  virtual void SetTimer(unsigned id, unsigned periodMs) = 0;
+  virtual void KillTimer(unsigned id) = 0;
+};
+
+struct LocalTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int weekday = 0;  // 0 Sunday
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Wall-clock time of day, as the heartbeat and the scheduler see it.
+class IWallClock {
+ public:
+  virtual ~IWallClock() = default;
+  virtual LocalTime Now() = 0;
+};
+
+// The window and its controls.
+class IMainView {
+ public:
+  virtual ~IMainView() = default;
+  virtual void EnableControl(int id, bool enable) = 0;
+  virtual void SetVolumeSlider(int position) = 0;
+  virtual int VolumeSliderPosition() = 0;
+  // Picture cells of a skinned button for its normal and pushed look.
+  virtual void SetButtonCells(int id, int normalCell, int pushedCell) = 0;
+  virtual void RedrawButton(int id) = 0;
+  virtual void SetTooltip(int id, const std::string& text) = 0;
+  virtual void ShowMainWindow(ShowCommand command) = 0;
+  // The HID interface-class notification registered when the window was created.
+  virtual void UnregisterDeviceNotifications() = 0;
+  virtual void DestroyMainWindow() = 0;
+  // Owner of the receiver's removal notification.
+  virtual WindowHandle Handle() const = 0;
+};
+
+// The display calls of the window: what the skin draws and says. Kept apart so that the
+// skinned display can replace the plain one without touching the behaviour.
+class IMainDisplay {
+ public:
+  virtual ~IMainDisplay() = default;
+  virtual void InvalidateReadout() = 0;
+  virtual void ApplyButtonTips() = 0;
+  virtual void RefreshPresetTips() = 0;
+  virtual void BuildWindowRegion() = 0;
+  // The Stereo/Mono button gets its picture strip afresh on every toggle.
+  virtual void ReloadStereoImages() = 0;
+};
+
+// Recorded-file playback, owned by the playback subsystem. It sets MainWindow::m_playing.
+class IPlaybackControl {
+ public:
+  virtual ~IPlaybackControl() = default;
+  // Ends playback for the Close path: notifications detached, graph stopped and released.
+  virtual void EndForClose() = 0;
+  // Ends playback and returns to the radio view (device arrival).
+  virtual void StopPlayback() = 0;
+  virtual void RunGraph() = 0;
+  virtual void StopGraph() = 0;
+  // Volume in hundredths of a decibel.
+  virtual void SetGraphVolume(long centibels) = 0;
+  virtual void OnPlayButton() = 0;
+  virtual void OnPlaybackTimer() = 0;
+};
+
+// Recording control and the record/stop menus.
+class IRecordingControl {
+ public:
+  virtual ~IRecordingControl() = default;
+  virtual void RecordingDisplayTick() = 0;
+  virtual void OnRecordButton() = 0;
+  virtual void OnRecordMenu(int command) = 0;
+  virtual void OnStopRecordMenu(int command) = 0;
+  virtual void OnRecordLimitTimer() = 0;
+};
+
+// Scheduler and power settings.
+class ISchedulerControl {
+ public:
+  virtual ~ISchedulerControl() = default;
+  virtual void LoadPowerSettings() = 0;
+  virtual void LoadSchedule() = 0;
+  // Keeps the computer awake or lets it sleep, by the stored auto-suspend value.
+  virtual void ApplyKeepAwake() = 0;
+  // Once per new wall-clock second, after the recording display and the keep-awake rule have
+  // run: ends a scheduled recording whose time is up and starts a due reservation.
+  virtual void SchedulerTick(const LocalTime& now) = 0;
+  virtual void RereadAutoSuspend() = 0;
+};
+
+struct PreferencesResult {
+  uint8_t region = 0;
+  uint8_t mp3Rate = 0;
+  std::string recordFolder;
+};
+
+// The modal dialogs the window opens.
+class IWindowDialogs {
+ public:
+  virtual ~IWindowDialogs() = default;
+  // True on OK, with the dialog's values in `result`.
+  virtual bool RunPreferences(uint8_t region, PreferencesResult& result) = 0;
+  virtual void RunTimerDialog() = 0;
+  virtual void ShowAbout() = 0;
+};

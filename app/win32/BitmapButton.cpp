@@ -1,0 +1,119 @@
+#include "app/win32/BitmapButton.h"
+
+#include <windowsx.h>
+
+namespace {
+constexpr UINT_PTR kRepeatTimer = 1;
+}
+
+bool CBitmapButton::Attach(HWND button) {
+  return subclass_.Attach(button, [this](UINT m, WPARAM w, LPARAM l) { return OnMessage(m, w, l); });
+}
+
+void CBitmapButton::SetImages(int normal, int pushed) {
+  normal_ = normal;
+  pushed_ = pushed;
+  if (Hwnd()) InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CBitmapButton::SetAutoRepeat(int delayMs, int intervalMs) {
+  repeatDelay_ = delayMs;
+  repeatInterval_ = intervalMs;
+}
+
+void CBitmapButton::Notify(WORD code) {
+  HWND self = Hwnd();
+  SendMessageA(GetParent(self), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(self), code), reinterpret_cast<LPARAM>(self));
+}
+
+void CBitmapButton::SetPushed(bool pushed) {
+  if (pushed == pushed_now_) return;
+  pushed_now_ = pushed;
+  InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void CBitmapButton::Press() {
+  HWND self = Hwnd();
+  held_ = true;
+  SetCapture(self);
+  SetPushed(true);
+  UpdateWindow(self);
+  if (repeatDelay_ > 0) SetTimer(self, kRepeatTimer, static_cast<UINT>(repeatDelay_), nullptr);
+  Notify(BN_HILITE);
+}
+
+void CBitmapButton::Release(bool click) {
+  HWND self = Hwnd();
+  if (!held_) return;
+  held_ = false;
+  KillTimer(self, kRepeatTimer);
+  const bool inside = pushed_now_;
+  SetPushed(false);
+  if (GetCapture() == self) ReleaseCapture();
+  if (click && inside) Notify(BN_CLICKED);
+}
+
+LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND self = Hwnd();
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(self, &ps);
+      // Transparent cells: the parent's skin under the button shows through.
+      if (list_ != nullptr) ImageList_Draw(list_, pushed_now_ ? pushed_ : normal_, dc, 0, 0, ILD_TRANSPARENT);
+      EndPaint(self, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      if (list_ != nullptr)
+        ImageList_Draw(list_, pushed_now_ ? pushed_ : normal_, reinterpret_cast<HDC>(wParam), 0, 0, ILD_TRANSPARENT);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      Press();
+      return 0;
+    case WM_MOUSEMOVE:
+      if (held_) {
+        RECT rc;
+        GetClientRect(self, &rc);
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        SetPushed(PtInRect(&rc, pt) != 0);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      Release(true);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (held_ && reinterpret_cast<HWND>(lParam) != self) Release(false);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRepeatTimer) {
+        if (held_ && pushed_now_) Notify(BN_CLICKED);
+        SetTimer(self, kRepeatTimer, static_cast<UINT>(repeatInterval_ > 0 ? repeatInterval_ : 250), nullptr);
+        return 0;
+      }
+      break;
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE && !held_) {
+        Press();
+        return 0;
+      }
+      break;
+    case WM_KEYUP:
+      if (wParam == VK_SPACE) {
+        Release(true);
+        return 0;
+      }
+      break;
+    case WM_ENABLE:
+      InvalidateRect(self, nullptr, FALSE);
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_BUTTON;
+    default:
+      break;
+  }
+  return subclass_.CallNext(msg, wParam, lParam);
+}

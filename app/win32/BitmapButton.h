@@ -1,0 +1,36 @@
+#pragma once
+// A push button drawn from an image-list cell: the normal cell, or the pushed cell while held.
+// It reports a press (BN_HILITE, code 2) when the mouse goes down and one click (BN_CLICKED)
+// when it is released over the button; with auto-repeat it also clicks while held.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls/win32/Subclass.h"
+
+class CBitmapButton {
+ public:
+  bool Attach(HWND button);
+  HWND Hwnd() const { return subclass_.Hwnd(); }
+
+  void SetImageList(HIMAGELIST list) { list_ = list; }  // not owned
+  void SetImages(int normal, int pushed);
+  void SetAutoRepeat(int delayMs, int intervalMs);
+  int NormalImage() const { return normal_; }
+  int PushedImage() const { return pushed_; }
+  bool IsPushed() const { return pushed_now_; }
+
+ private:
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void Press();
+  void Release(bool click);
+  void Notify(WORD code);
+  void SetPushed(bool pushed);
+
+  HIMAGELIST list_ = nullptr;
+  int normal_ = 0, pushed_ = 0;
+  int repeatDelay_ = 0, repeatInterval_ = 0;  // 0: no auto-repeat
+  bool held_ = false;
+  bool pushed_now_ = false;
+  WindowSubclass subclass_;
+};

@@ -1,0 +1,271 @@
+#include "app/win32/MainDlg.h"
+
+#include <commctrl.h>
+#include <dbt.h>
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include "resources/resource.h"
+
+const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+
+namespace {
+
+constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
+constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
+constexpr RECT kReadoutRect{33, 74, 498, 140};
+
+}  // namespace
+
+CMainDlg::CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& settingsTree, IClock& clock)
+    : instance_(instance),
+      settings_(settingsTree),
+      device_(hid, clock),
+      window_(device_, settings_, clock, *this, *this, *this, *this),
+      backBrush_(CreateSolidBrush(kBackColour)) {}
+
+CMainDlg::~CMainDlg() {
+  if (Hwnd()) DestroyWindow(Hwnd());
+  UnregisterHidArrivals();
+  if (backBrush_) DeleteObject(backBrush_);
+  if (bigIcon_) DestroyIcon(bigIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && accelerators_ &&
+      TranslateAcceleratorA(Hwnd(), accelerators_, msg))
+    return TRUE;
+  return IsDialogMessageA(Hwnd(), msg);
+}
+
+bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return true;
+    case WM_DESTROY:
+      OnDestroy();
+      result = 0;
+      return true;
+    case WM_LBUTTONDOWN:
+      // The whole background drags the caption-less window.
+      SendMessageA(Hwnd(), WM_SYSCOMMAND, 0xF012, 0);
+      return true;
+    case kTrayCallbackMessage:
+      if (!hooks_.trayNotify) break;
+      result = hooks_.trayNotify(wParam, lParam);
+      return true;
+    case WM_DEVICECHANGE:
+      result = OnDeviceChange(wParam, lParam);
+      return true;
+    case WM_TIMER:
+      window_.OnTimer(static_cast<unsigned>(wParam));
+      return true;
+    case kGraphEventMessage:
+      if (!hooks_.graphEvent) break;
+      result = hooks_.graphEvent(wParam, lParam);
+      return true;
+    case WM_POWERBROADCAST:
+      if (!hooks_.powerBroadcast) break;
+      result = hooks_.powerBroadcast(wParam, lParam);
+      return true;
+    case WM_MOUSEMOVE:
+      window_.OnMouseMove();
+      return true;
+    case WM_COMMAND:
+      if (window_.OnCommand(LOWORD(wParam), HIWORD(wParam))) return true;
+      break;
+    case WM_NOTIFY:
+      // The volume slider's notifications are watched, then left to default processing.
+      if (wParam == IDC_VOLUME) window_.OnVolumeSliderNotify();
+      break;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(Hwnd(), IDC_POSITION) && hooks_.positionScroll) {
+        hooks_.positionScroll(wParam, lParam);
+        return true;
+      }
+      break;
+    default:
+      if (msg == g_taskbarCreatedMessage && g_taskbarCreatedMessage != 0) {
+        if (hooks_.reAddTrayIcon) hooks_.reAddTrayIcon();
+        return true;
+      }
+      break;
+  }
+  if (OnCtlColor(msg, wParam, lParam, result)) return true;
+  return ReflectNotification(Hwnd(), msg, wParam, lParam, result);
+}
+
+bool CMainDlg::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_CTLCOLORDLG:
+      result = reinterpret_cast<LRESULT>(backBrush_);
+      return true;
+    case WM_CTLCOLORSTATIC: {
+      const HDC dc = reinterpret_cast<HDC>(wParam);
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      SetBkMode(dc, TRANSPARENT);
+      COLORREF colour = kTextColour;
+      if (id == IDC_TEXT_TIME || id == IDC_TEXT_RATE || id == IDC_TEXT_LABEL) colour = 0x0000FF;
+      if (id == IDC_TEXT_FILE) colour = 0xF5BCC4;
+      SetTextColor(dc, colour);
+      result = reinterpret_cast<LRESULT>(id == IDC_POSITION ? backBrush_ : GetStockObject(NULL_BRUSH));
+      return true;
+    }
+    case WM_ERASEBKGND:
+      if (!hooks_.paintSkin) return false;
+      result = hooks_.paintSkin(reinterpret_cast<HDC>(wParam));
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CMainDlg::OnInitDialog() {
+  window_.ClearRunState();
+  if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadPowerSettings();
+  EnsureRecordFolder();
+  accelerators_ = LoadAcceleratorsA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME));
+  SetWindowTextA(Hwnd(), "Kestrune");
+  if (hooks_.bindSkin) hooks_.bindSkin(Hwnd());
+  for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) SetDlgItemTextA(Hwnd(), id, "");
+  MoveWindow(Hwnd(), 0, 0, 535, 252, FALSE);
+  CentreOnWorkArea();
+  bigIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  if (bigIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  if (smallIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  window_.LoadRadioState();
+  SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
+  SetVolumeSlider(window_.m_volume);
+  SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
+  SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);
+  if (hooks_.loadSkin) hooks_.loadSkin(Hwnd());
+  if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
+  RegisterHidArrivals();
+  if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();
+  window_.Display().RefreshPresetTips();
+  // Lets the shell's broadcast through where message filtering exists (Vista and later).
+  using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+  if (HMODULE user32 = GetModuleHandleA("user32.dll"))
+    if (auto change = reinterpret_cast<ChangeFilter>(GetProcAddress(user32, "ChangeWindowMessageFilter")))
+      change(g_taskbarCreatedMessage, 1);
+  if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+  window_.m_startPending = 1;
+  window_.Display().BuildWindowRegion();
+  SetTimer(kTimerDeferredStart, 200);
+  return TRUE;
+}
+
+void CMainDlg::OnDestroy() {
+  RemovePropA(Hwnd(), kInstanceProperty);
+  if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  PostQuitMessage(0);
+}
+
+void CMainDlg::EnsureRecordFolder() {
+  const std::string folder = settings_.ReadValue(kGeneralKey, "RECORDFOLDER");
+  WIN32_FIND_DATAA found{};
+  HANDLE find = FindFirstFileA(folder.c_str(), &found);
+  bool isDirectory = false;
+  if (find != INVALID_HANDLE_VALUE) {
+    isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FindClose(find);
+  }
+  if (!isDirectory) CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+void CMainDlg::RegisterHidArrivals() {
+  DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+  filter.dbcc_size = sizeof filter;
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  HidD_GetHidGuid(&filter.dbcc_classguid);
+  hidArrivals_ = RegisterDeviceNotificationA(Hwnd(), &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void CMainDlg::UnregisterHidArrivals() {
+  if (!hidArrivals_) return;
+  UnregisterDeviceNotification(hidArrivals_);
+  hidArrivals_ = nullptr;
+}
+
+LRESULT CMainDlg::OnDeviceChange(WPARAM event, LPARAM data) {
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+  if (!header) return TRUE;
+  if (event == DBT_DEVICEARRIVAL && header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
+    const auto* record = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
+    // The path is bounded by the record's own size, whatever the sender put in it.
+    const size_t offset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
+    const size_t room = header->dbch_size > offset ? header->dbch_size - offset : 0;
+    window_.OnDeviceArrival(std::string(record->dbcc_name, strnlen(record->dbcc_name, room)));
+  } else if (event == DBT_DEVICEREMOVECOMPLETE && header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
+    const auto* record = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header);
+    window_.OnDeviceRemoveComplete(reinterpret_cast<uintptr_t>(record->dbch_handle));
+  }
+  return TRUE;
+}
+
+void CMainDlg::CentreOnWorkArea() {
+  RECT work{}, rect{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(Hwnd(), &rect);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  SetWindowPos(Hwnd(), nullptr, work.left + (work.right - work.left - w) / 2,
+               work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- IMainView ----
+
+void CMainDlg::EnableControl(int id, bool enable) {
+  if (HWND control = GetDlgItem(Hwnd(), id)) EnableWindow(control, enable);
+}
+
+void CMainDlg::SetVolumeSlider(int position) {
+  SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_SETPOS, TRUE, position);
+}
+
+int CMainDlg::VolumeSliderPosition() {
+  return static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_GETPOS, 0, 0));
+}
+
+void CMainDlg::SetButtonCells(int id, int normalCell, int pushedCell) {
+  if (hooks_.setButtonCells) hooks_.setButtonCells(id, normalCell, pushedCell);
+}
+
+void CMainDlg::RedrawButton(int id) {
+  if (HWND control = GetDlgItem(Hwnd(), id)) {
+    InvalidateRect(control, nullptr, TRUE);
+    UpdateWindow(control);
+  }
+}
+
+void CMainDlg::SetTooltip(int id, const std::string& text) {
+  if (hooks_.setTooltip) hooks_.setTooltip(id, text);
+}
+
+void CMainDlg::ShowMainWindow(ShowCommand command) {
+  ShowWindow(Hwnd(), command == ShowCommand::Hide ? SW_HIDE : command == ShowCommand::Show ? SW_SHOW : SW_SHOWNORMAL);
+}
+
+void CMainDlg::DestroyMainWindow() { DestroyWindow(Hwnd()); }
+
+void CMainDlg::SetTimer(unsigned id, unsigned periodMs) { ::SetTimer(Hwnd(), id, periodMs, nullptr); }
+void CMainDlg::KillTimer(unsigned id) { ::KillTimer(Hwnd(), id); }
+
+LocalTime CMainDlg::Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
+}
+
+void CMainDlg::InvalidateReadout() { InvalidateRect(Hwnd(), &kReadoutRect, TRUE); }

@@ -1,0 +1,112 @@
+#pragma once
+// The main window: a modeless dialog from template 129 that adapts window messages to the
+// behaviour in app/MainWindow and gives that behaviour its view, timers and display.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/MainWindow.h"
+#include "app/win32/WindowLayer.h"
+#include "settings/SettingsStore.h"
+
+class IKeyValueTree;
+
+// Id of the shell's "TaskbarCreated" broadcast, registered before the process entry runs.
+extern const UINT g_taskbarCreatedMessage;
+
+// The instance marker: the running main window carries this property with the value 1022.
+constexpr const char* kInstanceProperty = "AFX_KSInstall_CPP__12036F8B_8301_46e2_ADC5_A14A44A85877__";
+constexpr UINT_PTR kInstanceMarker = 1022;
+
+// Messages and steps whose owners live in other subsystems. Each is optional: unset, the
+// message is left to default processing and the step is skipped.
+struct MainDlgHooks {
+  std::function<void(HWND)> bindSkin;             // skin objects bound to their control ids
+  std::function<void(HWND)> loadSkin;             // image lists, positions, tooltips, ranges
+  std::function<void(HWND)> addTrayIcon;          // callback 1034, tooltip, icon 128
+  std::function<LRESULT(WPARAM, LPARAM)> trayNotify;      // message 1034
+  std::function<void()> reAddTrayIcon;                    // "TaskbarCreated"
+  std::function<LRESULT(WPARAM, LPARAM)> graphEvent;      // message 1035
+  std::function<LRESULT(WPARAM, LPARAM)> powerBroadcast;  // WM_POWERBROADCAST
+  std::function<void(WPARAM, LPARAM)> positionScroll;     // WM_HSCROLL from 1148
+  std::function<BOOL(HDC)> paintSkin;                     // WM_ERASEBKGND
+  std::function<void(int, int, int)> setButtonCells;      // skinned button pictures
+  std::function<void(int, const std::string&)> setTooltip;
+};
+
+class CMainDlg final : public DialogWindow,
+                       public MessageFilter,
+                       public IdleHandler,
+                       private IMainView,
+                       private ITimerHost,
+                       private IWallClock,
+                       private IMainDisplay {
+ public:
+  static constexpr int kTemplateId = 129;
+  static constexpr COLORREF kTextColour = 0xFFFFFF;
+  static constexpr COLORREF kBackColour = 0x663300;
+
+  CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& settingsTree, IClock& clock);
+  ~CMainDlg() override;
+
+  MainWindow& Window() { return window_; }
+  CMyKestrune& Device() { return device_; }
+  SettingsStore& Settings() { return settings_; }
+  MainDlgHooks& Hooks() { return hooks_; }
+  // The skinned display replaces the plain one.
+  void SetDisplay(IMainDisplay& display) { window_.SetDisplay(display); }
+  IMainDisplay& PlainDisplay() { return *this; }
+
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnIdle() override { return FALSE; }
+
+ protected:
+  bool ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  LRESULT OnInitDialog();
+  void OnDestroy();
+  void EnsureRecordFolder();
+  void RegisterHidArrivals();
+  void UnregisterHidArrivals();
+  LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  bool OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void CentreOnWorkArea();
+
+  // IMainView
+  void EnableControl(int id, bool enable) override;
+  void SetVolumeSlider(int position) override;
+  int VolumeSliderPosition() override;
+  void SetButtonCells(int id, int normalCell, int pushedCell) override;
+  void RedrawButton(int id) override;
+  void SetTooltip(int id, const std::string& text) override;
+  void ShowMainWindow(ShowCommand command) override;
+  void UnregisterDeviceNotifications() override { UnregisterHidArrivals(); }
+  void DestroyMainWindow() override;
+  WindowHandle Handle() const override { return Hwnd(); }
+  // ITimerHost
+  void SetTimer(unsigned id, unsigned periodMs) override;
+  void KillTimer(unsigned id) override;
+  // IWallClock
+  LocalTime Now() override;
+  // IMainDisplay, plain: the readout area is repainted; the skin adds pictures and tooltips.
+  void InvalidateReadout() override;
+  void ApplyButtonTips() override {}
+  void RefreshPresetTips() override {}
+  void BuildWindowRegion() override {}
+  void ReloadStereoImages() override {}
+
+  HINSTANCE instance_;
+  SettingsStore settings_;
+  CMyKestrune device_;
+  MainWindow window_;
+  MainDlgHooks hooks_;
+  HBRUSH backBrush_;
+  HACCEL accelerators_ = nullptr;
+  HDEVNOTIFY hidArrivals_ = nullptr;
+  HICON bigIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+};

@@ -1,0 +1,177 @@
+#include "app/win32/MainSkin.h"
+
+#include "app/DisplayTexts.h"
+#include "resources/skin_ids.h"
+
+namespace {
+constexpr COLORREF kDialogBackground = 0x663300;
+constexpr int kRecordButton = 1022;
+constexpr int kStereoButton = 1032;
+constexpr int kRecordTimeText = 1128;
+
+int SystemInt(UINT action, int fallback) {
+  UINT value = 0;
+  return SystemParametersInfoA(action, 0, &value, 0) ? static_cast<int>(value) : fallback;
+}
+
+COLORREF StaticTextColour(int id) {
+  switch (id) {
+    case 1120: return 0xFFFFFF;
+    case 1128:
+    case 1129:
+    case 1131: return 0x0000FF;
+    case 1130: return 0xF5BCC4;
+    default: return 0xFFFFFF;
+  }
+}
+}  // namespace
+
+MainSkin::MainSkin() : background_(CreateSolidBrush(kDialogBackground)) {}
+
+void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
+  dialog_ = dialog;
+  HINSTANCE instance = SkinInstance();
+  tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
+  // Keyboard repeat settings; 250 ms for either when the system does not tell (delay 0, speed 39).
+  const int delayMs = display::AutoRepeatDelayMs(SystemInt(SPI_GETKEYBOARDDELAY, 0));
+  const int intervalMs = [] {
+    UINT speed = 0;
+    return SystemParametersInfoA(SPI_GETKEYBOARDSPEED, 0, &speed, 0) ? display::AutoRepeatIntervalMs(static_cast<int>(speed))
+                                                                       : 250;
+  }();
+  for (const display::ButtonSkin& s : display::ButtonSkins()) {
+    HWND control = GetDlgItem(dialog, s.id);
+    if (control == nullptr) continue;
+    auto& list = lists_[s.listGroup];
+    if (!list) list = LoadStrip(instance, s.bitmapId, s.cellWidth, s.transparent);
+    CBitmapButton& button = buttons_[s.id];
+    button.Attach(control);
+    button.SetImageList(list.Get());
+    button.SetImages(s.normal, s.pushed);
+    if (s.autoRepeat) button.SetAutoRepeat(delayMs, intervalMs);
+    if (s.hidden) {
+      ShowWindow(control, SW_HIDE);
+    } else {
+      MoveWindow(control, s.x, s.y, s.width, s.height, FALSE);
+    }
+    if (tooltip_ != nullptr) {
+      TOOLINFOA info{};
+      info.cbSize = sizeof info;
+      info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      info.hwnd = dialog;
+      info.uId = reinterpret_cast<UINT_PTR>(control);
+      info.lpszText = const_cast<char*>("");
+      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+  }
+  const display::CellPair stereoCells = display::StereoButtonCells(stereo);
+  SetButtonCells(kStereoButton, stereoCells, false);
+  PlaceSlider(display::kVolumeSlider);
+  PlaceSlider(display::kPositionSlider);
+  if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) {
+    volume_.Attach(v);
+    SendMessageA(v, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  }
+  if (HWND p = GetDlgItem(dialog, display::kPositionSlider.id)) position_.Attach(p);
+  ApplyButtonTips(stereo);
+}
+
+void MainSkin::PlaceSlider(const display::SliderPlacement& p) {
+  HWND slider = GetDlgItem(dialog_, p.id);
+  if (slider == nullptr) return;
+  if (p.hidden) ShowWindow(slider, SW_HIDE);
+  SetWindowLongPtrA(slider, GWL_STYLE, GetWindowLongPtrA(slider, GWL_STYLE) | TBS_FIXEDLENGTH);
+  SendMessageA(slider, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(p.thumbLength), 0);
+  RECT rc;
+  GetWindowRect(slider, &rc);
+  int width = rc.right - rc.left;
+  MoveWindow(slider, p.x, p.y, width, p.height, FALSE);
+  // Widen until the channel holds the channel picture; bounded so a strange trackbar cannot hang us.
+  for (int guard = 0; guard < 600; ++guard) {
+    RECT channel{};
+    SendMessageA(slider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    if (channel.right - channel.left >= p.minChannelWidth) break;
+    MoveWindow(slider, p.x, p.y, ++width, p.height, FALSE);
+  }
+}
+
+CBitmapButton* MainSkin::Button(int id) {
+  auto it = buttons_.find(id);
+  return it == buttons_.end() ? nullptr : &it->second;
+}
+
+void MainSkin::SetButtonCells(int id, display::CellPair cells, bool redrawNow) {
+  CBitmapButton* button = Button(id);
+  if (button == nullptr) return;
+  button->SetImages(cells.normal, cells.pushed);
+  if (redrawNow && button->Hwnd()) {
+    InvalidateRect(button->Hwnd(), nullptr, TRUE);
+    UpdateWindow(button->Hwnd());
+  }
+}
+
+void MainSkin::ReloadStereoList() {
+  const display::ButtonSkin* s = display::FindButtonSkin(kStereoButton);
+  CBitmapButton* button = Button(kStereoButton);
+  if (s == nullptr || button == nullptr) return;
+  auto& list = lists_[s->listGroup];
+  list = LoadStrip(SkinInstance(), s->bitmapId, s->cellWidth, s->transparent);
+  button->SetImageList(list.Get());
+}
+
+void MainSkin::SetTip(int id, const std::string& text) {
+  HWND control = GetDlgItem(dialog_, id);
+  if (tooltip_ == nullptr || control == nullptr) return;
+  TOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.hwnd = dialog_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = const_cast<char*>(text.c_str());
+  SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+std::string MainSkin::Tip(int id) const {
+  HWND control = GetDlgItem(dialog_, id);
+  if (tooltip_ == nullptr || control == nullptr) return {};
+  char buffer[256] = {};
+  TOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.hwnd = dialog_;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = buffer;
+  SendMessageA(tooltip_, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&info));
+  return buffer;
+}
+
+void MainSkin::ApplyButtonTips(std::uint8_t stereo) {
+  for (int id : display::kTipIds) SetTip(id, display::ButtonTip(id, stereo));
+}
+
+void MainSkin::RefreshPresetTips(std::uint8_t band, const std::function<std::pair<std::string, std::string>(int)>& read) {
+  for (int n = 1; n <= 12; ++n) {
+    const auto [name, frequency] = read(n);
+    SetTip(1000 + n, display::PresetTip(n, band, name, frequency));
+  }
+}
+
+int MainSkin::RecordingDisplayTick(std::uint8_t blink, const std::string& label, std::uint64_t elapsedSeconds) {
+  SetButtonCells(kRecordButton, display::RecordButtonCells(blink), true);
+  skin::SetStaticText(dialog_, kRecordTimeText, display::RecordingTimeText(label, elapsedSeconds));
+  return (blink & 1) ? IDI_RECORDING : IDI_KESTRUNE;
+}
+
+bool MainSkin::HandleCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
+  if (msg == WM_CTLCOLORDLG) {
+    result = reinterpret_cast<LRESULT>(background_.Get());
+    return true;
+  }
+  if (msg != WM_CTLCOLORSTATIC) return false;
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, StaticTextColour(id));
+  result = id == display::kPositionSlider.id ? reinterpret_cast<LRESULT>(background_.Get())
+                                             : reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  return true;
+}

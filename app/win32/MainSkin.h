@@ -1,0 +1,63 @@
+#pragma once
+// Everything the main window's look is made of, owned together: bitmap buttons and their image
+// lists, tooltips, the two picture sliders, the readout canvas and the window colours. CMainDlg
+// holds one and forwards to it; nothing here touches the radio state except through arguments.
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "app/ButtonSkinTable.h"
+#include "app/DisplayLayout.h"
+#include "app/win32/BitmapButton.h"
+#include "app/win32/SkinPainter.h"
+#include "controls/win32/GdiHandles.h"
+#include "controls/win32/MySlider.h"
+
+class MainSkin {
+ public:
+  MainSkin();
+
+  // Loading the skin of `dialog`: image lists, cells, rectangles, auto-repeat, sliders, tooltips.
+  void Load(HWND dialog, std::uint8_t stereo);
+
+  CBitmapButton* Button(int id);
+  void SetButtonCells(int id, display::CellPair cells, bool redrawNow);
+  // The Stereo/Mono button reloads its strip on every toggle.
+  void ReloadStereoList();
+
+  void ApplyButtonTips(std::uint8_t stereo);
+  // `read(n)` gives the stored (name, frequency) texts of preset n of the current band.
+  void RefreshPresetTips(std::uint8_t band, const std::function<std::pair<std::string, std::string>(int)>& read);
+  void SetTip(int id, const std::string& text);
+  std::string Tip(int id) const;
+
+  // The recording clock of timer 1: blink cells of Record, static 1128. Returns the icon
+  // resource the tray should show (425 on odd counts, 128 on even ones).
+  int RecordingDisplayTick(std::uint8_t blink, const std::string& label, std::uint64_t elapsedSeconds);
+
+  BOOL PaintSkin(HWND window, HDC dc, const display::IndicatorState& state, const std::string& presetName) {
+    return canvas_.PaintSkin(window, dc, state, presetName);
+  }
+  // WM_CTLCOLORDLG / WM_CTLCOLORSTATIC of the main window; false for other messages.
+  bool HandleCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+
+  CMySlider& VolumeSlider() { return volume_; }
+  CMySliderA& PositionSlider() { return position_; }
+
+ private:
+  void PlaceSlider(const display::SliderPlacement& placement);
+
+  HWND dialog_ = nullptr;
+  std::map<int, UniqueImageList> lists_;  // by list group
+  std::map<int, CBitmapButton> buttons_;  // by control id
+  HWND tooltip_ = nullptr;                // a child-owned window, destroyed with the dialog
+  CMySlider volume_;
+  CMySliderA position_;
+  skin::SkinCanvas canvas_;
+  UniqueBrush background_;
+};

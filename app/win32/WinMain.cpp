@@ -1,0 +1,55 @@
+// Process entry of kestrune.exe: one copy per desktop, the screen saver held off while it runs,
+// the user-interface thread at the highest priority it is granted, and the main window's loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/win32/MainDlg.h"
+#include "app/win32/SingleInstance.h"
+#include "app/win32/WindowLayer.h"
+#include "device/win32/Win32Hid.h"
+#include "settings/win32/RegistryTree.h"
+
+namespace {
+
+int RunMainWindow(HINSTANCE instance, int showCommand) {
+  MessageLoop loop;
+  Win32HidPlatform hid;
+  RegistryTree registry;
+  auto dialog = std::make_unique<CMainDlg>(instance, hid, registry, SteadyClock::Instance());
+  HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
+  if (!window) return 0;
+  RECT work{}, rect{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window, &rect);
+  SetWindowPos(window, nullptr, work.left + (work.right - work.left - (rect.right - rect.left)) / 2,
+               work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window, showCommand);
+  SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
+  const int result = loop.Run();
+  dialog.reset();
+  return result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  if (HWND running = FindRunningInstance()) {
+    ActivateInstance(running);
+    return 0;
+  }
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
+  // Either may be refused (REALTIME needs a privilege): the program runs on regardless.
+  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+  const HRESULT com = CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  const int result = RunMainWindow(instance, showCommand);
+
+  if (SUCCEEDED(com)) CoUninitialize();
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+  return result;
+}

@@ -1,0 +1,36 @@
+// Resource numbers of the skin pictures, the icons and the About box. Shared by skin.rc and the
+// C++ code, so it holds nothing but #defines.
+#pragma once
+
+#define IDB_FACE 409
+#define IDB_READOUT_GLYPHS 387
+#define IDB_DECIMAL_POINT 412
+#define IDB_BAND_LABEL 385
+#define IDB_UNIT_LABEL 390
+#define IDB_PRESET_NUMBER 388
+#define IDB_STEREO_INDICATOR 391
+#define IDB_SIGNAL_METER 399
+#define IDB_BANNER 422
+#define IDB_PRESET_BUTTONS 394
+#define IDB_PRESET_ARROWS 402
+#define IDB_ABOUT_BUTTON 423
+#define IDB_SETTINGS_BUTTONS 397
+#define IDB_BAND_BUTTONS 386
+#define IDB_SEEK_BUTTONS 405
+#define IDB_TUNE_BUTTONS 404
+#define IDB_TRANSPORT_BUTTONS 395
+#define IDB_SAVE_BUTTON 407
+#define IDB_MUTE_BUTTON 393
+#define IDB_STEREO_BUTTON 392
+#define IDB_CAPTION_BUTTONS 389
+#define IDB_VOLUME_CHANNEL 410
+#define IDB_VOLUME_THUMB 411
+#define IDB_POSITION_CHANNEL 428
+#define IDB_POSITION_THUMB 430
+#define IDB_POSITION_BACK 431
+
+#define IDI_KESTRUNE 128
+#define IDI_RECORDING 425
+
+#define IDD_ABOUT 424
+#define IDC_ABOUT_LINK 1138

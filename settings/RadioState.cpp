@@ -1,0 +1,65 @@
+#include "settings/RadioState.h"
+
+#include "settings/SettingsStore.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string TrimBlanks(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+RadioState LoadRadioState(SettingsStore& store) {
+  RadioState state;
+  std::string band = store.ReadValue(kGeneralKey, "FM");
+  if (band.empty()) {
+    state.band = BandFM;
+  } else {
+    auto value = static_cast<uint8_t>(StrToIntLike(band));
+    state.band = value > BandSW ? static_cast<uint8_t>(BandSW) : value;
+  }
+  state.region = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "COUNTRY"));
+  state.freqAm = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ_AM"));
+  state.freqFm = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ"));
+  state.freqSw = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ_SW"));
+  // A negative volume has no slider position and no attenuation: treat it as silence.
+  int volume = store.ReadNumber(kGeneralKey, "VOLUME");
+  state.volume = volume > 100 ? 100 : (volume < 0 ? 0 : volume);
+  auto rate = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "MP3BPS"));
+  state.mp3Rate = rate > 3 ? 2 : rate;
+  state.stereo = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "STEREO"));
+  state.recordFolder = TrimBlanks(store.ReadValue(kGeneralKey, "RECORDFOLDER"));
+  if (state.recordFolder.empty()) state.recordFolder = kDefaultRecordFolder;
+  return state;
+}
+
+void SaveRadioState(SettingsStore& store, const RadioState& state) {
+  store.WriteNumber(kGeneralKey, "FM", state.band);
+  store.WriteNumber(kGeneralKey, "FREQ", state.freqFm);
+  store.WriteNumber(kGeneralKey, "FREQ_SW", state.freqSw);
+  store.WriteNumber(kGeneralKey, "STEREO", state.stereo);
+  store.WriteNumber(kGeneralKey, "FREQ_AM", state.freqAm);
+  store.WriteNumber(kGeneralKey, "COUNTRY", state.region);
+  store.WriteNumber(kGeneralKey, "VOLUME", state.volume);
+}
+
+AfterRecording ResolveAfterRecording(bool shutdown, bool close, bool standby) {
+  if (shutdown) return AfterRecording::Shutdown;
+  if (close) return AfterRecording::Close;
+  if (standby) return AfterRecording::Standby;
+  return AfterRecording::None;
+}
+
+AfterRecording LoadAfterRecording(SettingsStore& store) {
+  bool close = store.ReadNumber(kGeneralKey, "CLOSE") != 0;
+  bool shutdown = store.ReadNumber(kGeneralKey, "SHUTDOWN") != 0;
+  bool standby = store.ReadNumber(kGeneralKey, "STANDBY") != 0;
+  return ResolveAfterRecording(shutdown, close, standby);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The current user's registry as an IKeyValueTree.
+
+#include "settings/KeyValueTree.h"
+
+class RegistryTree final : public IKeyValueTree {
+ public:
+  std::unique_ptr<IOpenKey> OpenKey(const std::string& path) override;
+  std::unique_ptr<IOpenKey> CreateKey(const std::string& path) override;
+  bool DeleteTree(const std::string& path) override;
+};

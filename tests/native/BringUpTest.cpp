@@ -1,0 +1,247 @@
+// Start-up, device arrival and removal, the heartbeat and the ways out of the main window.
+#include <gtest/gtest.h>
+
+#include "tests/native/MainWindowRig.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class CountingScheduler final : public ISchedulerControl {
+ public:
+  void LoadPowerSettings() override {}
+  void LoadSchedule() override {}
+  void ApplyKeepAwake() override { ++keepAwake; }
+  void SchedulerTick(const LocalTime& now) override { seconds.push_back(now.second); }
+  void RereadAutoSuspend() override {}
+  int keepAwake = 0;
+  std::vector<int> seconds;
+};
+
+TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "2");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "8000");
+  rig.Set("VOLUME", "40");
+  rig.Start();
+
+  const auto& log = rig.receiver.Log();
+  ASSERT_GE(log.size(), 9u);
+  const auto& block = RegionConfigBlock(RegionJapan);
+  EXPECT_EQ(log[0].bytes, Bytes(block.begin(), block.end()));
+  const std::vector<Bytes> expected = {
+      {0x13, 0x35, 0x02, 0xFF}, {0x0A, 0x02, 0x02, 0xFF}, {0x05, 0x00, 0x00, 0xFF},
+      {0x09, 0x02, 0x00, 0xFF}, {0x05, 0x00, 0x00, 0xFF}, {0x05, 0x00, 0x00, 0xFF},
+      {0x02, 0x1F, 0x40, 0xFF}, {0x02, 0x1F, 0x40, 0xFF}};
+  const auto prefixes = rig.Reports();
+  EXPECT_EQ(std::vector<Bytes>(prefixes.begin() + 1, prefixes.begin() + 9), expected);
+  EXPECT_EQ(log.size(), 9u);
+  // The first tune follows the last completion report by the 500 ms wait, and nothing
+  // else is waited for.
+  EXPECT_EQ(log[7].timeMs - log[6].timeMs, 500u);
+  EXPECT_EQ(rig.clock.Sleeps(), std::vector<unsigned>{500});
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "run", "volume 40", "volume 40"}));
+  EXPECT_EQ(rig.view.slider, 40);
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
+  EXPECT_EQ(rig.timers.Period(kTimerHeartbeat), 300u);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerDeferredStart));
+  EXPECT_EQ(rig.receiver.Frequency(), 8000);
+  EXPECT_TRUE(rig.receiver.Powered());
+}
+
+TEST(BringUp, StoredFrequencyOutsideTheBandIsTunedAtTheEdge) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "1");
+  rig.Set("FREQ", "0");
+  rig.Start();
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x22, 0x2E, 0xFF}));  // 87.50 MHz
+  EXPECT_EQ(rig.window.m_freqFm, 8750);
+}
+
+TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  CountingScheduler scheduler;
+  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.wall.now.second = 0;  // the heartbeat's first tick must act even on second 0
+  rig.Start();
+  EXPECT_TRUE(rig.receiver.Log().empty());
+  EXPECT_TRUE(rig.audioLog.empty());
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
+
+  rig.Run(300);
+  EXPECT_EQ(scheduler.seconds, std::vector<int>{0});
+  rig.Run(600);  // two more ticks within the same second do nothing
+  EXPECT_EQ(scheduler.seconds, std::vector<int>{0});
+  rig.wall.now.second = 1;
+  rig.Run(300);
+  EXPECT_EQ(scheduler.seconds, (std::vector<int>{0, 1}));
+  EXPECT_EQ(scheduler.keepAwake, 2);
+
+  // Commands that need the receiver do nothing; those that do not still act.
+  rig.Command(IDC_SEEK_UP);
+  rig.Command(IDC_PRESET1 + 2);
+  rig.Command(ID_VOLUME_UP);
+  EXPECT_TRUE(rig.receiver.Log().empty());
+  EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
+}
+
+TEST(BringUp, TimersAreIgnoredWhileSuspended) {
+  MainWindowRig rig;
+  CountingScheduler scheduler;
+  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.ClearRunState();
+  rig.window.m_startPending = 1;
+  rig.window.m_suspended = 1;
+  rig.window.OnTimer(kTimerDeferredStart);
+  rig.window.OnTimer(kTimerHeartbeat);
+  EXPECT_TRUE(rig.receiver.Log().empty());
+  EXPECT_TRUE(scheduler.seconds.empty());
+  EXPECT_EQ(rig.window.m_startPending, 1);
+}
+
+TEST(Arrival, LowerCasePathBringsTheReceiverUpAndShowsTheWindow) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Set("COUNTRY", "1");
+  rig.Set("FREQ", "9000");
+  rig.Set("VOLUME", "30");
+  rig.Start();
+  ASSERT_FALSE(rig.device.IsOpen());
+
+  rig.platform.PutReceiverAt(1);
+  rig.Set("FREQ", "9500");  // the arrival reads the settings again
+  EXPECT_TRUE(rig.window.OnDeviceArrival("\\\\?\\hid#vid_10c4&pid_818a#7&1a2b&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}"));
+  ASSERT_TRUE(rig.device.IsOpen());
+  const auto reports = rig.Reports();
+  ASSERT_EQ(reports.size(), 9u);
+  EXPECT_EQ(reports[0][0], 0x14);
+  EXPECT_EQ(reports[2], (Bytes{0x0A, 0x03, 0x02, 0xFF}));
+  EXPECT_EQ(reports[7], (Bytes{0x02, 0x25, 0x1C, 0xFF}));  // 95.00 MHz, then the 500 ms wait
+  EXPECT_EQ(rig.receiver.Log()[8].timeMs - rig.receiver.Log()[7].timeMs, 500u);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "stop", "run", "volume 30"}));
+  EXPECT_EQ(rig.view.shows, std::vector<ShowCommand>{ShowCommand::Show});
+}
+
+TEST(Arrival, PathsOfOtherDevicesAreIgnored) {
+  EXPECT_TRUE(IsReceiverInterfacePath("\\\\?\\HID#VID_10C4&PID_818A#1"));
+  EXPECT_TRUE(IsReceiverInterfacePath("x vid_10c4 pid_818a"));
+  EXPECT_FALSE(IsReceiverInterfacePath("\\\\?\\hid#vid_10c4&pid_818b#1"));
+  EXPECT_FALSE(IsReceiverInterfacePath("\\\\?\\hid#vid_046d&pid_818a#1"));
+  // Each must appear after the first character.
+  EXPECT_FALSE(IsReceiverInterfacePath("VID_10C4&PID_818A"));
+  EXPECT_FALSE(IsReceiverInterfacePath(""));
+
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Start();
+  rig.platform.PutReceiverAt(0);
+  EXPECT_TRUE(rig.window.OnDeviceArrival("\\\\?\\hid#vid_046d&pid_c52b#1"));
+  EXPECT_FALSE(rig.device.IsOpen());
+}
+
+TEST(Arrival, SecondArrivalOnAnOpenReceiverBringsItUpAgainWithoutANewGraph) {
+  MainWindowRig rig;
+  rig.Set("VOLUME", "20");
+  rig.Start();
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+  const uintptr_t handle = rig.device.NativeHandle();
+
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  EXPECT_EQ(rig.device.NativeHandle(), handle);
+  const auto reports = rig.Reports();
+  ASSERT_EQ(reports.size(), 9u);
+  EXPECT_EQ(reports[0][0], 0x14);
+  EXPECT_EQ(reports[1], (Bytes{0x13, 0x35, 0x02, 0xFF}));
+  EXPECT_EQ(reports[7][0], 0x02);
+  // The graph of the start-up is kept: asked to build, it finds itself built.
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "stop", "run", "volume 20"}));
+  EXPECT_EQ(rig.view.shows, std::vector<ShowCommand>{ShowCommand::Show});
+}
+
+TEST(Removal, OtherDevicesChangeNothingAndTheReceiverEndsTheProgramSilently) {
+  MainWindowRig rig;
+  rig.Set("VOLUME", "55");
+  rig.Start();
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+
+  EXPECT_TRUE(rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle() + 4));
+  EXPECT_TRUE(rig.window.OnDeviceRemoveComplete(0));
+  EXPECT_FALSE(rig.view.destroyed);
+  EXPECT_EQ(rig.window.m_deviceLost, 0);
+
+  rig.window.m_volume = 61;
+  EXPECT_TRUE(rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle()));
+  EXPECT_EQ(rig.window.m_deviceLost, 1);
+  EXPECT_TRUE(rig.view.destroyed);
+  EXPECT_EQ(rig.view.unregistered, 1);
+  EXPECT_TRUE(rig.receiver.Log().empty());
+  EXPECT_TRUE(rig.audioLog.empty());
+  EXPECT_TRUE(rig.device.IsOpen());  // the dead handle stays until the process ends
+  EXPECT_EQ(rig.Get(kGeneralKey, "VOLUME"), "61");
+  EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
+}
+
+TEST(Removal, WithoutAReceiverARemovalChangesNothing) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Start();
+  EXPECT_TRUE(rig.window.OnDeviceRemoveComplete(0x1004));
+  EXPECT_FALSE(rig.view.destroyed);
+}
+
+TEST(Closing, CloseButtonShutsTheReceiverDownAndSavesTheState) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "1");
+  rig.Set("FREQ", "9100");
+  rig.Start();
+  rig.Command(IDC_TUNE_UP);
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+
+  rig.Command(IDC_CLOSE);
+  EXPECT_EQ(rig.Reports(), (std::vector<Bytes>{{0x0A, 0x03, 0x02, 0xFF}, {0x09, 0x02, 0x00, 0xFF}, {0x13, 0x35, 0x10, 0xFF}}));
+  EXPECT_EQ(rig.receiver.Log().back().bytes[4], 0xFF);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"stop", "release"}));
+  for (unsigned id : {1u, 2u, 8u, 10u, 20u, 21u, 30u, 31u, 80u}) EXPECT_FALSE(rig.timers.IsActive(id)) << id;
+  EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "9110");
+  EXPECT_EQ(rig.Get(kGeneralKey, "COUNTRY"), "1");
+  EXPECT_TRUE(rig.view.destroyed);
+  EXPECT_FALSE(rig.device.IsOpen());
+}
+
+TEST(Closing, ExitSavesClosesAndLeavesTheTimersToTheWindow) {
+  MainWindowRig rig;
+  rig.Start();
+  rig.window.m_stereo = 1;
+  rig.Command(ID_EXIT);
+  EXPECT_EQ(rig.Get(kGeneralKey, "STEREO"), "1");
+  EXPECT_FALSE(rig.device.IsOpen());
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x13, 0x35, 0x10, 0xFF}));
+  EXPECT_TRUE(rig.view.destroyed);
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
+}
+
+TEST(Resume, ClosedReceiverIsFoundAgainAndItsSoundRetriedUntilItRuns) {
+  MainWindowRig rig;
+  rig.Start();
+  rig.device.CloseDevice();
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+  rig.audio->runResult = 0;  // the graph refuses to run at first after a standby
+  const size_t sleepsBefore = rig.clock.Sleeps().size();
+
+  rig.window.BringUpReceiver(BringUpSituation::Resume);
+  ASSERT_TRUE(rig.device.IsOpen());
+  EXPECT_EQ(rig.Reports()[0][0], 0x14);
+  EXPECT_EQ(rig.Reports()[7][0], 0x02);  // tuned without a wait
+  const std::vector<unsigned> sleeps(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end());
+  EXPECT_EQ(sleeps, std::vector<unsigned>(15, 1000));
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
+  EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#pragma once
+// The main window's behaviour wired to the simulated receiver, an in-memory settings tree, a
+// manual clock and fakes of the view: window timers fire as the manual clock passes their due
+// time, so whole seeks run in no time and every wait can be checked.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "audio/LiveAudio.h"
+#include "resources/resource.h"
+#include "settings/MemoryKeyValueTree.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/SimulatedReceiver.h"
+
+class FakeTimers final : public ITimerHost {
+ public:
+  explicit FakeTimers(ManualClock& clock) : clock_(clock) {}
+  void SetTimer(unsigned id, unsigned periodMs) override {
+    active[id] = {periodMs, clock_.NowMs() + periodMs, ++generation_};
+    armed.push_back({id, periodMs});
+  }
+  void KillTimer(unsigned id) override { active.erase(id); }
+  bool IsActive(unsigned id) const { return active.count(id) != 0; }
+  unsigned Period(unsigned id) const { return active.count(id) ? active.at(id).period : 0; }
+
+  // Fires every timer that falls due before `ms` have passed, in due order.
+  void RunFor(uint64_t ms, MainWindow& window) {
+    const uint64_t end = clock_.NowMs() + ms;
+    for (;;) {
+      unsigned next = 0;
+      uint64_t due = UINT64_MAX;
+      for (const auto& [id, t] : active)
+        if (t.due < due) { due = t.due; next = id; }
+      if (next == 0 || due > end) break;
+      if (due > clock_.NowMs()) clock_.Advance(due - clock_.NowMs());
+      const uint64_t fired = clock_.NowMs();
+      const uint64_t gen = active[next].generation;
+      window.OnTimer(next);
+      // A window timer comes round one period after it fired, unless re-armed meanwhile.
+      if (auto it = active.find(next); it != active.end() && it->second.generation == gen)
+        it->second.due = fired + it->second.period;
+    }
+    if (clock_.NowMs() < end) clock_.Advance(end - clock_.NowMs());
+  }
+
+  struct Timer {
+    unsigned period;
+    uint64_t due;
+    uint64_t generation;
+  };
+  std::map<unsigned, Timer> active;
+  std::vector<std::pair<unsigned, unsigned>> armed;  // every SetTimer, in order
+
+ private:
+  ManualClock& clock_;
+  uint64_t generation_ = 0;
+};
+
+class FakeView final : public IMainView {
+ public:
+  void EnableControl(int id, bool enable) override {
+    if (enable) disabled.erase(id);
+    else disabled.insert(id);
+  }
+  void SetVolumeSlider(int position) override { slider = position < 0 ? 0 : position > 100 ? 100 : position; }
+  int VolumeSliderPosition() override { return slider; }
+  void SetButtonCells(int id, int normal, int pushed) override { cells[id] = {normal, pushed}; }
+  void RedrawButton(int) override {}
+  void SetTooltip(int id, const std::string& text) override { tips[id] = text; }
+  void ShowMainWindow(ShowCommand command) override { shows.push_back(command); }
+  void UnregisterDeviceNotifications() override { ++unregistered; }
+  void DestroyMainWindow() override { destroyed = true; }
+  WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(0x1234); }
+
+  bool Enabled(int id) const { return disabled.count(id) == 0; }
+
+  std::set<int> disabled;
+  int slider = 0;
+  std::map<int, std::pair<int, int>> cells;
+  std::map<int, std::string> tips;
+  std::vector<ShowCommand> shows;
+  int unregistered = 0;
+  bool destroyed = false;
+};
+
+class FakeDisplay final : public IMainDisplay {
+ public:
+  void InvalidateReadout() override { ++invalidations; }
+  void ApplyButtonTips() override { ++buttonTips; }
+  void RefreshPresetTips() override { ++presetTips; }
+  void BuildWindowRegion() override {}
+  void ReloadStereoImages() override {}
+  int invalidations = 0, buttonTips = 0, presetTips = 0;
+};
+
+// Records what the window asks of the live graph; the volume it last set is what one hears.
+class FakeLiveAudio final : public ILiveAudio {
+ public:
+  explicit FakeLiveAudio(std::vector<std::string>& log) : log_(log) {}
+  int BuildLiveGraph() override { log_.push_back("build"); return built_ ? 0 : (built_ = true); }
+  int RunLive() override { log_.push_back("run"); return runResult; }
+  int StopLive() override { log_.push_back("stop"); return 1; }
+  int SetVolume(int level) override {
+    log_.push_back("volume " + std::to_string(level));
+    volume = level;
+    return 1;
+  }
+  void ReleaseLiveGraph() override { log_.push_back("release"); built_ = false; }
+  int volume = -1;
+  int runResult = 1;
+
+ private:
+  std::vector<std::string>& log_;
+  bool built_ = false;
+};
+
+class FakeWallClock final : public IWallClock {
+ public:
+  LocalTime Now() override { return now; }
+  LocalTime now{2026, 12, 7, 1, 10, 0, 0};
+};
+
+struct MainWindowRig {
+  MainWindowRig() {
+    platform.PutReceiverAt(2);
+    auto live = std::make_unique<FakeLiveAudio>(audioLog);
+    audio = live.get();
+    device.SetLiveAudio(std::move(live));
+  }
+
+  // Settings as a user left them, then the window's start-up and its deferred start.
+  void Start() {
+    window.ClearRunState();
+    window.LoadRadioState();
+    view.SetVolumeSlider(window.m_volume);
+    window.m_startPending = 1;
+    timers.SetTimer(kTimerDeferredStart, 200);
+    timers.RunFor(200, window);
+  }
+  void Set(const std::string& name, const std::string& text) { tree.PlantString(std::string(kSettingsRoot) + "\\" + kGeneralKey, name, text); }
+  void SetPreset(const std::string& key, int n, const std::string& name, const std::string& freq) {
+    char id[16], frq[16];
+    std::snprintf(id, sizeof id, "CH%02d_ID", n);
+    std::snprintf(frq, sizeof frq, "CH%02d_FRQ", n);
+    tree.PlantString(std::string(kSettingsRoot) + "\\" + key, id, name);
+    tree.PlantString(std::string(kSettingsRoot) + "\\" + key, frq, freq);
+  }
+  std::string Get(const std::string& key, const std::string& name) { return store.ReadValue(key, name); }
+  void Command(int id, int code = 0) { window.OnCommand(id, code); }
+  void Run(uint64_t ms) { timers.RunFor(ms, window); }
+  // The short reports the receiver got since the log was last cleared (first four bytes each).
+  std::vector<std::vector<uint8_t>> Reports() const { return receiver.LogPrefixes(4); }
+  std::vector<uint8_t> LastReport() const { return receiver.LogPrefixes(4).back(); }
+
+  std::vector<std::string> audioLog;  // outlives the device, whose graph logs into it
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  CMyKestrune device{platform, clock};
+  MemoryKeyValueTree tree;
+  SettingsStore store{tree};
+  FakeWallClock wall;
+  FakeTimers timers{clock};
+  FakeView view;
+  FakeDisplay display;
+  FakeLiveAudio* audio = nullptr;
+  MainWindow window{device, store, clock, wall, timers, view, display};
+};

@@ -1,0 +1,242 @@
+// The real main window under Wine, driven by window messages against the simulated receiver,
+// and the single-instance rule between real processes.
+#include <windows.h>
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/win32/MainDlg.h"
+#include "app/win32/SingleInstance.h"
+#include "resources/resource.h"
+#include "settings/MemoryKeyValueTree.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/SimulatedReceiver.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Takes a WM_QUIT the dialog posted off the queue, so later tests start clean.
+void DrainQuit() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+class CountingScheduler final : public ISchedulerControl {
+ public:
+  void LoadPowerSettings() override { ++powerLoads; }
+  void LoadSchedule() override { ++scheduleLoads; }
+  void ApplyKeepAwake() override {}
+  void SchedulerTick(const LocalTime&) override { ++ticks; }
+  void RereadAutoSuspend() override {}
+  int powerLoads = 0, scheduleLoads = 0, ticks = 0;
+};
+
+class MainDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    platform.PutReceiverAt(1);
+    receiver.readLatencyMs = 0;
+    receiver.SetStations({{BandFM, 8000, 45}});
+    const std::string general = std::string(kSettingsRoot) + "\\" + kGeneralKey;
+    tree.PlantString(general, "COUNTRY", "2");
+    tree.PlantString(general, "FM", "1");
+    tree.PlantString(general, "FREQ", "7810");
+    tree.PlantString(general, "VOLUME", "35");
+    tree.PlantString(general, "RECORDFOLDER", "C:\\KestruneTestRec");
+  }
+  void TearDown() override {
+    dlg.reset();
+    DrainQuit();
+  }
+
+  HWND Create() {
+    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
+    dlg->Window().SetParts({nullptr, nullptr, &scheduler, nullptr});
+    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    return hwnd;
+  }
+  void Command(int id, int code = 0) {
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
+  }
+  void Timer(unsigned id) { SendMessageA(hwnd, WM_TIMER, id, 0); }
+  bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(hwnd, id)) != FALSE; }
+
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  MemoryKeyValueTree tree;
+  CountingScheduler scheduler;
+  MessageLoop loop;
+  std::unique_ptr<CMainDlg> dlg;
+  HWND hwnd = nullptr;
+};
+
+TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
+  ASSERT_TRUE(Create());
+  for (int id : {999, 1000, 1001, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1021, 1022, 1023,
+                 1024, 1025, 1026, 1028, 1032, 1033, 1120, 1128, 1129, 1130, 1131, 1137, 1148})
+    EXPECT_NE(GetDlgItem(hwnd, id), nullptr) << id;
+  char text[64] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  EXPECT_STREQ(text, "Kestrune");
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  EXPECT_EQ(rect.right - rect.left, 535);
+  EXPECT_EQ(rect.bottom - rect.top, 252);
+  EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
+  EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(scheduler.powerLoads, 1);
+  EXPECT_EQ(scheduler.scheduleLoads, 1);
+  // Nothing reaches the receiver before the deferred start.
+  EXPECT_TRUE(receiver.Log().empty());
+  EXPECT_EQ(dlg->Window().m_startPending, 1);
+
+  Timer(kTimerDeferredStart);
+  ASSERT_TRUE(dlg->Device().IsOpen());
+  const auto reports = receiver.LogPrefixes(4);
+  ASSERT_EQ(reports.size(), 9u);
+  EXPECT_EQ(reports[0][0], 0x14);
+  EXPECT_EQ(reports[7], (Bytes{0x02, 0x1E, 0x82, 0xFF}));
+  EXPECT_EQ(clock.Sleeps(), std::vector<unsigned>{500});
+
+  // Timer 1's first tick acts at once; a second tick in the same second does not.
+  // Timer 1's first tick acts at once.
+  ASSERT_EQ(dlg->Window().m_lastSecond, 0xFF);
+  Timer(kTimerHeartbeat);
+  EXPECT_EQ(scheduler.ticks, 1);
+  EXPECT_LT(dlg->Window().m_lastSecond, 60);
+  RemoveDirectoryA("C:\\KestruneTestRec");
+}
+
+TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
+  ASSERT_TRUE(Create());
+  Timer(kTimerDeferredStart);
+  receiver.ClearLog();
+
+  Command(IDC_SEEK_UP);
+  EXPECT_EQ(receiver.LogPrefixes(4), std::vector<Bytes>{(Bytes{0x09, 0x01, 0x00, 0xFF})});
+  for (int id : {999, 1001, 1016, 1019, 1020, 1021, 1025, 1032}) EXPECT_FALSE(Enabled(id)) << id;
+  Timer(kTimerTuneEnable);
+  EXPECT_TRUE(Enabled(IDC_TUNE_UP));
+  EXPECT_TRUE(Enabled(IDC_TUNE_DOWN));
+  for (int i = 0; i < 60 && dlg->Window().m_seeking; ++i) {
+    clock.Advance(100);
+    Timer(kTimerSeekPoll);
+  }
+  EXPECT_EQ(dlg->Window().m_seeking, 0);
+  EXPECT_EQ(dlg->Window().m_freqFm, 8000);
+  EXPECT_TRUE(Enabled(IDC_SEEK_UP));
+  EXPECT_TRUE(Enabled(IDC_PRESET1));
+  EXPECT_FALSE(Enabled(IDC_FM));
+  Timer(kTimerBandEnable);
+  EXPECT_TRUE(Enabled(IDC_FM));
+  EXPECT_EQ(receiver.LogPrefixes(4).size(), 1u);  // no tune after the seek
+
+  // Timers are ignored during a standby.
+  dlg->Window().m_suspended = 1;
+  Command(IDC_TUNE_UP);
+  EXPECT_FALSE(Enabled(IDC_FM));
+  Timer(kTimerBandEnable);
+  EXPECT_FALSE(Enabled(IDC_FM));
+}
+
+TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
+  ASSERT_TRUE(Create());
+  Timer(kTimerDeferredStart);
+  tree.PlantString(std::string(kSettingsRoot) + "\\CH_SET_FM_JAP", "CH03_FRQ", "8120");
+  receiver.ClearLog();
+
+  MSG key{hwnd, WM_KEYDOWN, VK_F3, 0, 0, {}};
+  EXPECT_TRUE(dlg->PreTranslateMessage(&key));
+  EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x02, 0x1F, 0xB8, 0xFF}));
+  MSG up{hwnd, WM_KEYDOWN, VK_UP, 0, 0, {}};
+  dlg->PreTranslateMessage(&up);
+  EXPECT_EQ(dlg->Window().m_volume, 36);
+  EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 36);
+
+  receiver.ClearLog();
+  Command(IDC_CLOSE);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(dlg->Device().IsOpen());
+  EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x13, 0x35, 0x10, 0xFF}));
+  const auto saved = tree.GetValue(std::string(kSettingsRoot) + "\\" + kGeneralKey, "VOLUME");
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->Text().value_or(""), "36");
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
+  platform.slots.clear();
+  ASSERT_TRUE(Create());
+  Timer(kTimerDeferredStart);
+  EXPECT_FALSE(dlg->Device().IsOpen());
+  platform.PutReceiverAt(0);
+
+  const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+  std::vector<char> block(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + sizeof path, 0);
+  auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(block.data());
+  record->dbcc_size = static_cast<DWORD>(block.size());
+  record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  std::memcpy(record->dbcc_name, path, sizeof path);
+  EXPECT_EQ(SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record)), TRUE);
+  ASSERT_TRUE(dlg->Device().IsOpen());
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+
+  // Removal of another handle changes nothing; the receiver's own ends the program silently.
+  DEV_BROADCAST_HANDLE removal{};
+  removal.dbch_size = sizeof removal;
+  removal.dbch_devicetype = DBT_DEVTYP_HANDLE;
+  removal.dbch_handle = reinterpret_cast<HANDLE>(dlg->Device().NativeHandle() + 4);
+  EXPECT_EQ(SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal)), TRUE);
+  EXPECT_TRUE(IsWindow(hwnd));
+  receiver.ClearLog();
+  removal.dbch_handle = reinterpret_cast<HANDLE>(dlg->Device().NativeHandle());
+  SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal));
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_TRUE(receiver.Log().empty());
+}
+
+// Records the reflected notifications a child receives.
+std::vector<UINT> g_reflected;
+WNDPROC g_staticProc = nullptr;
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg >= kReflectedMessageBase) g_reflected.push_back(msg);
+  return CallWindowProcA(g_staticProc, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(MainDlgTest, ChildNotificationsNotHandledAreReflectedToTheChild) {
+  ASSERT_TRUE(Create());
+  HWND child = GetDlgItem(hwnd, IDC_TEXT_FILE);
+  g_staticProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+  g_reflected.clear();
+  SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_TEXT_FILE, 0), reinterpret_cast<LPARAM>(child));
+  NMHDR header{child, IDC_TEXT_FILE, NM_CLICK};
+  SendMessageA(hwnd, WM_NOTIFY, IDC_TEXT_FILE, reinterpret_cast<LPARAM>(&header));
+  EXPECT_EQ(g_reflected, (std::vector<UINT>{0x2000 + WM_COMMAND, 0x2000 + WM_NOTIFY}));
+  SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_staticProc));
+}
+
+TEST(SingleInstance, OnlyTheMarkerValue1022CountsAsARunningCopy) {
+  HWND foreign = CreateWindowExA(0, "STATIC", "foreign", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(foreign);
+  SetPropA(foreign, kInstanceProperty, reinterpret_cast<HANDLE>(1021));
+  EXPECT_EQ(FindRunningInstance(), nullptr);
+  SetPropA(foreign, kInstanceProperty, reinterpret_cast<HANDLE>(1022));
+  EXPECT_EQ(FindRunningInstance(), foreign);
+  RemovePropA(foreign, kInstanceProperty);
+  DestroyWindow(foreign);
+}
+
+}  // namespace
