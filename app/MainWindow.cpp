@@ -16,14 +16,15 @@ long VolumeToCentibels(int level) {
 
 MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock,
                        IWallClock& wallClock, ITimerHost& timers, IMainView& view,
-                       IMainDisplay& display)
+                       IMainDisplay& display, IPowerControl& power)
     : device_(device),
       settings_(settings),
       clock_(clock),
       wallClock_(wallClock),
       timers_(timers),
       view_(view),
-      display_(&display) {}
+      display_(&display),
+      power_(power) {}
 
 // ---- Shared operations ----
 
@@ -154,17 +155,13 @@ void MainWindow::ApplyRegion(uint8_t region) {
   display_->RefreshPresetTips();
 }
 
-void MainWindow::EnableRange(int first, int last, bool enable) {
-  for (int id = first; id <= last; ++id) view_.EnableControl(id, enable);
+void MainWindow::EnableControls(std::initializer_list<int> ids, bool enable) {
+  for (int id : ids) view_.EnableControl(id, enable);
 }
 
-void MainWindow::EnableSeekAndTuneControls() {
-  EnableRange(IDC_SW, IDC_SAVE_PRESET, true);
-  view_.EnableControl(IDC_STEREO, true);
-}
-
-void MainWindow::DisableBandAndSeekButtons() {
-  for (int id : {IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}) view_.EnableControl(id, false);
+void MainWindow::EnableSeekLockedControls(bool enable) {
+  for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) view_.EnableControl(id, enable);
+  view_.EnableControl(IDC_STEREO, enable);
 }
 
 bool MainWindow::ReadStatusBatch(uint8_t (&report)[kReportLength]) {
@@ -249,12 +246,11 @@ void MainWindow::OnTimer(unsigned id) {
       view_.EnableControl(IDC_MUTE, true);
       break;
     case kTimerBandEnable:
-      for (int b : {IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}) view_.EnableControl(b, true);
+      EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, true);
       timers_.KillTimer(kTimerBandEnable);
       break;
     case kTimerTuneEnable:
-      view_.EnableControl(IDC_TUNE_DOWN, true);
-      view_.EnableControl(IDC_TUNE_UP, true);
+      EnableControls({IDC_TUNE_DOWN, IDC_TUNE_UP}, true);
       timers_.KillTimer(kTimerTuneEnable);
       break;
     case kTimerPlayback:

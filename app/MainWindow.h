@@ -4,12 +4,14 @@
 // store, the clocks and the view; CMainDlg feeds it the window's messages. One thread only.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "app/MainWindowPorts.h"
 #include "device/BandPlan.h"
 #include "device/Clock.h"
 #include "device/MyKestrune.h"
+#include "settings/PowerSettings.h"
 
 class SettingsStore;
 
@@ -46,7 +48,7 @@ struct MainWindowParts {
 class MainWindow {
  public:
   MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock, IWallClock& wallClock,
-             ITimerHost& timers, IMainView& view, IMainDisplay& display);
+             ITimerHost& timers, IMainView& view, IMainDisplay& display, IPowerControl& power);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -62,6 +64,9 @@ class MainWindow {
   void ClearRunState();
   void LoadRadioState();
   void SaveRadioState();
+  // Power settings from the registry; the keep-awake rule is applied at once.
+  void LoadPowerSettings();
+  void ApplyKeepAwake();
   // Timer 2, one shot, about 200 ms after the window shows.
   void DeferredStart();
   void BringUpReceiver(BringUpSituation situation);
@@ -149,17 +154,23 @@ class MainWindow {
   uint8_t m_mp3Rate = 0;
   std::string m_recordFolder;
   std::string m_recordLabel;
+  PowerSettings m_power;
 
  private:
   bool DeviceOpen() const { return device_.IsOpen(); }
   ILiveAudio* Live() const { return device_.LiveAudio(); }
   void RunLive();
   void StopLive();
+  // RunLive, or StopLive while a file plays: the live graph's answer, 0 when it runs as asked.
+  int RunOrStopLive();
+  // OpenDevice, then the bring-up core: region, band and power-up, one more band completion.
+  bool OpenAndPowerUp();
+  void ResumeReceiver();
   void SetLiveVolume(int level);
   void SetPlaybackVolume(int level);
-  void EnableRange(int first, int last, bool enable);
-  void EnableSeekAndTuneControls();
-  void DisableBandAndSeekButtons();
+  void EnableControls(std::initializer_list<int> ids, bool enable);
+  // The controls a seek disables: 999 to 1025 and the Stereo/Mono button.
+  void EnableSeekLockedControls(bool enable);
   // Five status reads in a row; the last delivered report wins. False when none delivered.
   bool ReadStatusBatch(uint8_t (&report)[kReportLength]);
   void ShowMuteCells();
@@ -171,6 +182,7 @@ class MainWindow {
   ITimerHost& timers_;
   IMainView& view_;
   IMainDisplay* display_;
+  IPowerControl& power_;
   MainWindowParts parts_;
 };
 

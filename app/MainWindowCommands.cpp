@@ -69,7 +69,7 @@ void MainWindow::OnSaveToPreset() {
 void MainWindow::OnBandButton(uint8_t band) {
   display_->ApplyButtonTips();
   if (!DeviceOpen() || m_playing) return;
-  for (int id : {IDC_AM, IDC_FM, IDC_SW}) view_.EnableControl(id, false);
+  EnableControls({IDC_AM, IDC_FM, IDC_SW}, false);
   m_saveArmed = 0;
   SelectBand(band);
   timers_.SetTimer(kTimerBandEnable, 1500);
@@ -77,7 +77,7 @@ void MainWindow::OnBandButton(uint8_t band) {
 
 void MainWindow::OnTuneStep(bool up) {
   timers_.KillTimer(kTimerBandEnable);
-  for (int id : {IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}) view_.EnableControl(id, false);
+  EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, false);
   display_->ApplyButtonTips();
   if (!DeviceOpen()) return;
   CancelSeek();
@@ -104,9 +104,9 @@ void MainWindow::OnTuneStep(bool up) {
     display_->InvalidateReadout();
     RunLive();
     m_continuousTune = 0;
-    EnableSeekAndTuneControls();
+    EnableSeekLockedControls(true);
     m_userMutedLive = 0;
-    for (int id : {IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}) view_.EnableControl(id, false);
+    EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, false);
   }
   FindCurrentPreset();
   display_->InvalidateReadout();
@@ -147,8 +147,7 @@ void MainWindow::OnSeek(bool up) {
     ToggleSeekSilence();
   }
   timers_.SetTimer(kTimerSeekPoll, 100);
-  for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) view_.EnableControl(id, false);
-  view_.EnableControl(IDC_STEREO, false);
+  EnableSeekLockedControls(false);
   m_seeking = 1;
   device_.SendSeek(up ? SeekDirection::Up : SeekDirection::Down);
   m_seekStable = 0;
@@ -180,10 +179,10 @@ void MainWindow::OnSeekPoll() {
   m_seeking = 0;
   ToggleSeekSilence();
   m_continuousTune = 0;
-  EnableSeekAndTuneControls();
+  EnableSeekLockedControls(true);
   timers_.KillTimer(kTimerSeekPoll);
   timers_.KillTimer(kTimerBandEnable);
-  for (int id : {IDC_AM, IDC_FM, IDC_SW}) view_.EnableControl(id, false);
+  EnableControls({IDC_AM, IDC_FM, IDC_SW}, false);
   timers_.SetTimer(kTimerBandEnable, 1000);
 }
 
@@ -203,7 +202,7 @@ void MainWindow::OnMute() {
       // Tune press would take it for a running silence and turn the sound off again, and the
       // controls the seek disabled would wait for that press.
       m_continuousTune = 0;
-      EnableSeekAndTuneControls();
+      EnableSeekLockedControls(true);
     }
   } else {
     m_muted = 1;
@@ -271,7 +270,7 @@ void MainWindow::OnPreferences() {
   if (!parts_.dialogs) return;
   PreferencesResult result;
   if (!parts_.dialogs->RunPreferences(m_region, result)) return;
-  if (parts_.scheduler) parts_.scheduler->RereadAutoSuspend();
+  m_power.autoSuspend = LoadAutoSuspend(settings_);
   m_mp3Rate = result.mp3Rate;
   m_recordFolder = result.recordFolder;
   ApplyRegion(result.region);
@@ -284,11 +283,9 @@ void MainWindow::OnTimerSettings() {
   display_->ApplyButtonTips();
   m_saveArmed = 0;
   if (!parts_.dialogs) return;
-  parts_.dialogs->RunTimerDialog();
-  if (parts_.scheduler) {
-    parts_.scheduler->LoadSchedule();
-    parts_.scheduler->LoadPowerSettings();
-  }
+  parts_.dialogs->RunTimerDialog(m_region);
+  if (parts_.scheduler) parts_.scheduler->LoadSchedule();
+  LoadPowerSettings();
 }
 
 void MainWindow::OnAbout() {

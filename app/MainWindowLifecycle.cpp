@@ -16,6 +16,8 @@ constexpr unsigned kTimersKilledOnClose[] = {kTimerHeartbeat, kTimerDeferredStar
                                              kTimerSeekPoll, kTimerMuteEnable, kTimerPlayback};
 
 constexpr unsigned kResumeRetries = 15;
+// The live graph's plain success (S_OK); S_FALSE and failures are retried after a resume.
+constexpr int kLiveSuccess = 0;
 
 }  // namespace
 
@@ -53,85 +55,85 @@ void MainWindow::DeferredStart() {
   timers_.SetTimer(kTimerHeartbeat, 300);
 }
 
+bool MainWindow::OpenAndPowerUp() {
+  if (device_.OpenDevice(view_.Handle()) != 1) return false;
+  m_deviceLost = 0;
+  device_.SendRegionConfig(m_region);
+  device_.SetBand(m_band);
+  device_.PowerUp();
+  device_.SendBandCompletion();
+  return true;
+}
+
+int MainWindow::RunOrStopLive() {
+  ILiveAudio* live = Live();
+  if (!live) return kLiveSuccess;  // no sound to bring back
+  return m_playing ? live->StopLive() : live->RunLive();
+}
+
 void MainWindow::BringUpReceiver(BringUpSituation situation) {
-  if (situation == BringUpSituation::Arrival) {
-    if (m_playing && parts_.playback) parts_.playback->StopPlayback();
-    LoadRadioState();
+  switch (situation) {
+    case BringUpSituation::StartUp:
+      if (!OpenAndPowerUp()) return;
+      clock_.SleepMs(500);
+      Retune();
+      if (ILiveAudio* live = Live()) {
+        live->BuildLiveGraph();
+        live->RunLive();
+      }
+      SetLiveVolume(LiveVolume());
+      SetLiveVolume(m_volume);
+      view_.SetVolumeSlider(m_volume);
+      Retune();
+      display_->InvalidateReadout();
+      return;
+    case BringUpSituation::Arrival:
+      if (m_playing && parts_.playback) parts_.playback->StopPlayback();
+      LoadRadioState();
+      if (!OpenAndPowerUp()) return;
+      Retune();
+      clock_.SleepMs(500);
+      if (ILiveAudio* live = Live()) {
+        live->BuildLiveGraph();
+        live->StopLive();
+        live->RunLive();
+      }
+      SetLiveVolume(m_volume);
+      view_.SetVolumeSlider(m_volume);
+      Retune();
+      display_->InvalidateReadout();
+      view_.ShowMainWindow(ShowCommand::Show);
+      return;
+    case BringUpSituation::Resume:
+      ResumeReceiver();
+      return;
   }
-  bool resumeOnOpenReceiver = false;
-  if (situation == BringUpSituation::Resume) {
-    if (DeviceOpen()) resumeOnOpenReceiver = true;
-    else LoadRadioState();
-  }
+}
 
-  ILiveAudio* live = nullptr;
-  int lastLiveResult = 0;
-  auto runOrStop = [&] {
-    live = Live();
-    if (!live) return 0;
-    return m_playing ? live->StopLive() : live->RunLive();
-  };
-
-  if (resumeOnOpenReceiver) {
+void MainWindow::ResumeReceiver() {
+  int liveResult = kLiveSuccess;
+  if (DeviceOpen()) {
     // The receiver survived the standby: only its sound needs to come back.
-    lastLiveResult = runOrStop();
+    liveResult = RunOrStopLive();
     SetLiveVolume(LiveVolume());
-  } else if (device_.OpenDevice(view_.Handle()) == 1) {
-    m_deviceLost = 0;
-    device_.SendRegionConfig(m_region);
-    device_.SetBand(m_band);
-    device_.PowerUp();
-    device_.SendBandCompletion();
-    live = Live();
-    switch (situation) {
-      case BringUpSituation::StartUp:
-        clock_.SleepMs(500);
-        Retune();
-        if (live) {
-          live->BuildLiveGraph();
-          live->RunLive();
-        }
-        SetLiveVolume(LiveVolume());
-        SetLiveVolume(m_volume);
-        view_.SetVolumeSlider(m_volume);
-        Retune();
-        display_->InvalidateReadout();
-        return;
-      case BringUpSituation::Arrival:
-        Retune();
-        clock_.SleepMs(500);
-        if (live) {
-          live->BuildLiveGraph();
-          live->StopLive();
-          live->RunLive();
-        }
-        SetLiveVolume(m_volume);
-        view_.SetVolumeSlider(m_volume);
-        Retune();
-        display_->InvalidateReadout();
-        view_.ShowMainWindow(ShowCommand::Show);
-        return;
-      case BringUpSituation::Resume:
-        Retune();
-        if (live) live->BuildLiveGraph();
-        runOrStop();
-        SetLiveVolume(LiveVolume());
-        view_.SetVolumeSlider(m_volume);
-        Retune();
-        lastLiveResult = runOrStop();
-        break;
-    }
   } else {
-    if (situation != BringUpSituation::Resume) return;
-    clock_.SleepMs(1000);
-    lastLiveResult = 1;
+    LoadRadioState();
+    if (OpenAndPowerUp()) {
+      Retune();
+      if (ILiveAudio* live = Live()) live->BuildLiveGraph();
+      RunOrStopLive();
+      SetLiveVolume(LiveVolume());
+      view_.SetVolumeSlider(m_volume);
+      Retune();
+      liveResult = RunOrStopLive();
+    } else {
+      clock_.SleepMs(1000);
+    }
   }
-
-  // Resume only: the graph may need a few seconds after a standby before it runs.
-  for (unsigned i = 0; i < kResumeRetries && lastLiveResult != 1; ++i) {
+  // After a standby the graph may answer "not yet" (or fail) for a few seconds.
+  for (unsigned i = 0; i < kResumeRetries && liveResult != kLiveSuccess; ++i) {
     clock_.SleepMs(1000);
-    lastLiveResult = runOrStop();
-    if (!live) break;
+    liveResult = RunOrStopLive();
   }
   timers_.SetTimer(kTimerHeartbeat, 300);
   view_.ShowMainWindow(ShowCommand::Show);
@@ -176,11 +178,16 @@ void MainWindow::OnHeartbeat() {
   if (now.second == m_lastSecond) return;
   m_lastSecond = static_cast<uint8_t>(now.second);
   if (DeviceOpen() && m_recording && parts_.recording) parts_.recording->RecordingDisplayTick();
-  if (parts_.scheduler) {
-    parts_.scheduler->ApplyKeepAwake();
-    parts_.scheduler->SchedulerTick(now);
-  }
+  ApplyKeepAwake();
+  if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);
 }
+
+void MainWindow::LoadPowerSettings() {
+  m_power = ::LoadPowerSettings(settings_);
+  ApplyKeepAwake();
+}
+
+void MainWindow::ApplyKeepAwake() { power_.SetExecutionState(KeepAwakeExecutionState(m_power.autoSuspend)); }
 
 // ---- Radio state in the settings ----
 

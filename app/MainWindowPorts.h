@@ -96,18 +96,22 @@ class IRecordingControl {
   virtual void OnRecordLimitTimer() = 0;
 };
 
-// Scheduler and power settings.
+// The scheduler of timer reservations.
 class ISchedulerControl {
  public:
   virtual ~ISchedulerControl() = default;
-  virtual void LoadPowerSettings() = 0;
   virtual void LoadSchedule() = 0;
-  // Keeps the computer awake or lets it sleep, by the stored auto-suspend value.
-  virtual void ApplyKeepAwake() = 0;
   // Once per new wall-clock second, after the recording display and the keep-awake rule have
   // run: ends a scheduled recording whose time is up and starts a due reservation.
   virtual void SchedulerTick(const LocalTime& now) = 0;
-  virtual void RereadAutoSuspend() = 0;
+};
+
+// The system's power management, as far as the window asks it for anything.
+class IPowerControl {
+ public:
+  virtual ~IPowerControl() = default;
+  // SetThreadExecutionState with these flags.
+  virtual void SetExecutionState(uint32_t flags) = 0;
 };
 
 struct PreferencesResult {
@@ -122,6 +126,6 @@ class IWindowDialogs {
   virtual ~IWindowDialogs() = default;
   // True on OK, with the dialog's values in `result`.
   virtual bool RunPreferences(uint8_t region, PreferencesResult& result) = 0;
-  virtual void RunTimerDialog() = 0;
+  virtual void RunTimerDialog(uint8_t region) = 0;
   virtual void ShowAbout() = 0;
 };

@@ -22,7 +22,7 @@ CMainDlg::CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& setting
     : instance_(instance),
       settings_(settingsTree),
       device_(hid, clock),
-      window_(device_, settings_, clock, *this, *this, *this, *this),
+      window_(device_, settings_, clock, *this, *this, *this, *this, *this),
       backBrush_(CreateSolidBrush(kBackColour)) {}
 
 CMainDlg::~CMainDlg() {
@@ -125,7 +125,7 @@ bool CMainDlg::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
 
 LRESULT CMainDlg::OnInitDialog() {
   window_.ClearRunState();
-  if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadPowerSettings();
+  window_.LoadPowerSettings();
   EnsureRecordFolder();
   accelerators_ = LoadAcceleratorsA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME));
   SetWindowTextA(Hwnd(), "Kestrune");
@@ -267,5 +267,7 @@ LocalTime CMainDlg::Now() {
   GetLocalTime(&t);
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
+
+void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags)); }
 
 void CMainDlg::InvalidateReadout() { InvalidateRect(Hwnd(), &kReadoutRect, TRUE); }

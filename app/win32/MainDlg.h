@@ -43,7 +43,8 @@ class CMainDlg final : public DialogWindow,
                        private IMainView,
                        private ITimerHost,
                        private IWallClock,
-                       private IMainDisplay {
+                       private IMainDisplay,
+                       private IPowerControl {
  public:
   static constexpr int kTemplateId = 129;
   static constexpr COLORREF kTextColour = 0xFFFFFF;
@@ -98,6 +99,8 @@ class CMainDlg final : public DialogWindow,
   void RefreshPresetTips() override {}
   void BuildWindowRegion() override {}
   void ReloadStereoImages() override {}
+  // IPowerControl
+  void SetExecutionState(uint32_t flags) override;
 
   HINSTANCE instance_;
   SettingsStore settings_;

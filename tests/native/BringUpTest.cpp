@@ -9,13 +9,34 @@ using Bytes = std::vector<uint8_t>;
 
 class CountingScheduler final : public ISchedulerControl {
  public:
-  void LoadPowerSettings() override {}
-  void LoadSchedule() override {}
-  void ApplyKeepAwake() override { ++keepAwake; }
+  void LoadSchedule() override { ++loads; }
   void SchedulerTick(const LocalTime& now) override { seconds.push_back(now.second); }
-  void RereadAutoSuspend() override {}
-  int keepAwake = 0;
+  int loads = 0;
   std::vector<int> seconds;
+};
+
+// The preferences dialog answers OK with a new auto-suspend choice written, as the PC settings
+// dialog would have; the timer dialog changes the stored choice too.
+class WritingDialogs final : public IWindowDialogs {
+ public:
+  explicit WritingDialogs(MainWindowRig& rig) : rig_(rig) {}
+  bool RunPreferences(uint8_t region, PreferencesResult& result) override {
+    rig_.Set("AUTOSPEND", autoSuspendOnPreferences);
+    result.region = region;
+    result.mp3Rate = 1;
+    result.recordFolder = "D:\\Rec";
+    return true;
+  }
+  void RunTimerDialog(uint8_t region) override {
+    timerDialogRegion = region;
+    rig_.Set("AUTOSPEND", autoSuspendOnTimerDialog);
+  }
+  void ShowAbout() override {}
+  std::string autoSuspendOnPreferences, autoSuspendOnTimerDialog;
+  int timerDialogRegion = -1;
+
+ private:
+  MainWindowRig& rig_;
 };
 
 TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
@@ -77,7 +98,6 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
   rig.wall.now.second = 1;
   rig.Run(300);
   EXPECT_EQ(scheduler.seconds, (std::vector<int>{0, 1}));
-  EXPECT_EQ(scheduler.keepAwake, 2);
 
   // Commands that need the receiver do nothing; those that do not still act.
   rig.Command(IDC_SEEK_UP);
@@ -225,13 +245,13 @@ TEST(Closing, ExitSavesClosesAndLeavesTheTimersToTheWindow) {
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
 }
 
-TEST(Resume, ClosedReceiverIsFoundAgainAndItsSoundRetriedUntilItRuns) {
+TEST(Resume, ClosedReceiverIsFoundAgainAndItsSoundRetriedUntilItRunsPlainly) {
   MainWindowRig rig;
   rig.Start();
   rig.device.CloseDevice();
   rig.receiver.ClearLog();
-  rig.audioLog.clear();
-  rig.audio->runResult = 0;  // the graph refuses to run at first after a standby
+  // After the standby the graph first answers S_FALSE (not running yet), then fails once.
+  rig.audio->runResults = {0, 1, static_cast<int>(0x80004005), 0};
   const size_t sleepsBefore = rig.clock.Sleeps().size();
 
   rig.window.BringUpReceiver(BringUpSituation::Resume);
@@ -239,9 +259,57 @@ TEST(Resume, ClosedReceiverIsFoundAgainAndItsSoundRetriedUntilItRuns) {
   EXPECT_EQ(rig.Reports()[0][0], 0x14);
   EXPECT_EQ(rig.Reports()[7][0], 0x02);  // tuned without a wait
   const std::vector<unsigned> sleeps(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end());
-  EXPECT_EQ(sleeps, std::vector<unsigned>(15, 1000));
+  EXPECT_EQ(sleeps, (std::vector<unsigned>{1000, 1000}));
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
+}
+
+TEST(Resume, RetriesStopAfterFifteenAndAMissingReceiverWaitsOneSecond) {
+  MainWindowRig rig;
+  rig.Start();
+  rig.receiver.ClearLog();
+  rig.audio->runResults = std::vector<int>(20, 1);
+  size_t before = rig.clock.Sleeps().size();
+  rig.window.BringUpReceiver(BringUpSituation::Resume);  // the receiver stayed open
+  EXPECT_TRUE(rig.receiver.Log().empty());
+  EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + before, rig.clock.Sleeps().end()),
+            std::vector<unsigned>(15, 1000));
+
+  rig.device.CloseDevice();
+  rig.platform.slots.clear();
+  before = rig.clock.Sleeps().size();
+  rig.window.BringUpReceiver(BringUpSituation::Resume);
+  EXPECT_FALSE(rig.device.IsOpen());
+  EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + before, rig.clock.Sleeps().end()),
+            std::vector<unsigned>{1000});
+}
+
+TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
+  MainWindowRig rig;
+  rig.Set("AUTOSPEND", "0");
+  WritingDialogs dialogs(rig);
+  CountingScheduler scheduler;
+  rig.window.SetParts({nullptr, nullptr, &scheduler, &dialogs});
+  rig.Start();
+  EXPECT_EQ(rig.power.states, std::vector<uint32_t>{0x80000003});  // applied when loaded
+  rig.Run(900);                                                      // three ticks, one second
+  EXPECT_EQ(rig.power.states, (std::vector<uint32_t>{0x80000003, 0x80000003}));
+
+  // Preferences OK re-reads the choice; the next new second applies it.
+  dialogs.autoSuspendOnPreferences = "1";
+  rig.Command(IDC_SETTINGS);
+  rig.wall.now.second = 1;
+  rig.Run(300);
+  EXPECT_EQ(rig.power.states.back(), 0x80000000u);
+
+  // Closing the timer dialog reloads the power settings and applies them at once.
+  dialogs.autoSuspendOnTimerDialog = "0";
+  rig.window.m_region = RegionEurope;
+  rig.Command(IDC_TIMER_SETTINGS);
+  EXPECT_EQ(dialogs.timerDialogRegion, RegionEurope);
+  EXPECT_EQ(scheduler.loads, 1);
+  EXPECT_EQ(rig.power.states.back(), 0x80000003u);
+  EXPECT_EQ(rig.window.m_power.autoSuspend, 0);
 }
 
 }  // namespace

@@ -102,9 +102,21 @@ class FakeDisplay final : public IMainDisplay {
 class FakeLiveAudio final : public ILiveAudio {
  public:
   explicit FakeLiveAudio(std::vector<std::string>& log) : log_(log) {}
-  int BuildLiveGraph() override { log_.push_back("build"); return built_ ? 0 : (built_ = true); }
-  int RunLive() override { log_.push_back("run"); return runResult; }
-  int StopLive() override { log_.push_back("stop"); return 1; }
+  // Results as the DirectShow graph gives them: 0 is S_OK, 1 S_FALSE (not running yet).
+  int BuildLiveGraph() override {
+    log_.push_back("build");
+    if (built_) return 1;
+    built_ = true;
+    return 0;
+  }
+  int RunLive() override {
+    log_.push_back("run");
+    if (runResults.empty()) return 0;
+    const int result = runResults.front();
+    runResults.erase(runResults.begin());
+    return result;
+  }
+  int StopLive() override { log_.push_back("stop"); return 0; }
   int SetVolume(int level) override {
     log_.push_back("volume " + std::to_string(level));
     volume = level;
@@ -112,11 +124,17 @@ class FakeLiveAudio final : public ILiveAudio {
   }
   void ReleaseLiveGraph() override { log_.push_back("release"); built_ = false; }
   int volume = -1;
-  int runResult = 1;
+  std::vector<int> runResults;  // answers of the next RunLive calls; S_OK once used up
 
  private:
   std::vector<std::string>& log_;
   bool built_ = false;
+};
+
+class FakePower final : public IPowerControl {
+ public:
+  void SetExecutionState(uint32_t flags) override { states.push_back(flags); }
+  std::vector<uint32_t> states;
 };
 
 class FakeWallClock final : public IWallClock {
@@ -136,6 +154,7 @@ struct MainWindowRig {
   // Settings as a user left them, then the window's start-up and its deferred start.
   void Start() {
     window.ClearRunState();
+    window.LoadPowerSettings();
     window.LoadRadioState();
     view.SetVolumeSlider(window.m_volume);
     window.m_startPending = 1;
@@ -168,6 +187,7 @@ struct MainWindowRig {
   FakeTimers timers{clock};
   FakeView view;
   FakeDisplay display;
+  FakePower power;
   FakeLiveAudio* audio = nullptr;
-  MainWindow window{device, store, clock, wall, timers, view, display};
+  MainWindow window{device, store, clock, wall, timers, view, display, power};
 };

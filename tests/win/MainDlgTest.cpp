@@ -30,12 +30,9 @@ void DrainQuit() {
 
 class CountingScheduler final : public ISchedulerControl {
  public:
-  void LoadPowerSettings() override { ++powerLoads; }
   void LoadSchedule() override { ++scheduleLoads; }
-  void ApplyKeepAwake() override {}
   void SchedulerTick(const LocalTime&) override { ++ticks; }
-  void RereadAutoSuspend() override {}
-  int powerLoads = 0, scheduleLoads = 0, ticks = 0;
+  int scheduleLoads = 0, ticks = 0;
 };
 
 class MainDlgTest : public ::testing::Test {
@@ -52,6 +49,7 @@ class MainDlgTest : public ::testing::Test {
     tree.PlantString(general, "FREQ", "7810");
     tree.PlantString(general, "VOLUME", "35");
     tree.PlantString(general, "RECORDFOLDER", "C:\\KestruneTestRec");
+    tree.PlantString(general, "AUTOSPEND", "0");
   }
   void TearDown() override {
     dlg.reset();
@@ -94,7 +92,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(rect.bottom - rect.top, 252);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ(scheduler.powerLoads, 1);
+  EXPECT_EQ(dlg->Window().m_power.autoSuspend, 0);  // the power settings come from the store
   EXPECT_EQ(scheduler.scheduleLoads, 1);
   // Nothing reaches the receiver before the deferred start.
   EXPECT_TRUE(receiver.Log().empty());
@@ -108,7 +106,6 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(reports[7], (Bytes{0x02, 0x1E, 0x82, 0xFF}));
   EXPECT_EQ(clock.Sleeps(), std::vector<unsigned>{500});
 
-  // Timer 1's first tick acts at once; a second tick in the same second does not.
   // Timer 1's first tick acts at once.
   ASSERT_EQ(dlg->Window().m_lastSecond, 0xFF);
   Timer(kTimerHeartbeat);
