@@ -6,6 +6,7 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include "app/win32/DeviceChange.h"
 #include "resources/resource.h"
 
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
@@ -200,18 +201,9 @@ void CMainDlg::UnregisterHidArrivals() {
 }
 
 LRESULT CMainDlg::OnDeviceChange(WPARAM event, LPARAM data) {
-  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
-  if (!header) return TRUE;
-  if (event == DBT_DEVICEARRIVAL && header->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE) {
-    const auto* record = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
-    // The path is bounded by the record's own size, whatever the sender put in it.
-    const size_t offset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
-    const size_t room = header->dbch_size > offset ? header->dbch_size - offset : 0;
-    window_.OnDeviceArrival(std::string(record->dbcc_name, strnlen(record->dbcc_name, room)));
-  } else if (event == DBT_DEVICEREMOVECOMPLETE && header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
-    const auto* record = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header);
-    window_.OnDeviceRemoveComplete(reinterpret_cast<uintptr_t>(record->dbch_handle));
-  }
+  const DeviceChangeNotice notice = ReadDeviceChange(event, data);
+  if (notice.kind == DeviceChangeNotice::Kind::InterfaceArrival) window_.OnDeviceArrival(notice.interfacePath);
+  else if (notice.kind == DeviceChangeNotice::Kind::HandleRemoval) window_.OnDeviceRemoveComplete(notice.handle);
   return TRUE;
 }
 
