@@ -57,6 +57,8 @@ void MessageLoop::RemoveIdleHandler(IdleHandler* handler) {
 bool MessageLoop::RunIdleHandlers() {
   // Copies: a handler may remove itself.
   const std::vector<IdleHandler*> handlers = idleHandlers_;
+  // With nobody to call, idle processing ends rather than spinning until the next message.
+  if (handlers.empty()) return false;
   for (IdleHandler* h : handlers)
     if (!h->OnIdle()) return false;
   return true;
