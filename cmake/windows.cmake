@@ -4,7 +4,7 @@ set(KESTRUNE_WIN32_LIBS
   shlwapi shell32 gdi32 user32 advapi32 powrprof msimg32)
 target_link_libraries(kestrune_platform PUBLIC ${KESTRUNE_WIN32_LIBS})
 # One self-contained executable: no MinGW runtime DLLs to ship beside it.
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
 file(GLOB resource_scripts CONFIGURE_DEPENDS resources/*.rc)
 
