@@ -2,20 +2,6 @@
 
 #include "settings/SettingsStore.h"
 
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::string TrimBlanks(const std::string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-}  // namespace
-
 RadioState LoadRadioState(SettingsStore& store) {
   RadioState state;
   std::string band = store.ReadValue(kGeneralKey, "FM");

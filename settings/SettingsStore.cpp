@@ -186,3 +186,12 @@ std::string PresetKey(unsigned band, unsigned region) {
     default: return key + "_JAP";
   }
 }
+
+std::string TrimBlanks(const std::string& text) {
+  auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && isBlank(text[begin])) ++begin;
+  while (end > begin && isBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}

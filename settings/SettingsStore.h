@@ -70,6 +70,10 @@ class SettingsStore {
 // digits up to the first other character, in 32-bit arithmetic that wraps; otherwise 0.
 int StrToIntLike(const std::string& text);
 
+// Blanks (space, tab, line breaks, vertical tab, form feed) taken off both ends, as stored names,
+// numbers and folders are trimmed where they are read.
+std::string TrimBlanks(const std::string& text);
+
 // "CH_SET_FM_USA" … "CH_SET_AM_JAP", "CH_SET_SW" for a band and region (region 0, 1, other).
 std::string PresetKey(unsigned band, unsigned region);
 constexpr const char* kGeneralKey = "FM_AM_SETTING";
