@@ -365,3 +365,63 @@ TEST_F(Commands, MinimiseHidesCancelsTheSeekAndDisarmsTheStore) {
 }
 
 }  // namespace
+
+namespace {
+
+// A recorded file plays: the radio commands stand still, volume and mute act on the file.
+class DuringPlayback : public Commands {
+ protected:
+  void SetUp() override {
+    Commands::SetUp();
+    rig.window.SetParts({&playback, nullptr, nullptr, nullptr});
+    rig.window.m_playing = 1;
+  }
+  FakePlayback playback{rig.audioLog, rig.window.m_playing};
+};
+
+TEST_F(DuringPlayback, RadioCommandsDoNothing) {
+  for (int id : {IDC_PRESET1 + 2, IDC_PRESET_UP, IDC_PRESET_DOWN, IDC_TUNE_UP, IDC_SEEK_UP, IDC_AM, IDC_STEREO})
+    rig.Command(id);
+  rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
+  rig.Command(IDC_SAVE_PRESET);
+  EXPECT_TRUE(rig.Reports().empty());
+  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.m_band, BandFM);
+  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerHoldDown));
+  EXPECT_TRUE(rig.audioLog.empty());
+}
+
+TEST_F(DuringPlayback, VolumeFollowsTheCurveAndMuteStopsAndRunsTheFile) {
+  rig.view.slider = 50;
+  rig.window.OnVolumeSliderNotify();
+  rig.Command(ID_VOLUME_DOWN);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"volume 50", "playback volume -1500", "volume 49",
+                                                    "playback volume -1600"}));
+  rig.audioLog.clear();
+  rig.Command(IDC_MUTE);
+  EXPECT_EQ(rig.window.m_muted, 1);
+  EXPECT_EQ(rig.window.m_userMutedLive, 0);  // the live sound was not what Mute silenced
+  rig.Command(IDC_MUTE);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback pause", "playback run"}));
+  rig.view.slider = 0;
+  rig.window.OnVolumeSliderNotify();
+  EXPECT_EQ(rig.audioLog.back(), "playback volume -10000");
+}
+
+TEST_F(DuringPlayback, CloseEndsThePlaybackBeforeTheReceiverShutsDown) {
+  rig.Command(IDC_CLOSE);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback end", "stop", "release"}));
+  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_FALSE(rig.device.IsOpen());
+}
+
+TEST_F(DuringPlayback, ArrivalStopsThePlaybackBeforeTheBringUp) {
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  ASSERT_GE(rig.audioLog.size(), 2u);
+  EXPECT_EQ(rig.audioLog[0], "playback stop");
+  EXPECT_EQ(rig.audioLog[1], "build");
+  EXPECT_EQ(rig.Reports()[0][0], 0x14);
+}
+
+}  // namespace

@@ -131,6 +131,23 @@ class FakeLiveAudio final : public ILiveAudio {
   bool built_ = false;
 };
 
+// Recorded-file playback: what the window asked of it, in order, in the same log as the live graph.
+class FakePlayback final : public IPlaybackControl {
+ public:
+  FakePlayback(std::vector<std::string>& log, int& playing) : log_(log), playing_(playing) {}
+  void EndForClose() override { log_.push_back("playback end"); playing_ = 0; }
+  void StopPlayback() override { log_.push_back("playback stop"); playing_ = 0; }
+  void RunGraph() override { log_.push_back("playback run"); }
+  void StopGraph() override { log_.push_back("playback pause"); }
+  void SetGraphVolume(long centibels) override { log_.push_back("playback volume " + std::to_string(centibels)); }
+  void OnPlayButton() override {}
+  void OnPlaybackTimer() override {}
+
+ private:
+  std::vector<std::string>& log_;
+  int& playing_;
+};
+
 class FakePower final : public IPowerControl {
  public:
   void SetExecutionState(uint32_t flags) override { states.push_back(flags); }
