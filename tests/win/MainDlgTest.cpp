@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -171,6 +172,25 @@ TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
   MSG quit;
   EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST(MainAccelerators, Table128HoldsExactlyTheWindowsKeysWithoutModifiers) {
+  HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
+  ASSERT_TRUE(table);
+  std::vector<ACCEL> entries(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
+  CopyAcceleratorTableA(table, entries.data(), static_cast<int>(entries.size()));
+  std::vector<std::pair<WORD, WORD>> keys;
+  for (const ACCEL& a : entries) {
+    EXPECT_EQ(a.fVirt & (FVIRTKEY | FSHIFT | FCONTROL | FALT), FVIRTKEY) << a.key;
+    keys.emplace_back(a.key, a.cmd);
+  }
+  std::vector<std::pair<WORD, WORD>> expected = {{VK_UP, 32775}, {VK_DOWN, 32776}, {VK_LEFT, 1000},
+                                                 {VK_RIGHT, 1013}, {'S', 1014},    {'T', 1015},
+                                                 {'M', 1024}};
+  for (WORD n = 0; n < 12; ++n) expected.emplace_back(static_cast<WORD>(VK_F1 + n), static_cast<WORD>(1001 + n));
+  std::sort(keys.begin(), keys.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(keys, expected);
 }
 
 TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
