@@ -425,3 +425,37 @@ TEST_F(DuringPlayback, ArrivalStopsThePlaybackBeforeTheBringUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// A receiver gone silent under an open handle (its removal notice never came): every command
+// still ends, nothing is waited for beyond the read limits, and the state stays usable.
+TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
+  rig.receiver.Remove();
+  rig.Command(IDC_SEEK_UP);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  for (int i = 0; i < 20; ++i) Poll();
+  EXPECT_EQ(rig.window.m_seeking, 1);  // no answer: the seek cannot settle by itself
+  const uint64_t before = rig.clock.NowMs();
+  rig.Command(IDC_TUNE_UP);
+  EXPECT_LE(rig.clock.NowMs() - before, 5u * kStatusReadTimeoutMs);
+  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.window.m_continuousTune, 0);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.audio->volume, 60);
+  for (int id : {IDC_PRESET1, IDC_AM, IDC_FM, IDC_STEREO, IDC_PRESET_UP}) rig.Command(id);
+  rig.Run(2000);
+  EXPECT_EQ(rig.window.m_signal, 0);
+  rig.Command(IDC_CLOSE);
+  EXPECT_TRUE(rig.view.destroyed);
+}
+
+// Late answers: only the reads that answered in time count, the last of them wins.
+TEST_F(Commands, SeekStartTakesTheLastReadThatAnswered) {
+  rig.receiver.readsTimingOut = 4;
+  rig.Command(IDC_SEEK_UP);
+  EXPECT_NE(rig.window.m_freqFm, 7810);  // the fifth read answered with where the seek is
+  EXPECT_EQ(rig.window.m_freqFm, rig.receiver.Frequency());
+}
+
+}  // namespace
