@@ -79,9 +79,15 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
   PlaceSlider(display::kVolumeSlider);
   PlaceSlider(display::kPositionSlider);
   if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) SendMessageA(v, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
-  if (HWND name = GetDlgItem(dialog, kPresetNameText))
+  if (HWND name = GetDlgItem(dialog, kPresetNameText)) {
     MoveWindow(name, kPresetNamePlace.left, kPresetNamePlace.top, kPresetNamePlace.right - kPresetNamePlace.left,
                kPresetNamePlace.bottom - kPresetNamePlace.top, FALSE);
+    // The station name stands beside 30-pixel digits: the dialog's 8-point font is too slight.
+    if (!nameFont_)
+      nameFont_.Reset(CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+    if (nameFont_) SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
+  }
   ApplyButtonTips(stereo);
 }
 

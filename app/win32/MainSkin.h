@@ -63,4 +63,5 @@ class MainSkin {
   CMySliderA position_;
   skin::SkinCanvas canvas_;
   UniqueBrush background_;
+  UniqueFont nameFont_;  // outlives the static that uses it: the dialog is destroyed first
 };
