@@ -148,15 +148,17 @@ def draw_units():
 
 
 # Small LCD digits of the preset number: whole-pixel segments, so they stay crisp at 12 pixels.
+# The verticals meet at the middle bar; the one gets a flag, or at this size it reads as a colon.
 SMALL_SEGS = {
-    'a': (1, 0, 6, 2), 'b': (5, 1, 7, 5), 'c': (5, 7, 7, 11), 'd': (1, 10, 6, 12),
-    'e': (0, 7, 2, 11), 'f': (0, 1, 2, 5), 'g': (1, 5, 6, 7),
+    'a': (1, 0, 6, 2), 'b': (5, 1, 7, 6), 'c': (5, 6, 7, 11), 'd': (1, 10, 6, 12),
+    'e': (0, 6, 2, 11), 'f': (0, 1, 2, 6), 'g': (1, 5, 6, 7),
 }
+SMALL_ONE = [(3, 0, 5, 12), (1, 2, 3, 4)]
 
 
 def small_lcd_digit(img, ox, oy, d, color):
-    for name in DIGITS[d] if d != 8 else "abcdefg":
-        x0, y0, x1, y1 = SMALL_SEGS[name]
+    rects = SMALL_ONE if d == 1 else [SMALL_SEGS[n] for n in (DIGITS[d] if d != 8 else "abcdefg")]
+    for x0, y0, x1, y1 in rects:
         for y in range(y0, y1):
             for x in range(x0, x1):
                 img.set(ox + x, oy + y, color)
