@@ -295,6 +295,34 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 1, 94, 157, kGreenKey));
 }
 
+TEST_F(MainSkinTest, HeldTuneButtonShowsItsPushedCellAndRepeats) {
+  Start(true);
+  receiver.ClearLog();
+  HWND up = GetDlgItem(hwnd, IDC_TUNE_UP);
+  // The pointer rests on the button, or the captured button sees it elsewhere and lets go.
+  POINT onButton{20, 10};
+  ClientToScreen(up, &onButton);
+  SetCursorPos(onButton.x, onButton.y);
+  PumpMessages(50);
+  SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+  // The press starts the hold and tunes nothing yet.
+  EXPECT_TRUE(receiver.LogPrefixes(1).empty());
+  const Pixels shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_TUNE_BUTTONS), 46, 3, 371, 157));
+  UINT delay = 0;
+  SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+  PumpMessages((delay + 1) * 250 + 400);
+  SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+  ::KillTimer(hwnd, kTimerSignal);
+  // At least one repeat while held, and the release: each tuned where the register now is.
+  const auto tunes = receiver.LogPrefixes(3);
+  ASSERT_GE(tunes.size(), 2u);
+  for (const auto& report : tunes) EXPECT_EQ(report[0], 0x02);
+  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], dlg->Window().m_freqFm);
+  EXPECT_GT(dlg->Window().m_freqFm, 8760);
+  EXPECT_FALSE(dlg->Skin().Button(IDC_TUNE_UP)->IsPushed());
+}
+
 TEST_F(MainSkinTest, ShapeIsTheFaceWithoutItsPureBluePixels) {
   Start(true);
   HRGN region = CreateRectRgn(0, 0, 0, 0);
