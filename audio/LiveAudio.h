@@ -1,7 +1,12 @@
 #pragma once
 // The live-listening graph as the device object drives it: the receiver's capture source
 // rendered to the speakers. Implemented over DirectShow on Windows; a fake serves the tests.
-// Every operation is safe to call in any state and returns 0 when it did nothing.
+// Every operation is safe to call in any state. Results, as the callers read them:
+//   BuildLiveGraph: 1 when it did nothing (receiver closed, graph already built), else the
+//                   HRESULT of running the new graph (0 = playing).
+//   RunLive/StopLive: 0 when the receiver is closed, 1 when there is no graph, else the
+//                   HRESULT of the request (0 = success).
+//   SetVolume: 1 when the volume was applied, 0 when there is no graph or it failed.
 
 class ILiveAudio {
  public:

@@ -25,12 +25,15 @@ rig_start_audio() {
   export XDG_RUNTIME_DIR="$RIG_DIR/run"
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
-  # module-pipe-source makes the fifo itself and refuses one that exists.
-  local fifo="$RIG_DIR/fmradio.fifo"
+  # The receiver's source is the monitor of a null sink that a 1 kHz tone plays into, so the
+  # tone arrives at the pace of a real device (the sink's clock). A pipe source would hand over
+  # whatever its writer pushes as fast as it is pushed, and a sine source delivers next to nothing
+  # to Wine's capture.
   cat > "$RIG_DIR/rig.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
-load-module module-pipe-source source_name=fmradio file=$fifo format=s16le rate=16000 channels=2 source_properties='device.description="FM Radio"'
+load-module module-null-sink sink_name=tonefeed rate=16000 channels=2 sink_properties=device.description=ToneFeed
+load-module module-remap-source source_name=fmradio master=tonefeed.monitor source_properties='device.description="FM Radio"'
 load-module module-null-source source_name=otherradio description=usb\ fm\ radio\ look-alike
 set-default-sink speakers
 set-default-source fmradio
@@ -40,13 +43,18 @@ PA
     echo "rig: could not start PulseAudio" >&2; return 1; }
   local i
   for i in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  if ! pactl list short sources 2>/dev/null | grep -q fmradio || [ ! -p "$fifo" ]; then
-    echo "rig: PulseAudio has no FM Radio source" >&2
+  if ! pactl list short sources 2>/dev/null | grep -q fmradio; then
+    echo "rig: PulseAudio does not answer or has no FM Radio source" >&2
     return 1
   fi
-  # The receiver's audio: a 1 kHz tone, paced by the daemon reading the fifo.
-  ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 > "$fifo" ) 2>/dev/null &
+  # Ten hours of a 1 kHz tone at half scale. The small latency keeps the null sink from rendering
+  # (and so the monitor from delivering) in its default two-second blocks.
+  ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 |
+      pacat --playback --device=tonefeed --rate=16000 --channels=2 --format=s16le --raw \
+        --latency-msec=20 ) \
+    >/dev/null 2>&1 &
   RIG_TONE_PID=$!
+  return 0
 }
 
 rig_start_wine() {
@@ -68,6 +76,7 @@ rig_stop() {
   [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
   if [ -n "${XDG_RUNTIME_DIR:-}" ]; then pulseaudio --kill >/dev/null 2>&1 || true; fi
   [ -n "$RIG_TONE_PID" ] && kill "$RIG_TONE_PID" >/dev/null 2>&1 || true
+  RIG_TONE_PID=""
   [ -n "$RIG_XVFB_PID" ] && kill "$RIG_XVFB_PID" >/dev/null 2>&1 || true
   rm -rf "$RIG_DIR"
   RIG_DIR=""

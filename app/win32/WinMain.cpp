@@ -7,6 +7,8 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
+#include "audio/win32/AudioPreparationWin32.h"
+#include "audio/win32/LiveGraph.h"
 #include "device/win32/Win32Hid.h"
 #include "settings/win32/RegistryTree.h"
 
@@ -16,7 +18,12 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   MessageLoop loop;
   Win32HidPlatform hid;
   RegistryTree registry;
+  WaveInAudioPreparation audioPreparation;
+  MessageFailureBox failureBox;
   auto dialog = std::make_unique<CMainDlg>(instance, hid, registry, SteadyClock::Instance());
+  CMyKestrune& device = dialog->Device();
+  device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
+  device.SetAudioPreparation(&audioPreparation, &failureBox);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   RECT work{}, rect{};

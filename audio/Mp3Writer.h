@@ -1,0 +1,66 @@
+#pragma once
+// The recorder's MP3 file writer: every captured PCM block is encoded by LAME and appended to
+// one file; the file is the bare encoder output (no tags, no Info header).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/BladeEnc.h"
+#include "audio/LameBinding.h"
+#include "audio/OutputFile.h"
+#include "audio/Receiver.h"
+
+constexpr uint32_t kCaptureSampleRate = 16000;
+constexpr uint32_t kRecordingSampleRate = 44100;
+
+// One encoding stream configured for the recorder.
+class Mp3Encoder {
+ public:
+  explicit Mp3Encoder(LameBinding& binding) : binding_(binding) {}
+  ~Mp3Encoder() { Close(); }
+  Mp3Encoder(const Mp3Encoder&) = delete;
+  Mp3Encoder& operator=(const Mp3Encoder&) = delete;
+
+  // Loads the binding, fills the configuration and opens the stream. Throws AudioError with the
+  // binding's messages or "ERRORR in beInitStream.".
+  void Init(uint32_t bitrateKbps, uint32_t inputRate, uint32_t outputRate);
+  // The encoder's view of beEncodeChunk / beDeinitStream: bytes written to `output`.
+  uint32_t Encode(const int16_t* pcm, uint32_t samples, uint8_t* output);
+  uint32_t Flush(uint8_t* output);
+  // Closes the stream; safe to repeat.
+  void Close();
+
+  const BE_CONFIG& Config() const { return config_; }
+  bool IsOpen() const { return stream_ != nullptr; }
+
+ private:
+  BE_CONFIG config_{};
+  HBE_STREAM stream_ = nullptr;
+  uint32_t outputBufferSize_ = 0;
+  uint32_t samplesPerChunk_ = 0;
+  LameBinding& binding_;
+};
+
+class mp3Writer final : public IReceiver {
+ public:
+  // Opens the encoder (bit rate in kbit/s, 16000 Hz in, `outputRate` out) and creates the file.
+  // Throws AudioError; a failed construction leaves no stream or file open.
+  mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t outputRate,
+            LameBinding& binding = LameBinding::Process());
+  // Flushes the encoder's last frames into the file, closes it, then closes the stream.
+  ~mp3Writer();
+  mp3Writer(const mp3Writer&) = delete;
+  mp3Writer& operator=(const mp3Writer&) = delete;
+
+  // Interleaved 16-bit stereo; an odd last byte is dropped. 0, or the write's system error.
+  int Receive(const uint8_t* block, uint32_t bytes) override;
+
+  const Mp3Encoder& Encoder() const { return encoder_; }
+
+ private:
+  Mp3Encoder encoder_;
+  std::unique_ptr<IOutputFile> file_;
+  std::vector<uint8_t> output_;
+};

@@ -1,0 +1,352 @@
+#include "audio/win32/WaveCapture.h"
+
+#include <chrono>
+
+#include "audio/CaptureRules.h"
+
+namespace am = audio_messages;
+
+// ---- mixer ---------------------------------------------------------------------------------
+
+void WaveInMixer::Open() {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (handle_) return;
+  HMIXER mixer = nullptr;
+  if (mixerOpen(&mixer, deviceId_, 0, 0, MIXER_OBJECTF_WAVEIN) != MMSYSERR_NOERROR)
+    throw AudioError(am::kCantOpenMixer);
+  handle_ = mixer;
+  lines_.clear();
+
+  MIXERLINEA destination{};
+  destination.cbStruct = sizeof destination;
+  destination.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
+  if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer), &destination,
+                        MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR)
+    return;
+  for (DWORD source = 0; source < destination.cConnections; ++source) {
+    MIXERLINEA line{};
+    line.cbStruct = sizeof line;
+    line.dwDestination = destination.dwDestination;
+    line.dwSource = source;
+    if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer), &line,
+                          MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+      continue;
+    if (line.dwComponentType == MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER) continue;
+    lines_.emplace_back(mixer, line);
+  }
+}
+
+MixerSourceLine WaveInMixer::SourceLine(uint8_t position) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (position == 0 || position > lines_.size()) throw AudioError(am::kMixerLineNotFound);
+  return lines_[position - 1];
+}
+
+size_t WaveInMixer::LineCount() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return lines_.size();
+}
+
+void WaveInMixer::Close() {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!handle_) return;
+  lines_.clear();
+  mixerClose(handle_);
+  handle_ = nullptr;
+}
+
+void MixerSourceLine::SelectForRecording() const {
+  const auto mixer = reinterpret_cast<HMIXEROBJ>(mixer_);
+  MIXERLINEA destination{};
+  destination.cbStruct = sizeof destination;
+  destination.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
+  if (mixerGetLineInfoA(mixer, &destination, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+          MMSYSERR_NOERROR ||
+      destination.cControls == 0)
+    return;
+
+  std::vector<MIXERCONTROLA> controls(destination.cControls);
+  MIXERLINECONTROLSA query{};
+  query.cbStruct = sizeof query;
+  query.dwLineID = destination.dwLineID;
+  query.cControls = destination.cControls;
+  query.cbmxctrl = sizeof(MIXERCONTROLA);
+  query.pamxctrl = controls.data();
+  if (mixerGetLineControlsA(mixer, &query, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ALL) !=
+      MMSYSERR_NOERROR)
+    return;
+
+  const MIXERCONTROLA* list = nullptr;
+  for (const MIXERCONTROLA& control : controls) {
+    if ((control.dwControlType & MIXERCONTROL_CT_CLASS_MASK) == MIXERCONTROL_CT_CLASS_LIST) {
+      list = &control;
+      break;
+    }
+  }
+  if (!list) return;
+
+  MixerListControl selection;
+  selection.singleSelect = list->dwControlType == MIXERCONTROL_CONTROLTYPE_SINGLESELECT ||
+                           list->dwControlType == MIXERCONTROL_CONTROLTYPE_MUX;
+  selection.channels = (list->fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : destination.cChannels;
+  selection.items = (list->fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? list->cMultipleItems : 0;
+  if (selection.items == 0 || selection.channels == 0) return;
+  const size_t count = static_cast<size_t>(selection.channels) * selection.items;
+
+  std::vector<MIXERCONTROLDETAILS_LISTTEXTA> texts(count);
+  std::vector<MIXERCONTROLDETAILS_BOOLEAN> values(count);
+  MIXERCONTROLDETAILS details{};
+  details.cbStruct = sizeof details;
+  details.dwControlID = list->dwControlID;
+  details.cChannels = selection.channels;
+  details.cMultipleItems = selection.items;
+  details.cbDetails = sizeof(MIXERCONTROLDETAILS_LISTTEXTA);
+  details.paDetails = texts.data();
+  // Errors of these queries leave the defaults (empty names, all off) in place, as before.
+  mixerGetControlDetailsA(mixer, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_LISTTEXT);
+  details.cbDetails = sizeof(MIXERCONTROLDETAILS_BOOLEAN);
+  details.paDetails = values.data();
+  mixerGetControlDetailsA(mixer, &details, MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE);
+
+  for (size_t i = 0; i < count; ++i) {
+    selection.itemNames.emplace_back(texts[i].szName, strnlen(texts[i].szName, sizeof texts[i].szName));
+    selection.values.push_back(values[i].fValue);
+  }
+  SelectRecordingItem(selection, std::string(line_.szName, strnlen(line_.szName, sizeof line_.szName)));
+  for (size_t i = 0; i < count; ++i) values[i].fValue = selection.values[i];
+  mixerSetControlDetails(mixer, &details, MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE);
+}
+
+// ---- capture device ------------------------------------------------------------------------
+
+WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps)
+    : deviceId_(deviceId), caps_(caps), mixer_(deviceId) {
+  format_.wFormatTag = WAVE_FORMAT_PCM;
+  format_.nChannels = kCaptureChannels;
+  format_.nSamplesPerSec = kCaptureRate;
+  format_.nAvgBytesPerSec = kCaptureBytesPerSecond;
+  format_.nBlockAlign = kCaptureBlockAlign;
+  format_.wBitsPerSample = kCaptureBitsPerSample;
+  format_.cbSize = 0;
+  threadReady_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+}
+
+WaveCaptureDevice::~WaveCaptureDevice() {
+  Stop();
+  if (buffers_) VirtualFree(buffers_, 0, MEM_RELEASE);
+  if (threadReady_) CloseHandle(threadReady_);
+  mixer_.Close();
+}
+
+bool WaveCaptureDevice::IsCapturing() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  return wave_ != nullptr;
+}
+
+DWORD WINAPI WaveCaptureDevice::ThreadMain(void* self) {
+  static_cast<WaveCaptureDevice*>(self)->RunThread();
+  return 0;
+}
+
+void WaveCaptureDevice::RunThread() {
+  MSG msg;
+  // A thread has no message queue until it asks for one; the driver's first messages would be
+  // lost without it.
+  PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  SetEvent(threadReady_);
+
+  while (state_.load() == kStarting) Sleep(1);
+  if (state_.load() == kStopping) return;
+
+  while (GetMessageA(&msg, nullptr, 0, 0) == 1) {
+    switch (msg.message) {
+      case MM_WIM_OPEN:
+        returned_.store(0);
+        break;
+      case MM_WIM_CLOSE:
+        return;
+      case MM_WIM_DATA: {
+        auto* header = reinterpret_cast<WAVEHDR*>(msg.lParam);
+        IReceiver* receiver = receiver_.load();
+        if (header->dwBytesRecorded != 0 && receiver)
+          receiver->Receive(reinterpret_cast<const uint8_t*>(header->lpData), header->dwBytesRecorded);
+        if (state_.load() == kStopping) {
+          returned_.fetch_add(1);
+        } else {
+          // Errors here are ignored: a buffer that cannot be re-queued just drops out.
+          waveInAddBuffer(reinterpret_cast<HWAVEIN>(msg.wParam), header, sizeof(WAVEHDR));
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+void WaveCaptureDevice::CloseDevice() {
+  // waveInClose refuses while buffers are queued; a device that has vanished may refuse for
+  // ever, so the retries end after the same time-out as the wait for the buffers.
+  const ULONGLONG deadline = GetTickCount64() + kReturnTimeoutMs;
+  while (waveInClose(wave_) != MMSYSERR_NOERROR) {
+    if (GetTickCount64() >= deadline) break;
+    Sleep(1);
+  }
+}
+
+void WaveCaptureDevice::EndThread() {
+  if (!thread_) return;
+  // Normally MM_WIM_CLOSE has ended the loop; the quit message ends it when the driver is gone.
+  // Both come after any data message still queued, so every block is delivered first.
+  PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
+  threadId_ = 0;
+}
+
+void WaveCaptureDevice::FailStart(const char* message) {
+  CloseDevice();
+  EndThread();
+  wave_ = nullptr;
+  receiver_.store(nullptr);
+  throw AudioError(message);
+}
+
+void WaveCaptureDevice::Start(IReceiver* receiver) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (wave_) return;
+  receiver_.store(receiver);
+  state_.store(kStarting);
+  returned_.store(0);
+
+  // The thread is joined by Stop (rather than left detached) so that it can never run on after
+  // this object is gone.
+  thread_ = CreateThread(nullptr, 0, &WaveCaptureDevice::ThreadMain, this, 0, &threadId_);
+  if (!thread_) {
+    receiver_.store(nullptr);
+    throw AudioError(am::kCantCreateThread);
+  }
+  WaitForSingleObject(threadReady_, INFINITE);
+
+  HWAVEIN wave = nullptr;
+  if (waveInOpen(&wave, deviceId_, &format_, threadId_, 0, CALLBACK_THREAD) != MMSYSERR_NOERROR) {
+    state_.store(kStopping);
+    EndThread();
+    receiver_.store(nullptr);
+    throw AudioError(am::kCantOpenWaveIn);
+  }
+  wave_ = wave;
+  state_.store(kRunning);
+
+  if (!buffers_) {
+    buffers_ = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 2 * kCaptureBufferBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!buffers_) FailStart(am::kCantAllocateBuffer);
+  }
+  header1_ = WAVEHDR{};
+  header1_.lpData = reinterpret_cast<LPSTR>(buffers_);
+  header1_.dwBufferLength = kCaptureBufferBytes;
+  header2_ = WAVEHDR{};
+  header2_.lpData = reinterpret_cast<LPSTR>(buffers_ + kCaptureBufferBytes);
+  header2_.dwBufferLength = kCaptureBufferBytes;
+
+  if (waveInPrepareHeader(wave_, &header1_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    FailStart(am::kErrorPreparingHeader1);
+  if (waveInPrepareHeader(wave_, &header2_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
+    FailStart(am::kErrorPreparingHeader2);
+  }
+  if (waveInAddBuffer(wave_, &header1_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
+    waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
+    FailStart(am::kErrorQueueingHeader1);
+  }
+  if (waveInAddBuffer(wave_, &header2_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    returned_.store(1);  // only header 1 is out
+    Stop();
+    throw AudioError(am::kErrorQueueingHeader2);
+  }
+  if (waveInStart(wave_) != MMSYSERR_NOERROR) {
+    Stop();
+    throw AudioError(am::kErrorStartingRecord);
+  }
+}
+
+void WaveCaptureDevice::Stop() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (!wave_) return;
+  state_.store(kStopping);
+  waveInReset(wave_);
+  // The driver hands both buffers back through the thread; a vanished device may never do so.
+  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [] { Sleep(1); });
+  waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
+  waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
+  CloseDevice();
+  EndThread();
+  wave_ = nullptr;
+  receiver_.store(nullptr);
+  header1_.dwFlags = 0;
+  header2_.dwFlags = 0;
+}
+
+// ---- device list ---------------------------------------------------------------------------
+
+namespace {
+
+struct DeviceList {
+  std::mutex lock;
+  bool enumerated = false;
+  std::vector<std::unique_ptr<WaveCaptureDevice>> devices;
+};
+
+DeviceList& List() {
+  // Never destroyed: a capture still running at exit is not torn down by a static destructor.
+  static DeviceList* list = new DeviceList;
+  return *list;
+}
+
+void EnumerateLocked(DeviceList& list) {
+  if (list.enumerated) return;
+  const UINT count = waveInGetNumDevs();
+  for (UINT id = 0; id < count; ++id) {
+    WAVEINCAPSA caps{};
+    if (waveInGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
+    if (!(caps.dwFormats & WAVE_FORMAT_4S16)) continue;
+    list.devices.push_back(std::make_unique<WaveCaptureDevice>(id, caps));
+  }
+  list.enumerated = true;
+}
+
+}  // namespace
+
+void EnumerateWaveInDevices() {
+  DeviceList& list = List();
+  std::lock_guard<std::mutex> guard(list.lock);
+  EnumerateLocked(list);
+}
+
+WaveCaptureDevice* FindWaveInDevice(const std::string& name) {
+  DeviceList& list = List();
+  std::lock_guard<std::mutex> guard(list.lock);
+  EnumerateLocked(list);
+  for (const auto& device : list.devices)
+    if (ProductNameMatches(device->ProductName(), name)) return device.get();
+  throw AudioError(am::kDeviceNotFound);
+}
+
+void ClearWaveInDevices() {
+  DeviceList& list = List();
+  std::lock_guard<std::mutex> guard(list.lock);
+  list.devices.clear();
+  list.enumerated = false;
+}
+
+std::vector<std::string> ListedWaveInDevices() {
+  DeviceList& list = List();
+  std::lock_guard<std::mutex> guard(list.lock);
+  EnumerateLocked(list);
+  std::vector<std::string> names;
+  for (const auto& device : list.devices) names.push_back(device->ProductName());
+  return names;
+}

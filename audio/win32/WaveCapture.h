@@ -1,0 +1,116 @@
+#pragma once
+// Wave capture through waveIn: the list of usable wave-in devices, the receiver's lookup among
+// them, its mixer's recording-source selection, and the double-buffered capture whose thread
+// hands each filled block to an IReceiver. Failures throw AudioError with their fixed texts.
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "audio/AudioError.h"
+#include "audio/Receiver.h"
+
+// One source line of a wave-in destination, with the mixer it came from.
+class MixerSourceLine {
+ public:
+  MixerSourceLine(HMIXER mixer, const MIXERLINEA& line) : mixer_(mixer), line_(line) {}
+  // Makes this line the recording input of the wave-in destination. A destination without a
+  // list control (as under Wine) has nothing to select; mixer query errors are ignored.
+  void SelectForRecording() const;
+  const MIXERLINEA& Line() const { return line_; }
+
+ private:
+  HMIXER mixer_;
+  MIXERLINEA line_;
+};
+
+class WaveInMixer {
+ public:
+  explicit WaveInMixer(UINT deviceId) : deviceId_(deviceId) {}
+  ~WaveInMixer() { Close(); }
+  WaveInMixer(const WaveInMixer&) = delete;
+  WaveInMixer& operator=(const WaveInMixer&) = delete;
+
+  // Opens the mixer of the wave-in device and lists its non-synthesizer source lines.
+  // Throws "Can't open Mixer Device.".
+  void Open();
+  // 1-based; throws "Mixer's line not found." for 0 or past the end. The copy stays valid after
+  // the mixer closes (its handle does not).
+  MixerSourceLine SourceLine(uint8_t position);
+  void Close();
+  size_t LineCount();
+
+ private:
+  UINT deviceId_;
+  std::mutex lock_;
+  HMIXER handle_ = nullptr;
+  std::vector<MixerSourceLine> lines_;
+};
+
+class WaveCaptureDevice {
+ public:
+  WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps);
+  // Stops a running capture and releases the buffers.
+  ~WaveCaptureDevice();
+  WaveCaptureDevice(const WaveCaptureDevice&) = delete;
+  WaveCaptureDevice& operator=(const WaveCaptureDevice&) = delete;
+
+  // Starts capturing into `receiver`, which must outlive the capture. Returns at once when
+  // already capturing (the receiver is not changed). Throws AudioError; after a failure the
+  // device is closed and idle.
+  void Start(IReceiver* receiver);
+  // Returns when every captured block, including the partial ones, has been delivered and the
+  // capture thread has ended. Nothing happens on an idle device.
+  void Stop();
+
+  bool IsCapturing();
+  UINT Id() const { return deviceId_; }
+  std::string ProductName() const { return caps_.szPname; }
+  WaveInMixer& Mixer() { return mixer_; }
+
+  // How long Stop waits for the driver to hand back its buffers, and for waveInClose to accept,
+  // before it takes the device for gone.
+  static constexpr DWORD kReturnTimeoutMs = 2000;
+
+ private:
+  enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2 };
+
+  static DWORD WINAPI ThreadMain(void* self);
+  void RunThread();
+  void CloseDevice();
+  void EndThread();
+  void FailStart(const char* message);
+
+  const UINT deviceId_;
+  const WAVEINCAPSA caps_;
+  HWAVEIN wave_ = nullptr;
+  WAVEFORMATEX format_{};
+  WAVEHDR header1_{};
+  WAVEHDR header2_{};
+  std::atomic<IReceiver*> receiver_{nullptr};
+  WaveInMixer mixer_;
+  std::recursive_mutex lock_;  // Start calls Stop on some failure paths
+  std::atomic<int32_t> state_{kStopping};
+  std::atomic<uint8_t> returned_{0};
+  uint8_t* buffers_ = nullptr;  // VirtualAlloc'ed, 2 x kCaptureBufferBytes, kept across captures
+  HANDLE thread_ = nullptr;
+  DWORD threadId_ = 0;
+  HANDLE threadReady_ = nullptr;
+};
+
+// The process-wide device list. Devices are owned by the list; a pointer from FindWaveInDevice
+// stays valid until ClearWaveInDevices.
+void EnumerateWaveInDevices();
+// The first listed device whose product name contains `name`, letter case ignored. Throws
+// "Device not found.".
+WaveCaptureDevice* FindWaveInDevice(const std::string& name);
+// Stops and destroys every device; the next lookup enumerates again.
+void ClearWaveInDevices();
+// Product names of the listed devices, in list order.
+std::vector<std::string> ListedWaveInDevices();

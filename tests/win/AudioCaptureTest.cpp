@@ -1,0 +1,171 @@
+// Wave capture, the recorder's writer and the encoder binding against Wine's waveIn over the
+// rig's PulseAudio daemon, whose "FM Radio" source plays a 1 kHz tone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+
+#include "audio/AudioError.h"
+#include "audio/CaptureRules.h"
+#include "audio/Mp3Writer.h"
+#include "audio/win32/AudioPreparationWin32.h"
+#include "audio/win32/WaveCapture.h"
+#include "tests/support/AudioMp3Scan.h"
+#include "tests/win/AudioWineDecode.h"
+
+namespace {
+
+std::string Failure(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const AudioError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Counts and checks what the engine delivers, and passes it on.
+class CountingReceiver final : public IReceiver {
+ public:
+  explicit CountingReceiver(IReceiver* next = nullptr) : next_(next) {}
+  int Receive(const uint8_t* block, uint32_t bytes) override {
+    if (GetCurrentThreadId() == mainThread_) wrongThread_ = true;
+    if (bytes == 0 || bytes > kCaptureBufferBytes) badSize_ = true;
+    int64_t sum = 0;
+    for (uint32_t i = 0; i + 1 < bytes; i += 2) sum += std::abs(*reinterpret_cast<const int16_t*>(block + i));
+    if (sum > 0) audible_ = true;
+    calls_.fetch_add(1);
+    bytes_.fetch_add(bytes);
+    return next_ ? next_->Receive(block, bytes) : 0;
+  }
+  int Calls() const { return calls_.load(); }
+  uint64_t Bytes() const { return bytes_.load(); }
+  bool wrongThread_ = false, badSize_ = false, audible_ = false;
+
+ private:
+  IReceiver* next_;
+  DWORD mainThread_ = GetCurrentThreadId();
+  std::atomic<int> calls_{0};
+  std::atomic<uint64_t> bytes_{0};
+};
+
+class AudioWaveIn : public ::testing::Test {
+ protected:
+  void TearDown() override { ClearWaveInDevices(); }
+};
+
+TEST_F(AudioWaveIn, ReceiverIsListedAndFoundByNameInAnyCase) {
+  const std::vector<std::string> names = ListedWaveInDevices();
+  ASSERT_NE(std::find(names.begin(), names.end(), "FM Radio"), names.end());
+  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  EXPECT_EQ(device->ProductName(), "FM Radio") << "the receiver comes before its look-alike";
+  EXPECT_EQ(FindWaveInDevice("fm RADIO"), device);
+  EXPECT_EQ(Failure([] { FindWaveInDevice("Shortwave Converter"); }), "Device not found.");
+  // Each lookup after a clear enumerates afresh and makes new device objects.
+  ClearWaveInDevices();
+  EXPECT_EQ(FindWaveInDevice("FM Radio")->ProductName(), "FM Radio");
+}
+
+TEST_F(AudioWaveIn, RecordingInputIsPreparedOnWinesMixer) {
+  // Wine's wave-in mixer has one source line and no list control: the line is found and there
+  // is nothing to switch.
+  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  device->Mixer().Open();
+  EXPECT_GE(device->Mixer().LineCount(), 1u);
+  EXPECT_NO_THROW(device->Mixer().SourceLine(1).SelectForRecording());
+  EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(0); }), "Mixer's line not found.");
+  EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(200); }), "Mixer's line not found.");
+  device->Mixer().Close();
+  EXPECT_EQ(WaveInAudioPreparation().PrepareRecordingInput(), "");
+}
+
+TEST_F(AudioWaveIn, StopOnIdleStartTwiceAndNothingAfterStop) {
+  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  device->Stop();  // idle: nothing happens
+  EXPECT_FALSE(device->IsCapturing());
+
+  CountingReceiver first, second;
+  ASSERT_EQ(Failure([&] { device->Start(&first); }), "");
+  ASSERT_EQ(Failure([&] { device->Start(&second); }), "");  // already capturing: unchanged
+  Sleep(700);
+  device->Stop();
+  EXPECT_FALSE(device->IsCapturing());
+  EXPECT_GE(first.Calls(), 3);
+  EXPECT_EQ(second.Calls(), 0);
+  EXPECT_FALSE(first.wrongThread_);
+  EXPECT_FALSE(first.badSize_);
+  EXPECT_TRUE(first.audible_);
+  const int afterStop = first.Calls();
+  Sleep(300);
+  EXPECT_EQ(first.Calls(), afterStop);
+
+  // The same device object captures again after a stop.
+  ASSERT_EQ(Failure([&] { device->Start(&second); }), "");
+  Sleep(400);
+  device->Stop();
+  EXPECT_GE(second.Calls(), 2);
+}
+
+// Three seconds of the receiver through the recorder's writer at every offered bit rate, read
+// back by mpg123: the format the recorder promises, the tone, and every captured sample.
+TEST_F(AudioWaveIn, ThreeSecondRecordingsDecodeAtEveryBitrate) {
+  std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
+  for (uint16_t kbps : {320, 192, 128, 64}) {
+    SCOPED_TRACE(kbps);
+    const std::string unixPath = wine_decode::UnixOutputFolder() + "/capture-" + std::to_string(kbps) + ".mp3";
+    uint64_t captured = 0;
+    {
+      mp3Writer writer(wine_decode::WindowsPath(unixPath), kbps, kRecordingSampleRate);
+      CountingReceiver counter(&writer);
+      WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+      ASSERT_EQ(Failure([&] { device->Start(&counter); }), "");
+      Sleep(3000);
+      device->Stop();
+      captured = counter.Bytes();
+      EXPECT_TRUE(counter.audible_);
+      ClearWaveInDevices();
+    }
+    EXPECT_GE(captured, 2 * kCaptureBytesPerSecond);
+
+    const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(wine_decode::WindowsPath(unixPath)));
+    ASSERT_TRUE(info.valid) << info.problem;
+    EXPECT_EQ(info.mpegVersion, 1);
+    EXPECT_EQ(info.layer, 3);
+    EXPECT_EQ(info.sampleRate, 44100);
+    EXPECT_EQ(info.channelMode, 1) << "joint stereo";
+    EXPECT_EQ(info.bitrateKbps, kbps);
+    EXPECT_TRUE(info.privateBit && info.copyright && info.original);
+    EXPECT_FALSE(info.crc || info.hasXingOrInfo);
+
+    const std::vector<int16_t> pcm = wine_decode::DecodeMp3(unixPath);
+    ASSERT_EQ(pcm.size(), static_cast<size_t>(info.frames) * 1152 * 2) << "mpg123 decodes every frame";
+    // Captured samples at 44.1 kHz, behind LAME's 576-sample delay, within the last frame.
+    const double samples = static_cast<double>(captured / kCaptureBlockAlign) * 44100.0 / kCaptureRate;
+    EXPECT_GE(info.frames * 1152.0, samples + 576);
+    EXPECT_LT(info.frames * 1152.0, samples + 576 + 2 * 1152);
+    const std::vector<int16_t> middle(pcm.begin() + pcm.size() / 4, pcm.begin() + 3 * pcm.size() / 4);
+    EXPECT_GT(ToneShare(middle, 44100, 1000.0), 0.8);
+    EXPECT_LT(ToneShare(middle, 44100, 1700.0), 0.02);
+  }
+}
+
+TEST(AudioLameDll, BindingLoadsTheRealDllAndRefusesIncompleteOrMissingOnes) {
+  EXPECT_NO_THROW(LoadLameEncoder());
+  EXPECT_TRUE(LameBinding::Process().IsLoaded());
+
+  const std::string incomplete = wine_decode::WindowsPath(std::string(KESTRUNE_BINARY_DIR) +
+                                                          "/lame-incomplete/lame_enc.dll");
+  ASSERT_TRUE(std::filesystem::exists(incomplete));
+  LameBinding withoutVbrHeader(OpenPlatformLibrary, incomplete);
+  EXPECT_EQ(Failure([&] { withoutVbrHeader.Load(); }), "Unable to get LAME interfaces");
+  EXPECT_EQ(GetModuleHandleA(incomplete.c_str()), nullptr) << "a refused library is unloaded";
+
+  LameBinding missing(OpenPlatformLibrary, wine_decode::WindowsPath(KESTRUNE_BINARY_DIR) + "\\none\\lame_enc.dll");
+  EXPECT_EQ(Failure([&] { missing.Load(); }), "Error loading lame_enc.DLL");
+
+  EXPECT_EQ(Failure([] { mp3Writer w("Q:\\no\\such\\folder\\x.mp3", 128, 44100); }), "Can't create MP3 file.");
+}
+
+}  // namespace
