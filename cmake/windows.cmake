@@ -7,6 +7,10 @@ target_link_libraries(kestrune_platform PUBLIC ${KESTRUNE_WIN32_LIBS})
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
 file(GLOB resource_scripts CONFIGURE_DEPENDS resources/*.rc)
+# The resource compiler's scan sees #include lines only: redrawn pictures, icons and the
+# manifest must rebuild the scripts too, or the executables keep the old art.
+file(GLOB resource_files CONFIGURE_DEPENDS resources/bitmaps/* resources/*.manifest)
+set_source_files_properties(${resource_scripts} PROPERTIES OBJECT_DEPENDS "${resource_files}")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
   add_executable(kestrune WIN32 app/win32/WinMain.cpp ${resource_scripts})

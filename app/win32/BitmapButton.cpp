@@ -38,8 +38,10 @@ void CBitmapButton::Press() {
   SetCapture(self);
   SetPushed(true);
   UpdateWindow(self);
-  if (repeatDelay_ > 0) SetTimer(self, kRepeatTimer, static_cast<UINT>(repeatDelay_), nullptr);
-  Notify(BN_HILITE);
+  if (repeatDelay_ > 0) {
+    SetTimer(self, kRepeatTimer, static_cast<UINT>(repeatDelay_), nullptr);
+    Notify(BN_HILITE);
+  }
 }
 
 void CBitmapButton::Release(bool click) {

@@ -1,7 +1,8 @@
 #pragma once
 // A push button drawn from an image-list cell: the normal cell, or the pushed cell while held.
-// It reports a press (BN_HILITE, code 2) when the mouse goes down and one click (BN_CLICKED)
-// when it is released over the button; with auto-repeat it also clicks while held.
+// It reports one click (BN_CLICKED) when it is released over the button. Auto-repeat buttons
+// also report the press (BN_HILITE, code 2) when the mouse goes down and click while held; other
+// buttons keep quiet on the press, so a command never runs twice for one click.
 
 #include <windows.h>
 #include <commctrl.h>

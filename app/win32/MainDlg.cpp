@@ -6,6 +6,7 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include "app/PresetText.h"
 #include "app/win32/DeviceChange.h"
 #include "resources/resource.h"
 
@@ -15,7 +16,8 @@ namespace {
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
-constexpr RECT kReadoutRect{33, 74, 498, 140};
+constexpr RECT kReadoutRect{display::kReadoutRect.left, display::kReadoutRect.top, display::kReadoutRect.right,
+                             display::kReadoutRect.bottom};
 
 }  // namespace
 
@@ -23,13 +25,11 @@ CMainDlg::CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& setting
     : instance_(instance),
       settings_(settingsTree),
       device_(hid, clock),
-      window_(device_, settings_, clock, *this, *this, *this, *this, *this),
-      backBrush_(CreateSolidBrush(kBackColour)) {}
+      window_(device_, settings_, clock, *this, *this, *this, *this, *this) {}
 
 CMainDlg::~CMainDlg() {
   if (Hwnd()) DestroyWindow(Hwnd());
   UnregisterHidArrivals();
-  if (backBrush_) DeleteObject(backBrush_);
   if (bigIcon_) DestroyIcon(bigIcon_);
   if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -95,33 +95,12 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       }
       break;
   }
-  if (OnCtlColor(msg, wParam, lParam, result)) return true;
-  return ReflectNotification(Hwnd(), msg, wParam, lParam, result);
-}
-
-bool CMainDlg::OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  switch (msg) {
-    case WM_CTLCOLORDLG:
-      result = reinterpret_cast<LRESULT>(backBrush_);
-      return true;
-    case WM_CTLCOLORSTATIC: {
-      const HDC dc = reinterpret_cast<HDC>(wParam);
-      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-      SetBkMode(dc, TRANSPARENT);
-      COLORREF colour = kTextColour;
-      if (id == IDC_TEXT_TIME || id == IDC_TEXT_RATE || id == IDC_TEXT_LABEL) colour = 0x0000FF;
-      if (id == IDC_TEXT_FILE) colour = 0xF5BCC4;
-      SetTextColor(dc, colour);
-      result = reinterpret_cast<LRESULT>(id == IDC_POSITION ? backBrush_ : GetStockObject(NULL_BRUSH));
-      return true;
-    }
-    case WM_ERASEBKGND:
-      if (!hooks_.paintSkin) return false;
-      result = hooks_.paintSkin(reinterpret_cast<HDC>(wParam));
-      return true;
-    default:
-      return false;
+  if (msg == WM_ERASEBKGND) {
+    result = skin_.PaintSkin(Hwnd(), reinterpret_cast<HDC>(wParam), ReadoutState(), window_.m_presetName);
+    return true;
   }
+  if (skin_.HandleCtlColor(msg, wParam, lParam, result)) return true;
+  return ReflectNotification(Hwnd(), msg, wParam, lParam, result);
 }
 
 LRESULT CMainDlg::OnInitDialog() {
@@ -130,7 +109,7 @@ LRESULT CMainDlg::OnInitDialog() {
   EnsureRecordFolder();
   accelerators_ = LoadAcceleratorsA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME));
   SetWindowTextA(Hwnd(), "Kestrune");
-  if (hooks_.bindSkin) hooks_.bindSkin(Hwnd());
+  skin_.Bind(Hwnd());
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) SetDlgItemTextA(Hwnd(), id, "");
   MoveWindow(Hwnd(), 0, 0, 535, 252, FALSE);
   CentreOnWorkArea();
@@ -145,7 +124,7 @@ LRESULT CMainDlg::OnInitDialog() {
   SetVolumeSlider(window_.m_volume);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);
-  if (hooks_.loadSkin) hooks_.loadSkin(Hwnd());
+  skin_.Load(Hwnd(), window_.m_stereo);
   if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
   RegisterHidArrivals();
   if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();
@@ -231,7 +210,7 @@ int CMainDlg::VolumeSliderPosition() {
 }
 
 void CMainDlg::SetButtonCells(int id, int normalCell, int pushedCell) {
-  if (hooks_.setButtonCells) hooks_.setButtonCells(id, normalCell, pushedCell);
+  skin_.SetButtonCells(id, {normalCell, pushedCell}, false);
 }
 
 void CMainDlg::RedrawButton(int id) {
@@ -241,9 +220,7 @@ void CMainDlg::RedrawButton(int id) {
   }
 }
 
-void CMainDlg::SetTooltip(int id, const std::string& text) {
-  if (hooks_.setTooltip) hooks_.setTooltip(id, text);
-}
+void CMainDlg::SetTooltip(int id, const std::string& text) { skin_.SetTip(id, text); }
 
 void CMainDlg::ShowMainWindow(ShowCommand command) {
   ShowWindow(Hwnd(), command == ShowCommand::Hide ? SW_HIDE : command == ShowCommand::Show ? SW_SHOW : SW_SHOWNORMAL);
@@ -262,4 +239,40 @@ LocalTime CMainDlg::Now() {
 
 void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags)); }
 
+// ---- Display ----
+
 void CMainDlg::InvalidateReadout() { InvalidateRect(Hwnd(), &kReadoutRect, TRUE); }
+
+void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.m_stereo); }
+
+void CMainDlg::RefreshPresetTips() {
+  const std::string key = window_.PresetKeyOfBand();
+  skin_.RefreshPresetTips(window_.m_band, [&](int n) {
+    return std::pair{settings_.ReadValue(key, PresetValueName(n, "ID")), settings_.ReadValue(key, PresetValueName(n, "FRQ"))};
+  });
+}
+
+void CMainDlg::BuildWindowRegion() { skin::BuildWindowRegion(Hwnd()); }
+
+void CMainDlg::ReloadStereoImages() { skin_.ReloadStereoList(); }
+
+display::IndicatorState CMainDlg::ReadoutState() const {
+  display::IndicatorState state;
+  state.playing = window_.m_playing != 0;
+  state.recording = window_.m_recording != 0;
+  state.deviceOpen = device_.IsOpen();
+  state.band = window_.m_band;
+  state.frequency = window_.CurrentFrequency();
+  state.preset = window_.m_preset;
+  state.stereo = window_.m_stereo;
+  state.signal = window_.m_signal;
+  return state;
+}
+
+void CMainDlg::RecordingDisplayTick(std::uint64_t elapsedSeconds) {
+  ++window_.m_blink;
+  const int icon = skin_.RecordingDisplayTick(window_.m_blink, window_.m_recordLabel, elapsedSeconds);
+  if (hooks_.setTrayPicture) hooks_.setTrayPicture(icon);
+}
+
+void CMainDlg::SetStaticText(int id, const std::string& text) { skin::SetStaticText(Hwnd(), id, text); }

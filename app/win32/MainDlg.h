@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/MainWindow.h"
+#include "app/win32/MainSkin.h"
 #include "app/win32/WindowLayer.h"
 #include "settings/SettingsStore.h"
 
@@ -24,17 +25,13 @@ constexpr UINT_PTR kInstanceMarker = 1022;
 // Messages and steps whose owners live in other subsystems. Each is optional: unset, the
 // message is left to default processing and the step is skipped.
 struct MainDlgHooks {
-  std::function<void(HWND)> bindSkin;             // skin objects bound to their control ids
-  std::function<void(HWND)> loadSkin;             // image lists, positions, tooltips, ranges
   std::function<void(HWND)> addTrayIcon;          // callback 1034, tooltip, icon 128
+  std::function<void(int)> setTrayPicture;        // icon resource the tray shows now
   std::function<LRESULT(WPARAM, LPARAM)> trayNotify;      // message 1034
   std::function<void()> reAddTrayIcon;                    // "TaskbarCreated"
   std::function<LRESULT(WPARAM, LPARAM)> graphEvent;      // message 1035
   std::function<LRESULT(WPARAM, LPARAM)> powerBroadcast;  // WM_POWERBROADCAST
   std::function<void(WPARAM, LPARAM)> positionScroll;     // WM_HSCROLL from 1148
-  std::function<BOOL(HDC)> paintSkin;                     // WM_ERASEBKGND
-  std::function<void(int, int, int)> setButtonCells;      // skinned button pictures
-  std::function<void(int, const std::string&)> setTooltip;
 };
 
 class CMainDlg final : public DialogWindow,
@@ -47,8 +44,6 @@ class CMainDlg final : public DialogWindow,
                        private IPowerControl {
  public:
   static constexpr int kTemplateId = 129;
-  static constexpr COLORREF kTextColour = 0xFFFFFF;
-  static constexpr COLORREF kBackColour = 0x663300;
 
   CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& settingsTree, IClock& clock);
   ~CMainDlg() override;
@@ -57,9 +52,16 @@ class CMainDlg final : public DialogWindow,
   CMyKestrune& Device() { return device_; }
   SettingsStore& Settings() { return settings_; }
   MainDlgHooks& Hooks() { return hooks_; }
-  // The skinned display replaces the plain one.
-  void SetDisplay(IMainDisplay& display) { window_.SetDisplay(display); }
-  IMainDisplay& PlainDisplay() { return *this; }
+  MainSkin& Skin() { return skin_; }
+
+  // What the readout shows for the radio state as it is now.
+  display::IndicatorState ReadoutState() const;
+  // The recording clock, once a second while a recording runs: blinks the Record button and
+  // the tray picture and shows the time in static 1128.
+  void RecordingDisplayTick(std::uint64_t elapsedSeconds);
+  // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
+  // old letters repainted.
+  void SetStaticText(int id, const std::string& text);
 
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override { return FALSE; }
@@ -74,7 +76,6 @@ class CMainDlg final : public DialogWindow,
   void RegisterHidArrivals();
   void UnregisterHidArrivals();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
-  bool OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void CentreOnWorkArea();
 
   // IMainView
@@ -93,12 +94,12 @@ class CMainDlg final : public DialogWindow,
   void KillTimer(unsigned id) override;
   // IWallClock
   LocalTime Now() override;
-  // IMainDisplay, plain: the readout area is repainted; the skin adds pictures and tooltips.
+  // IMainDisplay, through the skin.
   void InvalidateReadout() override;
-  void ApplyButtonTips() override {}
-  void RefreshPresetTips() override {}
-  void BuildWindowRegion() override {}
-  void ReloadStereoImages() override {}
+  void ApplyButtonTips() override;
+  void RefreshPresetTips() override;
+  void BuildWindowRegion() override;
+  void ReloadStereoImages() override;
   // IPowerControl
   void SetExecutionState(uint32_t flags) override;
 
@@ -107,7 +108,7 @@ class CMainDlg final : public DialogWindow,
   CMyKestrune device_;
   MainWindow window_;
   MainDlgHooks hooks_;
-  HBRUSH backBrush_;
+  MainSkin skin_;
   HACCEL accelerators_ = nullptr;
   HDEVNOTIFY hidArrivals_ = nullptr;
   HICON bigIcon_ = nullptr;

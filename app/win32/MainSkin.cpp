@@ -8,6 +8,8 @@ constexpr COLORREF kDialogBackground = 0x663300;
 constexpr int kRecordButton = 1022;
 constexpr int kStereoButton = 1032;
 constexpr int kRecordTimeText = 1128;
+constexpr int kPresetNameText = 1120;
+constexpr RECT kPresetNamePlace{375, 85, 375 + 122, 85 + 24};
 
 int SystemInt(UINT action, int fallback) {
   UINT value = 0;
@@ -28,8 +30,16 @@ COLORREF StaticTextColour(int id) {
 
 MainSkin::MainSkin() : background_(CreateSolidBrush(kDialogBackground)) {}
 
-void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
+void MainSkin::Bind(HWND dialog) {
   dialog_ = dialog;
+  for (const display::ButtonSkin& s : display::ButtonSkins())
+    if (HWND control = GetDlgItem(dialog, s.id)) buttons_[s.id].Attach(control);
+  if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) volume_.Attach(v);
+  if (HWND p = GetDlgItem(dialog, display::kPositionSlider.id)) position_.Attach(p);
+}
+
+void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
+  if (dialog_ != dialog) Bind(dialog);
   HINSTANCE instance = SkinInstance();
   tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
@@ -46,7 +56,6 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
     auto& list = lists_[s.listGroup];
     if (!list) list = LoadStrip(instance, s.bitmapId, s.cellWidth, s.transparent);
     CBitmapButton& button = buttons_[s.id];
-    button.Attach(control);
     button.SetImageList(list.Get());
     button.SetImages(s.normal, s.pushed);
     if (s.autoRepeat) button.SetAutoRepeat(delayMs, intervalMs);
@@ -69,11 +78,16 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
   SetButtonCells(kStereoButton, stereoCells, false);
   PlaceSlider(display::kVolumeSlider);
   PlaceSlider(display::kPositionSlider);
-  if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) {
-    volume_.Attach(v);
-    SendMessageA(v, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) SendMessageA(v, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  if (HWND name = GetDlgItem(dialog, kPresetNameText)) {
+    MoveWindow(name, kPresetNamePlace.left, kPresetNamePlace.top, kPresetNamePlace.right - kPresetNamePlace.left,
+               kPresetNamePlace.bottom - kPresetNamePlace.top, FALSE);
+    // The station name stands beside 30-pixel digits: the dialog's 8-point font is too slight.
+    if (!nameFont_)
+      nameFont_.Reset(CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+    if (nameFont_) SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
   }
-  if (HWND p = GetDlgItem(dialog, display::kPositionSlider.id)) position_.Attach(p);
   ApplyButtonTips(stereo);
 }
 

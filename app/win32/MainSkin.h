@@ -22,7 +22,10 @@ class MainSkin {
  public:
   MainSkin();
 
-  // Loading the skin of `dialog`: image lists, cells, rectangles, auto-repeat, sliders, tooltips.
+  // The skin objects take over their controls of `dialog` (buttons and sliders).
+  void Bind(HWND dialog);
+  // Loading the skin of `dialog`: image lists, cells, rectangles, auto-repeat, sliders, tooltips,
+  // the place of the preset name. Binds first when Bind has not run.
   void Load(HWND dialog, std::uint8_t stereo);
 
   CBitmapButton* Button(int id);
@@ -60,4 +63,5 @@ class MainSkin {
   CMySliderA position_;
   skin::SkinCanvas canvas_;
   UniqueBrush background_;
+  UniqueFont nameFont_;  // outlives the static that uses it: the dialog is destroyed first
 };

@@ -7,21 +7,21 @@
 #include <utility>
 
 template <typename H, typename Traits>
-class UniqueHandle {
+class UniqueGdiHandle {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+  UniqueGdiHandle() = default;
+  explicit UniqueGdiHandle(H h) : h_(h) {}
+  ~UniqueGdiHandle() { Reset(); }
+  UniqueGdiHandle(UniqueGdiHandle&& o) noexcept : h_(std::exchange(o.h_, H{})) {}
+  UniqueGdiHandle& operator=(UniqueGdiHandle&& o) noexcept {
     if (this != &o) {
       Reset();
       h_ = std::exchange(o.h_, H{});
     }
     return *this;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueGdiHandle(const UniqueGdiHandle&) = delete;
+  UniqueGdiHandle& operator=(const UniqueGdiHandle&) = delete;
   H Get() const { return h_; }
   // Hands the handle to a new owner (for example SetWindowRgn) without closing it.
   H Release() { return std::exchange(h_, H{}); }
@@ -45,12 +45,12 @@ struct ImageListTraits {
   static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
 };
 
-using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits>;
-using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits>;
-using UniqueFont = UniqueHandle<HFONT, GdiObjectTraits>;
-using UniqueRegion = UniqueHandle<HRGN, GdiObjectTraits>;
-using UniqueMemoryDc = UniqueHandle<HDC, DcTraits>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
+using UniqueBrush = UniqueGdiHandle<HBRUSH, GdiObjectTraits>;
+using UniqueBitmap = UniqueGdiHandle<HBITMAP, GdiObjectTraits>;
+using UniqueFont = UniqueGdiHandle<HFONT, GdiObjectTraits>;
+using UniqueRegion = UniqueGdiHandle<HRGN, GdiObjectTraits>;
+using UniqueMemoryDc = UniqueGdiHandle<HDC, DcTraits>;
+using UniqueImageList = UniqueGdiHandle<HIMAGELIST, ImageListTraits>;
 
 // Selects an object into a DC and puts the previous one back at scope end.
 class SelectionRestorer {

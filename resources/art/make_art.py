@@ -147,12 +147,30 @@ def draw_units():
     return img
 
 
+# Small LCD digits of the preset number: whole-pixel segments, so they stay crisp at 12 pixels.
+# The verticals meet at the middle bar; the one gets a flag, or at this size it reads as a colon.
+SMALL_SEGS = {
+    'a': (1, 0, 6, 2), 'b': (5, 1, 7, 6), 'c': (5, 6, 7, 11), 'd': (1, 10, 6, 12),
+    'e': (0, 6, 2, 11), 'f': (0, 1, 2, 6), 'g': (1, 5, 6, 7),
+}
+SMALL_ONE = [(3, 0, 5, 12), (1, 2, 3, 4)]
+
+
+def small_lcd_digit(img, ox, oy, d, color):
+    rects = SMALL_ONE if d == 1 else [SMALL_SEGS[n] for n in (DIGITS[d] if d != 8 else "abcdefg")]
+    for x0, y0, x1, y1 in rects:
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                img.set(ox + x, oy + y, color)
+
+
 def draw_preset_numbers():
     img = strip(37, 13, 12, BLUE)
     for n in range(1, 13):
         ox = (n - 1) * 37
-        text(img, "CH", ox + 1, 3, 1.0, LIT)
-        text(img, str(n), ox + 14, 0.5, 1.7, LIT, spacing=0.9, bold=0.3)
+        text(img, "CH", ox + 1, 5, 1.0, LIT)
+        for i, ch in enumerate(str(n)):
+            small_lcd_digit(img, ox + 14 + i * 9, 0, int(ch), LIT)
     return img
 
 

@@ -170,12 +170,19 @@ def text(img, s, x, y, scale, color, spacing=1.0, bold=0.0):
     """Draws `s` with its top-left at (x, y); `bold` widens each stroke to the right (pixels)."""
     rects = []
     cx = x
+    # At whole-number scales every letter starts on a whole pixel and letters keep at least one
+    # pixel apart: half-covered columns would smear small labels into each other.
+    crisp = scale == int(scale)
+    if crisp:
+        y = round(y)
+        spacing = max(spacing, 1.0 / scale)
     for ch in s:
         rows = FONT[ch].split()
+        gx = round(cx) if crisp else cx
         for j, row in enumerate(rows):
             for i, bit in enumerate(row):
                 if bit == '1':
-                    rects.append((cx + i * scale, y + j * scale, cx + (i + 1) * scale + bold, y + (j + 1) * scale))
+                    rects.append((gx + i * scale, y + j * scale, gx + (i + 1) * scale + bold, y + (j + 1) * scale))
         cx += (5 + spacing) * scale
     cov = {}
     for rx0, ry0, rx1, ry1 in rects:

@@ -34,13 +34,14 @@ void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<s
 
 }  // namespace
 
-bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb) {
-  if (width <= 0 || height <= 0 || rgb.size() < static_cast<std::size_t>(width) * height * 3) return false;
+bool WritePngRgba(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+  if (width <= 0 || height <= 0 || pixels.size() < rowBytes * height) return false;
   std::vector<std::uint8_t> raw;
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);
-    const auto* row = &rgb[static_cast<std::size_t>(y) * width * 3];
-    raw.insert(raw.end(), row, row + width * 3);
+    const auto* row = &pixels[static_cast<std::size_t>(y) * rowBytes];
+    raw.insert(raw.end(), row, row + rowBytes);
   }
   std::vector<std::uint8_t> z{0x78, 0x01};
   std::uint32_t a = 1, b = 0;
@@ -65,7 +66,7 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   std::vector<std::uint8_t> header;
   Put32(header, static_cast<std::uint32_t>(width));
   Put32(header, static_cast<std::uint32_t>(height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits per channel, RGB with alpha
   Chunk(png, "IHDR", header);
   Chunk(png, "IDAT", z);
   Chunk(png, "IEND", {});
@@ -73,3 +74,4 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   f.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
   return static_cast<bool>(f);
 }
+

@@ -1,149 +1,421 @@
-// The main window's skin on a stand-in of dialog 129: shape, composed face, bitmap buttons,
-// tooltips and colours, checked on the screen of the test rig; leaves a screenshot behind.
+// The real main window in its skin, against the simulated receiver: what the screen of the test
+// rig shows after start, tuning, the signal reading, band and stereo changes, and the window's
+// shape. Leaves screenshots of the tuned window behind as artifacts.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/ButtonSkinTable.h"
-#include "app/win32/MainSkin.h"
+#include "app/win32/MainDlg.h"
+#include "resources/resource.h"
 #include "resources/skin_ids.h"
+#include "settings/MemoryKeyValueTree.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/PngWriter.h"
+#include "tests/support/SimulatedReceiver.h"
 #include "tests/win/PixelGrab.h"
 
 namespace {
 
-MainSkin* g_skin = nullptr;
-display::IndicatorState g_state;
-std::string g_name = "Channel01";
-std::vector<WPARAM> g_commands;
+constexpr DWORD kBlueKey = 0x0000FF;   // 0xFF0000 COLORREF as 0x00RRGGBB
+constexpr DWORD kGreenKey = 0x00FF00;
+constexpr int kWidth = 535, kHeight = 252;
 
-LRESULT CALLBACK FaceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (g_skin != nullptr) {
-    if (msg == WM_ERASEBKGND) return g_skin->PaintSkin(hwnd, reinterpret_cast<HDC>(wParam), g_state, g_name);
-    if (g_skin->HandleCtlColor(msg, wParam, lParam, result)) return result;
-  }
-  if (msg == WM_COMMAND) g_commands.push_back(wParam);
-  if (msg == WM_NOTIFY && ReflectNotification(hwnd, msg, wParam, lParam, result)) return result;
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+// A picture cell drawn on the face: its opaque pixels as they are, its see-through ones showing
+// the face picture. Columns [first, first + columns) are compared, so that neighbours drawn over
+// the cell can be left out.
+::testing::AssertionResult CellOnFace(const Pixels& shot, const Pixels& face, const Pixels& strip, int cellWidth,
+                                      int cell, int x, int y, DWORD key = kBlueKey, int columns = 0, int first = 0) {
+  int opaque = 0;
+  for (int j = 0; j < strip.height; ++j)
+    for (int i = first; i < first + (columns ? columns : cellWidth); ++i) {
+      const DWORD src = strip.At(cell * cellWidth + i, j);
+      const DWORD want = src == key ? face.At(x + i, y + j) : src;
+      opaque += src != key;
+      if (shot.At(x + i, y + j) != want)
+        return ::testing::AssertionFailure() << "cell " << cell << " at " << x << "," << y << ": +" << i << ",+" << j
+                                             << " is " << std::hex << shot.At(x + i, y + j) << ", not " << want;
+    }
+  if (opaque == 0) return ::testing::AssertionFailure() << "cell " << cell << " has no opaque pixel";
+  return ::testing::AssertionSuccess();
 }
 
-// Controls of dialog 129 the skin touches, at rough template positions.
-HWND MakeFace() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = FaceProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "KestruneFaceHost";
-  RegisterClassA(&wc);
-  HWND face = CreateWindowExA(WS_EX_TOPMOST, "KestruneFaceHost", "Kestrune", WS_POPUP, 100, 100, 535, 252, nullptr,
-                              nullptr, wc.hInstance, nullptr);
-  auto child = [face, &wc](const char* cls, const char* text, DWORD style, int id, int x, int y, int w, int h) {
-    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, face,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), wc.hInstance, nullptr);
-  };
-  for (const display::ButtonSkin& s : display::ButtonSkins()) child("Button", "", BS_PUSHBUTTON, s.id, 0, 0, 20, 20);
-  child("Static", "", SS_LEFT, 1120, 375, 85, 122, 24);
-  child("Static", "", SS_LEFT, 1128, 300, 122, 190, 14);
-  child("Static", "", SS_LEFT, 1130, 41, 122, 240, 14);
-  child(TRACKBAR_CLASSA, "", TBS_HORZ | TBS_NOTICKS, 1033, 0, 0, 100, 28);
-  child(TRACKBAR_CLASSA, "", TBS_HORZ | TBS_NOTICKS, 1148, 0, 0, 100, 28);
-  return face;
+// The face picture alone in a rectangle: nothing drawn over it.
+::testing::AssertionResult BareFace(const Pixels& shot, const Pixels& face, int x, int y, int w, int h) {
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i)
+      if (shot.At(x + i, y + j) != face.At(x + i, y + j))
+        return ::testing::AssertionFailure() << "drawn over at " << x + i << "," << y + j;
+  return ::testing::AssertionSuccess();
 }
 
-void SaveScreenshot(const Pixels& shot, const std::string& name) {
+int WhitePixels(const Pixels& shot, int x, int y, int w, int h) {
+  int n = 0;
+  for (int j = 0; j < h; ++j)
+    for (int i = 0; i < w; ++i) n += shot.At(x + i, y + j) == 0xFFFFFF;
+  return n;
+}
+
+std::filesystem::path ArtifactDir() {
   const std::filesystem::path dir = std::filesystem::path(KESTRUNE_BINARY_DIR) / "artifacts";
   std::filesystem::create_directories(dir);
-  std::vector<std::uint8_t> rgb;
-  for (DWORD v : shot.data) rgb.insert(rgb.end(), {std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
-  WritePng((dir / name).string(), shot.width, shot.height, rgb);
+  return dir;
+}
+
+class MainSkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    platform.PutReceiverAt(0);
+    receiver.readLatencyMs = 0;
+    receiver.SetStations({{BandFM, 8750, 45}});
+    const std::string general = std::string(kSettingsRoot) + "\\" + kGeneralKey;
+    tree.PlantString(general, "COUNTRY", "1");
+    tree.PlantString(general, "FM", "1");
+    tree.PlantString(general, "FREQ", "8750");
+    tree.PlantString(general, "FREQ_AM", "999");
+    tree.PlantString(general, "STEREO", "1");
+    tree.PlantString(general, "VOLUME", "60");
+    tree.PlantString(general, "RECORDFOLDER", "C:\\KestruneSkinRec");
+  }
+  void TearDown() override {
+    dlg.reset();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    RemoveDirectoryA("C:\\KestruneSkinRec");
+  }
+
+  // Creates and shows the window; with `bringUp` the receiver is brought up as timer 2 would,
+  // and the signal timer is held back so that the test decides when the signal is read.
+  void Start(bool bringUp) {
+    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
+    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    face = PixelsOfResource(IDB_FACE);
+    ASSERT_EQ(face.width, 534);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (bringUp) {
+      Timer(kTimerDeferredStart);
+      ASSERT_TRUE(dlg->Device().IsOpen());
+      ::KillTimer(hwnd, kTimerSignal);
+    }
+  }
+  void Command(int id, int code = 0) {
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
+  }
+  void Timer(unsigned id) { SendMessageA(hwnd, WM_TIMER, id, 0); }
+  // A click as the mouse makes it, on the button itself.
+  void Click(int id) {
+    HWND button = GetDlgItem(hwnd, id);
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
+  // The client area as the screen shows it, after only the painting the window asked for.
+  Pixels Shot() {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages(60);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    return PixelsOfScreen(origin.x, origin.y, kWidth, kHeight);
+  }
+  void SaveShot(const Pixels& shot, const std::string& name) {
+    // The window's holes become see-through, so the picture sits on any page.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool shaped = GetWindowRgn(hwnd, region) != ERROR;
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < shot.height; ++y)
+      for (int x = 0; x < shot.width; ++x) {
+        const DWORD v = shot.At(x, y);
+        const bool inside = !shaped || PtInRegion(region, x, y);
+        rgba.insert(rgba.end(), {std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v), std::uint8_t(inside ? 255 : 0)});
+      }
+    DeleteObject(region);
+    EXPECT_TRUE(WritePngRgba((ArtifactDir() / name).string(), shot.width, shot.height, rgba));
+  }
+
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  MemoryKeyValueTree tree;
+  MessageLoop loop;
+  std::unique_ptr<CMainDlg> dlg;
+  HWND hwnd = nullptr;
+  Pixels face;
+};
+
+TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
+  Start(true);
+  const Pixels glyphs = PixelsOfResource(IDB_READOUT_GLYPHS);
+  const Pixels point = PixelsOfResource(IDB_DECIMAL_POINT);
+  const Pixels meter = PixelsOfResource(IDB_SIGNAL_METER);
+
+  Pixels shot = Shot();
+  // FM 87.50 MHz, preset 1 of the European defaults, stereo, no signal read yet.
+  EXPECT_TRUE(BareFace(shot, face, 173, 74, 21, 30));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 8, 194, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 7, 215, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, point, 13, 0, 236, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 5, 251, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 0, 272, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_PRESET_NUMBER), 37, 0, 341, 85, kBlueKey, 375 - 341));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_BAND_LABEL), 35, 1, 138, 76));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_UNIT_LABEL), 29, 1, 293, 85));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_STEREO_INDICATOR), 43, 1, 40, 86));
+  EXPECT_TRUE(CellOnFace(shot, face, meter, 56, 0, 84, 85, kBlueKey, 138 - 84));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_BANNER), 240, 0, 41, 120));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(hwnd, IDC_TEXT_FILE)));
+  char name[64] = {};
+  GetDlgItemTextA(hwnd, IDC_PRESET_NAME, name, sizeof name);
+  EXPECT_STREQ(name, "Channel01");
+  const int nameInk = WhitePixels(shot, 375, 85, 122, 24);
+  EXPECT_GT(nameInk, 20);
+
+  // Timer 8 reads the signal (45 gives four bars); only the readout is repainted, and the
+  // preset name over it is repainted with it.
+  Timer(kTimerSignal);
+  EXPECT_EQ(dlg->Window().m_signal, 4);
+  shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, meter, 56, 4, 84, 85, kBlueKey, 138 - 84));
+  EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), nameInk);
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 8, 194, 74));
+
+  // Bitmap buttons: each on its rectangle, showing its normal cell over the face. Two neighbours
+  // overlap by the layout: Mute covers the right end of Settings, the widened volume slider the
+  // first column of Seek Down.
+  RECT volume;
+  GetWindowRect(GetDlgItem(hwnd, IDC_VOLUME), &volume);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&volume), 2);
+  for (const display::ButtonSkin& s : display::ButtonSkins()) {
+    HWND button = GetDlgItem(hwnd, s.id);
+    if (s.hidden) {
+      EXPECT_FALSE(IsWindowVisible(button)) << s.id;
+      continue;
+    }
+    RECT rc;
+    GetWindowRect(button, &rc);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, s.x) << s.id;
+    EXPECT_EQ(rc.top, s.y) << s.id;
+    EXPECT_EQ(rc.right - rc.left, s.width) << s.id;
+    EXPECT_EQ(rc.bottom - rc.top, s.height) << s.id;
+    const Pixels strip = PixelsOfResource(s.bitmapId);
+    int first = 0, last = std::min(s.cellWidth, s.width);
+    if (s.id == IDC_SETTINGS) last = 94 - s.x;
+    if (s.id == IDC_SEEK_DOWN) first = std::max(0, static_cast<int>(volume.right) - s.x);
+    const DWORD key = s.transparent == display::kKeyBlue ? kBlueKey : kGreenKey;
+    EXPECT_TRUE(CellOnFace(shot, face, strip, s.cellWidth, s.normal, s.x, s.y, key, last - first, first)) << s.id;
+  }
+  RECT nameRect;
+  GetWindowRect(GetDlgItem(hwnd, IDC_PRESET_NAME), &nameRect);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&nameRect), 2);
+  EXPECT_EQ(nameRect.left, 375);
+  EXPECT_EQ(nameRect.top, 85);
+  EXPECT_EQ(nameRect.right - nameRect.left, 122);
+  EXPECT_EQ(nameRect.bottom - nameRect.top, 24);
+  RECT channel{};
+  EXPECT_EQ(volume.left, 135);
+  EXPECT_EQ(volume.top, 157);
+  EXPECT_EQ(volume.bottom - volume.top, 28);
+  SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  EXPECT_GE(channel.right - channel.left, 110);
+  EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 60);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(hwnd, IDC_POSITION)));
+
+  SaveShot(shot, "main-window.png");
+
+  // Tooltips, fixed and from the presets of the band.
+  EXPECT_EQ(dlg->Skin().Tip(1000), "Presets Dwon");
+  EXPECT_EQ(dlg->Skin().Tip(1019), "Tune  Down");
+  EXPECT_EQ(dlg->Skin().Tip(1032), "Stereo");
+  EXPECT_EQ(dlg->Skin().Tip(1001), "Channel01 : 87.50Mhz");
+  EXPECT_EQ(dlg->Skin().Tip(1012), "Channel12 : 87.50Mhz");
+}
+
+TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
+  Start(true);
+  const Pixels glyphs = PixelsOfResource(IDB_READOUT_GLYPHS);
+  const Pixels point = PixelsOfResource(IDB_DECIMAL_POINT);
+
+  // A Tune Down click as the mouse makes it: one press, one click, one tune report. From the
+  // lower edge it wraps to 108.00 MHz, which uses the hundreds column.
+  receiver.ClearLog();
+  Click(IDC_TUNE_DOWN);
+  ::KillTimer(hwnd, kTimerSignal);
+  EXPECT_EQ(dlg->Window().m_freqFm, 10800);
+  EXPECT_EQ(receiver.LogPrefixes(1), (std::vector<std::vector<uint8_t>>{{0x02}}));
+  Pixels shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 1, 173, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 0, 194, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 8, 215, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, point, 13, 0, 236, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 0, 251, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 0, 272, 74));
+  // Off every preset: no number and no name.
+  EXPECT_TRUE(BareFace(shot, face, 331, 85, 44, 13));
+  EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), 0);
+
+  // AM 999 kHz: three digits from x 215, the unit turns to kHz.
+  Command(IDC_AM);
+  ::KillTimer(hwnd, kTimerSignal);
+  shot = Shot();
+  EXPECT_TRUE(BareFace(shot, face, 173, 74, 42, 30));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 9, 215, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 9, 236, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 9, 257, 74));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_BAND_LABEL), 35, 0, 138, 76));
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_UNIT_LABEL), 29, 0, 293, 85));
+  EXPECT_EQ(dlg->Skin().Tip(1001), "Channel01 : 522Khz");
+
+  // Stereo to mono: indicator, button cells and tooltip follow.
+  Command(IDC_STEREO);
+  EXPECT_EQ(dlg->Window().m_stereo, 0);
+  shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_STEREO_INDICATOR), 43, 0, 40, 86));
+  const Pixels stereoStrip = PixelsOfResource(IDB_STEREO_BUTTON);
+  EXPECT_TRUE(CellOnFace(shot, face, stereoStrip, 48, 0, 475, 157));
+  EXPECT_EQ(dlg->Skin().Button(IDC_STEREO)->PushedImage(), 2);
+  EXPECT_EQ(dlg->Skin().Tip(IDC_STEREO), "Mono");
+
+  // One mouse click on Mute mutes once and shows the crossed-out speaker.
+  Click(IDC_MUTE);
+  EXPECT_EQ(dlg->Window().m_muted, 1);
+  shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 0, 94, 157, kGreenKey));
+  Click(IDC_MUTE);
+  EXPECT_EQ(dlg->Window().m_muted, 0);
+  shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 1, 94, 157, kGreenKey));
+}
+
+TEST_F(MainSkinTest, HeldTuneButtonShowsItsPushedCellAndRepeats) {
+  Start(true);
+  receiver.ClearLog();
+  HWND up = GetDlgItem(hwnd, IDC_TUNE_UP);
+  // The pointer rests on the button, or the captured button sees it elsewhere and lets go.
+  POINT onButton{20, 10};
+  ClientToScreen(up, &onButton);
+  SetCursorPos(onButton.x, onButton.y);
+  PumpMessages(50);
+  SendMessageA(up, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+  // The press starts the hold and tunes nothing yet.
+  EXPECT_TRUE(receiver.LogPrefixes(1).empty());
+  const Pixels shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_TUNE_BUTTONS), 46, 3, 371, 157));
+  UINT delay = 0;
+  SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+  PumpMessages((delay + 1) * 250 + 400);
+  SendMessageA(up, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+  ::KillTimer(hwnd, kTimerSignal);
+  // At least one repeat while held, and the release: each tuned where the register now is.
+  const auto tunes = receiver.LogPrefixes(3);
+  ASSERT_GE(tunes.size(), 2u);
+  for (const auto& report : tunes) EXPECT_EQ(report[0], 0x02);
+  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], dlg->Window().m_freqFm);
+  EXPECT_GT(dlg->Window().m_freqFm, 8760);
+  EXPECT_FALSE(dlg->Skin().Button(IDC_TUNE_UP)->IsPushed());
+}
+
+TEST_F(MainSkinTest, ShapeIsTheFaceWithoutItsPureBluePixels) {
+  Start(true);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_EQ(GetWindowRgn(hwnd, region), COMPLEXREGION);
+  int mismatches = 0, holes = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const bool hole = x >= face.width || face.At(x, y) == kBlueKey;
+      holes += hole;
+      mismatches += (PtInRegion(region, x, y) != 0) == hole;
+    }
+  DeleteObject(region);
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_GT(holes, kHeight);  // more than the last column alone
+  // The client area starts at the window's corner, so picture and shape line up.
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  EXPECT_EQ(origin.x, window.left);
+  EXPECT_EQ(origin.y, window.top);
+  EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & WS_CLIPCHILDREN, 0);
+  // On the screen the holes show what lies behind, never the key colour.
+  const Pixels shot = Shot();
+  int keyOnScreen = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < face.width; ++x) keyOnScreen += shot.At(x, y) == kBlueKey;
+  EXPECT_EQ(keyOnScreen, 0);
+}
+
+TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
+  platform.slots.clear();
+  Start(false);
+  Timer(kTimerDeferredStart);
+  ASSERT_FALSE(dlg->Device().IsOpen());
+  Pixels shot = Shot();
+  EXPECT_TRUE(BareFace(shot, face, 33, 74, 498 - 33, 140 - 74));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, IDC_TEXT_FILE)));
+
+  // Playback: the letters M, P, 3 and the file text, nothing else.
+  dlg->Window().m_playing = 1;
+  dlg->SetStaticText(IDC_TEXT_FILE, "FM8750_20240101_120000.mp3");
+  InvalidateRect(hwnd, nullptr, TRUE);
+  shot = Shot();
+  const Pixels glyphs = PixelsOfResource(IDB_READOUT_GLYPHS);
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 22, 243, 75));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 25, 264, 75));
+  EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 3, 285, 75));
+  EXPECT_TRUE(BareFace(shot, face, 40, 76, 243 - 40, 20));
+  RECT file;
+  GetWindowRect(GetDlgItem(hwnd, IDC_TEXT_FILE), &file);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&file), 2);
+  int lilac = 0;  // 0xF5BCC4 as 0x00RRGGBB
+  for (int y = file.top; y < file.bottom; ++y)
+    for (int x = file.left; x < file.right; ++x) lilac += shot.At(x, y) == 0xC4BCF5;
+  EXPECT_GT(lilac, 20);
+  char text[64] = {};
+  GetDlgItemTextA(hwnd, IDC_TEXT_FILE, text, sizeof text);
+  EXPECT_STREQ(text, "FM8750_20240101_120000.mp3");
+
+  // A shorter text leaves no letters of the longer one behind.
+  dlg->SetStaticText(IDC_TEXT_FILE, "x");
+  shot = Shot();
+  EXPECT_TRUE(BareFace(shot, face, file.left + 20, file.top, file.right - file.left - 20, file.bottom - file.top));
+}
+
+TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
+  Start(true);
+  std::vector<int> trayPictures;
+  dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
+  dlg->Window().m_recordLabel = "REC 15Min";
+  dlg->RecordingDisplayTick(187);
+  char clock[64] = {};
+  GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
+  EXPECT_STREQ(clock, "REC 15Min   00:03:07");
+  EXPECT_EQ(dlg->Skin().Button(IDC_RECORD)->NormalImage(), 3);
+  Pixels shot = Shot();
+  EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_TRANSPORT_BUTTONS), 54, 3, 196, 199));
+  // Red text on the skin: the clock's letters are drawn in pure red.
+  RECT time;
+  GetWindowRect(GetDlgItem(hwnd, IDC_TEXT_TIME), &time);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&time), 2);
+  int red = 0;
+  for (int y = time.top; y < time.bottom; ++y)
+    for (int x = time.left; x < time.right; ++x) red += shot.At(x, y) == 0xFF0000;
+  EXPECT_GT(red, 20);
+
+  dlg->Window().m_recordLabel.clear();
+  dlg->RecordingDisplayTick(3 * 3600 + 4 * 60 + 5);
+  GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
+  EXPECT_STREQ(clock, "REC    03:04:05");
+  EXPECT_EQ(dlg->Skin().Button(IDC_RECORD)->NormalImage(), 2);
+  EXPECT_EQ(trayPictures, (std::vector<int>{IDI_RECORDING, IDI_KESTRUNE}));
 }
 
 }  // namespace
-
-TEST(MainSkin, ShapedFaceReadoutButtonsAndTips) {
-  HWND face = MakeFace();
-  ASSERT_NE(face, nullptr);
-  MainSkin skin;
-  g_skin = &skin;
-  g_state.deviceOpen = true;
-  g_state.band = 1;
-  g_state.frequency = 8750;
-  g_state.preset = 1;
-  g_state.stereo = 1;
-  g_state.signal = 4;
-  skin.Load(face, 1);
-  SendMessageA(GetDlgItem(face, 1033), TBM_SETPOS, TRUE, 60);
-  skin.RefreshPresetTips(1, [](int n) { return std::pair<std::string, std::string>(n == 1 ? "Channel01" : "", "8750"); });
-  ASSERT_TRUE(skin::BuildWindowRegion(face));
-  ShowWindow(face, SW_SHOW);
-  SetForegroundWindow(face);
-  UpdateWindow(face);
-  PumpMessages(300);
-
-  RECT wr;
-  GetWindowRect(face, &wr);
-  const Pixels shot = PixelsOfScreen(wr.left, wr.top, 535, 252);
-  SaveScreenshot(shot, "main-window.png");
-
-  // The readout on screen is the glyph picture: an opaque pixel of the "8" at x 194.
-  const Pixels glyphs = PixelsOfResource(IDB_READOUT_GLYPHS);
-  int checked = 0;
-  for (int j = 0; j < 30; ++j)
-    for (int i = 0; i < 21; ++i)
-      if (glyphs.At(8 * 21 + i, j) != 0x0000FF) {
-        EXPECT_EQ(shot.At(194 + i, 74 + j), glyphs.At(8 * 21 + i, j)) << i << "," << j;
-        ++checked;
-      }
-  EXPECT_GT(checked, 50);
-  // Preset button 1 shows its normal cell at (65, 35).
-  const Pixels presets = PixelsOfResource(IDB_PRESET_BUTTONS);
-  EXPECT_EQ(shot.At(65 + 9, 35 + 14), presets.At(9, 14));
-  // The window is cut where the face is pure blue: the top-left corner is not the face.
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  ASSERT_NE(GetWindowRgn(face, region), ERROR);
-  EXPECT_FALSE(PtInRegion(region, 0, 0));
-  EXPECT_TRUE(PtInRegion(region, 267, 126));
-  DeleteObject(region);
-
-  // Layout and behaviour of the buttons.
-  RECT rc;
-  GetWindowRect(GetDlgItem(face, 1020), &rc);
-  EXPECT_EQ(rc.left - wr.left, 371);
-  EXPECT_EQ(rc.right - rc.left, 46);
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(face, 999)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(face, 1148)));
-  RECT channel{};
-  SendMessageA(GetDlgItem(face, 1033), TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-  EXPECT_GE(channel.right - channel.left, 110);
-  EXPECT_EQ(SendMessageA(GetDlgItem(face, 1033), TBM_GETRANGEMAX, 0, 0), 100);
-
-  g_commands.clear();
-  HWND tuneUp = GetDlgItem(face, 1020);
-  SendMessageA(tuneUp, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  EXPECT_TRUE(skin.Button(1020)->IsPushed());
-  SendMessageA(tuneUp, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  ASSERT_EQ(g_commands.size(), 2u);  // one press, one click
-  EXPECT_EQ(g_commands[0], MAKEWPARAM(1020, BN_HILITE));
-  EXPECT_EQ(g_commands[1], MAKEWPARAM(1020, BN_CLICKED));
-
-  EXPECT_EQ(skin.Tip(1000), "Presets Dwon");
-  EXPECT_EQ(skin.Tip(1032), "Stereo");
-  EXPECT_EQ(skin.Tip(1001), "Channel01 : 87.50Mhz");
-  EXPECT_EQ(skin.Tip(1002), "CH02 : 87.50Mhz");
-  char name[64] = {};
-  GetDlgItemTextA(face, 1120, name, sizeof name);
-  EXPECT_STREQ(name, "Channel01");
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(face, 1130)));  // the banner replaces it
-
-  EXPECT_EQ(skin.RecordingDisplayTick(3, "REC 15Min", 187), IDI_RECORDING);
-  EXPECT_EQ(skin.Button(1022)->NormalImage(), 3);
-  char clock[64] = {};
-  GetDlgItemTextA(face, 1128, clock, sizeof clock);
-  EXPECT_STREQ(clock, "REC 15Min   00:03:07");
-  EXPECT_EQ(skin.RecordingDisplayTick(4, "", 5), IDI_KESTRUNE);
-  EXPECT_EQ(skin.Button(1022)->NormalImage(), 2);
-
-  g_skin = nullptr;
-  DestroyWindow(face);
-}
