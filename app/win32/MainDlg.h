@@ -66,6 +66,9 @@ class CMainDlg final : public DialogWindow,
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override { return FALSE; }
 
+  // Centres the window on the primary screen's work area (start-up and the process entry).
+  void CentreOnWorkArea();
+
  protected:
   bool ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -76,7 +79,6 @@ class CMainDlg final : public DialogWindow,
   void RegisterHidArrivals();
   void UnregisterHidArrivals();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
-  void CentreOnWorkArea();
 
   // IMainView
   void EnableControl(int id, bool enable) override;

@@ -26,12 +26,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   device.SetAudioPreparation(&audioPreparation, &failureBox);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
-  RECT work{}, rect{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  GetWindowRect(window, &rect);
-  SetWindowPos(window, nullptr, work.left + (work.right - work.left - (rect.right - rect.left)) / 2,
-               work.top + (work.bottom - work.top - (rect.bottom - rect.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  dialog->CentreOnWorkArea();
   ShowWindow(window, showCommand);
   SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
   const int result = loop.Run();
