@@ -128,13 +128,11 @@ WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps)
   format_.nBlockAlign = kCaptureBlockAlign;
   format_.wBitsPerSample = kCaptureBitsPerSample;
   format_.cbSize = 0;
-  threadReady_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  threadReady_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 }
 
 WaveCaptureDevice::~WaveCaptureDevice() {
   Stop();
-  if (buffers_) VirtualFree(buffers_, 0, MEM_RELEASE);
-  if (threadReady_) CloseHandle(threadReady_);
   mixer_.Close();
 }
 
@@ -153,7 +151,7 @@ void WaveCaptureDevice::RunThread() {
   // A thread has no message queue until it asks for one; the driver's first messages would be
   // lost without it.
   PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  SetEvent(threadReady_);
+  SetEvent(threadReady_.Get());
 
   while (state_.load() == kStarting) Sleep(1);
   if (state_.load() == kStopping) return;
@@ -199,9 +197,8 @@ void WaveCaptureDevice::EndThread() {
   // Normally MM_WIM_CLOSE has ended the loop; the quit message ends it when the driver is gone.
   // Both come after any data message still queued, so every block is delivered first.
   PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-  WaitForSingleObject(thread_, INFINITE);
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  WaitForSingleObject(thread_.Get(), INFINITE);
+  thread_.Reset();
   threadId_ = 0;
 }
 
@@ -222,12 +219,12 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
 
   // The thread is joined by Stop (rather than left detached) so that it can never run on after
   // this object is gone.
-  thread_ = CreateThread(nullptr, 0, &WaveCaptureDevice::ThreadMain, this, 0, &threadId_);
+  thread_.Reset(CreateThread(nullptr, 0, &WaveCaptureDevice::ThreadMain, this, 0, &threadId_));
   if (!thread_) {
     receiver_.store(nullptr);
     throw AudioError(am::kCantCreateThread);
   }
-  WaitForSingleObject(threadReady_, INFINITE);
+  WaitForSingleObject(threadReady_.Get(), INFINITE);
 
   HWAVEIN wave = nullptr;
   if (waveInOpen(&wave, deviceId_, &format_, threadId_, 0, CALLBACK_THREAD) != MMSYSERR_NOERROR) {
@@ -240,15 +237,15 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
   state_.store(kRunning);
 
   if (!buffers_) {
-    buffers_ = static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 2 * kCaptureBufferBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    buffers_.reset(static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 2 * kCaptureBufferBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
     if (!buffers_) FailStart(am::kCantAllocateBuffer);
   }
   header1_ = WAVEHDR{};
-  header1_.lpData = reinterpret_cast<LPSTR>(buffers_);
+  header1_.lpData = reinterpret_cast<LPSTR>(buffers_.get());
   header1_.dwBufferLength = kCaptureBufferBytes;
   header2_ = WAVEHDR{};
-  header2_.lpData = reinterpret_cast<LPSTR>(buffers_ + kCaptureBufferBytes);
+  header2_.lpData = reinterpret_cast<LPSTR>(buffers_.get() + kCaptureBufferBytes);
   header2_.dwBufferLength = kCaptureBufferBytes;
 
   if (waveInPrepareHeader(wave_, &header1_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)

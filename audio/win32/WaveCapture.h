@@ -15,6 +15,7 @@
 
 #include "audio/AudioError.h"
 #include "audio/Receiver.h"
+#include "device/win32/Win32Handle.h"
 
 // One source line of a wave-in destination, with the mixer it came from.
 class MixerSourceLine {
@@ -98,10 +99,14 @@ class WaveCaptureDevice {
   std::recursive_mutex lock_;  // Start calls Stop on some failure paths
   std::atomic<int32_t> state_{kStopping};
   std::atomic<uint8_t> returned_{0};
-  uint8_t* buffers_ = nullptr;  // VirtualAlloc'ed, 2 x kCaptureBufferBytes, kept across captures
-  HANDLE thread_ = nullptr;
+  struct VirtualFreeDeleter {
+    void operator()(uint8_t* block) const { VirtualFree(block, 0, MEM_RELEASE); }
+  };
+  // 2 x kCaptureBufferBytes, kept across captures.
+  std::unique_ptr<uint8_t, VirtualFreeDeleter> buffers_;
+  UniqueHandle thread_;
   DWORD threadId_ = 0;
-  HANDLE threadReady_ = nullptr;
+  UniqueHandle threadReady_;
 };
 
 // The process-wide device list. Devices are owned by the list; a pointer from FindWaveInDevice
