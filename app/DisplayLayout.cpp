@@ -11,6 +11,8 @@ constexpr int kFmPointX = 236, kFmX1 = 251, kFmX0 = 272;
 int CellWidth(int bitmapId) {
   switch (bitmapId) {
     case kGlyphs: return 21;
+    case kPoint: return 13;
+    case kBanner: return 240;
     case kBandLabel: return 35;
     case kUnitLabel: return 29;
     case kPresetNumber: return 37;
@@ -46,7 +48,6 @@ IndicatorPlan PlanIndicators(const IndicatorState& s) {
   if (s.playing) {
     plan.draws = {{kGlyphs, 22, 243, 75}, {kGlyphs, 25, 264, 75}, {kGlyphs, 3, 285, 75}};
     plan.fileText = StaticChange::Show;
-    plan.fileTextIsPlayback = true;
     plan.presetName = NameChange::Empty;
     return plan;
   }
@@ -69,8 +70,7 @@ IndicatorPlan PlanIndicators(const IndicatorState& s) {
   plan.draws.push_back({kUnitLabel, s.band == 1 ? 1 : 0, 293, 85});
   plan.draws.push_back({kStereo, s.stereo > 1 ? 0 : s.stereo, 40, 86});
   plan.presetName = NameChange::FromPreset;
-  // A level above the strip's last cell would draw nothing; show it as full scale instead.
-  plan.draws.push_back({kSignal, s.signal > 5 ? 5 : s.signal, 84, 85});
+  plan.draws.push_back({kSignal, s.signal, 84, 85});
   return plan;
 }
 

@@ -10,15 +10,15 @@ namespace display {
 
 // Picture strips of the readout (resource numbers) and their cell widths.
 constexpr int kGlyphs = 387;        // 0..9 digits, 10..35 letters A..Z; 21 wide
-constexpr int kPoint = 412;         // whole picture
+constexpr int kPoint = 412;         // one picture, 13 wide
 constexpr int kBandLabel = 385;     // 35 wide, cell = band
 constexpr int kUnitLabel = 390;     // 29 wide, 0 kHz, 1 MHz
 constexpr int kPresetNumber = 388;  // 37 wide, cell n-1
 constexpr int kStereo = 391;        // 43 wide
 constexpr int kSignal = 399;        // 56 wide
-constexpr int kBanner = 422;        // whole picture
+constexpr int kBanner = 422;        // one picture, 240 wide
 
-int CellWidth(int bitmapId);  // 0 = whole picture
+int CellWidth(int bitmapId);  // the picture's width for one-picture strips; 0 for unknown ids
 
 struct Rect {
   int left, top, right, bottom;
@@ -50,7 +50,6 @@ enum class NameChange { Empty, FromPreset };
 struct IndicatorPlan {
   std::vector<CellDraw> draws;     // in drawing order
   StaticChange fileText = StaticChange::Unchanged;  // static 1130
-  bool fileTextIsPlayback = false;  // 1130 shows the playback file text
   NameChange presetName = NameChange::Empty;        // static 1120
 };
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "settings/SettingsStore.h"
+
 namespace display {
 
 const char* ButtonTip(int id, std::uint8_t stereo) {
@@ -25,15 +27,8 @@ const char* ButtonTip(int id, std::uint8_t stereo) {
   }
 }
 
-std::string TrimText(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  const auto first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 std::string PresetTip(int n, std::uint8_t band, const std::string& storedName, const std::string& storedFrequency) {
-  std::string name = TrimText(storedName);
+  std::string name = TrimBlanks(storedName);
   if (name.empty()) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "CH%02d", n);

@@ -18,7 +18,4 @@ std::string PresetTip(int n, std::uint8_t band, const std::string& storedName, c
 // Static 1128 during a recording: label + "   hh:mm:ss", or "REC    hh:mm:ss" without a label.
 std::string RecordingTimeText(const std::string& label, std::uint64_t elapsedSeconds);
 
-// Both-sides trim of blanks, tabs and line ends.
-std::string TrimText(const std::string& text);
-
 }  // namespace display

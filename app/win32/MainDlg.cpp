@@ -120,7 +120,6 @@ LRESULT CMainDlg::OnInitDialog() {
   if (bigIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   if (smallIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   window_.LoadRadioState();
-  SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
   SetVolumeSlider(window_.m_volume);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);

@@ -10,13 +10,6 @@ namespace {
 constexpr COLORREF kCutColour = 0xFF0000;
 constexpr int kPresetNameId = 1120;
 constexpr int kFileTextId = 1130;
-
-int PictureWidth(HINSTANCE instance, int bitmapId) {
-  UniqueBitmap bmp(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
-  BITMAP info{};
-  if (!bmp || !GetObjectA(bmp.Get(), sizeof info, &info)) return 0;
-  return info.bmWidth;
-}
 }  // namespace
 
 UniqueRegion RegionFromBitmap(HBITMAP bitmap) {
@@ -72,10 +65,8 @@ bool BuildWindowRegion(HWND window) {
 void DrawPlan(HDC dc, const display::IndicatorPlan& plan) {
   HINSTANCE instance = SkinInstance();
   for (const display::CellDraw& d : plan.draws) {
-    int width = display::CellWidth(d.bitmapId);
-    if (width == 0) width = PictureWidth(instance, d.bitmapId);
-    if (width <= 0) continue;  // a missing picture draws nothing; painting goes on
-    UniqueImageList strip = LoadStrip(instance, d.bitmapId, width, kCutColour);
+    // A picture that fails to load draws nothing; painting goes on.
+    UniqueImageList strip = LoadStrip(instance, d.bitmapId, display::CellWidth(d.bitmapId), kCutColour);
     if (strip) ImageList_Draw(strip.Get(), d.cell, dc, d.x, d.y, ILD_TRANSPARENT);
   }
 }

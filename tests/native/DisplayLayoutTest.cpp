@@ -74,7 +74,6 @@ TEST(Indicators, PlaybackRecordingAndNoDevice) {
   IndicatorPlan plan = PlanIndicators(s);
   EXPECT_EQ(plan.draws, (std::vector<CellDraw>{{kGlyphs, 22, 243, 75}, {kGlyphs, 25, 264, 75}, {kGlyphs, 3, 285, 75}}));
   EXPECT_EQ(plan.fileText, StaticChange::Show);
-  EXPECT_TRUE(plan.fileTextIsPlayback);
   EXPECT_EQ(plan.presetName, NameChange::Empty);
 
   s.playing = false;
