@@ -48,6 +48,18 @@ struct SliderPlacement {
   int minChannelWidth;
   bool hidden;
 };
+// The display's texts, placed in client pixels like everything else on the skin (dialog units
+// scale with the system font and would drift off the picture): the preset name beside the
+// preset number, the file text where the banner stands, clock and rate in the free corner.
+struct TextPlacement {
+  int id;
+  int x, y, width, height;
+};
+constexpr TextPlacement kTextPlaces[] = {
+    {1120, 375, 85, 122, 24}, {1130, 41, 122, 240, 16}, {1128, 292, 124, 120, 15},
+    {1129, 415, 124, 80, 15}, {1131, 375, 110, 122, 13},
+};
+
 constexpr SliderPlacement kVolumeSlider{1033, 135, 157, 28, 30, 110, false};
 constexpr SliderPlacement kPositionSlider{1148, 290, 157, 28, 24, 150, true};
 

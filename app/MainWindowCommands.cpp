@@ -290,5 +290,5 @@ void MainWindow::OnTimerSettings() {
 
 void MainWindow::OnAbout() {
   m_saveArmed = 0;
-  if (parts_.dialogs) parts_.dialogs->ShowAbout();
+  view_.ShowAboutBox();
 }

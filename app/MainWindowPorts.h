@@ -52,6 +52,8 @@ class IMainView {
   // The HID interface-class notification registered when the window was created.
   virtual void UnregisterDeviceNotifications() = 0;
   virtual void DestroyMainWindow() = 0;
+  // The About box, modal over the active window; returns when it is closed.
+  virtual void ShowAboutBox() = 0;
   // Owner of the receiver's removal notification.
   virtual WindowHandle Handle() const = 0;
 };
@@ -127,5 +129,4 @@ class IWindowDialogs {
   // True on OK, with the dialog's values in `result`.
   virtual bool RunPreferences(uint8_t region, PreferencesResult& result) = 0;
   virtual void RunTimerDialog(uint8_t region) = 0;
-  virtual void ShowAbout() = 0;
 };

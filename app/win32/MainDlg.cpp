@@ -8,6 +8,7 @@ extern "C" {
 
 #include "app/PresetText.h"
 #include "app/win32/DeviceChange.h"
+#include "controls/win32/About.h"
 #include "resources/resource.h"
 
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
@@ -226,6 +227,11 @@ void CMainDlg::ShowMainWindow(ShowCommand command) {
 }
 
 void CMainDlg::DestroyMainWindow() { DestroyWindow(Hwnd()); }
+
+void CMainDlg::ShowAboutBox() {
+  CAbout about;
+  about.DoModal(GetActiveWindow());
+}
 
 void CMainDlg::SetTimer(unsigned id, unsigned periodMs) { ::SetTimer(Hwnd(), id, periodMs, nullptr); }
 void CMainDlg::KillTimer(unsigned id) { ::KillTimer(Hwnd(), id); }

@@ -90,6 +90,7 @@ class CMainDlg final : public DialogWindow,
   void ShowMainWindow(ShowCommand command) override;
   void UnregisterDeviceNotifications() override { UnregisterHidArrivals(); }
   void DestroyMainWindow() override;
+  void ShowAboutBox() override;
   WindowHandle Handle() const override { return Hwnd(); }
   // ITimerHost
   void SetTimer(unsigned id, unsigned periodMs) override;

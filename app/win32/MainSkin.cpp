@@ -9,7 +9,6 @@ constexpr int kRecordButton = 1022;
 constexpr int kStereoButton = 1032;
 constexpr int kRecordTimeText = 1128;
 constexpr int kPresetNameText = 1120;
-constexpr RECT kPresetNamePlace{375, 85, 375 + 122, 85 + 24};
 
 int SystemInt(UINT action, int fallback) {
   UINT value = 0;
@@ -79,9 +78,11 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
   PlaceSlider(display::kVolumeSlider);
   PlaceSlider(display::kPositionSlider);
   if (HWND v = GetDlgItem(dialog, display::kVolumeSlider.id)) SendMessageA(v, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  faceForBrush_.Reset(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(IDB_FACE), IMAGE_BITMAP, 0, 0, 0)));
+  if (faceForBrush_) faceBrush_.Reset(CreatePatternBrush(faceForBrush_.Get()));
+  for (const display::TextPlacement& t : display::kTextPlaces)
+    if (HWND text = GetDlgItem(dialog, t.id)) MoveWindow(text, t.x, t.y, t.width, t.height, FALSE);
   if (HWND name = GetDlgItem(dialog, kPresetNameText)) {
-    MoveWindow(name, kPresetNamePlace.left, kPresetNamePlace.top, kPresetNamePlace.right - kPresetNamePlace.left,
-               kPresetNamePlace.bottom - kPresetNamePlace.top, FALSE);
     // The station name stands beside 30-pixel digits: the dialog's 8-point font is too slight.
     if (!nameFont_)
       nameFont_.Reset(CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -182,10 +183,20 @@ bool MainSkin::HandleCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
   }
   if (msg != WM_CTLCOLORSTATIC) return false;
   HDC dc = reinterpret_cast<HDC>(wParam);
-  const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+  HWND control = reinterpret_cast<HWND>(lParam);
+  const int id = GetDlgCtrlID(control);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, StaticTextColour(id));
-  result = id == display::kPositionSlider.id ? reinterpret_cast<LRESULT>(background_.Get())
-                                             : reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  if (id == display::kPositionSlider.id) {
+    result = reinterpret_cast<LRESULT>(background_.Get());
+  } else if (id == display::kVolumeSlider.id && faceBrush_) {
+    // The face lined up with the slider's place on it, so the slider's background is the skin.
+    POINT origin{0, 0};
+    MapWindowPoints(control, dialog_, &origin, 1);
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    result = reinterpret_cast<LRESULT>(faceBrush_.Get());
+  } else {
+    result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  }
   return true;
 }

@@ -63,5 +63,9 @@ class MainSkin {
   CMySliderA position_;
   skin::SkinCanvas canvas_;
   UniqueBrush background_;
+  // The face as a brush, for the volume slider: the trackbar fills its background with the
+  // brush it is given, off screen, so a null brush would leave a black box instead of the face.
+  UniqueBitmap faceForBrush_;
+  UniqueBrush faceBrush_;
   UniqueFont nameFont_;  // outlives the static that uses it: the dialog is destroyed first
 };

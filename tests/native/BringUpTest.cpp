@@ -31,7 +31,6 @@ class WritingDialogs final : public IWindowDialogs {
     timerDialogRegion = region;
     rig_.Set("AUTOSPEND", autoSuspendOnTimerDialog);
   }
-  void ShowAbout() override {}
   std::string autoSuspendOnPreferences, autoSuspendOnTimerDialog;
   int timerDialogRegion = -1;
 

@@ -111,6 +111,21 @@ TEST(ButtonSkinTable, LayoutSharedListsAndBehaviour) {
     EXPECT_LE(s.x + s.width, 535) << s.id;
     EXPECT_LE(s.y + s.height, 252) << s.id;
   }
+  // The display's texts: inside the glass (30, 69)-(503, 147), clear of the digits and the
+  // preset number, and of each other.
+  for (const TextPlacement& t : kTextPlaces) {
+    EXPECT_GE(t.x, 30) << t.id;
+    EXPECT_GE(t.y, 69) << t.id;
+    EXPECT_LE(t.x + t.width, 503) << t.id;
+    EXPECT_LE(t.y + t.height, 147) << t.id;
+    const bool besideDigits = t.x >= 293 + 29 || t.y >= 74 + 30;
+    EXPECT_TRUE(besideDigits) << t.id;
+    for (const TextPlacement& o : kTextPlaces) {
+      if (&o == &t) continue;
+      EXPECT_TRUE(t.x + t.width <= o.x || o.x + o.width <= t.x || t.y + t.height <= o.y || o.y + o.height <= t.y)
+          << t.id << " " << o.id;
+    }
+  }
   EXPECT_EQ(StereoButtonCells(1), (CellPair{1, 3}));
   EXPECT_EQ(StereoButtonCells(0), (CellPair{0, 2}));
   EXPECT_EQ(MuteButtonCells(true), (CellPair{0, 0}));

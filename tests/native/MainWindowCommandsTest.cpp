@@ -364,6 +364,16 @@ TEST_F(Commands, MinimiseHidesCancelsTheSeekAndDisarmsTheStore) {
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
 }
 
+TEST_F(Commands, AboutOpensTheBoxEvenWithoutAReceiverAndDisarmsTheStore) {
+  rig.Command(IDC_SAVE_PRESET);
+  rig.Command(IDC_ABOUT);
+  EXPECT_EQ(rig.view.aboutBoxes, 1);
+  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  rig.window.Device().CloseDevice();
+  rig.Command(IDC_ABOUT);
+  EXPECT_EQ(rig.view.aboutBoxes, 2);
+}
+
 }  // namespace
 
 namespace {

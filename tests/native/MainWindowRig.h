@@ -75,6 +75,7 @@ class FakeView final : public IMainView {
   void ShowMainWindow(ShowCommand command) override { shows.push_back(command); }
   void UnregisterDeviceNotifications() override { ++unregistered; }
   void DestroyMainWindow() override { destroyed = true; }
+  void ShowAboutBox() override { ++aboutBoxes; }
   WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(0x1234); }
 
   bool Enabled(int id) const { return disabled.count(id) == 0; }
@@ -86,6 +87,7 @@ class FakeView final : public IMainView {
   std::vector<ShowCommand> shows;
   int unregistered = 0;
   bool destroyed = false;
+  int aboutBoxes = 0;
 };
 
 class FakeDisplay final : public IMainDisplay {

@@ -126,10 +126,10 @@ class MainSkinTest : public ::testing::Test {
     ClientToScreen(hwnd, &origin);
     return PixelsOfScreen(origin.x, origin.y, kWidth, kHeight);
   }
-  void SaveShot(const Pixels& shot, const std::string& name) {
+  void SaveShot(const Pixels& shot, const std::string& name, bool mainWindow = true) {
     // The window's holes become see-through, so the picture sits on any page.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool shaped = GetWindowRgn(hwnd, region) != ERROR;
+    const bool shaped = mainWindow && GetWindowRgn(hwnd, region) != ERROR;
     std::vector<std::uint8_t> rgba;
     for (int y = 0; y < shot.height; ++y)
       for (int x = 0; x < shot.width; ++x) {
@@ -227,6 +227,12 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
   EXPECT_GE(channel.right - channel.left, 110);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 60);
+  // Around its pictures the slider shows the face, not a box of its own: the rows above the
+  // channel picture, beside the thumb.
+  RECT thumb{};
+  SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  EXPECT_TRUE(BareFace(shot, face, volume.left, volume.top, thumb.left, 6));
+  EXPECT_TRUE(BareFace(shot, face, volume.left + thumb.right, volume.top, volume.right - volume.left - thumb.right, 6));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(hwnd, IDC_POSITION)));
 
   SaveShot(shot, "main-window.png");
@@ -416,6 +422,106 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   EXPECT_STREQ(clock, "REC    03:04:05");
   EXPECT_EQ(dlg->Skin().Button(IDC_RECORD)->NormalImage(), 2);
   EXPECT_EQ(trayPictures, (std::vector<int>{IDI_RECORDING, IDI_KESTRUNE}));
+}
+
+TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
+  Start(true);
+  dlg->Window().m_recording = 1;
+  dlg->RecordingDisplayTick(187);
+  dlg->SetStaticText(IDC_TEXT_RATE, "128 Kbps");
+  dlg->SetStaticText(IDC_TEXT_FILE, "C:\\RadioREC\\Morning & Evening\\FM8750_20240101_120000.mp3");
+  ShowWindow(GetDlgItem(hwnd, IDC_TEXT_FILE), SW_SHOW);
+  InvalidateRect(hwnd, nullptr, TRUE);
+  const Pixels shot = Shot();
+  SaveShot(shot, "main-window-recording.png");
+
+  // Every text inside the display glass, none over another or over the digits.
+  auto placeOf = [&](int id) {
+    RECT rc;
+    GetWindowRect(GetDlgItem(hwnd, id), &rc);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+  };
+  const RECT glass{30, 69, 503, 147}, digits{173, 74, 293, 104};
+  std::vector<RECT> places;
+  for (int id : {IDC_PRESET_NAME, IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) {
+    const RECT rc = placeOf(id);
+    RECT common;
+    EXPECT_TRUE(rc.left >= glass.left && rc.top >= glass.top && rc.right <= glass.right && rc.bottom <= glass.bottom) << id;
+    EXPECT_FALSE(IntersectRect(&common, &rc, &digits)) << id;
+    for (const RECT& other : places) EXPECT_FALSE(IntersectRect(&common, &rc, &other)) << id;
+    places.push_back(rc);
+  }
+  // The title strip keeps its printing; the clock is red on the glass, the rate beside it.
+  EXPECT_TRUE(BareFace(shot, face, 60, 5, 400, 22));
+  auto inkOf = [&](int id, DWORD rgb) {
+    const RECT rc = placeOf(id);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+      for (int x = rc.left; x < rc.right; ++x) n += shot.At(x, y) == rgb;
+    return n;
+  };
+  EXPECT_GT(inkOf(IDC_TEXT_TIME, 0xFF0000), 20);
+  EXPECT_GT(inkOf(IDC_TEXT_RATE, 0xFF0000), 10);
+  const int pathInk = inkOf(IDC_TEXT_FILE, 0xC4BCF5);
+  EXPECT_GT(pathInk, 20);
+
+  // '&' in a text is a letter, not a mnemonic mark.
+  dlg->SetStaticText(IDC_TEXT_FILE, "&");
+  EXPECT_GT(inkOf(IDC_TEXT_FILE, 0xC4BCF5), 0);
+  Pixels lone = Shot();
+  int ampersand = 0;
+  const RECT file = placeOf(IDC_TEXT_FILE);
+  for (int y = file.top; y < file.bottom; ++y)
+    for (int x = file.left; x < file.right; ++x) ampersand += lone.At(x, y) == 0xC4BCF5;
+  EXPECT_GT(ampersand, 5);
+}
+
+namespace {
+HWND g_aboutOwner = nullptr;
+Pixels g_aboutShot;
+int g_aboutTicksShown = 0;
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindWindowA("#32770", "About");
+  // Shown once its loop first idles; then give the screen a moment to map it.
+  if (box == nullptr || !IsWindowVisible(box) || ++g_aboutTicksShown < 5) return;
+  KillTimer(nullptr, id);
+  g_aboutOwner = GetWindow(box, GW_OWNER);
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT rc;
+  GetClientRect(box, &rc);
+  POINT origin{0, 0};
+  ClientToScreen(box, &origin);
+  g_aboutShot = PixelsOfScreen(origin.x, origin.y, rc.right, rc.bottom);
+  PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+}  // namespace
+
+TEST_F(MainSkinTest, AboutButtonOpensTheBoxOverTheWindow) {
+  Start(true);
+  // Not topmost here, or the box (topmost only on Windows, as an owned window) hides under it.
+  SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(hwnd);
+  SetActiveWindow(hwnd);
+  g_aboutOwner = nullptr;
+  g_aboutShot = {};
+  g_aboutTicksShown = 0;
+  SetTimer(nullptr, 0, 50, CloseAboutBox);
+  dlg->Window().m_saveArmed = 1;
+  Click(IDC_ABOUT);
+  EXPECT_EQ(dlg->Window().m_saveArmed, 0);
+  EXPECT_EQ(g_aboutOwner, hwnd);
+  ASSERT_GT(g_aboutShot.width, 0);
+  // Light grey page, blue writing.
+  int grey = 0, blue = 0;
+  for (int y = 0; y < g_aboutShot.height; ++y)
+    for (int x = 0; x < g_aboutShot.width; ++x) {
+      grey += g_aboutShot.At(x, y) == 0xDBDBDB;
+      blue += g_aboutShot.At(x, y) == 0x0000FF;
+    }
+  EXPECT_GT(grey, g_aboutShot.width * g_aboutShot.height / 2);
+  EXPECT_GT(blue, 100);
+  SaveShot(g_aboutShot, "about-box.png", false);
 }
 
 }  // namespace
