@@ -276,7 +276,13 @@ void WaveCaptureDevice::Stop() {
   state_.store(kStopping);
   waveInReset(wave_);
   // The driver hands both buffers back through the thread; a vanished device may never do so.
-  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [] { Sleep(1); });
+  // A block the thread took just before the state changed may be re-queued after the reset and
+  // would then never come back: resetting again now and then returns it too.
+  unsigned slept = 0;
+  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [&] {
+    Sleep(1);
+    if (++slept % kResetRepeatMs == 0) waveInReset(wave_);
+  });
   waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
   waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
   CloseDevice();

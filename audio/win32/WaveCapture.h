@@ -78,6 +78,8 @@ class WaveCaptureDevice {
   // How long Stop waits for the driver to hand back its buffers, and for waveInClose to accept,
   // before it takes the device for gone.
   static constexpr DWORD kReturnTimeoutMs = 2000;
+  // How often that wait repeats the reset.
+  static constexpr unsigned kResetRepeatMs = 50;
 
  private:
   enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2 };
