@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -72,7 +73,8 @@ class WaveCaptureDevice {
 
   bool IsCapturing();
   UINT Id() const { return deviceId_; }
-  std::string ProductName() const { return caps_.szPname; }
+  // The driver need not end a 32-character name with a null.
+  std::string ProductName() const { return {caps_.szPname, strnlen(caps_.szPname, sizeof caps_.szPname)}; }
   WaveInMixer& Mixer() { return mixer_; }
 
   // How long Stop waits for the driver to hand back its buffers, and for waveInClose to accept,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -111,8 +112,10 @@ TEST_F(AudioWaveIn, StopOnIdleStartTwiceAndNothingAfterStop) {
 // A device id no driver knows stands for a receiver that vanished after the lookup.
 TEST_F(AudioWaveIn, FailedStartAndMixerCarryTheirMessagesAndLeaveNothingRunning) {
   WAVEINCAPSA caps{};
-  lstrcpynA(caps.szPname, "FM Radio", sizeof caps.szPname);
+  std::memset(caps.szPname, 'R', sizeof caps.szPname);  // a full name with no null after it
+  caps.dwFormats = 0xFFF;  // every format, so the bytes after the name are not a null either
   WaveCaptureDevice gone(0xFFF0, caps);
+  EXPECT_EQ(gone.ProductName(), std::string(sizeof caps.szPname, 'R'));
   CountingReceiver receiver;
   for (int attempt = 0; attempt < 2; ++attempt) {
     EXPECT_EQ(Failure([&] { gone.Start(&receiver); }), "Can't open WaveIN Device.");
