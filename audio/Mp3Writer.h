@@ -32,7 +32,6 @@ class Mp3Encoder {
   // Closes the stream; safe to repeat.
   void Close();
 
-  const BE_CONFIG& Config() const { return config_; }
   bool IsOpen() const { return stream_ != nullptr; }
 
  private:
@@ -56,8 +55,6 @@ class mp3Writer final : public IReceiver {
 
   // Interleaved 16-bit stereo; an odd last byte is dropped. 0, or the write's system error.
   int Receive(const uint8_t* block, uint32_t bytes) override;
-
-  const Mp3Encoder& Encoder() const { return encoder_; }
 
  private:
   Mp3Encoder encoder_;

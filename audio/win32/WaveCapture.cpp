@@ -8,6 +8,18 @@ namespace am = audio_messages;
 
 // ---- mixer ---------------------------------------------------------------------------------
 
+namespace {
+
+bool GetWaveInDestination(HMIXEROBJ mixer, MIXERLINEA& destination) {
+  destination = MIXERLINEA{};
+  destination.cbStruct = sizeof destination;
+  destination.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
+  return mixerGetLineInfoA(mixer, &destination, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) ==
+         MMSYSERR_NOERROR;
+}
+
+}  // namespace
+
 void WaveInMixer::Open() {
   std::lock_guard<std::mutex> guard(lock_);
   if (handle_) return;
@@ -17,12 +29,8 @@ void WaveInMixer::Open() {
   handle_ = mixer;
   lines_.clear();
 
-  MIXERLINEA destination{};
-  destination.cbStruct = sizeof destination;
-  destination.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
-  if (mixerGetLineInfoA(reinterpret_cast<HMIXEROBJ>(mixer), &destination,
-                        MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) != MMSYSERR_NOERROR)
-    return;
+  MIXERLINEA destination;
+  if (!GetWaveInDestination(reinterpret_cast<HMIXEROBJ>(mixer), destination)) return;
   for (DWORD source = 0; source < destination.cConnections; ++source) {
     MIXERLINEA line{};
     line.cbStruct = sizeof line;
@@ -57,13 +65,8 @@ void WaveInMixer::Close() {
 
 void MixerSourceLine::SelectForRecording() const {
   const auto mixer = reinterpret_cast<HMIXEROBJ>(mixer_);
-  MIXERLINEA destination{};
-  destination.cbStruct = sizeof destination;
-  destination.dwComponentType = MIXERLINE_COMPONENTTYPE_DST_WAVEIN;
-  if (mixerGetLineInfoA(mixer, &destination, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
-          MMSYSERR_NOERROR ||
-      destination.cControls == 0)
-    return;
+  MIXERLINEA destination;
+  if (!GetWaveInDestination(mixer, destination) || destination.cControls == 0) return;
 
   std::vector<MIXERCONTROLA> controls(destination.cControls);
   MIXERLINECONTROLSA query{};
@@ -276,7 +279,13 @@ void WaveCaptureDevice::Stop() {
   state_.store(kStopping);
   waveInReset(wave_);
   // The driver hands both buffers back through the thread; a vanished device may never do so.
-  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [] { Sleep(1); });
+  // A block the thread took just before the state changed may be re-queued after the reset and
+  // would then never come back: resetting again now and then returns it too.
+  unsigned slept = 0;
+  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [&] {
+    Sleep(1);
+    if (++slept % kResetRepeatMs == 0) waveInReset(wave_);
+  });
   waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
   waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
   CloseDevice();

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -72,12 +73,15 @@ class WaveCaptureDevice {
 
   bool IsCapturing();
   UINT Id() const { return deviceId_; }
-  std::string ProductName() const { return caps_.szPname; }
+  // The driver need not end a 32-character name with a null.
+  std::string ProductName() const { return {caps_.szPname, strnlen(caps_.szPname, sizeof caps_.szPname)}; }
   WaveInMixer& Mixer() { return mixer_; }
 
   // How long Stop waits for the driver to hand back its buffers, and for waveInClose to accept,
   // before it takes the device for gone.
   static constexpr DWORD kReturnTimeoutMs = 2000;
+  // How often that wait repeats the reset.
+  static constexpr unsigned kResetRepeatMs = 50;
 
  private:
   enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2 };

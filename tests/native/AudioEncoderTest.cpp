@@ -35,23 +35,24 @@ TEST(AudioVolume, SliderTableAndClamping) {
   EXPECT_EQ(SliderLevelToVolume(250), 0);
 }
 
-TEST(AudioEncoderConfig, BytesOfTheRecorderConfiguration) {
-  BE_CONFIG c;
-  std::memset(&c, 0xAB, sizeof c);
-  FillRecorderConfig(c, 128, 16000, 44100);
-  const std::map<size_t, uint32_t> words = {
-      {0, 256}, {4, 1},  {8, 331}, {12, 16000}, {16, 44100}, {20, 1}, {24, 128}, {28, 0},
-      {32, 12}, {36, 1}, {40, 0},  {44, 0},     {48, 1},     {52, 0}, {56, 1},   {60, 1},
-      {64, 0},  {68, 0}, {72, 0},  {76, 0},     {80, 0xFFFFFFFFu}, {84, 1}, {88, 0}};
-  for (auto [offset, value] : words) EXPECT_EQ(U32At(c, offset), value) << "offset " << offset;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&c);
-  for (size_t i = 92; i < sizeof c; ++i) EXPECT_EQ(bytes[i], 0) << "byte " << i;
-
-  for (uint32_t rate : {320u, 192u, 64u, 33u}) {
+TEST(AudioEncoderConfig, BytesOfTheRecorderConfigurationAtEveryOfferedBitrate) {
+  // The recorder's four rates (indexes 0..3 of its table): only the bit rate word differs.
+  for (uint32_t rate : {320u, 192u, 128u, 64u}) {
+    BE_CONFIG c;
+    std::memset(&c, 0xAB, sizeof c);
     FillRecorderConfig(c, rate, 16000, 44100);
-    EXPECT_EQ(U32At(c, 24), rate);
-    EXPECT_EQ(U32At(c, 36), 1u) << "MPEG-1 at " << rate;
+    const std::map<size_t, uint32_t> words = {
+        {0, 256}, {4, 1},  {8, 331}, {12, 16000}, {16, 44100}, {20, 1}, {24, rate}, {28, 0},
+        {32, 12}, {36, 1}, {40, 0},  {44, 0},     {48, 1},     {52, 0}, {56, 1},    {60, 1},
+        {64, 0},  {68, 0}, {72, 0},  {76, 0},     {80, 0xFFFFFFFFu}, {84, 1}, {88, 0}};
+    for (auto [offset, value] : words) EXPECT_EQ(U32At(c, offset), value) << rate << " kbit/s, offset " << offset;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&c);
+    for (size_t i = 92; i < sizeof c; ++i) EXPECT_EQ(bytes[i], 0) << rate << " kbit/s, byte " << i;
   }
+
+  BE_CONFIG c;
+  FillRecorderConfig(c, 33, 16000, 44100);
+  EXPECT_EQ(U32At(c, 36), 1u) << "MPEG-1 above 32 kbit/s";
   for (uint32_t rate : {32u, 8u}) {
     FillRecorderConfig(c, rate, 16000, 44100);
     EXPECT_EQ(U32At(c, 36), 0u) << "MPEG-2 at " << rate;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -106,6 +107,32 @@ TEST_F(AudioWaveIn, StopOnIdleStartTwiceAndNothingAfterStop) {
   Sleep(400);
   device->Stop();
   EXPECT_GE(second.Calls(), 2);
+}
+
+// A device id no driver knows stands for a receiver that vanished after the lookup.
+TEST_F(AudioWaveIn, FailedStartAndMixerCarryTheirMessagesAndLeaveNothingRunning) {
+  WAVEINCAPSA caps{};
+  std::memset(caps.szPname, 'R', sizeof caps.szPname);  // a full name with no null after it
+  caps.dwFormats = 0xFFF;  // every format, so the bytes after the name are not a null either
+  WaveCaptureDevice gone(0xFFF0, caps);
+  EXPECT_EQ(gone.ProductName(), std::string(sizeof caps.szPname, 'R'));
+  CountingReceiver receiver;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(Failure([&] { gone.Start(&receiver); }), "Can't open WaveIN Device.");
+    EXPECT_FALSE(gone.IsCapturing());
+  }
+  gone.Stop();
+  EXPECT_EQ(Failure([&] { gone.Mixer().Open(); }), "Can't open Mixer Device.");
+  EXPECT_EQ(Failure([&] { gone.Mixer().SourceLine(1); }), "Mixer's line not found.");
+  EXPECT_EQ(receiver.Calls(), 0);
+
+  // The real device still starts after another device's failure.
+  CountingReceiver real;
+  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  ASSERT_EQ(Failure([&] { device->Start(&real); }), "");
+  Sleep(300);
+  device->Stop();
+  EXPECT_GE(real.Calls(), 1);
 }
 
 // Three seconds of the receiver through the recorder's writer at every offered bit rate, read

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/win32/LiveGraph.h"
@@ -126,6 +127,20 @@ TEST(AudioLiveGraph, BuildRunStopVolumeAndReleaseWithTheReceiverOpen) {
   EXPECT_EQ(live.CaptureFilter(), nullptr);
   EXPECT_EQ(live.RunLive(), 1);
   EXPECT_EQ(live.SetVolume(80), 0);
+}
+
+TEST(AudioLiveGraph, WithoutAGraphManagerNoGraphIsKeptOrUsed) {
+  // COM is not initialised on this thread, so the filter graph manager cannot be created.
+  std::thread([] {
+    DirectShowLiveAudio live([] { return true; });
+    EXPECT_LT(live.BuildLiveGraph(), 0);
+    EXPECT_EQ(live.Graph(), nullptr);
+    EXPECT_EQ(live.CaptureFilter(), nullptr);
+    EXPECT_EQ(live.RunLive(), 1) << "no graph";
+    EXPECT_EQ(live.StopLive(), 1);
+    EXPECT_EQ(live.SetVolume(50), 0);
+    live.ReleaseLiveGraph();
+  }).join();
 }
 
 TEST(AudioLiveGraph, CaptureBuffersAreSuggestedAndNegotiatedWithTheDirectSoundRenderer) {
