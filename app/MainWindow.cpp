@@ -1,5 +1,4 @@
 #include "app/MainWindow.h"
-#include "app/PresetText.h"
 
 #include "audio/LiveAudio.h"
 #include "resources/resource.h"

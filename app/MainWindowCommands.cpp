@@ -1,6 +1,5 @@
 // The buttons, keys and menu commands of the main window that act on the radio.
 #include "app/MainWindow.h"
-#include "app/PresetText.h"
 #include "audio/LiveAudio.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"

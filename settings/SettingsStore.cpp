@@ -61,8 +61,8 @@ void WriteGeneralDefaults(IOpenKey& key) {
 
 void WritePresetDefaults(IOpenKey& key, const char* frequency) {
   for (int n = 1; n <= kPresetCount; ++n) {
-    key.SetString(Printf2("CH%02d_ID", n), Printf2("Channel%02d", n));
-    key.SetString(Printf2("CH%02d_FRQ", n), frequency);
+    key.SetString(PresetValueName(n, "ID"), Printf2("Channel%02d", n));
+    key.SetString(PresetValueName(n, "FRQ"), frequency);
   }
 }
 
@@ -175,6 +175,12 @@ int StrToIntLike(const std::string& text) {
     value = value * 10u + static_cast<uint32_t>(text[i] - '0');
   if (negative) value = 0u - value;
   return static_cast<int>(value);
+}
+
+std::string PresetValueName(int n, const char* suffix) {
+  char name[24];
+  std::snprintf(name, sizeof name, "CH%02d_%s", n, suffix);
+  return name;
 }
 
 std::string PresetKey(unsigned band, unsigned region) {

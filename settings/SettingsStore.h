@@ -75,5 +75,7 @@ int StrToIntLike(const std::string& text);
 std::string TrimBlanks(const std::string& text);
 
 // "CH_SET_FM_USA" … "CH_SET_AM_JAP", "CH_SET_SW" for a band and region (region 0, 1, other).
+// "CH%02d_ID" / "CH%02d_FRQ": the value names of preset n (1..12) under a preset key.
+std::string PresetValueName(int n, const char* suffix);
 std::string PresetKey(unsigned band, unsigned region);
 constexpr const char* kGeneralKey = "FM_AM_SETTING";

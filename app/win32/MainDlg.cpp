@@ -6,7 +6,6 @@ extern "C" {
 #include <hidsdi.h>
 }
 
-#include "app/PresetText.h"
 #include "app/win32/DeviceChange.h"
 #include "controls/win32/About.h"
 #include "resources/resource.h"
