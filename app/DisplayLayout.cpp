@@ -1,11 +1,15 @@
 #include "app/DisplayLayout.h"
 
+#include "device/BandPlan.h"
+
 namespace display {
 
 namespace {
 constexpr int kDigitY = 74;
-constexpr int kX4 = 173, kX3 = 194, kX2 = 215, kX1 = 236, kX0 = 257;
-constexpr int kFmPointX = 236, kFmX1 = 251, kFmX0 = 272;
+// Left edges of the ten-thousands down to the units digit; FM moves the last two past the point.
+constexpr int kDigitX[5] = {173, 194, 215, 236, 257};
+constexpr int kFmDigitX[5] = {173, 194, 215, 251, 272};
+constexpr int kFmPointX = 236;
 }  // namespace
 
 int CellWidth(int bitmapId) {
@@ -23,23 +27,14 @@ int CellWidth(int bitmapId) {
 }
 
 std::vector<CellDraw> FrequencyDraws(std::uint8_t band, std::uint16_t f) {
-  const int d4 = f / 10000, d3 = (f / 1000) % 10, d2 = (f / 100) % 10, d1 = (f / 10) % 10, d0 = f % 10;
+  // Which digits show is the band plan's readout rule; this only places them.
+  const ReadoutDigits r = FrequencyReadoutDigits(f, band);
+  const int* xs = r.decimalPoint ? kFmDigitX : kDigitX;
   std::vector<CellDraw> out;
-  auto digit = [&](int d, int x) { out.push_back({kGlyphs, d, x, kDigitY}); };
-  if (d4 != 0) digit(d4, kX4);
-  if (band == 1) {
-    digit(d3, kX3);
-    digit(d2, kX2);
-    out.push_back({kPoint, 0, kFmPointX, kDigitY});
-    digit(d1, kFmX1);
-    digit(d0, kFmX0);
-    return out;
+  for (int i = 0; i < 5; ++i) {
+    if (r.digit[i] >= 0) out.push_back({kGlyphs, r.digit[i], xs[i], kDigitY});
+    if (i == 2 && r.decimalPoint) out.push_back({kPoint, 0, kFmPointX, kDigitY});
   }
-  // AM drops a leading zero in the thousands; SW always shows it (2300 and 0999 alike).
-  if (band != 0 || d3 != 0) digit(d3, kX3);
-  digit(d2, kX2);
-  digit(d1, kX1);
-  digit(d0, kX0);
   return out;
 }
 
