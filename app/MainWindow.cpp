@@ -1,17 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "audio/LiveAudio.h"
+#include "audio/Volume.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
 
 int g_currentBand = BandFM;
-
-long VolumeToCentibels(int level) {
-  if (level <= 0) return -10000;
-  if (level > 100) level = 100;
-  // -100 x ceil(3 x (100 - v) / 10), in integers.
-  return -100L * ((3L * (100 - level) + 9) / 10);
-}
 
 MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock,
                        IWallClock& wallClock, ITimerHost& timers, IMainView& view,
@@ -54,7 +48,7 @@ void MainWindow::SetLiveVolume(int level) {
 }
 
 void MainWindow::SetPlaybackVolume(int level) {
-  if (m_playing && parts_.playback) parts_.playback->SetGraphVolume(VolumeToCentibels(level));
+  if (m_playing && parts_.playback) parts_.playback->SetGraphVolume(SliderLevelToVolume(level));
 }
 
 void MainWindow::Retune() {

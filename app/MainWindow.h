@@ -186,8 +186,6 @@ class MainWindow {
   MainWindowParts parts_;
 };
 
-// Volume in hundredths of a decibel for a slider level 0..100 (-10000 is silence).
-long VolumeToCentibels(int level);
 // True when an arrival's interface path names the receiver (upper-cased, after the first
 // character).
 bool IsReceiverInterfacePath(const std::string& path);

@@ -2,6 +2,7 @@
 // simulated receiver.
 #include <gtest/gtest.h>
 
+#include "audio/Volume.h"
 #include "tests/native/MainWindowRig.h"
 
 namespace {
@@ -286,11 +287,11 @@ TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
 }
 
 TEST(VolumeCurve, MapsTheSliderToHundredthsOfADecibel) {
-  EXPECT_EQ(VolumeToCentibels(0), -10000);
-  EXPECT_EQ(VolumeToCentibels(100), 0);
-  EXPECT_EQ(VolumeToCentibels(99), -100);
-  EXPECT_EQ(VolumeToCentibels(50), -1500);
-  EXPECT_EQ(VolumeToCentibels(1), -3000);
+  EXPECT_EQ(SliderLevelToVolume(0), -10000);
+  EXPECT_EQ(SliderLevelToVolume(100), 0);
+  EXPECT_EQ(SliderLevelToVolume(99), -100);
+  EXPECT_EQ(SliderLevelToVolume(50), -1500);
+  EXPECT_EQ(SliderLevelToVolume(1), -3000);
 }
 
 TEST_F(Commands, BandButtonOfTheCurrentBandOnlyReArmsTimer32) {
