@@ -8,14 +8,20 @@ RIG_TONE_PID=""
 
 rig_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in 97 98 99 101 103; do
-    [ -e "/tmp/.X11-unix/X$n" ] && continue
+  # Several rigs may start at once on one machine: take the first display whose lock is free
+  # and keep it only when this Xvfb is the one that came up on it.
+  local n i
+  for n in $(seq 90 189); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     RIG_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    for i in $(seq 50); do
+      kill -0 "$RIG_XVFB_PID" 2>/dev/null || break
+      if [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; return 0; fi
+      sleep 0.1
+    done
+    kill "$RIG_XVFB_PID" >/dev/null 2>&1 || true
+    RIG_XVFB_PID=""
   done
   echo "rig: could not start Xvfb" >&2
   return 1
