@@ -32,7 +32,11 @@ if(KESTRUNE_TESTS)
   file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp tests/support/*.cpp)
   add_executable(kestrune_wintests ${win_tests} ${resource_scripts})
   target_include_directories(kestrune_wintests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock)
+  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock version)
+  # Some tests start or read the built executables.
+  if(TARGET kestrune)
+    add_dependencies(kestrune_wintests kestrune)
+  endif()
   target_compile_definitions(kestrune_wintests PRIVATE
     KESTRUNE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KESTRUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   enable_testing()
