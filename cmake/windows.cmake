@@ -17,6 +17,15 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
   target_link_libraries(kestrune PRIVATE kestrune_platform)
 endif()
 
+# kestrune-demo.exe: the same process entry and window with the demo receiver behind the HID
+# interface.
+if(TARGET kestrune)
+  file(GLOB demo_win32_sources CONFIGURE_DEPENDS demo/win32/*.cpp)
+  add_executable(kestrune-demo WIN32 app/win32/WinMain.cpp ${demo_win32_sources} ${resource_scripts})
+  target_compile_definitions(kestrune-demo PRIVATE KESTRUNE_DEMO)
+  target_link_libraries(kestrune-demo PRIVATE kestrune_demo kestrune_platform)
+endif()
+
 # lame_enc.dll is built from Debian's lame sources by scripts/build-lame-dll.sh and placed
 # beside both executables.
 set(KESTRUNE_LAME_DLL "" CACHE FILEPATH "lame_enc.dll to place beside kestrune.exe")
@@ -35,7 +44,7 @@ if(KESTRUNE_TESTS)
   target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock version)
   # Some tests start or read the built executables.
   if(TARGET kestrune)
-    add_dependencies(kestrune_wintests kestrune)
+    add_dependencies(kestrune_wintests kestrune kestrune-demo)
   endif()
   target_compile_definitions(kestrune_wintests PRIVATE
     KESTRUNE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KESTRUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")

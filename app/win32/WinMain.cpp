@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/ProcessHidPlatform.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
@@ -12,11 +13,16 @@
 #include "device/win32/Win32Hid.h"
 #include "settings/win32/RegistryTree.h"
 
+#ifndef KESTRUNE_DEMO
+std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique<Win32HidPlatform>(); }
+#endif
+
 namespace {
 
 int RunMainWindow(HINSTANCE instance, int showCommand) {
   MessageLoop loop;
-  Win32HidPlatform hid;
+  const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
+  IHidPlatform& hid = *hidPlatform;
   RegistryTree registry;
   WaveInAudioPreparation audioPreparation;
   MessageFailureBox failureBox;
