@@ -69,3 +69,5 @@ foreach(src IN LISTS win_bench_sources)
   add_executable(bench_${name} ${src})
   target_link_libraries(bench_${name} PRIVATE kestrune_platform)
 endforeach()
+# The start-up benchmark's reference window.
+add_executable(bench_MinimalWindow WIN32 bench/win/minimal/MinimalWindow.cpp)

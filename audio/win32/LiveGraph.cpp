@@ -162,9 +162,10 @@ int DirectShowLiveAudio::BuildLiveGraph() {
   if (captureFilter_) graph_->AddFilter(captureFilter_.Get(), L"FM_RADIO");
   AddFilterByClsid(graph_.Get(), CLSID_DSoundRender, L"Speaker", rendererFilter_.ReleaseAndGetAddressOf());
   lastConnect_ = ConnectFilters(graph_.Get(), captureFilter_.Get(), rendererFilter_.Get(), true);
-  // A capture filter that cannot feed the renderer (Wine's has no output pin) would leave the
-  // user hearing nothing: the same device is then monitored through wave-in and wave-out.
-  useMonitor_ = captureFilter_ && FAILED(lastConnect_);
+  // A graph that cannot connect (Wine's capture filter has no output pin, and a Wine prefix's
+  // device enumeration does not always offer the filter at all) would leave the user hearing
+  // nothing: the receiver's wave-in device is then monitored through wave-out instead.
+  useMonitor_ = FAILED(lastConnect_);
   if (useMonitor_) monitor_.Start(kReceiverAudioName);
 
   ComPtr<IMediaFilter> mediaFilter;

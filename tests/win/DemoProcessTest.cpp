@@ -102,7 +102,7 @@ TEST_F(DemoProcess, TunedStationIsHeardAndChangesWithTuningAndSeeking) {
   // The deferred start brings the receiver up and starts live listening.
   Heard heard;
   for (int i = 0; i < 10 && heard.ShareAt(500) < 0.25; ++i) heard = ListenToSpeakers();
-  EXPECT_GT(heard.ShareAt(500), 0.25) << "station Alpha on the speakers";
+  EXPECT_GT(heard.ShareAt(500), 0.25) << "station Alpha on the speakers; level " << heard.rms;
   EXPECT_LT(heard.ShareAt(1500), 0.02);
 
   // One step up: Alpha through the hiss, fainter.
