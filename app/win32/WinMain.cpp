@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/MainTray.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
@@ -27,6 +28,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   device.SetAudioPreparation(&audioPreparation, &failureBox);
   device.SetRecorder(
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
+  MainTray tray(*dialog, instance);
+  tray.Install();
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   dialog->CentreOnWorkArea();
