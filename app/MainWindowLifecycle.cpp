@@ -89,7 +89,9 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       return;
     case BringUpSituation::Arrival:
       if (m_playing && parts_.playback) parts_.playback->StopPlayback();
-      LoadRadioState();
+      // An open receiver is playing (perhaps recording) the station in use: the stored one
+      // would throw it away.
+      if (!DeviceOpen()) LoadRadioState();
       if (!OpenAndPowerUp()) return;
       Retune();
       clock_.SleepMs(500);

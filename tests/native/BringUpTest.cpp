@@ -180,6 +180,56 @@ TEST(Arrival, SecondArrivalOnAnOpenReceiverBringsItUpAgainWithoutANewGraph) {
   EXPECT_EQ(rig.view.shows, std::vector<ShowCommand>{ShowCommand::Show});
 }
 
+TEST(Arrival, SecondArrivalKeepsTheStationInUseEvenDuringARecording) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "1");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "9000");
+  rig.Set("VOLUME", "20");
+  rig.Start();
+  rig.Command(IDC_AM);
+  rig.Command(IDC_TUNE_UP);
+  rig.Command(ID_VOLUME_UP);
+  rig.window.m_recording = 1;
+  const uint16_t am = rig.window.m_freqAm;
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  EXPECT_EQ(rig.window.m_band, BandAM);
+  EXPECT_EQ(g_currentBand, BandAM);
+  EXPECT_EQ(rig.window.m_freqAm, am);
+  EXPECT_EQ(rig.window.m_freqFm, 9000);
+  EXPECT_EQ(rig.window.m_volume, 21);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  // Brought up again on the band and station in use, at the volume in use.
+  EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x82, 0x02, 0xFF}));
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, static_cast<uint8_t>(am >> 8), static_cast<uint8_t>(am & 0xFF), 0xFF}));
+  EXPECT_EQ(rig.receiver.Band(), BandAM);
+  EXPECT_EQ(rig.audio->volume, 21);
+  EXPECT_EQ(rig.view.slider, 21);
+  EXPECT_EQ(rig.Get(kGeneralKey, "FM"), "1");  // nothing saved or read back
+}
+
+TEST(Region, StoredRegionAboveJapanIsJapanForTheReceiverTheBandAndThePresets) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "7");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "7700");
+  rig.SetPreset("CH_SET_FM_JAP", 4, "Japan four", "7700");
+  rig.Start();
+  EXPECT_EQ(rig.window.m_region, RegionJapan);
+  const auto& block = RegionConfigBlock(RegionJapan);
+  EXPECT_EQ(rig.receiver.Log()[0].bytes, Bytes(block.begin(), block.end()));
+  EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x02, 0x02, 0xFF}));
+  // Japan's FM band holds 77.00 MHz: tuned as stored, not clamped to another region's edge.
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x1E, 0x14, 0xFF}));
+  EXPECT_EQ(rig.window.m_preset, 4);
+  EXPECT_EQ(rig.window.m_presetName, "Japan four");
+  rig.Command(IDC_CLOSE);
+  EXPECT_EQ(rig.Get(kGeneralKey, "COUNTRY"), "2");
+}
+
 TEST(Removal, OtherDevicesChangeNothingAndTheReceiverEndsTheProgramSilently) {
   MainWindowRig rig;
   rig.Set("VOLUME", "55");
