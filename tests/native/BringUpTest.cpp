@@ -70,6 +70,64 @@ TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
   EXPECT_TRUE(rig.receiver.Powered());
 }
 
+TEST(BringUp, AudioFailureBoxComesOnceTheReceiverIsUpAndTheHeartbeatRuns) {
+  MainWindowRig rig;
+  CountingScheduler scheduler;
+  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.Set("COUNTRY", "2");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "8000");
+  rig.preparation.failure = "Device not found.";
+  size_t reportsWhenShown = 0;
+  bool heartbeatWhenShown = false;
+  rig.failureBox.whileShown = [&] {
+    reportsWhenShown = rig.Reports().size();
+    heartbeatWhenShown = rig.timers.IsActive(kTimerHeartbeat);
+    // What the box's loop dispatches while it waits for OK: a band button, then the timers.
+    rig.Command(IDC_AM);
+    rig.Run(1000);
+  };
+  rig.Start();
+
+  EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Device not found."});
+  // The device object knew the region and band before its handle could be used.
+  EXPECT_EQ(rig.preparation.regionSeen, std::vector<int>{RegionJapan});
+  EXPECT_EQ(rig.preparation.bandSeen, std::vector<int>{BandFM});
+  // The whole bring-up, in its usual order, came before the box.
+  EXPECT_EQ(reportsWhenShown, 9u);
+  EXPECT_TRUE(heartbeatWhenShown);
+  EXPECT_FALSE(scheduler.seconds.empty());
+  const auto reports = rig.Reports();
+  ASSERT_GE(reports.size(), 11u);
+  EXPECT_EQ(reports[0][0], 0x14);
+  EXPECT_EQ(reports[8], (Bytes{0x02, 0x1F, 0x40, 0xFF}));
+  EXPECT_EQ(reports[9], (Bytes{0x0A, 0x80, 0x02, 0xFF}));  // AM with Japan's code
+
+  // The failure is shown once, not again by a later arrival on the open receiver.
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  EXPECT_EQ(rig.failureBox.shown.size(), 1u);
+}
+
+TEST(Arrival, RemovalWhileTheAudioFailureBoxIsUpLeavesNothingToContinue) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Start();
+  rig.platform.PutReceiverAt(0);
+  rig.preparation.failure = "Mixer's line not found.";
+  size_t reportsWhenShown = 0;
+  rig.failureBox.whileShown = [&] {
+    reportsWhenShown = rig.Reports().size();
+    rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle());
+  };
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+
+  EXPECT_EQ(rig.failureBox.shown.size(), 1u);
+  EXPECT_EQ(reportsWhenShown, 9u);
+  EXPECT_EQ(rig.Reports().size(), reportsWhenShown);  // nothing went to the removed receiver
+  EXPECT_TRUE(rig.view.destroyed);
+  EXPECT_EQ(rig.window.m_deviceLost, 1);
+}
+
 TEST(BringUp, StoredFrequencyOutsideTheBandIsTunedAtTheEdge) {
   MainWindowRig rig;
   rig.Set("COUNTRY", "1");
