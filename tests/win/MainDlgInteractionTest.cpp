@@ -118,6 +118,7 @@ void CALLBACK PlayWhileTheBoxIsUp(HWND, UINT, UINT_PTR timer, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
     if (!s.box) return;
     EnumChildWindows(s.box, ReadBoxText, 0);
+    s.deadline = GetTickCount() + 5000;
   }
   // The heartbeat's first tick acts at once; the box may wait for it (a limit keeps a broken
   // program from hanging the test).
@@ -147,7 +148,6 @@ TEST_F(MainDlgInteraction, FailureBoxRunsCommandsTimersAndRemovalOnAReceiverThat
   state.scheduler = &scheduler;
   state.receiver = &receiver;
   state.dlg = dlg.get();
-  state.deadline = GetTickCount() + 3000;
   g_box = &state;
   const UINT_PTR player = SetTimer(nullptr, 0, 20, PlayWhileTheBoxIsUp);
   ASSERT_NE(player, 0u);
