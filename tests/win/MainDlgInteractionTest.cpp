@@ -233,12 +233,25 @@ TEST_F(TuneHold, ReleaseAnywhereOrALostCaptureEndsTheHoldOnTheTunedFrequency) {
 
 // ---- Start-up ----
 
+bool IsFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \tC:\\KestruneInteractionRec  ");
   RemoveDirectoryA("C:\\KestruneInteractionRec");
   Create();
-  EXPECT_EQ(GetFileAttributesA("C:\\KestruneInteractionRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(dlg->Window().m_recordFolder, "C:\\KestruneInteractionRec");
+  EXPECT_TRUE(IsFolder("C:\\KestruneInteractionRec"));
+
+  // A folder of blanks only records into the default folder, so that one must exist.
+  dlg.reset();
+  Set("RECORDFOLDER", " \t ");
+  RemoveDirectoryA("C:\\RadioREC");
+  Create();
+  EXPECT_EQ(dlg->Window().m_recordFolder, "C:\\RadioREC");
+  EXPECT_TRUE(IsFolder("C:\\RadioREC"));
 }
 
 }  // namespace
