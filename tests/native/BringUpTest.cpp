@@ -73,7 +73,7 @@ TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
 TEST(BringUp, AudioFailureBoxComesOnceTheReceiverIsUpAndTheHeartbeatRuns) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.SetParts({.scheduler = &scheduler});
   rig.Set("COUNTRY", "2");
   rig.Set("FM", "1");
   rig.Set("FREQ", "8000");
@@ -141,7 +141,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
   MainWindowRig rig;
   rig.platform.slots.clear();
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.SetParts({.scheduler = &scheduler});
   rig.wall.now.second = 0;  // the heartbeat's first tick must act even on second 0
   rig.Start();
   EXPECT_TRUE(rig.receiver.Log().empty());
@@ -167,7 +167,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
 TEST(BringUp, TimersAreIgnoredWhileSuspended) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.SetParts({.scheduler = &scheduler});
   rig.window.ClearRunState();
   rig.window.m_startPending = 1;
   rig.window.m_suspended = 1;
@@ -396,7 +396,7 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   rig.Set("AUTOSPEND", "0");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, &dialogs});
+  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   EXPECT_EQ(rig.power.states, std::vector<uint32_t>{0x80000003});  // applied when loaded
   rig.Run(900);                                                      // three ticks, one second
