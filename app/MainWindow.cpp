@@ -57,14 +57,26 @@ void MainWindow::Retune() {
   timers_.SetTimer(kTimerSignal, 500);
 }
 
-void MainWindow::CancelSeek() {
+void MainWindow::CancelSeek() { StopSeek(true); }
+
+void MainWindow::StopSeek(bool endSilence) {
   timers_.KillTimer(kTimerSeekPoll);
-  if (!m_seeking) return;
-  m_seeking = 0;
-  display_->InvalidateReadout();
-  RunLive();
-  Retune();
-  SetLiveVolume(LiveVolume());
+  const bool wasSeeking = m_seeking != 0;
+  if (wasSeeking) {
+    m_seeking = 0;
+    display_->InvalidateReadout();
+    RunLive();
+    Retune();
+  }
+  // Nothing else would end this silence: the sound would stay off and the controls the seek
+  // disabled would stay disabled.
+  const bool silenceEnds = endSilence && m_continuousTune;
+  if (silenceEnds) {
+    m_continuousTune = 0;
+    if (!m_userMutedLive) m_muted = 0;
+    EnableSeekLockedControls(true);
+  }
+  if (wasSeeking || silenceEnds) SetLiveVolume(LiveVolume());
 }
 
 void MainWindow::ToggleSeekSilence() {
@@ -194,9 +206,7 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case IDC_STEREO: OnStereo(); return true;
     case ID_VOLUME_UP: OnVolumeKey(+1); return true;
     case ID_VOLUME_DOWN: OnVolumeKey(-1); return true;
-    case IDC_RECORD:
-      if (parts_.recording) parts_.recording->OnRecordButton();
-      return true;
+    case IDC_RECORD: OnRecordButton(); return true;
     case IDC_PLAYBACK:
       if (parts_.playback) parts_.playback->OnPlayButton();
       return true;
@@ -211,12 +221,12 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
   }
   if (id >= ID_REC_OPEN && id <= ID_REC_60) {
     m_saveArmed = 0;
-    if (parts_.recording) parts_.recording->OnRecordMenu(id);
+    OnRecordMenu(id);
     return true;
   }
   if (id >= ID_STOP_NOW && id <= ID_STOP_60) {
     m_saveArmed = 0;
-    if (parts_.recording) parts_.recording->OnStopRecordMenu(id);
+    OnStopRecordMenu(id);
     return true;
   }
   return false;
@@ -228,9 +238,7 @@ void MainWindow::OnTimer(unsigned id) {
     case kTimerHeartbeat: OnHeartbeat(); break;
     case kTimerDeferredStart: DeferredStart(); break;
     case kTimerSignal: OnSignalTimer(); break;
-    case kTimerRecordLimit:
-      if (parts_.recording) parts_.recording->OnRecordLimitTimer();
-      break;
+    case kTimerRecordLimit: OnRecordLimitTimer(); break;
     case kTimerHoldUp: OnHoldTick(true); break;
     case kTimerHoldDown: OnHoldTick(false); break;
     case kTimerSeekPoll: OnSeekPoll(); break;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/BandPlan.h"
@@ -13,6 +14,7 @@
 #include "device/TunerReports.h"
 
 class ILiveAudio;
+class IRecorder;
 class IAudioPreparation;
 class IFailureBox;
 
@@ -32,13 +34,28 @@ class CMyKestrune {
   void SetLiveAudio(std::unique_ptr<ILiveAudio> live);
   void SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox);
   ILiveAudio* LiveAudio() const { return live_.get(); }
+  void SetRecorder(std::unique_ptr<IRecorder> recorder);
+
+  // The recorder (audio/Recorder.h). Neither looks at the HID handle: the audio function is a
+  // device of its own. StartRecorder is true when the recording runs (false also without a
+  // recorder); a failure has shown its message. StopRecorder always answers 1.
+  bool StartRecorder(const std::string& path, uint16_t kbps);
+  int StopRecorder();
+  bool IsRecorderRunning() const;
+  // The file actually written (a taken name gets "_2", "_3" ...).
+  std::string RecorderPath() const;
 
   bool IsOpen() const { return device_ != nullptr; }
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }
   uintptr_t Notification() const { return notification_; }
 
-  // 1 when the receiver is open (also when it already was), 0 when not found.
+  // 1 when the receiver is open (also when it already was), 0 when not found. A failure of the
+  // audio preparation is kept for ShowOpenFailure, not shown here: a message box pumps the
+  // window's messages, and nothing may reach a receiver that is not brought up yet.
   int OpenDevice(WindowHandle owner);
+  // Shows the failure the last open left, once; nothing when there is none. The caller runs it
+  // when the bring-up is complete.
+  void ShowOpenFailure();
   // Shut-down reports, then the handle is closed. Also releases the live graph.
   void CloseDevice();
 
@@ -52,7 +69,9 @@ class CMyKestrune {
   // One input report into `destination`: 1 delivered, 0 not (destination untouched).
   int ReadStatus(uint8_t (&destination)[kReportLength]);
 
-  // Band used by PowerUp, set by the bring-up just before it.
+  // Region used by band selects until the next SendRegionConfig, and band used by PowerUp. The
+  // bring-up sets both before it opens the receiver, so the handle is never usable without them.
+  void SetRegion(uint8_t region) { region_ = region; }
   void SetBand(uint8_t band) { band_ = band; }
   uint8_t BandForPowerUp() const { return band_; }
   uint8_t RegionOfLastConfig() const { return region_; }
@@ -62,12 +81,16 @@ class CMyKestrune {
   int Send(const ShortReport& report);
   int SendBuffer();
   void PrepareAudioInput();
+  // The live graph goes, and the recording with it: both hang on the receiver's audio.
+  void ReleaseLiveGraph();
 
   IHidPlatform& platform_;
   IClock& clock_;
   std::unique_ptr<ILiveAudio> live_;
+  std::unique_ptr<IRecorder> recorder_;
   IAudioPreparation* preparation_ = nullptr;
   IFailureBox* failureBox_ = nullptr;
+  std::string openFailure_;
 
   std::unique_ptr<IHidDevice> device_;
   uintptr_t notification_ = 0;

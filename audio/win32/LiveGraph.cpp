@@ -200,7 +200,6 @@ void DirectShowLiveAudio::ReleaseLiveGraph() {
   if (isReceiverOpen_() && control_) control_->Stop();
   monitor_.Stop();
   useMonitor_ = false;
-  if (stopRecorder_) stopRecorder_();
   RemoveAllFilters(graph_.Get());
   control_.Reset();
   captureFilter_.Reset();

@@ -3,6 +3,7 @@
 // manual clock and fakes of the view: window timers fire as the manual clock passes their due
 // time, so whole seeks run in no time and every wait can be checked.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -10,8 +11,11 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
+#include "audio/Recorder.h"
 #include "resources/resource.h"
+#include "schedule/ScheduleTable.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
@@ -156,10 +160,88 @@ class FakePower final : public IPowerControl {
   std::vector<uint32_t> states;
 };
 
+// The open-time audio preparation: fails with `failure` unless it is empty, and notes the
+// device object's region and band at the moment it runs (the handle is already usable then).
+class FakeAudioPreparation final : public IAudioPreparation {
+ public:
+  explicit FakeAudioPreparation(const CMyKestrune& device) : device_(device) {}
+  std::string PrepareRecordingInput() override {
+    regionSeen.push_back(device_.RegionOfLastConfig());
+    bandSeen.push_back(device_.BandForPowerUp());
+    return failure;
+  }
+  std::string failure;
+  std::vector<int> regionSeen, bandSeen;
+
+ private:
+  const CMyKestrune& device_;
+};
+
+// The failure box. Its modal loop would dispatch the window's messages: `whileShown` plays
+// what arrives meanwhile.
+class FakeFailureBox final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override {
+    shown.push_back(message);
+    if (whileShown) whileShown();
+  }
+  std::vector<std::string> shown;
+  std::function<void()> whileShown;
+};
+
 class FakeWallClock final : public IWallClock {
  public:
   LocalTime Now() override { return now; }
+  // Moves the local time on by whole seconds, across days and months.
+  void Advance(int64_t seconds) { now = CivilTime(CivilSeconds(now) + seconds); }
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
+};
+
+// The device object's recorder: what it was asked, and a failure on demand (shown as the real
+// recorder shows it, once, in `shown`).
+class FakeRecorder final : public IRecorder {
+ public:
+  FakeRecorder(std::vector<std::string>& log, std::vector<std::string>& shown) : log_(log), shown_(shown) {}
+  bool StartRecorder(const std::string& path, uint16_t kbps) override {
+    if (running) StopRecorder();
+    log_.push_back("record " + path + " " + std::to_string(kbps));
+    if (!failure.empty()) {
+      shown_.push_back(failure);
+      return false;
+    }
+    running = true;
+    path_ = path;
+    return true;
+  }
+  void StopRecorder() override {
+    if (!running) return;
+    log_.push_back("record stop");
+    running = false;
+  }
+  bool IsRecording() const override { return running; }
+  std::string RecordingPath() const override { return path_; }
+  bool running = false;
+  std::string failure;  // the message of the next starts, empty for success
+
+ private:
+  std::vector<std::string>& log_;
+  std::vector<std::string>& shown_;
+  std::string path_;
+};
+
+// The display statics, the tray picture and the Record menus as the window left them.
+class FakeRecordingView final : public IRecordingView {
+ public:
+  void SetDisplayText(int id, const std::string& text) override { texts[id] = text; }
+  void ShowDisplayText(int id) override { shownTexts.insert(id); }
+  void RepaintDisplay() override { ++repaints; }
+  void SetTrayPicture(int iconId) override { trayPictures.push_back(iconId); }
+  void TrackRecordMenu(int menuId) override { menus.push_back(menuId); }
+  std::map<int, std::string> texts;
+  std::set<int> shownTexts;
+  int repaints = 0;
+  std::vector<int> trayPictures;
+  std::vector<int> menus;
 };
 
 struct MainWindowRig {
@@ -168,6 +250,11 @@ struct MainWindowRig {
     auto live = std::make_unique<FakeLiveAudio>(audioLog);
     audio = live.get();
     device.SetLiveAudio(std::move(live));
+    device.SetAudioPreparation(&preparation, &failureBox);
+    auto fakeRecorder = std::make_unique<FakeRecorder>(audioLog, messages);
+    recorder = fakeRecorder.get();
+    device.SetRecorder(std::move(fakeRecorder));
+    window.SetRecordingView(recordingView);
   }
 
   // Settings as a user left them, then the window's start-up and its deferred start.
@@ -195,7 +282,8 @@ struct MainWindowRig {
   std::vector<std::vector<uint8_t>> Reports() const { return receiver.LogPrefixes(4); }
   std::vector<uint8_t> LastReport() const { return receiver.LogPrefixes(4).back(); }
 
-  std::vector<std::string> audioLog;  // outlives the device, whose graph logs into it
+  std::vector<std::string> audioLog;  // outlives the device, whose graph and recorder log into it
+  std::vector<std::string> messages;  // failure messages shown by the recorder
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
@@ -208,5 +296,9 @@ struct MainWindowRig {
   FakeDisplay display;
   FakePower power;
   FakeLiveAudio* audio = nullptr;
+  FakeAudioPreparation preparation{device};
+  FakeFailureBox failureBox;
+  FakeRecorder* recorder = nullptr;
+  FakeRecordingView recordingView;
   MainWindow window{device, store, clock, wall, timers, view, display, power};
 };
