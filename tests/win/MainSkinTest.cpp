@@ -492,6 +492,34 @@ TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
   EXPECT_GT(ampersand, 5);
 }
 
+// A stored preset name can be of any length: the paint that shows it sets it once and the window
+// then rests, instead of invalidating itself from every paint.
+TEST_F(MainSkinTest, LongPresetNameIsShownWholeAndPaintingComesToRest) {
+  Start(true);
+  for (size_t length : {511u, 512u, 600u, 5000u}) {
+    SCOPED_TRACE(length);
+    std::string name(length, 'n');
+    name.back() = 'Z';
+    dlg->Window().m_presetName = name;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    int paints = 0;
+    const DWORD end = GetTickCount() + 400;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        Sleep(5);
+        continue;
+      }
+      paints += msg.message == WM_PAINT && msg.hwnd == hwnd;
+      DispatchMessageA(&msg);
+    }
+    EXPECT_LE(paints, 2) << "the window keeps repainting itself";
+    std::string shown(length + 16, '\0');
+    shown.resize(GetDlgItemTextA(hwnd, IDC_PRESET_NAME, shown.data(), static_cast<int>(shown.size())));
+    EXPECT_EQ(shown, name);
+  }
+}
+
 namespace {
 HWND g_aboutOwner = nullptr;
 Pixels g_aboutShot;
