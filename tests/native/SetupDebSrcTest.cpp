@@ -138,8 +138,8 @@ TEST_F(SetupDebSrc, EntriesFollowTheMachinesOwnDebianMirrorsInBothFormats) {
             "Target-Of: deb-src\n");
 }
 
-// An archive whose Release file names no origin is not taken for Debian's (set-up fetches the lists
-// before it asks). A machine whose Debian archives all have sources needs nothing.
+// An archive whose Release file names no origin is not taken for Debian's (set-up fetches the
+// lists before it asks). A machine whose Debian archives all have sources needs nothing.
 TEST_F(SetupDebSrc, NothingWithoutKnownOriginsOrWhenSourcesExist) {
   const std::string entry = (dir / "sources.list").string() + ":1";
   EXPECT_EQ(Derive(Target("deb", "Packages", "", "http://ftp.example.org/debian", "bookworm", "main", entry)), "");
