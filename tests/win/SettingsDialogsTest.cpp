@@ -299,13 +299,15 @@ void WriteTimer(int n, const char* name, const std::string& text) {
   Write(key, name, text);
 }
 
-// Whether a selector button shows the selection marks (red, one pixel inside its edge).
+// Whether a selector button shows the selection marks (red, one and two pixels inside its edge),
+// as the button paints itself into a picture: no other window on the display can hide them.
 bool ShowsSelected(HWND button) {
-  RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   RECT rc{};
-  GetWindowRect(button, &rc);
-  const Pixels p = PixelsOfScreen(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-  return p.At(p.width / 2, 1) == 0xFF0000 && p.At(p.width / 2, 2) == 0xFF0000;
+  GetClientRect(button, &rc);
+  Canvas canvas(rc.right, rc.bottom, 0);
+  SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+  return canvas.At(rc.right / 2, 1) == 0xFF0000 && canvas.At(rc.right / 2, 2) == 0xFF0000 &&
+         canvas.At(rc.right / 2, 3) != 0xFF0000;
 }
 
 void SelectStation(HWND dlg, int entry) {
