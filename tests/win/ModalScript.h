@@ -44,10 +44,18 @@ class ModalScript {
   }
   bool Finished() const { return next_ >= steps_.size(); }
 
+  // Holds the steps back while a step lets the loop run (to get painting onto the screen).
+  struct Pause {
+    Pause() { ++paused_; }
+    ~Pause() { --paused_; }
+    Pause(const Pause&) = delete;
+    Pause& operator=(const Pause&) = delete;
+  };
+
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     ModalScript* self = active_;
-    if (self == nullptr) return;
+    if (self == nullptr || paused_ > 0) return;
     if (self->next_ < self->steps_.size()) {
       const size_t index = self->next_;
       if (++self->tries_ > 400) {  // about six seconds
@@ -80,6 +88,7 @@ class ModalScript {
   }
 
   static inline ModalScript* active_ = nullptr;
+  static inline int paused_ = 0;
   std::vector<std::function<bool()>> steps_;
   size_t next_ = 0;
   int tries_ = 0;

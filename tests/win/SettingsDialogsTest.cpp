@@ -41,8 +41,12 @@ void Write(const std::string& subkey, const char* name, const std::string& text)
 // A dialog as the screen shows it. No window manager draws captions on the test display, so
 // the window's own caption is drawn above its client area by the system's caption painter.
 void SaveShot(HWND window, const std::string& name) {
-  // Painted at once; pumping here would run the script's next steps inside this one.
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  {
+    // Wine hands painted pixels to the display while the loop runs; the script waits meanwhile.
+    ModalScript::Pause pause;
+    PumpMessages(100);
+  }
   RECT client{};
   GetClientRect(window, &client);
   POINT origin{0, 0};
