@@ -5,11 +5,13 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/MainTray.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/LiveGraph.h"
+#include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
 #include "settings/win32/RegistryTree.h"
 
@@ -29,6 +31,10 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
   device.SetAudioPreparation(&audioPreparation, &failureBox);
+  device.SetRecorder(
+      std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
+  MainTray tray(*dialog, instance);
+  tray.Install();
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   dialog->CentreOnWorkArea();
