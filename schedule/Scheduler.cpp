@@ -207,7 +207,10 @@ void Scheduler::ShutDownComputer() {
   window_.View().UnregisterDeviceNotifications();
   window_.Device().CloseDevice();
   window_.Clock().SleepMs(kStopSettleMs);
-  power_.ShutDown();
+  if (power_.ShutDown()) return;
+  // Refused (no privilege, a policy): the program runs on, so the receiver must too, or every
+  // later reservation records a receiver that was switched off.
+  window_.BringUpReceiver(BringUpSituation::Resume);
 }
 
 int Scheduler::OnPowerBroadcast(unsigned event) {

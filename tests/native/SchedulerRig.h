@@ -58,10 +58,11 @@ class FakePowerActions final : public IPowerActions {
   }
   bool ShutDown() override {
     log_.push_back("shutdown");
-    return true;
+    return shutdownWorks;
   }
   std::vector<uint32_t> states;
   bool suspendWorks = true;
+  bool shutdownWorks = true;
 
  private:
   std::vector<std::string>& log_;

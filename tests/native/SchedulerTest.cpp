@@ -278,6 +278,15 @@ TEST_F(Schedule, ShutDownAndCloseAfterRecording) {
   EXPECT_FALSE(rig.view.destroyed);
   EXPECT_EQ(rig.clock.Sleeps().back(), 200u);
 
+  // A refused shutdown leaves the program running, with its receiver back on.
+  rig.powerActions.shutdownWorks = false;
+  rig.Reserve(2, "Refused", "100100", "100101", "20261207");
+  rig.Seconds(60);
+  EXPECT_EQ(rig.schedLog.back(), "shutdown");
+  EXPECT_TRUE(rig.device.IsOpen());
+  EXPECT_TRUE(rig.receiver.Powered());
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
+
   SchedulerRig closing;
   closing.Set("CLOSE", "1");
   closing.SetWall(2026, 12, 7, 9, 59, 59);
