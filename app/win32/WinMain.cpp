@@ -9,6 +9,7 @@
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/LiveGraph.h"
+#include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
 #include "settings/win32/RegistryTree.h"
 
@@ -24,6 +25,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
   device.SetAudioPreparation(&audioPreparation, &failureBox);
+  device.SetRecorder(
+      std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   dialog->CentreOnWorkArea();
