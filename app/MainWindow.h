@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "app/MainWindowPorts.h"
@@ -130,10 +131,14 @@ class MainWindow {
   void OnRecordLimitTimer();            // timer 10
   void RecordingDisplayTick();          // once a second from the heartbeat
   // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
-  // start time, elapsed time zero, 1128 the time, 1129 the rate, 1130 the file actually written,
-  // 1131 `nameText`. After a failure (its message shown) the window stays idle and this returns
-  // false. Manual and scheduled starts both come here.
-  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText);
+  // start time (`startSeconds` in IWallClock::CalendarSeconds, else now), elapsed time zero,
+  // 1128 the time, 1129 the rate, 1130 the file actually written, 1131 `nameText`. After a
+  // failure (its message shown) the window stays idle and this returns false. Manual and
+  // scheduled starts both come here.
+  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
+                      std::optional<int64_t> startSeconds = std::nullopt);
+  // Clears the label of a timed manual recording and ends its countdown (timer 10).
+  void CancelRecordLimit();
 
   // ---- Timers ----
   void OnHeartbeat();

@@ -30,19 +30,15 @@ struct LocalTime {
   int second = 0;
 };
 
-// Days since 1970-01-01 of a calendar date (proleptic Gregorian).
-constexpr int64_t DaysFromCivil(int year, int month, int day) {
-  const int64_t y = year - (month <= 2 ? 1 : 0);
+// Seconds of a local time counted from 1970-01-01 as if every day had 86400 of them.
+constexpr int64_t LocalTimeSeconds(const LocalTime& t) {
+  // Days of the proleptic Gregorian calendar, years starting in March.
+  const int64_t y = t.year - (t.month <= 2 ? 1 : 0);
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yearOfEra = y - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-// Seconds of a local time counted as if every day had 86400 of them.
-constexpr int64_t LocalTimeSeconds(const LocalTime& t) {
-  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+  const int64_t dayOfYear = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int64_t days = era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+  return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
 // Wall-clock time of day, as the heartbeat and the scheduler see it.

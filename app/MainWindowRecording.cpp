@@ -44,13 +44,14 @@ bool MainWindow::StartRecording() {
   return BeginRecording(m_recordFolder + RecordingFileName(m_band, CurrentFrequency(), now), kbps, "");
 }
 
-bool MainWindow::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText) {
+bool MainWindow::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
+                                std::optional<int64_t> startSeconds) {
   if (!device_.StartRecorder(path, kbps)) {
     // The recorder ended whatever ran before it tried: the window shows that nothing records.
     if (m_recording) StopRecording();
     return false;
   }
-  m_recordStart = wallClock_.CalendarSeconds();
+  m_recordStart = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();
   m_recording = 1;
   m_elapsedHours = m_elapsedMinutes = m_elapsedSeconds = 0;
   if (recordingView_) {
@@ -78,6 +79,12 @@ void MainWindow::StopRecording() {
   view_.SetButtonCells(IDC_RECORD, idle.normal, idle.pushed);
   view_.RedrawButton(IDC_RECORD);
   if (parts_.scheduler) parts_.scheduler->OnRecordingStopped();
+}
+
+void MainWindow::CancelRecordLimit() {
+  m_recordLabel.clear();
+  m_recordLimit = 0;
+  timers_.KillTimer(kTimerRecordLimit);
 }
 
 void MainWindow::OnRecordLimitTimer() {

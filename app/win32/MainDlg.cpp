@@ -248,7 +248,9 @@ int64_t CMainDlg::CalendarSeconds() {
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
   const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return static_cast<int64_t>(ticks / 10000000u);  // seconds since 1601, untouched by daylight saving
+  // Seconds since 1970 in UTC, as the C library's time() counts them: daylight saving does not
+  // move them.
+  return static_cast<int64_t>(ticks / 10000000u) - 11644473600;
 }
 
 void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags)); }

@@ -13,6 +13,7 @@
 #include "audio/LiveAudio.h"
 #include "audio/Recorder.h"
 #include "resources/resource.h"
+#include "schedule/ScheduleTable.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
@@ -161,22 +162,7 @@ class FakeWallClock final : public IWallClock {
  public:
   LocalTime Now() override { return now; }
   // Moves the local time on by whole seconds, across days and months.
-  void Advance(int64_t seconds) {
-    int64_t total = LocalTimeSeconds(now) + seconds;
-    int64_t days = total / 86400, rest = total % 86400;
-    now.hour = static_cast<int>(rest / 3600);
-    now.minute = static_cast<int>(rest % 3600 / 60);
-    now.second = static_cast<int>(rest % 60);
-    now.weekday = static_cast<int>((days + 4) % 7);  // 1970-01-01 was a Thursday
-    days += 719468;
-    const int64_t era = days / 146097, dayOfEra = days - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    now.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    now.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    now.year = static_cast<int>(yearOfEra + era * 400 + (now.month <= 2 ? 1 : 0));
-  }
+  void Advance(int64_t seconds) { now = CivilTime(CivilSeconds(now) + seconds); }
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
 };
 

@@ -27,7 +27,8 @@ namespace {
 int64_t CalendarNow() {
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
-  return static_cast<int64_t>(((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000000u);
+  return static_cast<int64_t>(((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000000u) -
+         11644473600;
 }
 
 constexpr DWORD kBlueKey = 0x0000FF;   // 0xFF0000 COLORREF as 0x00RRGGBB
