@@ -59,7 +59,7 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
         if (IsDueAt(table_[k], e)) started_[k] = DateText(e) + TimeText(e);
     }
     if (table_[chosen].weekly) table_[chosen].date = DateText(at);
-    StartScheduledRecording(chosen, at, clock_.NowSeconds() - (second - s));
+    StartScheduledRecording(chosen, at, window_.WallClock().CalendarSeconds() - (second - s));
     return;
   }
 }
@@ -112,7 +112,7 @@ void Scheduler::TuneCurrentStation(bool waitForBand) {
 
 bool Scheduler::CheckScheduledEnd() {
   if (scheduledDuration_ == 0) return false;
-  if (clock_.NowSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
+  if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
   if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
 
   recording_.StopRecording();

@@ -36,6 +36,8 @@ class Scheduler final : public ISchedulerControl {
 
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
+  // Any stop through the recording controls ends what counted as a scheduled recording.
+  void OnRecordingStopped() override { scheduledDuration_ = 0; }
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
@@ -72,7 +74,7 @@ class Scheduler final : public ISchedulerControl {
   ISchedulerClock& clock_;
   ScheduleTable table_{};
   uint32_t scheduledDuration_ = 0;
-  int64_t recordStart_ = 0;
+  int64_t recordStart_ = 0;  // IWallClock::CalendarSeconds, as the window's recording clock
   bool ticked_ = false;
   int64_t lastTick_ = 0;  // civil seconds of the previous tick
   // Date and start text each reservation was last started (or passed over) at.

@@ -46,7 +46,7 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\News\\20261207_100000.mp3");
   EXPECT_EQ(rig.recording.kbps, 320);
   EXPECT_EQ(rig.recording.name, "News");
-  EXPECT_EQ(rig.recording.startSeconds, rig.calendar.NowSeconds());
+  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds());
   EXPECT_TRUE(rig.folders.existing.count("C:\\Rec\\News"));
   const Bytes completion{0x05, 0x00, 0x00, 0xFF};
   ASSERT_GE(rig.Reports().size(), 4u);
@@ -163,9 +163,8 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   rig.Skip(601);
   rig.Tick();
   EXPECT_FALSE(rig.window.m_recording);
-  // The clock falls back from 03:00 to 02:00; calendar time runs on.
+  // The clock falls back from 03:00 to 02:00.
   rig.SetWall(2026, 10, 25, 2, 0, 0);
-  rig.calendar.shift = 3600;
   rig.Tick();
   rig.Skip(1799);
   rig.Tick();
@@ -179,7 +178,7 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Tick();
   ASSERT_EQ(rig.recording.starts, 1);
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\Busy\\20261207_100000.mp3");
-  EXPECT_EQ(rig.recording.startSeconds, rig.calendar.NowSeconds() - 9);  // counted from its start
+  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds() - 9);  // counted from its start
   rig.Seconds(5);
   EXPECT_EQ(rig.recording.starts, 1);
   rig.Seconds(47);  // 61 s after the start
