@@ -11,6 +11,7 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
+#include "schedule/win32/WindowScheduler.h"
 #include "settings/win32/RegistryTree.h"
 
 namespace {
@@ -27,6 +28,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   device.SetAudioPreparation(&audioPreparation, &failureBox);
   device.SetRecorder(
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
+  WindowScheduler scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   dialog->CentreOnWorkArea();
