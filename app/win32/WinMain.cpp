@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/MainTray.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
@@ -28,6 +29,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   device.SetAudioPreparation(&audioPreparation, &failureBox);
   device.SetRecorder(
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
+  MainTray tray(*dialog, instance);
+  tray.Install();
   WindowScheduler scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
