@@ -36,13 +36,19 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   ticked_ = true;
   lastTick_ = second;
 
+  const DueStart due = TakeDueStart(first, second);
+
   // Stopped through the recording controls: no longer a scheduled recording.
   if (scheduledDuration_ != 0 && !recording_.IsRecording()) scheduledDuration_ = 0;
-  if (CheckScheduledEnd()) return;
+  if (CheckScheduledEnd(due.index < table_.size())) return;
+  if (due.index < table_.size())
+    StartScheduledRecording(due.index, due.at, window_.WallClock().CalendarSeconds() - (second - due.second));
+}
 
+Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
   // The latest second with a due reservation wins: it is the one that would be running had every
   // second had its tick. Within one second the lowest-numbered reservation records.
-  for (int64_t s = second; s >= first; --s) {
+  for (int64_t s = last; s >= first; --s) {
     const LocalTime at = CivilTime(s);
     const std::string stamp = DateText(at) + TimeText(at);
     size_t chosen = table_.size();
@@ -59,9 +65,9 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
         if (IsDueAt(table_[k], e)) started_[k] = DateText(e) + TimeText(e);
     }
     if (table_[chosen].weekly) table_[chosen].date = DateText(at);
-    StartScheduledRecording(chosen, at, window_.WallClock().CalendarSeconds() - (second - s));
-    return;
+    return {chosen, at, s};
   }
+  return {table_.size(), {}, 0};
 }
 
 void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds) {
@@ -110,7 +116,7 @@ void Scheduler::TuneCurrentStation(bool waitForBand) {
   window_.Display().RefreshPresetTips();
 }
 
-bool Scheduler::CheckScheduledEnd() {
+bool Scheduler::CheckScheduledEnd(bool anotherStarts) {
   if (scheduledDuration_ == 0) return false;
   if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
   if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
@@ -122,6 +128,8 @@ bool Scheduler::CheckScheduledEnd() {
   window_.m_freqAm = window_.m_savedFreqAm;
   window_.m_freqSw = window_.m_savedFreqSw;
   TuneCurrentStation(false);
+  // A reservation due in this same second takes over: sleeping or closing now would lose it.
+  if (anotherStarts) return false;
 
   switch (window_.m_power.afterRecording) {
     case AfterRecording::Shutdown:

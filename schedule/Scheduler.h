@@ -54,8 +54,17 @@ class Scheduler final : public ISchedulerControl {
   static constexpr int64_t kCatchUpSeconds = 60;
 
  private:
-  // True when an after-action was carried out (the program may be gone).
-  bool CheckScheduledEnd();
+  struct DueStart {
+    size_t index;  // table size when nothing is due
+    LocalTime at;
+    int64_t second;  // civil seconds of `at`
+  };
+  // The reservation to start for the seconds first … last, each taken at most once per date and
+  // start time.
+  DueStart TakeDueStart(int64_t first, int64_t last);
+  // True when an after-action was carried out (the program may be gone). None is carried out
+  // when `anotherStarts` in this tick.
+  bool CheckScheduledEnd(bool anotherStarts);
   void StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
   // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
   void TuneCurrentStation(bool waitForBand);

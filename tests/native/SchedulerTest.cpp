@@ -252,6 +252,19 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100600.mp3");
 }
 
+TEST_F(Schedule, ReservationStartingAsTheLastOneEndsKeepsTheComputerAwake) {
+  rig.Set("STANDBY", "1");
+  rig.window.LoadPowerSettings();
+  rig.Reserve(1, "First", "100000", "100004", "20261207");
+  rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
+  rig.Seconds(15);
+  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100005.mp3");
+  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 0);
+  rig.Seconds(6);  // only the last one sleeps
+  EXPECT_EQ(rig.schedLog.back(), "suspend");
+}
+
 TEST_F(Schedule, RefusedSleepBringsTheWindowBackAndWakeUp3ArmsNothing) {
   rig.Set("STANDBY", "1");
   rig.window.LoadPowerSettings();
