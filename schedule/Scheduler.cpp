@@ -29,10 +29,11 @@ void Scheduler::LoadSchedule() { table_ = ::LoadSchedule(window_.Settings()); }
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
   const int64_t second = CivilSeconds(now);
-  // Seconds that passed without a tick are looked at too, the last minute of them at most. A
+  // Seconds that passed without a tick are looked at too, the last minute of them at most (also
+  // before the first tick: a program started late under load still makes the recording). A
   // clock set back looks at the current second only.
-  int64_t first = second;
-  if (ticked_ && second > lastTick_) first = std::max(lastTick_ + 1, second - kCatchUpSeconds);
+  int64_t first = second - kCatchUpSeconds;
+  if (ticked_) first = second > lastTick_ ? std::max(lastTick_ + 1, first) : second;
   ticked_ = true;
   lastTick_ = second;
 

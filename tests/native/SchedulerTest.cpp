@@ -193,6 +193,17 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   EXPECT_EQ(rig.recording.starts, 1);
 }
 
+TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
+  for (int late : {20, 61}) {
+    SchedulerRig rig;
+    rig.SetWall(2026, 12, 7, 10, 0, late);
+    rig.Reserve(1, "Early", "100000", "110000", "20261207");
+    rig.Start();
+    rig.Tick();
+    EXPECT_EQ(rig.recording.starts, late <= 60 ? 1 : 0) << late;
+  }
+}
+
 TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   rig.Set("CLOSE", "1");
   rig.window.LoadPowerSettings();

@@ -36,6 +36,30 @@ std::string GetString(const std::string& subkey, const char* name) {
   return buffer;
 }
 
+// The texts of the message boxes a process shows, to say why it did not finish.
+std::string MessageBoxTexts(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::string texts;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[32] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (owner == s.processId && std::string(name) == "#32770") {
+          char text[256] = {};
+          GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+          s.texts += std::string(" [") + text + "]";
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.texts;
+}
+
 LocalTime LocalNow() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
@@ -48,15 +72,17 @@ TEST(ScheduledRecordingProcess, ReservationRecordsIntoItsFolderRestoresTheStatio
   const std::string unixFolder = wine_decode::UnixOutputFolder() + "/scheduled-" + std::to_string(GetCurrentProcessId());
   const std::string folder = wine_decode::WindowsPath(unixFolder);
   CreateDirectoryA(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()).c_str(), nullptr);
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) << folder;
 
-  // Starts 6 s from now (never across midnight, where the date would change under the test).
+  // Starts 10 s from now (never across midnight, where the date would change under the test).
   LocalTime start = LocalNow();
   if (start.hour == 23 && start.minute == 59 && start.second > 40) {
     Sleep(25000);
     start = LocalNow();
   }
-  start = CivilTime(CivilSeconds(start) + 6);
+  start = CivilTime(CivilSeconds(start) + 10);
   const LocalTime stop = CivilTime(CivilSeconds(start) + 5);
 
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KESTRUNE");
@@ -80,10 +106,14 @@ TEST(ScheduledRecordingProcess, ReservationRecordsIntoItsFolderRestoresTheStatio
   ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process));
   const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  std::string boxes;
+  if (waited != WAIT_OBJECT_0) {
+    boxes = MessageBoxTexts(process.dwProcessId);
+    TerminateProcess(process.hProcess, 1);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the program did not close after the recording";
+  ASSERT_EQ(waited, WAIT_OBJECT_0) << "the program did not close after the recording; message boxes:" << boxes;
 
   const std::string name = DateText(start) + "_" + TimeText(start) + ".mp3";
   const std::vector<uint8_t> bytes = ReadWholeFile(folder + "\\Wine News\\" + name);
