@@ -227,6 +227,7 @@ TEST_F(SettingsDialogsTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) 
   EXPECT_TRUE(PathIsDirectoryA("C:\\KestrunePrefs"));
   EXPECT_EQ(dialog.Form().format, 3);
   EXPECT_EQ(dialog.Form().folder, "C:\\KestrunePrefs");
+  EXPECT_FALSE(dialog.DataReset());
   RemoveDirectoryA("C:\\KestrunePrefs");
 }
 
@@ -267,6 +268,7 @@ TEST_F(SettingsDialogsTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
   EXPECT_EQ(General("MP3BPS"), "2");
   EXPECT_EQ(Read("CH_SET_FM_JAP", "CH01_FRQ"), "7600");
   EXPECT_EQ(dialog.Form().region, 2);
+  EXPECT_TRUE(dialog.DataReset());
 }
 
 TEST_F(SettingsDialogsTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels) {
