@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/PlaybackPart.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
@@ -26,6 +27,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   device.SetAudioPreparation(&audioPreparation, &failureBox);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
+  // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
+  PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
   ShowWindow(window, showCommand);
   SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
