@@ -11,7 +11,10 @@ bool DirectShowPlaybackGraph::Create() {
   ComPtr<IMediaEventEx> events;
   ComPtr<IMediaPosition> position;
   if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph))) ||
-      FAILED(graph.As(&control)) || FAILED(graph.As(&events)) || FAILED(graph.As(&position)))
+      FAILED(graph.As(&control)) ||
+      // MinGW's headers give these two no uuid for ComPtr::As: ask by their interface ids.
+      FAILED(graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(events.GetAddressOf()))) ||
+      FAILED(graph->QueryInterface(IID_IMediaPosition, reinterpret_cast<void**>(position.GetAddressOf()))))
     return false;
   graph_ = std::move(graph);
   control_ = std::move(control);
