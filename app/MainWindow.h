@@ -58,6 +58,10 @@ class MainWindow {
   const MainWindowParts& Parts() const { return parts_; }
   CMyKestrune& Device() { return device_; }
   SettingsStore& Settings() { return settings_; }
+  IMainView& View() { return view_; }
+  ITimerHost& Timers() { return timers_; }
+  IClock& Clock() { return clock_; }
+  IWallClock& WallClock() { return wallClock_; }
 
   // ---- Start-up and closing ----
   // The run-time fields cleared before the settings are read.

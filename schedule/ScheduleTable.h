@@ -1,0 +1,70 @@
+#pragma once
+// The scheduler's view of the sixteen timer reservations and the arithmetic on wall-clock
+// dates and times that deciding what is due needs. Plain data and functions: no clock is read
+// here, every "now" is passed in.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/MainWindowPorts.h"
+
+class SettingsStore;
+
+struct ScheduleEntry {
+  bool active = false;
+  std::string name;      // "ITEM" as stored
+  bool weekly = false;
+  std::string date;      // YYYYMMDD
+  std::string start;     // HHMMSS, compared as text
+  uint32_t duration = 0;  // seconds; 0 never ends by itself
+  std::string week;      // Sunday first, '1' = on
+  uint8_t band = 1;
+  uint16_t frequency = 0;
+  uint16_t bitrate = 128;  // kbit/s
+};
+
+using ScheduleTable = std::array<ScheduleEntry, 16>;
+
+// Reservation 1 first.
+ScheduleTable LoadSchedule(SettingsStore& store);
+
+// Seconds from a start text to a stop text (HHMMSS each), across midnight when the stop is
+// earlier; equal times give 0.
+uint32_t ScheduleDuration(const std::string& start, const std::string& stop);
+
+// "QUALITY" index to kbit/s: 0 → 320, 1 → 192, 2 → 128, anything else 64.
+uint16_t ScheduleBitrate(int quality);
+
+// ---- Wall-clock arithmetic on local dates, without time zones ----
+
+// Seconds since 1970-01-01 00:00:00 of a local date and time taken as if no clock ever changed:
+// two local times one calendar second apart differ by one.
+int64_t CivilSeconds(const LocalTime& t);
+// The inverse, weekday included.
+LocalTime CivilTime(int64_t civilSeconds);
+
+std::string DateText(const LocalTime& t);  // "%04d%02d%02d"
+std::string TimeText(const LocalTime& t);  // "%02d%02d%02d"
+
+// Whether the entry starts at this local second: active, start text equal to the time text,
+// and a one-date entry on its date or a weekly one on a weekday marked '1'.
+bool IsDueAt(const ScheduleEntry& entry, const LocalTime& t);
+
+// A reservation name as one path component that stays inside the record folder: characters no
+// file name can hold (\ / : * ? " < > | and control characters) become '_', as do dots and
+// blanks at its end (Windows drops them) and a name of dots and blanks only; a device name
+// (CON, NUL, COM1 …) gets a '_' appended; overlong names are cut. Empty stays empty.
+std::string SafeFolderName(const std::string& name);
+
+// Where a scheduled recording goes. `folderReady` says whether <record folder>\<name> exists or
+// could be made; with an empty name the record folder itself is the folder.
+std::string ScheduledFolder(const std::string& recordFolder, const std::string& safeName);
+std::string ScheduledFilePath(const std::string& recordFolder, const std::string& safeName, bool folderReady,
+                              const std::string& date, const std::string& start);
+
+// Seconds the wake timer waits so that the computer wakes `lead` seconds before a start `s`
+// seconds away: s − lead when s > lead, else s − 30 when s > 30, else s.
+uint32_t WakeTimerWait(uint32_t secondsToStart, uint32_t lead);
+// Lead for a "WAKEUP" index: 300, 600, 900 s for 0, 1, 2; 0 (no wake-up) for anything else.
+uint32_t WakeLead(int wakeUpIndex);

@@ -1,0 +1,253 @@
+#include "schedule/Scheduler.h"
+
+#include <algorithm>
+
+#include "app/MainWindow.h"
+#include "audio/LiveAudio.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+// Every timer of the window but the control re-enabling ones stops while the computer sleeps.
+constexpr unsigned kStandbyKilledTimers[] = {kTimerHeartbeat, kTimerDeferredStart, kTimerSignal,
+                                             kTimerRecordLimit, kTimerHoldUp,      kTimerHoldDown,
+                                             kTimerSeekPoll,  kTimerMuteEnable,   kTimerPlayback};
+
+constexpr unsigned kBandSettleMs = 1000;
+constexpr unsigned kStopSettleMs = 200;
+constexpr unsigned kResumeSettleMs = 9000;
+
+int Field(const std::string& text, size_t at, size_t length) { return StrToIntLike(text.substr(at, length)); }
+
+}  // namespace
+
+Scheduler::Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power,
+                     IRecordFolders& folders, ISchedulerClock& clock)
+    : window_(window), recording_(recording), power_(power), folders_(folders), clock_(clock) {}
+
+void Scheduler::LoadSchedule() { table_ = ::LoadSchedule(window_.Settings()); }
+
+void Scheduler::SchedulerTick(const LocalTime& now) {
+  const int64_t second = CivilSeconds(now);
+  // Seconds that passed without a tick are looked at too, the last minute of them at most. A
+  // clock set back looks at the current second only.
+  int64_t first = second;
+  if (ticked_ && second > lastTick_) first = std::max(lastTick_ + 1, second - kCatchUpSeconds);
+  ticked_ = true;
+  lastTick_ = second;
+
+  // Stopped through the recording controls: no longer a scheduled recording.
+  if (scheduledDuration_ != 0 && !recording_.IsRecording()) scheduledDuration_ = 0;
+  if (CheckScheduledEnd()) return;
+
+  // The latest second with a due reservation wins: it is the one that would be running had every
+  // second had its tick. Within one second the lowest-numbered reservation records.
+  for (int64_t s = second; s >= first; --s) {
+    const LocalTime at = CivilTime(s);
+    const std::string stamp = DateText(at) + TimeText(at);
+    size_t chosen = table_.size();
+    for (size_t k = 0; k < table_.size(); ++k) {
+      if (!IsDueAt(table_[k], at) || started_[k] == stamp) continue;
+      if (chosen == table_.size()) chosen = k;
+      // Passed over or started, it does not come back in a repeated hour of the same date.
+      started_[k] = stamp;
+    }
+    if (chosen == table_.size()) continue;
+    for (int64_t earlier = s - 1; earlier >= first; --earlier) {
+      const LocalTime e = CivilTime(earlier);
+      for (size_t k = 0; k < table_.size(); ++k)
+        if (IsDueAt(table_[k], e)) started_[k] = DateText(e) + TimeText(e);
+    }
+    if (table_[chosen].weekly) table_[chosen].date = DateText(at);
+    StartScheduledRecording(chosen, at, clock_.NowSeconds() - (second - s));
+    return;
+  }
+}
+
+void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds) {
+  const ScheduleEntry& entry = table_[index];
+  scheduledDuration_ = 0;
+  recording_.CancelRecordLimit();
+  if (recording_.IsRecording()) {
+    recording_.StopRecording();
+    window_.Clock().SleepMs(kStopSettleMs);
+  }
+  if (window_.m_playing && window_.Parts().playback) window_.Parts().playback->StopPlayback();
+
+  window_.m_savedBand = window_.m_band;
+  window_.m_savedFreqFm = window_.m_freqFm;
+  window_.m_savedFreqAm = window_.m_freqAm;
+  window_.m_savedFreqSw = window_.m_freqSw;
+  window_.m_band = entry.band;
+  g_currentBand = entry.band;
+  window_.CurrentRegister() = entry.frequency;
+  TuneCurrentStation(true);
+
+  const std::string name = SafeFolderName(entry.name);
+  const std::string& root = window_.m_recordFolder;
+  const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
+  const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
+  if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) return;
+  recordStart_ = startSeconds;
+  scheduledDuration_ = entry.duration;
+}
+
+void Scheduler::TuneCurrentStation(bool waitForBand) {
+  CMyKestrune& device = window_.Device();
+  if (device.IsOpen()) {
+    device.SendBandCompletion();
+    device.SendBandSelect(window_.m_band);
+    if (waitForBand) window_.Clock().SleepMs(kBandSettleMs);
+  }
+  window_.Retune();
+  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) {
+    live->StopLive();
+    live->RunLive();
+    live->SetVolume(window_.LiveVolume());
+  }
+  window_.FindCurrentPreset();
+  window_.Display().InvalidateReadout();
+  window_.Display().RefreshPresetTips();
+}
+
+bool Scheduler::CheckScheduledEnd() {
+  if (scheduledDuration_ == 0) return false;
+  if (clock_.NowSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
+  if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
+
+  recording_.StopRecording();
+  window_.m_band = window_.m_savedBand;
+  g_currentBand = window_.m_band;
+  window_.m_freqFm = window_.m_savedFreqFm;
+  window_.m_freqAm = window_.m_savedFreqAm;
+  window_.m_freqSw = window_.m_savedFreqSw;
+  TuneCurrentStation(false);
+
+  switch (window_.m_power.afterRecording) {
+    case AfterRecording::Shutdown:
+      ShutDownComputer();
+      return true;
+    case AfterRecording::Standby:
+      window_.CancelSeek();
+      window_.SaveRadioState();
+      window_.Device().CloseDevice();
+      EnterStandbyWithWake();
+      return true;
+    case AfterRecording::Close:
+      window_.Close();
+      return true;
+    case AfterRecording::None:
+      break;
+  }
+  return false;
+}
+
+uint32_t Scheduler::SecondsUntilNextStart() {
+  const LocalTime today = window_.WallClock().Now();
+  const int64_t now = clock_.NowSeconds();
+  int64_t nearest = -1;
+  auto consider = [&](LocalTime t, const std::string& start) {
+    t.hour = Field(start, 0, 2);
+    t.minute = Field(start, 2, 2);
+    t.second = Field(start, 4, 2);
+    const int64_t at = clock_.LocalToSeconds(t);
+    if (at >= now && (nearest < 0 || at < nearest)) nearest = at;
+  };
+  for (const ScheduleEntry& e : table_) {
+    // A start or date that can never match the clock's text never starts: nothing to wake for.
+    if (!e.active || e.start.size() != 6) continue;
+    if (e.weekly) {
+      for (int day = 0; day < 7 && day < static_cast<int>(e.week.size()); ++day) {
+        if (e.week[day] != '1') continue;
+        LocalTime midnight = today;
+        midnight.hour = midnight.minute = midnight.second = 0;
+        consider(CivilTime(CivilSeconds(midnight) + int64_t{(day - today.weekday + 7) % 7} * 86400), e.start);
+      }
+    } else if (e.date.size() == 8) {
+      LocalTime date;
+      date.year = Field(e.date, 0, 4);
+      date.month = Field(e.date, 4, 2);
+      date.day = Field(e.date, 6, 2);
+      consider(date, e.start);
+    }
+  }
+  return nearest < 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(nearest - now, UINT32_MAX));
+}
+
+bool Scheduler::ArmWakeBeforeNextStart() {
+  const uint32_t seconds = SecondsUntilNextStart();
+  const uint32_t lead = WakeLead(window_.m_power.wakeUp);
+  if (seconds == 0 || lead == 0) return false;
+  power_.ArmWakeTimer(WakeTimerWait(seconds, lead));
+  return true;
+}
+
+void Scheduler::KillStandbyTimers() {
+  for (unsigned id : kStandbyKilledTimers) window_.Timers().KillTimer(id);
+}
+
+void Scheduler::EnterStandbyWithWake() {
+  CMyKestrune& device = window_.Device();
+  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
+  KillStandbyTimers();
+  if (ArmWakeBeforeNextStart()) {
+    power_.RequestWakeupLatency();
+    power_.Beep();
+  }
+  window_.m_suspended = 1;
+  power_.SetExecutionState(kExecutionContinuous);
+  if (power_.Suspend()) return;
+  // Refused (sleep disabled, a policy, no support): no resume will come to wake the window, so
+  // come back now instead of ignoring every timer from here on.
+  OnResumed();
+}
+
+void Scheduler::ShutDownComputer() {
+  window_.SaveRadioState();
+  window_.View().UnregisterDeviceNotifications();
+  window_.Device().CloseDevice();
+  window_.Clock().SleepMs(kStopSettleMs);
+  power_.ShutDown();
+}
+
+int Scheduler::OnPowerBroadcast(unsigned event) {
+  switch (event) {
+    case kPowerQuerySuspend:
+    case kPowerSuspend:
+      if (!window_.m_suspended) OnSuspending();
+      break;
+    case kPowerResumeSuspend:
+    case kPowerResumeAutomatic:
+      if (window_.m_suspended) {
+        window_.Clock().SleepMs(kResumeSettleMs);
+        OnResumed();
+      }
+      break;
+    default:
+      break;
+  }
+  return 1;
+}
+
+void Scheduler::OnSuspending() {
+  window_.m_suspended = 1;
+  window_.SaveRadioState();
+  recording_.StopRecording();
+  scheduledDuration_ = 0;
+  CMyKestrune& device = window_.Device();
+  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
+  device.CloseDevice();
+  window_.View().ShowMainWindow(ShowCommand::Hide);
+  window_.CancelSeek();
+  window_.m_saveArmed = 0;
+  power_.Beep();
+  power_.RequestWakeupLatency();
+  if (ArmWakeBeforeNextStart()) KillStandbyTimers();
+}
+
+void Scheduler::OnResumed() {
+  window_.m_suspended = 0;
+  power_.Beep();
+  power_.CloseWakeTimer();
+  window_.BringUpReceiver(BringUpSituation::Resume);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The scheduler of timer reservations and the program's dealings with power management. Runs
+// on the main window's thread: once per new wall-clock second (timer 1) it ends a scheduled
+// recording whose time is up, restores the station in use before it and carries out the
+// after-recording action, then starts the reservation that is due. Power broadcasts enter
+// through OnPowerBroadcast.
+//
+// A start is never lost to a second without a tick (a long wait on the window thread, a wake
+// from standby just before the start): the next tick starts what fell into the last minute of
+// skipped seconds. And a reservation starts at most once per date and start time, so the hour
+// repeated when the clock falls back does not record over the first recording.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/MainWindowPorts.h"
+#include "schedule/ScheduleTable.h"
+#include "schedule/SchedulerPorts.h"
+
+class MainWindow;
+
+// Power broadcast events (WM_POWERBROADCAST's wParam) the scheduler acts on.
+enum PowerEvent : unsigned {
+  kPowerQuerySuspend = 0,
+  kPowerSuspend = 4,
+  kPowerResumeSuspend = 7,
+  kPowerResumeAutomatic = 18,
+};
+
+class Scheduler final : public ISchedulerControl {
+ public:
+  // Everything must outlive the scheduler.
+  Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power, IRecordFolders& folders,
+            ISchedulerClock& clock);
+
+  void LoadSchedule() override;
+  void SchedulerTick(const LocalTime& now) override;
+
+  // WM_POWERBROADCAST; the answer is always TRUE.
+  int OnPowerBroadcast(unsigned event);
+
+  // Seconds from now to the nearest start of an active reservation; 0 when there is none.
+  uint32_t SecondsUntilNextStart();
+
+  const ScheduleTable& Table() const { return table_; }
+  // Non-zero while a scheduled recording runs.
+  uint32_t ScheduledDuration() const { return scheduledDuration_; }
+
+  // A tick that finds more seconds than this passed since the previous one starts only what
+  // fell into the last of them.
+  static constexpr int64_t kCatchUpSeconds = 60;
+
+ private:
+  // True when an after-action was carried out (the program may be gone).
+  bool CheckScheduledEnd();
+  void StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
+  // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
+  void TuneCurrentStation(bool waitForBand);
+  void EnterStandbyWithWake();
+  void ShutDownComputer();
+  void OnSuspending();
+  void OnResumed();
+  // Arms the wake timer before the next start when a wake-up is wanted; true when armed.
+  bool ArmWakeBeforeNextStart();
+  void KillStandbyTimers();
+
+  MainWindow& window_;
+  IScheduledRecording& recording_;
+  IPowerActions& power_;
+  IRecordFolders& folders_;
+  ISchedulerClock& clock_;
+  ScheduleTable table_{};
+  uint32_t scheduledDuration_ = 0;
+  int64_t recordStart_ = 0;
+  bool ticked_ = false;
+  int64_t lastTick_ = 0;  // civil seconds of the previous tick
+  // Date and start text each reservation was last started (or passed over) at.
+  std::array<std::string, 16> started_{};
+};

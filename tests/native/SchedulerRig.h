@@ -1,0 +1,144 @@
+#pragma once
+// The main window rig with the scheduler joined to it: fakes of the recording control, the
+// power management and the record folders, and a calendar clock that follows the rig's wall
+// clock (optionally with a daylight-saving shift).
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "schedule/Scheduler.h"
+#include "settings/TimerSetting.h"
+#include "tests/native/MainWindowRig.h"
+
+// The recording control as the scheduler sees it; it shows its state in the window's flag.
+class FakeScheduledRecording final : public IScheduledRecording {
+ public:
+  FakeScheduledRecording(std::vector<std::string>& log, int& recordingFlag) : log_(log), flag_(recordingFlag) {}
+  bool IsRecording() override { return flag_ != 0; }
+  void StopRecording() override {
+    if (!flag_) return;
+    flag_ = 0;
+    log_.push_back("record stop");
+  }
+  void CancelRecordLimit() override { log_.push_back("limit cancel"); }
+  bool StartScheduledRecording(const std::string& f, uint16_t k, const std::string& n, int64_t s) override {
+    log_.push_back("record " + f + " " + std::to_string(k));
+    file = f;
+    kbps = k;
+    name = n;
+    startSeconds = s;
+    ++starts;
+    if (failStart) return false;
+    flag_ = 1;
+    return true;
+  }
+  std::string file, name;
+  uint16_t kbps = 0;
+  int64_t startSeconds = 0;
+  int starts = 0;
+  bool failStart = false;
+
+ private:
+  std::vector<std::string>& log_;
+  int& flag_;
+};
+
+class FakePowerActions final : public IPowerActions {
+ public:
+  explicit FakePowerActions(std::vector<std::string>& log) : log_(log) {}
+  void SetExecutionState(uint32_t flags) override { states.push_back(flags); }
+  void ArmWakeTimer(uint32_t seconds) override { log_.push_back("wake " + std::to_string(seconds)); }
+  void CloseWakeTimer() override { log_.push_back("wake close"); }
+  void RequestWakeupLatency() override { log_.push_back("latency"); }
+  void Beep() override { log_.push_back("beep"); }
+  bool Suspend() override {
+    log_.push_back("suspend");
+    return suspendWorks;
+  }
+  bool ShutDown() override {
+    log_.push_back("shutdown");
+    return true;
+  }
+  std::vector<uint32_t> states;
+  bool suspendWorks = true;
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// Folders that exist; a folder can be made when its parent exists and it is not refused.
+class FakeFolders final : public IRecordFolders {
+ public:
+  bool EnsureFolder(const std::string& path) override {
+    asked.push_back(path);
+    if (existing.count(path)) return true;
+    const size_t cut = path.rfind('\\');
+    if (refuse || cut == std::string::npos || !existing.count(path.substr(0, cut))) return false;
+    existing.insert(path);
+    return true;
+  }
+  std::set<std::string> existing{"C:\\Rec"};
+  std::vector<std::string> asked;
+  bool refuse = false;
+};
+
+// Calendar seconds follow the wall clock's local time, `shift` seconds apart (a clock that fell
+// back an hour is one whose local time repeats while calendar time runs on).
+class FakeSchedulerClock final : public ISchedulerClock {
+ public:
+  explicit FakeSchedulerClock(FakeWallClock& wall) : wall_(wall) {}
+  int64_t NowSeconds() override { return CivilSeconds(wall_.now) + shift; }
+  int64_t LocalToSeconds(const LocalTime& t) override { return CivilSeconds(t); }
+  int64_t shift = 0;
+
+ private:
+  FakeWallClock& wall_;
+};
+
+struct SchedulerRig : MainWindowRig {
+  SchedulerRig() {
+    Set("RECORDFOLDER", "C:\\Rec");
+    window.SetParts({&playback, nullptr, &scheduler, nullptr});
+  }
+
+  // Local date and time of the wall clock (the weekday follows from the date).
+  void SetWall(int y, int mo, int d, int h, int mi, int s) { wall.now = CivilTime(CivilSeconds({y, mo, d, 0, h, mi, s})); }
+  // One heartbeat at the wall clock's time.
+  void Tick() { window.OnTimer(kTimerHeartbeat); }
+  // The wall clock moves on second by second, with a heartbeat in each.
+  void Seconds(int n) {
+    for (int i = 0; i < n; ++i) {
+      wall.now = CivilTime(CivilSeconds(wall.now) + 1);
+      Tick();
+    }
+  }
+  // Moves the wall clock on without a tick (the window thread was busy).
+  void Skip(int n) { wall.now = CivilTime(CivilSeconds(wall.now) + n); }
+
+  // Reservation n as the timer dialog would have saved it, then the schedule reloaded.
+  void Reserve(int n, const std::string& name, const std::string& start, const std::string& stop,
+               const std::string& dateOrWeek, uint8_t band = BandFM, const std::string& freq = "8000",
+               int quality = 2) {
+    const std::string key = std::string(kSettingsRoot) + "\\" + TimerKey(n);
+    const bool weekly = dateOrWeek.size() == 7;
+    tree.PlantString(key, "ITEM", name);
+    tree.PlantString(key, "ACTIVE", "1");
+    tree.PlantString(key, "ISAMFM", std::to_string(band));
+    tree.PlantString(key, "FREQ", freq);
+    tree.PlantString(key, "QUALITY", std::to_string(quality));
+    tree.PlantString(key, "DATETYPE", weekly ? "1" : "0");
+    tree.PlantString(key, weekly ? "WEEK" : "DATE", dateOrWeek);
+    tree.PlantString(key, "STARTTIME", start);
+    tree.PlantString(key, "ENDSTART", stop);
+    scheduler.LoadSchedule();
+  }
+
+  std::vector<std::string> schedLog;
+  FakePlayback playback{schedLog, window.m_playing};
+  FakeScheduledRecording recording{schedLog, window.m_recording};
+  FakePowerActions powerActions{schedLog};
+  FakeFolders folders;
+  FakeSchedulerClock calendar{wall};
+  Scheduler scheduler{window, recording, powerActions, folders, calendar};
+};
