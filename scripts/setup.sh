@@ -13,6 +13,7 @@ packages=(
   pulseaudio pulseaudio-utils sox mpg123 lame libmp3lame-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   clang libclang-rt-14-dev
+  fonts-liberation
 )
 
 # lame_enc.dll is cross-built from Debian's lame source package, which needs deb-src.
