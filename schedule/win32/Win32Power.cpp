@@ -1,0 +1,51 @@
+#include "schedule/win32/Win32Power.h"
+
+#include <powrprof.h>
+
+PowerCalls SystemPowerCalls() { return {::ExitWindowsEx, ::SetSuspendState}; }
+
+void Win32PowerActions::SetExecutionState(uint32_t flags) {
+  SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags));
+}
+
+void Win32PowerActions::ArmWakeTimer(uint32_t seconds) {
+  // A timer left from an earlier sleep that never resumed is replaced, not leaked.
+  wakeTimer_.Reset(CreateWaitableTimerA(nullptr, FALSE, "WaitForResume"));
+  if (!wakeTimer_) return;
+  LARGE_INTEGER due;
+  due.QuadPart = -static_cast<LONGLONG>(seconds) * 10000000LL;  // relative, in 100 ns units
+  SetWaitableTimer(wakeTimer_.Get(), &due, 0, nullptr, nullptr, TRUE);
+}
+
+void Win32PowerActions::RequestWakeupLatency() { ::RequestWakeupLatency(LT_DONT_CARE); }
+
+void Win32PowerActions::Beep() { ::Beep(2000, 100); }
+
+bool Win32PowerActions::Suspend() { return calls_.setSuspendState(FALSE, FALSE, FALSE) != FALSE; }
+
+bool Win32PowerActions::ShutDown() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&version)) return false;
+#pragma GCC diagnostic pop
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return false;
+    UniqueHandle token(raw);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    // Refused here, the shutdown itself is refused and says so.
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+  }
+  return calls_.exitWindows(EWX_SHUTDOWN | EWX_FORCE, 0) != FALSE;
+}
+
+bool Win32RecordFolders::EnsureFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
