@@ -194,9 +194,7 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case IDC_STEREO: OnStereo(); return true;
     case ID_VOLUME_UP: OnVolumeKey(+1); return true;
     case ID_VOLUME_DOWN: OnVolumeKey(-1); return true;
-    case IDC_RECORD:
-      if (parts_.recording) parts_.recording->OnRecordButton();
-      return true;
+    case IDC_RECORD: OnRecordButton(); return true;
     case IDC_PLAYBACK:
       if (parts_.playback) parts_.playback->OnPlayButton();
       return true;
@@ -211,12 +209,12 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
   }
   if (id >= ID_REC_OPEN && id <= ID_REC_60) {
     m_saveArmed = 0;
-    if (parts_.recording) parts_.recording->OnRecordMenu(id);
+    OnRecordMenu(id);
     return true;
   }
   if (id >= ID_STOP_NOW && id <= ID_STOP_60) {
     m_saveArmed = 0;
-    if (parts_.recording) parts_.recording->OnStopRecordMenu(id);
+    OnStopRecordMenu(id);
     return true;
   }
   return false;
@@ -228,9 +226,7 @@ void MainWindow::OnTimer(unsigned id) {
     case kTimerHeartbeat: OnHeartbeat(); break;
     case kTimerDeferredStart: DeferredStart(); break;
     case kTimerSignal: OnSignalTimer(); break;
-    case kTimerRecordLimit:
-      if (parts_.recording) parts_.recording->OnRecordLimitTimer();
-      break;
+    case kTimerRecordLimit: OnRecordLimitTimer(); break;
     case kTimerHoldUp: OnHoldTick(true); break;
     case kTimerHoldDown: OnHoldTick(false); break;
     case kTimerSeekPoll: OnSeekPoll(); break;

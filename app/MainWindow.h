@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "app/MainWindowPorts.h"
@@ -40,7 +41,6 @@ extern int g_currentBand;
 
 struct MainWindowParts {
   IPlaybackControl* playback = nullptr;
-  IRecordingControl* recording = nullptr;
   ISchedulerControl* scheduler = nullptr;
   IWindowDialogs* dialogs = nullptr;
 };
@@ -54,6 +54,8 @@ class MainWindow {
 
   void SetParts(const MainWindowParts& parts) { parts_ = parts; }
   void SetDisplay(IMainDisplay& display) { display_ = &display; }
+  // Without a recording view the Record button and its menus do nothing.
+  void SetRecordingView(IRecordingView& view) { recordingView_ = &view; }
   IMainDisplay& Display() { return *display_; }
   const MainWindowParts& Parts() const { return parts_; }
   CMyKestrune& Device() { return device_; }
@@ -118,6 +120,26 @@ class MainWindow {
   void OnTimerSettings();
   void OnAbout();
 
+  // ---- Recording (MainWindowRecording.cpp) ----
+  void OnRecordButton();                // command 1022
+  void OnRecordMenu(int command);       // 32802..32806
+  void OnStopRecordMenu(int command);   // 32807..32811
+  // A manual recording of the current station into the record folder; false when it failed.
+  bool StartRecording();
+  // Ends any recording, manual or scheduled, and clears its display: the display reset.
+  void StopRecording();
+  void OnRecordLimitTimer();            // timer 10
+  void RecordingDisplayTick();          // once a second from the heartbeat
+  // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
+  // start time (`startSeconds` in IWallClock::CalendarSeconds, else now), elapsed time zero,
+  // 1128 the time, 1129 the rate, 1130 the file actually written, 1131 `nameText`. After a
+  // failure (its message shown) the window stays idle and this returns false. Manual and
+  // scheduled starts both come here.
+  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
+                      std::optional<int64_t> startSeconds = std::nullopt);
+  // Clears the label of a timed manual recording and ends its countdown (timer 10).
+  void CancelRecordLimit();
+
   // ---- Timers ----
   void OnHeartbeat();
   void OnSignalTimer();
@@ -155,6 +177,10 @@ class MainWindow {
   int m_deviceLost = 0;
   uint8_t m_lastSecond = 0;
   uint8_t m_blink = 0;
+  int64_t m_recordStart = 0;  // IWallClock::CalendarSeconds at the start
+  uint8_t m_elapsedHours = 0;
+  uint8_t m_elapsedMinutes = 0;
+  uint8_t m_elapsedSeconds = 0;
   uint8_t m_mp3Rate = 0;
   std::string m_recordFolder;
   std::string m_recordLabel;
@@ -188,6 +214,7 @@ class MainWindow {
   IMainDisplay* display_;
   IPowerControl& power_;
   MainWindowParts parts_;
+  IRecordingView* recordingView_ = nullptr;
 };
 
 // True when an arrival's interface path names the receiver (upper-cased, after the first

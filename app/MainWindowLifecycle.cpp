@@ -161,6 +161,10 @@ void MainWindow::Close() {
     StopLive();
     device_.CloseDevice();
   }
+  // The device close ends a recording with the graph; after a removal, or with a recording
+  // that runs without the receiver's HID side, it would be left to the process exit, which
+  // drops the encoder's last frames and leaves the file unclosed.
+  device_.StopRecorder();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   view_.DestroyMainWindow();
@@ -177,7 +181,7 @@ void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == m_lastSecond) return;
   m_lastSecond = static_cast<uint8_t>(now.second);
-  if (DeviceOpen() && m_recording && parts_.recording) parts_.recording->RecordingDisplayTick();
+  if (DeviceOpen() && m_recording) RecordingDisplayTick();
   ApplyKeepAwake();
   if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);
 }

@@ -30,11 +30,25 @@ struct LocalTime {
   int second = 0;
 };
 
+// Seconds of a local time counted from 1970-01-01 as if every day had 86400 of them.
+constexpr int64_t LocalTimeSeconds(const LocalTime& t) {
+  // Days of the proleptic Gregorian calendar, years starting in March.
+  const int64_t y = t.year - (t.month <= 2 ? 1 : 0);
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yearOfEra = y - era * 400;
+  const int64_t dayOfYear = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int64_t days = era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+  return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
 // Wall-clock time of day, as the heartbeat and the scheduler see it.
 class IWallClock {
  public:
   virtual ~IWallClock() = default;
   virtual LocalTime Now() = 0;
+  // A count of seconds that runs on evenly across daylight-saving changes (calendar time), for
+  // measuring how long a recording has run. By default the local time's own count.
+  virtual int64_t CalendarSeconds() { return LocalTimeSeconds(Now()); }
 };
 
 // The window and its controls.
@@ -87,15 +101,22 @@ class IPlaybackControl {
   virtual void OnPlaybackTimer() = 0;
 };
 
-// Recording control and the record/stop menus.
-class IRecordingControl {
+// What a recording shows besides the Record button: the display's statics 1128 to 1131, the
+// tray picture, and the Record button's two pop-up menus.
+class IRecordingView {
  public:
-  virtual ~IRecordingControl() = default;
-  virtual void RecordingDisplayTick() = 0;
-  virtual void OnRecordButton() = 0;
-  virtual void OnRecordMenu(int command) = 0;
-  virtual void OnStopRecordMenu(int command) = 0;
-  virtual void OnRecordLimitTimer() = 0;
+  virtual ~IRecordingView() = default;
+  // Text of one of the display statics 1128..1131.
+  virtual void SetDisplayText(int id, const std::string& text) = 0;
+  // Static 1130 is hidden while the device banner is drawn; a recording shows it.
+  virtual void ShowDisplayText(int id) = 0;
+  // The display area drawn afresh after the recording state changed.
+  virtual void RepaintDisplay() = 0;
+  // Icon resource the tray shows (128 normal, 425 the recording blink).
+  virtual void SetTrayPicture(int iconId) = 0;
+  // Menu `menuId` at the cursor, the window brought to the front first. Returns when the menu
+  // closes; the choice arrives afterwards as a command.
+  virtual void TrackRecordMenu(int menuId) = 0;
 };
 
 // The scheduler of timer reservations.
@@ -106,6 +127,9 @@ class ISchedulerControl {
   // Once per new wall-clock second, after the recording display and the keep-awake rule have
   // run: ends a scheduled recording whose time is up and starts a due reservation.
   virtual void SchedulerTick(const LocalTime& now) = 0;
+  // Every stop of a recording through the window's recording controls (menu, time limit,
+  // playback start, display reset) ends what the scheduler counted as its own recording.
+  virtual void OnRecordingStopped() {}
 };
 
 // The system's power management, as far as the window asks it for anything.

@@ -16,6 +16,6 @@ class ILiveAudio {
   virtual int StopLive() = 0;
   // Slider level 0..100, mapped to the renderer's volume.
   virtual int SetVolume(int level) = 0;
-  // Releases the graph; also stops a running recording.
+  // Releases the graph. The device object stops a running recording along with it.
   virtual void ReleaseLiveGraph() = 0;
 };

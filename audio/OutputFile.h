@@ -15,3 +15,8 @@ class IOutputFile {
 
 // Null when the file cannot be created (missing folder, no access, file held by another).
 std::unique_ptr<IOutputFile> CreateOutputFile(const std::string& path);
+
+// True when something (a file or a folder) already has this name.
+bool OutputPathTaken(const std::string& path);
+// Deletes a file this program created; failures are ignored.
+void RemoveOutputFile(const std::string& path);

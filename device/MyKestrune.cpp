@@ -4,6 +4,7 @@
 
 #include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
+#include "audio/Recorder.h"
 
 CMyKestrune::CMyKestrune(IHidPlatform& platform, IClock& clock) : platform_(platform), clock_(clock) {}
 
@@ -11,10 +12,30 @@ CMyKestrune::~CMyKestrune() {
   // The handle closes with its owner; no shut-down reports here (the window sends them on Close,
   // and after a removal nothing may be sent).
   if (notification_) platform_.UnregisterNotification(notification_);
-  if (live_) live_->ReleaseLiveGraph();
+  ReleaseLiveGraph();
 }
 
 void CMyKestrune::SetLiveAudio(std::unique_ptr<ILiveAudio> live) { live_ = std::move(live); }
+
+void CMyKestrune::SetRecorder(std::unique_ptr<IRecorder> recorder) { recorder_ = std::move(recorder); }
+
+bool CMyKestrune::StartRecorder(const std::string& path, uint16_t kbps) {
+  return recorder_ && recorder_->StartRecorder(path, kbps);
+}
+
+int CMyKestrune::StopRecorder() {
+  if (recorder_) recorder_->StopRecorder();
+  return 1;
+}
+
+bool CMyKestrune::IsRecorderRunning() const { return recorder_ && recorder_->IsRecording(); }
+
+std::string CMyKestrune::RecorderPath() const { return recorder_ ? recorder_->RecordingPath() : std::string(); }
+
+void CMyKestrune::ReleaseLiveGraph() {
+  if (live_) live_->ReleaseLiveGraph();
+  StopRecorder();
+}
 
 void CMyKestrune::SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox) {
   preparation_ = preparation;
@@ -72,7 +93,7 @@ void CMyKestrune::CloseDevice() {
   }
   if (!device_) return;
   clock_.SleepMs(20);
-  if (live_) live_->ReleaseLiveGraph();
+  ReleaseLiveGraph();
   Send(BandSelectReport(BandFM, RegionEurope));
   Send(SeekReport(SeekDirection::Down));
   Send(PowerDownReport());

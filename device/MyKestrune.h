@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/BandPlan.h"
@@ -13,6 +14,7 @@
 #include "device/TunerReports.h"
 
 class ILiveAudio;
+class IRecorder;
 class IAudioPreparation;
 class IFailureBox;
 
@@ -32,6 +34,16 @@ class CMyKestrune {
   void SetLiveAudio(std::unique_ptr<ILiveAudio> live);
   void SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox);
   ILiveAudio* LiveAudio() const { return live_.get(); }
+  void SetRecorder(std::unique_ptr<IRecorder> recorder);
+
+  // The recorder (audio/Recorder.h). Neither looks at the HID handle: the audio function is a
+  // device of its own. StartRecorder is true when the recording runs (false also without a
+  // recorder); a failure has shown its message. StopRecorder always answers 1.
+  bool StartRecorder(const std::string& path, uint16_t kbps);
+  int StopRecorder();
+  bool IsRecorderRunning() const;
+  // The file actually written (a taken name gets "_2", "_3" ...).
+  std::string RecorderPath() const;
 
   bool IsOpen() const { return device_ != nullptr; }
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }
@@ -62,10 +74,13 @@ class CMyKestrune {
   int Send(const ShortReport& report);
   int SendBuffer();
   void PrepareAudioInput();
+  // The live graph goes, and the recording with it: both hang on the receiver's audio.
+  void ReleaseLiveGraph();
 
   IHidPlatform& platform_;
   IClock& clock_;
   std::unique_ptr<ILiveAudio> live_;
+  std::unique_ptr<IRecorder> recorder_;
   IAudioPreparation* preparation_ = nullptr;
   IFailureBox* failureBox_ = nullptr;
 

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include "app/win32/DeviceChange.h"
+#include "app/win32/PopupMenu.h"
 #include "controls/win32/About.h"
 #include "resources/resource.h"
 
@@ -25,7 +26,9 @@ CMainDlg::CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& setting
     : instance_(instance),
       settings_(settingsTree),
       device_(hid, clock),
-      window_(device_, settings_, clock, *this, *this, *this, *this, *this) {}
+      window_(device_, settings_, clock, *this, *this, *this, *this, *this) {
+  window_.SetRecordingView(*this);
+}
 
 CMainDlg::~CMainDlg() {
   if (Hwnd()) DestroyWindow(Hwnd());
@@ -241,6 +244,15 @@ LocalTime CMainDlg::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
+int64_t CMainDlg::CalendarSeconds() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  // Seconds since 1970 in UTC, as the C library's time() counts them: daylight saving does not
+  // move them.
+  return static_cast<int64_t>(ticks / 10000000u) - 11644473600;
+}
+
 void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags)); }
 
 // ---- Display ----
@@ -273,10 +285,19 @@ display::IndicatorState CMainDlg::ReadoutState() const {
   return state;
 }
 
-void CMainDlg::RecordingDisplayTick(std::uint64_t elapsedSeconds) {
-  ++window_.m_blink;
-  const int icon = skin_.RecordingDisplayTick(window_.m_blink, window_.m_recordLabel, elapsedSeconds);
-  if (hooks_.setTrayPicture) hooks_.setTrayPicture(icon);
+void CMainDlg::ShowDisplayText(int id) {
+  if (HWND text = GetDlgItem(Hwnd(), id)) ShowWindow(text, SW_SHOW);
+}
+
+void CMainDlg::RepaintDisplay() { InvalidateRect(Hwnd(), nullptr, TRUE); }
+
+void CMainDlg::SetTrayPicture(int iconId) {
+  if (hooks_.setTrayPicture) hooks_.setTrayPicture(iconId);
+}
+
+void CMainDlg::TrackRecordMenu(int menuId) {
+  UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(menuId)));
+  TrackPopupAtCursor(menu.Get(), Hwnd(), 0);
 }
 
 void CMainDlg::SetStaticText(int id, const std::string& text) { skin::SetStaticText(Hwnd(), id, text); }

@@ -41,7 +41,8 @@ class CMainDlg final : public DialogWindow,
                        private ITimerHost,
                        private IWallClock,
                        private IMainDisplay,
-                       private IPowerControl {
+                       private IPowerControl,
+                       private IRecordingView {
  public:
   static constexpr int kTemplateId = 129;
 
@@ -56,9 +57,6 @@ class CMainDlg final : public DialogWindow,
 
   // What the readout shows for the radio state as it is now.
   display::IndicatorState ReadoutState() const;
-  // The recording clock, once a second while a recording runs: blinks the Record button and
-  // the tray picture and shows the time in static 1128.
-  void RecordingDisplayTick(std::uint64_t elapsedSeconds);
   // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
   // old letters repainted.
   void SetStaticText(int id, const std::string& text);
@@ -97,6 +95,7 @@ class CMainDlg final : public DialogWindow,
   void KillTimer(unsigned id) override;
   // IWallClock
   LocalTime Now() override;
+  int64_t CalendarSeconds() override;
   // IMainDisplay, through the skin.
   void InvalidateReadout() override;
   void ApplyButtonTips() override;
@@ -105,6 +104,12 @@ class CMainDlg final : public DialogWindow,
   void ReloadStereoImages() override;
   // IPowerControl
   void SetExecutionState(uint32_t flags) override;
+  // IRecordingView
+  void SetDisplayText(int id, const std::string& text) override { SetStaticText(id, text); }
+  void ShowDisplayText(int id) override;
+  void RepaintDisplay() override;
+  void SetTrayPicture(int iconId) override;
+  void TrackRecordMenu(int menuId) override;
 
   HINSTANCE instance_;
   SettingsStore settings_;

@@ -5,9 +5,7 @@
 
 namespace {
 constexpr COLORREF kDialogBackground = 0x663300;
-constexpr int kRecordButton = 1022;
 constexpr int kStereoButton = 1032;
-constexpr int kRecordTimeText = 1128;
 constexpr int kPresetNameText = 1120;
 
 int SystemInt(UINT action, int fallback) {
@@ -168,12 +166,6 @@ void MainSkin::RefreshPresetTips(std::uint8_t band, const std::function<std::pai
     const auto [name, frequency] = read(n);
     SetTip(1000 + n, display::PresetTip(n, band, name, frequency));
   }
-}
-
-int MainSkin::RecordingDisplayTick(std::uint8_t blink, const std::string& label, std::uint64_t elapsedSeconds) {
-  SetButtonCells(kRecordButton, display::RecordButtonCells(blink), true);
-  skin::SetStaticText(dialog_, kRecordTimeText, display::RecordingTimeText(label, elapsedSeconds));
-  return (blink & 1) ? IDI_RECORDING : IDI_KESTRUNE;
 }
 
 bool MainSkin::HandleCtlColor(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) const {

@@ -39,10 +39,6 @@ class MainSkin {
   void SetTip(int id, const std::string& text);
   std::string Tip(int id) const;
 
-  // The recording clock of timer 1: blink cells of Record, static 1128. Returns the icon
-  // resource the tray should show (425 on odd counts, 128 on even ones).
-  int RecordingDisplayTick(std::uint8_t blink, const std::string& label, std::uint64_t elapsedSeconds);
-
   BOOL PaintSkin(HWND window, HDC dc, const display::IndicatorState& state, const std::string& presetName) {
     return canvas_.PaintSkin(window, dc, state, presetName);
   }

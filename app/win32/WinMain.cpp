@@ -5,11 +5,13 @@
 #include <objbase.h>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/MainTray.h"
 #include "app/win32/PlaybackPart.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/LiveGraph.h"
+#include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
 #include "settings/win32/RegistryTree.h"
 
@@ -25,6 +27,10 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
   device.SetAudioPreparation(&audioPreparation, &failureBox);
+  device.SetRecorder(
+      std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
+  MainTray tray(*dialog, instance);
+  tray.Install();
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.

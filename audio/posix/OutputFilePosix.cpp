@@ -42,3 +42,7 @@ std::unique_ptr<IOutputFile> CreateOutputFile(const std::string& path) {
   if (fd < 0) return nullptr;
   return std::make_unique<PosixOutputFile>(fd);
 }
+
+bool OutputPathTaken(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+void RemoveOutputFile(const std::string& path) { ::unlink(path.c_str()); }

@@ -188,7 +188,6 @@ int DirectShowLiveAudio::SetVolume(int level) {
 
 void DirectShowLiveAudio::ReleaseLiveGraph() {
   if (isReceiverOpen_() && control_) control_->Stop();
-  if (stopRecorder_) stopRecorder_();
   RemoveAllFilters(graph_.Get());
   control_.Reset();
   captureFilter_.Reset();

@@ -33,9 +33,6 @@ class DirectShowLiveAudio final : public ILiveAudio {
   int SetVolume(int level) override;
   void ReleaseLiveGraph() override;
 
-  // The recorder's stop, run when the graph is released (the recorder lives elsewhere).
-  void SetRecorderStop(std::function<void()> stopRecorder) { stopRecorder_ = std::move(stopRecorder); }
-
   IGraphBuilder* Graph() const { return graph_.Get(); }
   IBaseFilter* CaptureFilter() const { return captureFilter_.Get(); }
   IBaseFilter* RendererFilter() const { return rendererFilter_.Get(); }
@@ -44,7 +41,6 @@ class DirectShowLiveAudio final : public ILiveAudio {
 
  private:
   std::function<bool()> isReceiverOpen_;
-  std::function<void()> stopRecorder_;
   ComPtr<IGraphBuilder> graph_;
   ComPtr<IMediaControl> control_;
   ComPtr<IBaseFilter> captureFilter_;

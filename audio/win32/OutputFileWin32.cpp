@@ -36,3 +36,7 @@ std::unique_ptr<IOutputFile> CreateOutputFile(const std::string& path) {
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32OutputFile>(file);
 }
+
+bool OutputPathTaken(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveOutputFile(const std::string& path) { DeleteFileA(path.c_str()); }

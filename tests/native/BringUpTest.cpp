@@ -83,7 +83,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
   MainWindowRig rig;
   rig.platform.slots.clear();
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.SetParts({.scheduler = &scheduler});
   rig.wall.now.second = 0;  // the heartbeat's first tick must act even on second 0
   rig.Start();
   EXPECT_TRUE(rig.receiver.Log().empty());
@@ -109,7 +109,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
 TEST(BringUp, TimersAreIgnoredWhileSuspended) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, nullptr});
+  rig.window.SetParts({.scheduler = &scheduler});
   rig.window.ClearRunState();
   rig.window.m_startPending = 1;
   rig.window.m_suspended = 1;
@@ -288,7 +288,7 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   rig.Set("AUTOSPEND", "0");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({nullptr, nullptr, &scheduler, &dialogs});
+  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   EXPECT_EQ(rig.power.states, std::vector<uint32_t>{0x80000003});  // applied when loaded
   rig.Run(900);                                                      // three ticks, one second

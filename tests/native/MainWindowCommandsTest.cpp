@@ -384,7 +384,7 @@ class DuringPlayback : public Commands {
  protected:
   void SetUp() override {
     Commands::SetUp();
-    rig.window.SetParts({&playback, nullptr, nullptr, nullptr});
+    rig.window.SetParts({.playback = &playback});
     rig.window.m_playing = 1;
   }
   FakePlayback playback{rig.audioLog, rig.window.m_playing};

@@ -13,7 +13,9 @@
 #include "app/PlaybackControl.h"
 #include "audio/LiveAudio.h"
 #include "audio/PlaybackGraph.h"
+#include "audio/Recorder.h"
 #include "resources/resource.h"
+#include "schedule/ScheduleTable.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
@@ -241,7 +243,56 @@ class FakePower final : public IPowerControl {
 class FakeWallClock final : public IWallClock {
  public:
   LocalTime Now() override { return now; }
+  // Moves the local time on by whole seconds, across days and months.
+  void Advance(int64_t seconds) { now = CivilTime(CivilSeconds(now) + seconds); }
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
+};
+
+// The device object's recorder: what it was asked, and a failure on demand (shown as the real
+// recorder shows it, once, in `shown`).
+class FakeRecorder final : public IRecorder {
+ public:
+  FakeRecorder(std::vector<std::string>& log, std::vector<std::string>& shown) : log_(log), shown_(shown) {}
+  bool StartRecorder(const std::string& path, uint16_t kbps) override {
+    if (running) StopRecorder();
+    log_.push_back("record " + path + " " + std::to_string(kbps));
+    if (!failure.empty()) {
+      shown_.push_back(failure);
+      return false;
+    }
+    running = true;
+    path_ = path;
+    return true;
+  }
+  void StopRecorder() override {
+    if (!running) return;
+    log_.push_back("record stop");
+    running = false;
+  }
+  bool IsRecording() const override { return running; }
+  std::string RecordingPath() const override { return path_; }
+  bool running = false;
+  std::string failure;  // the message of the next starts, empty for success
+
+ private:
+  std::vector<std::string>& log_;
+  std::vector<std::string>& shown_;
+  std::string path_;
+};
+
+// The display statics, the tray picture and the Record menus as the window left them.
+class FakeRecordingView final : public IRecordingView {
+ public:
+  void SetDisplayText(int id, const std::string& text) override { texts[id] = text; }
+  void ShowDisplayText(int id) override { shownTexts.insert(id); }
+  void RepaintDisplay() override { ++repaints; }
+  void SetTrayPicture(int iconId) override { trayPictures.push_back(iconId); }
+  void TrackRecordMenu(int menuId) override { menus.push_back(menuId); }
+  std::map<int, std::string> texts;
+  std::set<int> shownTexts;
+  int repaints = 0;
+  std::vector<int> trayPictures;
+  std::vector<int> menus;
 };
 
 struct MainWindowRig {
@@ -250,6 +301,10 @@ struct MainWindowRig {
     auto live = std::make_unique<FakeLiveAudio>(audioLog);
     audio = live.get();
     device.SetLiveAudio(std::move(live));
+    auto fakeRecorder = std::make_unique<FakeRecorder>(audioLog, messages);
+    recorder = fakeRecorder.get();
+    device.SetRecorder(std::move(fakeRecorder));
+    window.SetRecordingView(recordingView);
   }
 
   // Settings as a user left them, then the window's start-up and its deferred start.
@@ -277,7 +332,8 @@ struct MainWindowRig {
   std::vector<std::vector<uint8_t>> Reports() const { return receiver.LogPrefixes(4); }
   std::vector<uint8_t> LastReport() const { return receiver.LogPrefixes(4).back(); }
 
-  std::vector<std::string> audioLog;  // outlives the device, whose graph logs into it
+  std::vector<std::string> audioLog;  // outlives the device, whose graph and recorder log into it
+  std::vector<std::string> messages;  // failure messages shown by the recorder
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
@@ -290,5 +346,7 @@ struct MainWindowRig {
   FakeDisplay display;
   FakePower power;
   FakeLiveAudio* audio = nullptr;
+  FakeRecorder* recorder = nullptr;
+  FakeRecordingView recordingView;
   MainWindow window{device, store, clock, wall, timers, view, display, power};
 };

@@ -99,7 +99,7 @@ class FakeSchedulerClock final : public ISchedulerClock {
 struct SchedulerRig : MainWindowRig {
   SchedulerRig() {
     Set("RECORDFOLDER", "C:\\Rec");
-    window.SetParts({&playback, nullptr, &scheduler, nullptr});
+    window.SetParts({.playback = &playback, .scheduler = &scheduler});
   }
 
   // Local date and time of the wall clock (the weekday follows from the date).

@@ -59,7 +59,7 @@ class MainDlgTest : public ::testing::Test {
 
   HWND Create() {
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Window().SetParts({nullptr, nullptr, &scheduler, nullptr});
+    dlg->Window().SetParts({.scheduler = &scheduler});
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
     return hwnd;
   }

@@ -1,0 +1,68 @@
+#include "app/win32/MainTray.h"
+
+#include <cstring>
+
+#include "app/TrayMenu.h"
+#include "resources/skin_ids.h"
+
+namespace {
+
+constexpr const char* kTooltip = "Kestrune";
+constexpr UINT kFirstPresetPosition = 5;
+
+}  // namespace
+
+void MainTray::Install() {
+  MainDlgHooks& hooks = dialog_.Hooks();
+  hooks.addTrayIcon = [this](HWND owner) { AddTrayIcon(owner); };
+  hooks.setTrayPicture = [this](int iconId) { icon_.SetIcon(static_cast<UINT>(iconId)); };
+  hooks.trayNotify = [this](WPARAM id, LPARAM message) { return OnTrayNotify(id, message); };
+  hooks.reAddTrayIcon = [this] { ReAddTrayIcon(); };
+}
+
+void MainTray::AddTrayIcon(HWND owner) {
+  owner_ = owner;
+  icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
+  icon_.SetIcon(IDI_KESTRUNE);
+}
+
+void MainTray::ReAddTrayIcon() {
+  icon_.Remove();
+  AddTrayIcon(owner_);
+}
+
+UniqueMenu MainTray::BuildTrayMenu() {
+  UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(kIconId)));
+  HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (!popup) return UniqueMenu();
+  const MainWindow& window = dialog_.Window();
+  const auto names = TrayPresetNames(dialog_.Settings(), window.m_band, window.m_region);
+  for (UINT i = 0; i < names.size(); ++i) {
+    char text[kTrayMenuTextChars] = {};
+    std::memcpy(text, names[i].data(), names[i].size());  // at most kTrayMenuTextChars - 1
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    // Only the text changes: the command stays, and an empty name stays an item (not a line).
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = text;
+    SetMenuItemInfoA(popup, kFirstPresetPosition + i, TRUE, &item);
+  }
+  SetMenuDefaultItem(popup, 0, TRUE);
+  return menu;
+}
+
+LRESULT MainTray::OnTrayNotify(WPARAM id, LPARAM mouseMessage) {
+  if (id != kIconId) return 0;
+  HWND owner = dialog_.Hwnd();
+  if (mouseMessage == WM_RBUTTONUP) {
+    UniqueMenu menu = BuildTrayMenu();
+    if (menu) TrackPopupAtCursor(menu.Get(), owner, TPM_LEFTALIGN | TPM_LEFTBUTTON);
+  } else if (mouseMessage == WM_LBUTTONDBLCLK) {
+    UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(kIconId)));
+    HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+    if (!popup) return 0;
+    SetForegroundWindow(owner);
+    SendMessageA(owner, WM_COMMAND, MAKEWPARAM(GetMenuItemID(popup, 0), 0), 0);
+  }
+  return 0;
+}

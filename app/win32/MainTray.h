@@ -1,0 +1,42 @@
+#pragma once
+// The main window's notification icon and tray menu: added when the window is made, its picture
+// following the recording blink, put back when the shell restarts, and menu 415 with the current
+// band's preset names on a right click. Install before the window is created; the object must
+// outlive the window's messages.
+
+#include <windows.h>
+
+#include "app/win32/MainDlg.h"
+#include "app/win32/PopupMenu.h"
+#include "app/win32/TrayIcon.h"
+
+class MainTray {
+ public:
+  static constexpr UINT kCallbackMessage = WM_USER + 10;  // 1034
+  static constexpr UINT kIconId = 415;                     // the tray menu's number too
+
+  MainTray(CMainDlg& dialog, HINSTANCE instance) : dialog_(dialog), instance_(instance) {}
+  MainTray(const MainTray&) = delete;
+  MainTray& operator=(const MainTray&) = delete;
+
+  // Fills the dialog's tray hooks.
+  void Install();
+
+  void AddTrayIcon(HWND owner);
+  // Message 1034: wParam the icon id, lParam the mouse message. Always 0.
+  LRESULT OnTrayNotify(WPARAM id, LPARAM mouseMessage);
+  // The shell's "TaskbarCreated": it has forgotten the icon.
+  void ReAddTrayIcon();
+
+  // Menu 415 as it opens: positions 5..16 named after the current band's presets, "Show Radio"
+  // the default item. Empty when the menu cannot be loaded.
+  UniqueMenu BuildTrayMenu();
+
+  CTrayIcon& Icon() { return icon_; }
+
+ private:
+  CMainDlg& dialog_;
+  HINSTANCE instance_;
+  HWND owner_ = nullptr;
+  CTrayIcon icon_;
+};

@@ -1,0 +1,81 @@
+#include "audio/Recorder.h"
+
+#include "audio/AudioError.h"
+#include "audio/AudioPreparation.h"
+#include "audio/Mp3Writer.h"
+#include "audio/OutputFile.h"
+
+namespace {
+
+class Mp3Sink final : public IRecordingSink {
+ public:
+  Mp3Sink(const std::string& path, uint16_t kbps) : writer_(path, kbps, kRecordingSampleRate) {}
+  int Receive(const uint8_t* block, uint32_t bytes) override { return writer_.Receive(block, bytes); }
+
+ private:
+  mp3Writer writer_;
+};
+
+}  // namespace
+
+SinkFactory Mp3SinkFactory() {
+  return [](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
+    return std::make_unique<Mp3Sink>(path, kbps);
+  };
+}
+
+std::string FreeRecordingPath(const std::string& path, const std::function<bool(const std::string&)>& exists) {
+  if (!exists || !exists(path)) return path;
+  const size_t nameStart = path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1;
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) dot = path.size();
+  const std::string stem = path.substr(0, dot), extension = path.substr(dot);
+  // Bounded so that a folder that claims every name cannot hang the window.
+  for (unsigned n = 2; n < 100000; ++n) {
+    std::string candidate = stem + "_" + std::to_string(n) + extension;
+    if (!exists(candidate)) return candidate;
+  }
+  return path;
+}
+
+Recorder::Recorder(std::unique_ptr<ICaptureEngine> engine, IClock& clock, IFailureBox* failures, SinkFactory sinks,
+                   std::function<bool(const std::string&)> exists)
+    : engine_(std::move(engine)),
+      clock_(clock),
+      failures_(failures),
+      sinks_(std::move(sinks)),
+      exists_(exists ? std::move(exists) : std::function<bool(const std::string&)>(OutputPathTaken)) {}
+
+Recorder::~Recorder() { StopRecorder(); }
+
+bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
+  // One recording at a time: a start while one runs ends the old file first.
+  StopRecorder();
+  try {
+    engine_->PrepareDevice();
+    path_ = FreeRecordingPath(path, exists_);
+    sink_ = sinks_(path_, kbps);
+    engine_->Start(*sink_);
+    recording_ = true;
+    return true;
+  } catch (const AudioError& e) {
+    // Nothing is left half-started: the next start looks for the device again, and a file
+    // made for a capture that never ran is closed and removed rather than left as a stub.
+    engine_->Forget();
+    if (sink_) {
+      sink_.reset();
+      RemoveOutputFile(path_);
+    }
+    if (failures_) failures_->Show(e.what());
+    return false;
+  }
+}
+
+void Recorder::StopRecorder() {
+  if (!engine_->HasDevice() && !sink_) return;
+  engine_->Stop();
+  if (sink_) clock_.SleepMs(kStopSettleMs);
+  sink_.reset();
+  engine_->Forget();
+  recording_ = false;
+}

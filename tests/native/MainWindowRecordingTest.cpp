@@ -1,0 +1,263 @@
+// Manual recording from the Record button and its menus, run against the simulated receiver
+// with a scripted recorder and wall clock.
+#include <gtest/gtest.h>
+
+#include "app/RecordingRules.h"
+#include "app/ScheduledRecording.h"
+#include "resources/skin_ids.h"
+#include "tests/native/SchedulerRig.h"
+
+namespace {
+
+class Recording : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.Set("FM", "1");
+    rig.Set("COUNTRY", "1");
+    rig.Set("FREQ", "8980");
+    rig.Set("FREQ_AM", "522");
+    rig.Set("FREQ_SW", "23000");
+    rig.Set("MP3BPS", "2");
+    rig.Set("RECORDFOLDER", "C:\\RadioREC");
+    rig.wall.now = {2026, 12, 6, 0, 13, 57, 0};
+    rig.Start();
+    rig.audioLog.clear();
+  }
+  // One heartbeat second later: the heartbeat's display tick and the limit timer, as the
+  // window's timers deliver them.
+  void Second(int seconds = 1) {
+    for (int i = 0; i < seconds; ++i) {
+      rig.wall.Advance(1);
+      rig.window.OnTimer(kTimerHeartbeat);
+      if (rig.timers.IsActive(kTimerRecordLimit)) rig.window.OnTimer(kTimerRecordLimit);
+    }
+  }
+  std::string Text(int id) { return rig.recordingView.texts[id]; }
+
+  MainWindowRig rig;
+};
+
+TEST_F(Recording, OpenEndedRecordingOfTheCurrentStation) {
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus, std::vector<int>{IDR_RECORDMENU});
+  rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(rig.audioLog, std::vector<std::string>{"record C:\\RadioREC\\FM8980_20261206_135700.mp3 128"});
+  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "00:00:00");
+  EXPECT_EQ(Text(IDC_TEXT_RATE), "128 Kbps");
+  EXPECT_EQ(Text(IDC_TEXT_FILE), "C:\\RadioREC\\FM8980_20261206_135700.mp3");
+  EXPECT_EQ(Text(IDC_TEXT_LABEL), "");
+  EXPECT_TRUE(rig.recordingView.shownTexts.count(IDC_TEXT_FILE));
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
+
+  // The clock runs and the REC mark and the tray picture blink once a second.
+  Second();
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "REC    00:00:01");
+  EXPECT_EQ(rig.view.cells[IDC_RECORD], std::make_pair(3, 3));
+  Second();
+  EXPECT_EQ(rig.view.cells[IDC_RECORD], std::make_pair(2, 2));
+  Second(3723 - 2);
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "REC    01:02:03");
+  const auto& pictures = rig.recordingView.trayPictures;
+  ASSERT_GE(pictures.size(), 2u);
+  EXPECT_EQ((std::vector<int>{pictures[0], pictures[1]}), (std::vector<int>{IDI_RECORDING, IDI_KESTRUNE}));
+
+  // Tuning on does not touch the recording; the Record button now offers the stop menu.
+  rig.Command(IDC_TUNE_UP);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
+  rig.Command(ID_STOP_NOW);
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.audioLog.back(), "record stop");
+  for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) EXPECT_EQ(Text(id), "") << id;
+  EXPECT_EQ(rig.view.cells[IDC_RECORD], std::make_pair(2, 2));
+  EXPECT_EQ(rig.recordingView.trayPictures.back(), IDI_KESTRUNE);
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus.back(), IDR_RECORDMENU);
+}
+
+TEST_F(Recording, FileNamesOfEveryBandAndTheBitrateTable) {
+  const LocalTime t{2026, 12, 6, 0, 13, 57, 0};
+  EXPECT_EQ(RecordingFileName(BandFM, 8980, t), "\\FM8980_20261206_135700.mp3");
+  EXPECT_EQ(RecordingFileName(BandAM, 522, t), "\\AM0522_20261206_135700.mp3");
+  EXPECT_EQ(RecordingFileName(BandSW, 23000, t), "\\SW23000_20261206_135700.mp3");
+
+  const std::pair<uint8_t, int> rates[] = {{0, 320}, {1, 192}, {2, 128}, {3, 64}, {7, 128}};
+  for (auto [index, kbps] : rates) {
+    rig.window.m_mp3Rate = index;
+    rig.Command(ID_REC_OPEN);
+    EXPECT_EQ(rig.audioLog.back(), "record C:\\RadioREC\\FM8980_20261206_135700.mp3 " + std::to_string(kbps));
+    EXPECT_EQ(Text(IDC_TEXT_RATE), std::to_string(kbps) + " Kbps");
+    rig.Command(ID_STOP_NOW);
+  }
+  EXPECT_EQ(rig.window.m_mp3Rate, 2) << "the window's copy is corrected";
+
+  rig.Command(IDC_AM);
+  rig.wall.Advance(5);
+  rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(Text(IDC_TEXT_FILE), "C:\\RadioREC\\AM0522_20261206_135705.mp3");
+}
+
+TEST_F(Recording, TimedRecordingStopsAtTheFirstTickPastItsLimit) {
+  rig.Command(ID_REC_15);
+  EXPECT_EQ(rig.timers.Period(kTimerRecordLimit), 1000u);
+  Second(900);
+  EXPECT_EQ(rig.window.m_recording, 1) << "900 s is not past 15 minutes";
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "REC 15Min   00:15:00");
+  Second();
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.audioLog.back(), "record stop");
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
+}
+
+TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
+  rig.Command(ID_REC_OPEN);
+  Second(20 * 60);
+  rig.Command(ID_STOP_15);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  Second();
+  EXPECT_EQ(rig.window.m_recording, 0) << "already past 15 minutes: stops at the next tick";
+
+  rig.Command(ID_REC_OPEN);
+  Second(5 * 60);
+  rig.Command(ID_STOP_15);
+  Second();
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "REC Stop15Min   00:05:01");
+  Second(600 - 1);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  Second();
+  EXPECT_EQ(rig.window.m_recording, 0);
+
+  // An open-ended start after a limited one leaves no old limit behind.
+  rig.Command(ID_REC_30);
+  rig.Command(ID_STOP_NOW);
+  rig.Command(ID_REC_OPEN);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
+  Second(3700);
+  EXPECT_EQ(rig.window.m_recording, 1);
+}
+
+TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
+  rig.recorder->failure = "Can't create MP3 file.";
+  rig.Command(ID_REC_15);
+  EXPECT_EQ(rig.messages, std::vector<std::string>{"Can't create MP3 file."});
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "");
+  Second(2);
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "") << "no clock runs";
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus.back(), IDR_RECORDMENU);
+
+  // A start that fails while a recording runs: the old file was closed, the window is idle.
+  rig.recorder->failure.clear();
+  rig.Command(ID_REC_OPEN);
+  rig.recorder->failure = "Device not found.";
+  rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_FALSE(rig.recorder->running);
+  EXPECT_EQ(Text(IDC_TEXT_FILE), "");
+}
+
+TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
+  int playing = 0;
+  FakePlayback playback(rig.audioLog, playing);
+  rig.window.SetParts({.playback = &playback});
+  rig.window.m_playing = playing = 1;
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.audioLog.front(), "playback stop");
+  EXPECT_EQ(rig.recordingView.menus, std::vector<int>{IDR_RECORDMENU});
+
+  rig.Command(IDC_SEEK_UP);
+  rig.Command(IDC_SAVE_PRESET);
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.window.m_saveArmed, 0);
+
+  MainWindowRig none;
+  none.platform.slots.clear();
+  none.Start();
+  none.Command(IDC_RECORD);
+  none.Command(ID_REC_OPEN);
+  EXPECT_TRUE(none.recordingView.menus.empty());
+  EXPECT_EQ(none.window.m_recording, 0);
+  EXPECT_FALSE(none.recorder->running);
+}
+
+TEST_F(Recording, ClosingOrPullingTheReceiverEndsTheFileFirst) {
+  rig.Command(ID_REC_OPEN);
+  rig.Command(IDC_CLOSE);
+  EXPECT_FALSE(rig.recorder->running);
+  EXPECT_TRUE(rig.view.destroyed);
+
+  MainWindowRig pulled;
+  pulled.Start();
+  pulled.Command(ID_REC_OPEN);
+  ASSERT_TRUE(pulled.recorder->running);
+  pulled.receiver.Remove();
+  pulled.window.OnDeviceRemoveComplete(pulled.device.NativeHandle());
+  EXPECT_TRUE(pulled.view.destroyed);
+  EXPECT_FALSE(pulled.recorder->running) << "the file is finished before the window goes";
+}
+
+// The scheduler hears of every stop made through the recording controls.
+TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
+  struct Scheduler final : ISchedulerControl {
+    void LoadSchedule() override {}
+    void SchedulerTick(const LocalTime&) override {}
+    void OnRecordingStopped() override { ++stops; }
+    int stops = 0;
+  } scheduler;
+  rig.window.SetParts({.scheduler = &scheduler});
+  ASSERT_TRUE(rig.window.BeginRecording("C:\\RadioREC\\News\\20261206_140000.mp3", 320, "News"));
+  EXPECT_EQ(Text(IDC_TEXT_LABEL), "News");
+  EXPECT_EQ(Text(IDC_TEXT_RATE), "320 Kbps");
+  rig.window.StopRecording();
+  rig.window.StopRecording();
+  EXPECT_EQ(scheduler.stops, 1);
+}
+
+// A reservation recorded through the window: the recorder gets the scheduler's file and rate,
+// the display shows the reservation's name and counts from its start, and the end stops the
+// recorder. A reservation whose start fails leaves the window idle and counts as nothing.
+TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
+  SchedulerRig rig;
+  WindowScheduledRecording recording(rig.window);
+  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  rig.window.SetParts({.scheduler = &scheduler});
+  rig.SetWall(2026, 12, 7, 9, 59, 58);
+  rig.Start();
+  rig.Tick();
+  rig.window.m_mp3Rate = 0;
+  rig.Command(ID_REC_15);
+  rig.Reserve(1, "News", "100000", "100010", "20261207", BandFM, "8000", 1);
+  scheduler.LoadSchedule();
+  rig.audioLog.clear();
+
+  rig.Seconds(2);
+  // The manual recording ends before the tuning; the new one starts after it.
+  ASSERT_FALSE(rig.audioLog.empty());
+  EXPECT_EQ(rig.audioLog.front(), "record stop");
+  EXPECT_EQ(rig.audioLog.back(), "record C:\\Rec\\News\\20261207_100000.mp3 192");
+  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "the manual limit is gone";
+  EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "News");
+  EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_FILE], "C:\\Rec\\News\\20261207_100000.mp3");
+  rig.Seconds(3);
+  EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_TIME], "REC    00:00:03");
+  rig.Seconds(8);
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_FALSE(rig.recorder->running);
+  EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "");
+
+  rig.recorder->failure = "Device not found.";
+  rig.Reserve(2, "Late", "100100", "100200", "20261207");
+  scheduler.LoadSchedule();
+  rig.Seconds(60);
+  EXPECT_EQ(rig.messages, std::vector<std::string>{"Device not found."});
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
+}
+
+}  // namespace
