@@ -73,7 +73,7 @@ void PlaybackControl::OnPlayButton() {
 }
 
 void PlaybackControl::StartPlayback(const std::string& path) {
-  if (window_.m_recording && window_.Parts().recording) window_.Parts().recording->OnStopRecordMenu(ID_STOP_NOW);
+  if (window_.m_recording) window_.StopRecording();
   StopLive();
   graph_.Release();
   timers_.KillTimer(kTimerPlayback);

@@ -12,24 +12,6 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// Stops the recording as "Stop Recording" would, and says so in the shared log.
-class FakeRecording final : public IRecordingControl {
- public:
-  FakeRecording(Log& log, int& recording) : log_(log), recording_(recording) {}
-  void RecordingDisplayTick() override {}
-  void OnRecordButton() override {}
-  void OnRecordMenu(int) override {}
-  void OnStopRecordMenu(int command) override {
-    log_.push_back("record menu " + std::to_string(command));
-    if (command == ID_STOP_NOW) recording_ = 0;
-  }
-  void OnRecordLimitTimer() override {}
-
- private:
-  Log& log_;
-  int& recording_;
-};
-
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -39,7 +21,7 @@ class Playback : public ::testing::Test {
     rig.Set("RECORDFOLDER", "C:\\RadioREC");
     rig.receiver.readLatencyMs = 0;
     rig.Start();
-    rig.window.SetParts({&control, &recording, nullptr, nullptr});
+    rig.window.SetParts({&control, nullptr, nullptr});
     // Two seconds of frames at 128 kbit/s, as the recorder writes them.
     file = (std::filesystem::temp_directory_path() / ("kestrune-play-" + std::to_string(::getpid()) + ".mp3")).string();
     if (FILE* f = std::fopen(file.c_str(), "wb")) {
@@ -62,20 +44,22 @@ class Playback : public ::testing::Test {
   MainWindowRig rig;
   FakePlaybackGraph graph{rig.audioLog};
   FakePlaybackView view;
-  FakeRecording recording{rig.audioLog, rig.window.m_recording};
   PlaybackControl control{rig.window, graph, view, rig.timers, rig.clock};
   std::string file;
 };
 
 TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
-  rig.window.m_recording = 1;
+  rig.Command(ID_REC_OPEN);
+  ASSERT_EQ(rig.window.m_recording, 1);
+  rig.audioLog.clear();
   rig.window.m_saveArmed = 1;
   Pick("  " + file + " ");
   EXPECT_EQ(view.pickedFrom, "C:\\RadioREC");
-  EXPECT_EQ(rig.audioLog, (Log{"record menu " + std::to_string(ID_STOP_NOW), "stop", "graph create",
+  EXPECT_EQ(rig.audioLog, (Log{"record stop", "stop", "graph create",
                                "graph render " + file, "graph attach", "stop", "volume 50", "graph run",
                                "graph volume -1500"}));
   EXPECT_EQ(rig.window.m_playing, 1);
+  EXPECT_EQ(rig.window.m_recording, 0);
   EXPECT_EQ(rig.window.m_saveArmed, 0);
   EXPECT_EQ(control.PlayedPath(), file);
   EXPECT_EQ(view.texts[IDC_TEXT_RATE], "128 Kbps");

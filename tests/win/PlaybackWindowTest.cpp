@@ -1,5 +1,5 @@
-// Recorded files played through the real main window under Wine: a recording of the capture
-// path and the recorder's writer, chosen in the real Open dialog, replaces the live graph,
+// Recorded files played through the real main window under Wine: a recording the window made
+// of the rig's "FM Radio" source, chosen in the real Open dialog, replaces the live graph,
 // shows its texts and position, answers Mute, and gives the radio back at its end; long and
 // damaged files set the slider and the rate text. Wine renders MP3 with its GStreamer bridge.
 #include <windows.h>
@@ -15,9 +15,10 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/PlaybackPart.h"
-#include "audio/Mp3Writer.h"
+#include "audio/AudioPreparation.h"
+#include "audio/Recorder.h"
 #include "audio/win32/LiveGraph.h"
-#include "audio/win32/WaveCapture.h"
+#include "audio/win32/WaveInCaptureEngine.h"
 #include "resources/resource.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
@@ -33,21 +34,6 @@ class ComApartment {
 };
 
 std::string Folder() { return wine_decode::WindowsPath(wine_decode::UnixOutputFolder()); }
-
-// Three seconds of the "FM Radio" source, captured and encoded as the recorder does.
-std::string Record(const std::string& name) {
-  std::filesystem::create_directories(Folder());
-  const std::string path = Folder() + "\\" + name;
-  {
-    mp3Writer writer(path, 128, kRecordingSampleRate);
-    WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
-    device->Start(&writer);
-    Sleep(3000);
-    device->Stop();
-    ClearWaveInDevices();
-  }
-  return path;
-}
 
 // A silent file of `seconds`: MPEG-2.5 Layer III frames of 8 kbit/s at 8 kHz (576 samples, 72
 // bytes each), the smallest MPEG audio there is.
@@ -141,6 +127,13 @@ void AnswerOpenDialog(DWORD uiThread, HWND mainWindow, const std::string& path, 
   }
 }
 
+// A recorder failure would otherwise stop the run in a message box.
+class NotedFailures final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override { shown.push_back(message); }
+  std::vector<std::string> shown;
+};
+
 class PlaybackWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -153,6 +146,7 @@ class PlaybackWindowTest : public ::testing::Test {
     tree.PlantString(general, "FM", "1");
     tree.PlantString(general, "FREQ", "7810");
     tree.PlantString(general, "VOLUME", "80");
+    tree.PlantString(general, "MP3BPS", "2");
     tree.PlantString(general, "RECORDFOLDER", Folder());
     tree.PlantString(general, "AUTOSPEND", "0");
   }
@@ -164,14 +158,15 @@ class PlaybackWindowTest : public ::testing::Test {
     }
   }
 
-  // The window as the process entry makes it, with the live graph over Wine's DirectShow, and
-  // the receiver brought up.
+  // The window as the process entry makes it, with the live graph over Wine's DirectShow and
+  // the wave-in recorder, and the receiver brought up.
   void Open() {
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
     CMyKestrune& device = dlg->Device();
     auto graph = std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); });
     live = graph.get();
     device.SetLiveAudio(std::move(graph));
+    device.SetRecorder(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures));
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
     ASSERT_NE(hwnd, nullptr);
     playback = std::make_unique<PlaybackPart>(*dlg);
@@ -181,8 +176,20 @@ class PlaybackWindowTest : public ::testing::Test {
   }
   void Command(int id) { SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id))); }
   bool Playing() const { return dlg->Window().m_playing != 0; }
+  // Three seconds of the station, recorded by the window's own Record commands.
+  std::string RecordThroughTheWindow() {
+    std::filesystem::create_directories(Folder());
+    Command(ID_REC_OPEN);
+    EXPECT_EQ(dlg->Window().m_recording, 1) << (failures.shown.empty() ? "" : failures.shown[0]);
+    const std::string path = dlg->Device().RecorderPath();
+    PumpUntil([] { return false; }, 3000);
+    Command(ID_STOP_NOW);
+    EXPECT_EQ(dlg->Window().m_recording, 0);
+    return path;
+  }
 
   ComApartment com;
+  NotedFailures failures;
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
@@ -195,8 +202,9 @@ class PlaybackWindowTest : public ::testing::Test {
 };
 
 TEST_F(PlaybackWindowTest, ARecordingChosenInTheOpenDialogPlaysInPlaceOfTheRadio) {
-  const std::string file = Record("playback-recording.mp3");
   Open();
+  const std::string file = RecordThroughTheWindow();
+  ASSERT_EQ(file.rfind(Folder() + "\\FM7810_", 0), 0u) << file;
   ASSERT_EQ(GraphState(live->Graph()), State_Running);
 
   OpenDialogAnswer answer;
@@ -236,6 +244,7 @@ TEST_F(PlaybackWindowTest, ARecordingChosenInTheOpenDialogPlaysInPlaceOfTheRadio
   for (int id : {IDC_SEEK_DOWN, IDC_TUNE_DOWN, IDC_TUNE_UP, IDC_SEEK_UP}) EXPECT_TRUE(Visible(hwnd, id)) << id;
   EXPECT_FALSE(Visible(hwnd, IDC_POSITION));
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE}) EXPECT_EQ(Text(hwnd, id), "") << id;
+  DeleteFileA(file.c_str());
 }
 
 TEST_F(PlaybackWindowTest, LongFilesJunkAndThePlayButtonStop) {
