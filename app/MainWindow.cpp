@@ -57,14 +57,26 @@ void MainWindow::Retune() {
   timers_.SetTimer(kTimerSignal, 500);
 }
 
-void MainWindow::CancelSeek() {
+void MainWindow::CancelSeek() { StopSeek(true); }
+
+void MainWindow::StopSeek(bool endSilence) {
   timers_.KillTimer(kTimerSeekPoll);
-  if (!m_seeking) return;
-  m_seeking = 0;
-  display_->InvalidateReadout();
-  RunLive();
-  Retune();
-  SetLiveVolume(LiveVolume());
+  const bool wasSeeking = m_seeking != 0;
+  if (wasSeeking) {
+    m_seeking = 0;
+    display_->InvalidateReadout();
+    RunLive();
+    Retune();
+  }
+  // Nothing else would end this silence: the sound would stay off and the controls the seek
+  // disabled would stay disabled.
+  const bool silenceEnds = endSilence && m_continuousTune;
+  if (silenceEnds) {
+    m_continuousTune = 0;
+    if (!m_userMutedLive) m_muted = 0;
+    EnableSeekLockedControls(true);
+  }
+  if (wasSeeking || silenceEnds) SetLiveVolume(LiveVolume());
 }
 
 void MainWindow::ToggleSeekSilence() {

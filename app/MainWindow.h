@@ -191,6 +191,10 @@ class MainWindow {
   ILiveAudio* Live() const { return device_.LiveAudio(); }
   void RunLive();
   void StopLive();
+  // CancelSeek's work. Without `endSilence` the seek's silence and its disabled controls stay
+  // for the caller: the Tune buttons end a cancelled seek where the receiver stopped, and Mute
+  // ends the silence itself.
+  void StopSeek(bool endSilence);
   // RunLive, or StopLive while a file plays: the live graph's answer, 0 when it runs as asked.
   int RunOrStopLive();
   // OpenDevice, then the bring-up core: region, band and power-up, one more band completion.

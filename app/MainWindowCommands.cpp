@@ -79,7 +79,7 @@ void MainWindow::OnTuneStep(bool up) {
   EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, false);
   display_->ApplyButtonTips();
   if (!DeviceOpen()) return;
-  CancelSeek();
+  StopSeek(false);
   if (m_playing) return;
   timers_.KillTimer(kTimerHoldDown);
   timers_.KillTimer(kTimerHoldUp);
@@ -115,7 +115,7 @@ void MainWindow::OnTuneStep(bool up) {
 void MainWindow::OnTuneHoldStart(bool up) {
   display_->ApplyButtonTips();
   if (!DeviceOpen() || m_playing) return;
-  CancelSeek();
+  StopSeek(false);
   m_holdTicks = 0;
   timers_.SetTimer(up ? kTimerHoldUp : kTimerHoldDown, 100);
 }
@@ -187,7 +187,7 @@ void MainWindow::OnSeekPoll() {
 
 void MainWindow::OnMute() {
   display_->ApplyButtonTips();
-  CancelSeek();
+  StopSeek(false);
   if (m_muted) {
     m_muted = 0;
     if (m_playing) {

@@ -53,13 +53,17 @@ void MainWindow::DeferredStart() {
     BringUpReceiver(BringUpSituation::StartUp);
   }
   timers_.SetTimer(kTimerHeartbeat, 300);
+  // Last: its box runs the window's commands and timers, which need a receiver brought up and
+  // the heartbeat running (an unattended start must still record).
+  device_.ShowOpenFailure();
 }
 
 bool MainWindow::OpenAndPowerUp() {
+  device_.SetRegion(m_region);
+  device_.SetBand(m_band);
   if (device_.OpenDevice(view_.Handle()) != 1) return false;
   m_deviceLost = 0;
   device_.SendRegionConfig(m_region);
-  device_.SetBand(m_band);
   device_.PowerUp();
   device_.SendBandCompletion();
   return true;
@@ -89,7 +93,9 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       return;
     case BringUpSituation::Arrival:
       if (m_playing && parts_.playback) parts_.playback->StopPlayback();
-      LoadRadioState();
+      // An open receiver is playing (perhaps recording) the station in use: the stored one
+      // would throw it away.
+      if (!DeviceOpen()) LoadRadioState();
       if (!OpenAndPowerUp()) return;
       Retune();
       clock_.SleepMs(500);
@@ -103,9 +109,11 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       Retune();
       display_->InvalidateReadout();
       view_.ShowMainWindow(ShowCommand::Show);
+      device_.ShowOpenFailure();
       return;
     case BringUpSituation::Resume:
       ResumeReceiver();
+      device_.ShowOpenFailure();
       return;
   }
 }

@@ -15,8 +15,8 @@ struct BandLimits {
   uint16_t step;
 };
 
-// The band plan. Any band value above 2 is SW. A region outside 0..2 (only a hand-edited
-// setting can hold one) takes FM's Europe row and AM's USA row.
+// The band plan. Any band value above 2 is SW. A region outside 0..2 takes FM's Europe row and
+// AM's USA row; the stored region is loaded as Japan above 2 (LoadRegion), so none arrives.
 BandLimits GetBandLimits(uint8_t band, uint8_t region);
 
 // One step with wrap-around to the opposite edge; the value is never aligned to the grid,

@@ -1,6 +1,7 @@
 #include "device/MyKestrune.h"
 
 #include <cstring>
+#include <utility>
 
 #include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
@@ -82,7 +83,13 @@ int CMyKestrune::OpenDevice(WindowHandle owner) {
 
 void CMyKestrune::PrepareAudioInput() {
   if (!preparation_) return;
-  const std::string failure = preparation_->PrepareRecordingInput();
+  openFailure_ = preparation_->PrepareRecordingInput();
+}
+
+void CMyKestrune::ShowOpenFailure() {
+  // Taken before it is shown: the box's loop may run another bring-up meanwhile.
+  const std::string failure = std::move(openFailure_);
+  openFailure_.clear();
   if (!failure.empty() && failureBox_) failureBox_->Show(failure);
 }
 

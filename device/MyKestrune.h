@@ -49,8 +49,13 @@ class CMyKestrune {
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }
   uintptr_t Notification() const { return notification_; }
 
-  // 1 when the receiver is open (also when it already was), 0 when not found.
+  // 1 when the receiver is open (also when it already was), 0 when not found. A failure of the
+  // audio preparation is kept for ShowOpenFailure, not shown here: a message box pumps the
+  // window's messages, and nothing may reach a receiver that is not brought up yet.
   int OpenDevice(WindowHandle owner);
+  // Shows the failure the last open left, once; nothing when there is none. The caller runs it
+  // when the bring-up is complete.
+  void ShowOpenFailure();
   // Shut-down reports, then the handle is closed. Also releases the live graph.
   void CloseDevice();
 
@@ -64,7 +69,9 @@ class CMyKestrune {
   // One input report into `destination`: 1 delivered, 0 not (destination untouched).
   int ReadStatus(uint8_t (&destination)[kReportLength]);
 
-  // Band used by PowerUp, set by the bring-up just before it.
+  // Region used by band selects until the next SendRegionConfig, and band used by PowerUp. The
+  // bring-up sets both before it opens the receiver, so the handle is never usable without them.
+  void SetRegion(uint8_t region) { region_ = region; }
   void SetBand(uint8_t band) { band_ = band; }
   uint8_t BandForPowerUp() const { return band_; }
   uint8_t RegionOfLastConfig() const { return region_; }
@@ -83,6 +90,7 @@ class CMyKestrune {
   std::unique_ptr<IRecorder> recorder_;
   IAudioPreparation* preparation_ = nullptr;
   IFailureBox* failureBox_ = nullptr;
+  std::string openFailure_;
 
   std::unique_ptr<IHidDevice> device_;
   uintptr_t notification_ = 0;

@@ -61,12 +61,23 @@ class IOpenKey {
   }
 };
 
+enum class OpenStatus {
+  Ok,       // key holds the open key
+  Missing,  // there is no such key
+  Failed,   // it exists or may exist, but cannot be opened (access refused, ...)
+};
+
+struct OpenResult {
+  std::unique_ptr<IOpenKey> key;  // null unless Ok
+  OpenStatus status = OpenStatus::Failed;
+};
+
 class IKeyValueTree {
  public:
   virtual ~IKeyValueTree() = default;
 
-  // Opens an existing key with full access; null when it is missing or cannot be opened.
-  virtual std::unique_ptr<IOpenKey> OpenKey(const std::string& path) = 0;
+  // Opens an existing key with full access. Only a key that does not exist is Missing.
+  virtual OpenResult OpenKey(const std::string& path) = 0;
 
   // Opens the key, creating it and any missing parent first; null on failure.
   virtual std::unique_ptr<IOpenKey> CreateKey(const std::string& path) = 0;

@@ -145,11 +145,19 @@ std::shared_ptr<MemoryKeyValueTree::Node> MemoryKeyValueTree::FindOrCreate(const
   return node;
 }
 
-std::unique_ptr<IOpenKey> MemoryKeyValueTree::OpenKey(const std::string& path) {
-  if (failOpen || SplitPath(path).empty()) return nullptr;
+OpenResult MemoryKeyValueTree::OpenKey(const std::string& path) {
+  OpenResult result;
+  if (failOpen || SplitPath(path).empty()) return result;
   NodePtr node = Find(path);
-  if (!node) return nullptr;
-  return std::make_unique<Handle>(*this, node, JoinPath(SplitPath(path)));
+  if (!node) {
+    result.status = OpenStatus::Missing;
+    return result;
+  }
+  for (const auto& refused : refusedKeys)
+    if (Find(refused) == node) return result;
+  result.key = std::make_unique<Handle>(*this, node, JoinPath(SplitPath(path)));
+  result.status = OpenStatus::Ok;
+  return result;
 }
 
 std::unique_ptr<IOpenKey> MemoryKeyValueTree::CreateKey(const std::string& path) {

@@ -38,7 +38,7 @@ class MemoryKeyValueTree final : public IKeyValueTree {
   MemoryKeyValueTree(const MemoryKeyValueTree&) = delete;
   MemoryKeyValueTree& operator=(const MemoryKeyValueTree&) = delete;
 
-  std::unique_ptr<IOpenKey> OpenKey(const std::string& path) override;
+  OpenResult OpenKey(const std::string& path) override;
   std::unique_ptr<IOpenKey> CreateKey(const std::string& path) override;
   bool DeleteTree(const std::string& path) override;
 
@@ -60,11 +60,14 @@ class MemoryKeyValueTree final : public IKeyValueTree {
   int OpenKeyCount() const { return *openCount_; }
 
   // Injected failures; each stays in force until cleared.
-  bool failOpen = false;    // OpenKey returns null
+  bool failOpen = false;    // OpenKey fails (not as a missing key)
   bool failCreate = false;  // CreateKey returns null
   bool failDelete = false;  // DeleteTree returns false and deletes nothing
   bool failWrites = false;  // SetValue returns false and stores nothing
   bool failReads = false;   // QueryValue reports Failed
+  // Existing keys that OpenKey refuses, as the registry refuses one whose access is denied;
+  // CreateKey still opens them.
+  std::vector<std::string> refusedKeys;
 
   struct Node;
 

@@ -2,6 +2,18 @@
 
 #include "settings/SettingsStore.h"
 
+uint8_t LoadRegion(SettingsStore& store) {
+  // The receiver's configuration and band codes take anything above Europe as Japan; the band
+  // plan and the preset keys must see the same region, so the value itself becomes Japan.
+  const auto region = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "COUNTRY"));
+  return region > RegionJapan ? static_cast<uint8_t>(RegionJapan) : region;
+}
+
+std::string LoadRecordFolder(SettingsStore& store) {
+  std::string folder = TrimBlanks(store.ReadValue(kGeneralKey, "RECORDFOLDER"));
+  return folder.empty() ? kDefaultRecordFolder : folder;
+}
+
 RadioState LoadRadioState(SettingsStore& store) {
   RadioState state;
   std::string band = store.ReadValue(kGeneralKey, "FM");
@@ -11,7 +23,7 @@ RadioState LoadRadioState(SettingsStore& store) {
     auto value = static_cast<uint8_t>(StrToIntLike(band));
     state.band = value > BandSW ? static_cast<uint8_t>(BandSW) : value;
   }
-  state.region = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "COUNTRY"));
+  state.region = LoadRegion(store);
   state.freqAm = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ_AM"));
   state.freqFm = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ"));
   state.freqSw = static_cast<uint16_t>(store.ReadNumber(kGeneralKey, "FREQ_SW"));
@@ -21,8 +33,7 @@ RadioState LoadRadioState(SettingsStore& store) {
   auto rate = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "MP3BPS"));
   state.mp3Rate = rate > 3 ? 2 : rate;
   state.stereo = static_cast<uint8_t>(store.ReadNumber(kGeneralKey, "STEREO"));
-  state.recordFolder = TrimBlanks(store.ReadValue(kGeneralKey, "RECORDFOLDER"));
-  if (state.recordFolder.empty()) state.recordFolder = kDefaultRecordFolder;
+  state.recordFolder = LoadRecordFolder(store);
   return state;
 }
 

@@ -11,7 +11,7 @@ class SettingsStore;
 
 struct RadioState {
   uint8_t band = BandFM;  // Band: 0 AM, 1 FM, 2 SW
-  uint8_t region = RegionUSA;  // Region: 0 USA, 1 Europe, 2 Japan; other values are kept
+  uint8_t region = RegionUSA;  // Region: 0 USA, 1 Europe, 2 Japan
   uint16_t freqAm = 0;
   uint16_t freqFm = 0;
   uint16_t freqSw = 0;
@@ -23,11 +23,19 @@ struct RadioState {
 
 constexpr const char* kDefaultRecordFolder = "C:\\RadioREC";
 
+// "COUNTRY" as a Region: its low byte, any value above 2 read as Japan. Every reader of the
+// stored region goes through this, so that one hand-edited value means one region everywhere.
+uint8_t LoadRegion(SettingsStore& store);
+
+// "RECORDFOLDER" as recordings use it: trimmed of blanks, "C:\RadioREC" when nothing is left.
+// Start-up creates this folder, not the raw text.
+std::string LoadRecordFolder(SettingsStore& store);
+
 // Reads FM, COUNTRY, FREQ_AM, FREQ, FREQ_SW, VOLUME, MP3BPS, STEREO, RECORDFOLDER in this
 // order (a missing value is recreated empty as it is read) and brings each into range: an empty
-// band is FM and one above 2 (as a byte) SW; the volume is held to 0..100; a bit-rate index
-// above 3 (as a byte) is 128 kbit/s; a blank folder is "C:\RadioREC". The caller publishes the
-// band to g_currentBand.
+// band is FM and one above 2 (as a byte) SW; a region above 2 (as a byte) is Japan; the volume
+// is held to 0..100; a bit-rate index above 3 (as a byte) is 128 kbit/s; a blank folder is
+// "C:\RadioREC". The caller publishes the band to g_currentBand.
 RadioState LoadRadioState(SettingsStore& store);
 
 // Writes FM, FREQ, FREQ_SW, STEREO, FREQ_AM, COUNTRY, VOLUME in this order, each as "%d".

@@ -47,7 +47,8 @@ std::string Printf2(const char* format, int value) {
 // Opens the key, falling back to creating it; null when both fail.
 std::unique_ptr<IOpenKey> OpenOrCreate(IKeyValueTree& tree, const std::string& subkey) {
   std::string path = KeyPath(subkey);
-  if (auto key = tree.OpenKey(path)) return key;
+  if (OpenResult opened = tree.OpenKey(path); opened.key) return std::move(opened.key);
+  // A key refused for full access may still be created open with the access that is allowed.
   return tree.CreateKey(path);
 }
 
@@ -105,10 +106,11 @@ SettingsStore::SettingsStore(IKeyValueTree& tree, std::function<LocalDate()> tod
 
 void SettingsStore::EnsureDefaults() {
   // A key that opens is left exactly as it is, even when values are missing from it: those
-  // are recreated empty one by one as they are read.
+  // are recreated empty one by one as they are read. A key that exists but refuses full access
+  // is the user's too: the create would open it and the defaults would overwrite the presets.
   auto ensure = [this](const std::string& subkey, auto&& writeDefaults) {
     std::string path = KeyPath(subkey);
-    if (tree_.OpenKey(path)) return;
+    if (tree_.OpenKey(path).status != OpenStatus::Missing) return;
     if (auto key = tree_.CreateKey(path)) writeDefaults(*key);
   };
   ensure(kGeneralKey, [](IOpenKey& key) { WriteGeneralDefaults(key); });

@@ -52,7 +52,13 @@ void CBitmapButton::Release(bool click) {
   const bool inside = pushed_now_;
   SetPushed(false);
   if (GetCapture() == self) ReleaseCapture();
-  if (click && inside) Notify(BN_CLICKED);
+  if (click && inside) {
+    Notify(BN_CLICKED);
+  } else if (repeatDelay_ > 0) {
+    // The window started something on the press (a Tune hold): a release elsewhere, or a lost
+    // capture, must end it too, or it runs on with nobody holding the button.
+    Notify(BN_UNHILITE);
+  }
 }
 
 LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

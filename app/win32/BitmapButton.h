@@ -1,8 +1,10 @@
 #pragma once
 // A push button drawn from an image-list cell: the normal cell, or the pushed cell while held.
 // It reports one click (BN_CLICKED) when it is released over the button. Auto-repeat buttons
-// also report the press (BN_HILITE, code 2) when the mouse goes down and click while held; other
-// buttons keep quiet on the press, so a command never runs twice for one click.
+// also report the press (BN_HILITE, code 2) when the mouse goes down and click while held, and
+// end every press with one report: the click, or BN_UNHILITE (code 3) when released elsewhere
+// or when the capture is lost. Other buttons keep quiet on the press, so a command never runs
+// twice for one click.
 
 #include <windows.h>
 #include <commctrl.h>

@@ -10,6 +10,7 @@ extern "C" {
 #include "app/win32/PopupMenu.h"
 #include "controls/win32/About.h"
 #include "resources/resource.h"
+#include "settings/RadioState.h"
 
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 
@@ -156,7 +157,7 @@ void CMainDlg::OnDestroy() {
 }
 
 void CMainDlg::EnsureRecordFolder() {
-  const std::string folder = settings_.ReadValue(kGeneralKey, "RECORDFOLDER");
+  const std::string folder = LoadRecordFolder(settings_);
   WIN32_FIND_DATAA found{};
   HANDLE find = FindFirstFileA(folder.c_str(), &found);
   bool isDirectory = false;

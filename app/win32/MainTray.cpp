@@ -21,14 +21,13 @@ void MainTray::Install() {
 }
 
 void MainTray::AddTrayIcon(HWND owner) {
-  owner_ = owner;
   icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
   icon_.SetIcon(IDI_KESTRUNE);
 }
 
 void MainTray::ReAddTrayIcon() {
   icon_.Remove();
-  AddTrayIcon(owner_);
+  AddTrayIcon(dialog_.Hwnd());
 }
 
 UniqueMenu MainTray::BuildTrayMenu() {

@@ -37,6 +37,5 @@ class MainTray {
  private:
   CMainDlg& dialog_;
   HINSTANCE instance_;
-  HWND owner_ = nullptr;
   CTrayIcon icon_;
 };

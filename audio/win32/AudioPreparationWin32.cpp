@@ -7,17 +7,20 @@
 #include "audio/win32/WaveCapture.h"
 
 std::string WaveInAudioPreparation::PrepareRecordingInput() {
+  // The list is forgotten on every way out: a list kept after a failure would lack the receiver
+  // for every later lookup of this run.
+  struct ForgetList {
+    ~ForgetList() { ClearWaveInDevices(); }
+  } forget;
   WaveCaptureDevice* device = nullptr;
   try {
-    device = FindWaveInDevice(kReceiverAudioName);
+    device = FindWaveInDevice(audioName_);
     device->Mixer().Open();
     device->Mixer().SourceLine(1).SelectForRecording();
     device->Mixer().Close();
     device->Stop();
-    ClearWaveInDevices();
     return "";
   } catch (const AudioError& e) {
-    // A failed lookup or mixer step leaves nothing open.
     if (device) device->Mixer().Close();
     return e.what();
   } catch (...) {

@@ -23,14 +23,23 @@ bool GetWaveInDestination(HMIXEROBJ mixer, MIXERLINEA& destination) {
 void WaveInMixer::Open() {
   std::lock_guard<std::mutex> guard(lock_);
   if (handle_) return;
+  // Wine takes the number given to mixerOpen with MIXER_OBJECTF_WAVEIN as a mixer index, and the
+  // output devices' mixers come first: ask for the wave-in device's own mixer id instead.
+  UINT mixerId = 0;
   HMIXER mixer = nullptr;
-  if (mixerOpen(&mixer, deviceId_, 0, 0, MIXER_OBJECTF_WAVEIN) != MMSYSERR_NOERROR)
+  if (mixerGetID(reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(deviceId_)), &mixerId,
+                 MIXER_OBJECTF_WAVEIN) != MMSYSERR_NOERROR ||
+      mixerOpen(&mixer, mixerId, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR)
     throw AudioError(am::kCantOpenMixer);
+
+  // A mixer without a wave-in destination is not a recording device's: it has no line to select.
+  MIXERLINEA destination;
+  if (!GetWaveInDestination(reinterpret_cast<HMIXEROBJ>(mixer), destination)) {
+    mixerClose(mixer);
+    throw AudioError(am::kMixerLineNotFound);
+  }
   handle_ = mixer;
   lines_.clear();
-
-  MIXERLINEA destination;
-  if (!GetWaveInDestination(reinterpret_cast<HMIXEROBJ>(mixer), destination)) return;
   for (DWORD source = 0; source < destination.cConnections; ++source) {
     MIXERLINEA line{};
     line.cbStruct = sizeof line;

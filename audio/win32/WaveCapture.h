@@ -26,6 +26,7 @@ class MixerSourceLine {
   // list control (as under Wine) has nothing to select; mixer query errors are ignored.
   void SelectForRecording() const;
   const MIXERLINEA& Line() const { return line_; }
+  HMIXER Mixer() const { return mixer_; }
 
  private:
   HMIXER mixer_;
@@ -39,8 +40,9 @@ class WaveInMixer {
   WaveInMixer(const WaveInMixer&) = delete;
   WaveInMixer& operator=(const WaveInMixer&) = delete;
 
-  // Opens the mixer of the wave-in device and lists its non-synthesizer source lines.
-  // Throws "Can't open Mixer Device.".
+  // Opens the wave-in device's own mixer and lists the non-synthesizer source lines of its
+  // wave-in destination. Throws "Can't open Mixer Device.", or "Mixer's line not found." when
+  // that mixer has no wave-in destination; either way the mixer is left closed.
   void Open();
   // 1-based; throws "Mixer's line not found." for 0 or past the end. The copy stays valid after
   // the mixer closes (its handle does not).

@@ -52,10 +52,17 @@ class RegistryKey final : public IOpenKey {
 
 }  // namespace
 
-std::unique_ptr<IOpenKey> RegistryTree::OpenKey(const std::string& path) {
+OpenResult RegistryTree::OpenKey(const std::string& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return nullptr;
-  return std::make_unique<RegistryKey>(key);
+  const LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key);
+  OpenResult result;
+  if (rc == ERROR_SUCCESS) {
+    result.key = std::make_unique<RegistryKey>(key);
+    result.status = OpenStatus::Ok;
+  } else if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND) {
+    result.status = OpenStatus::Missing;
+  }
+  return result;
 }
 
 std::unique_ptr<IOpenKey> RegistryTree::CreateKey(const std::string& path) {

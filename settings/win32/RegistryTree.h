@@ -5,7 +5,7 @@
 
 class RegistryTree final : public IKeyValueTree {
  public:
-  std::unique_ptr<IOpenKey> OpenKey(const std::string& path) override;
+  OpenResult OpenKey(const std::string& path) override;
   std::unique_ptr<IOpenKey> CreateKey(const std::string& path) override;
   bool DeleteTree(const std::string& path) override;
 };

@@ -70,6 +70,64 @@ TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
   EXPECT_TRUE(rig.receiver.Powered());
 }
 
+TEST(BringUp, AudioFailureBoxComesOnceTheReceiverIsUpAndTheHeartbeatRuns) {
+  MainWindowRig rig;
+  CountingScheduler scheduler;
+  rig.window.SetParts({.scheduler = &scheduler});
+  rig.Set("COUNTRY", "2");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "8000");
+  rig.preparation.failure = "Device not found.";
+  size_t reportsWhenShown = 0;
+  bool heartbeatWhenShown = false;
+  rig.failureBox.whileShown = [&] {
+    reportsWhenShown = rig.Reports().size();
+    heartbeatWhenShown = rig.timers.IsActive(kTimerHeartbeat);
+    // What the box's loop dispatches while it waits for OK: a band button, then the timers.
+    rig.Command(IDC_AM);
+    rig.Run(1000);
+  };
+  rig.Start();
+
+  EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Device not found."});
+  // The device object knew the region and band before its handle could be used.
+  EXPECT_EQ(rig.preparation.regionSeen, std::vector<int>{RegionJapan});
+  EXPECT_EQ(rig.preparation.bandSeen, std::vector<int>{BandFM});
+  // The whole bring-up, in its usual order, came before the box.
+  EXPECT_EQ(reportsWhenShown, 9u);
+  EXPECT_TRUE(heartbeatWhenShown);
+  EXPECT_FALSE(scheduler.seconds.empty());
+  const auto reports = rig.Reports();
+  ASSERT_GE(reports.size(), 11u);
+  EXPECT_EQ(reports[0][0], 0x14);
+  EXPECT_EQ(reports[8], (Bytes{0x02, 0x1F, 0x40, 0xFF}));
+  EXPECT_EQ(reports[9], (Bytes{0x0A, 0x80, 0x02, 0xFF}));  // AM with Japan's code
+
+  // The failure is shown once, not again by a later arrival on the open receiver.
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  EXPECT_EQ(rig.failureBox.shown.size(), 1u);
+}
+
+TEST(Arrival, RemovalWhileTheAudioFailureBoxIsUpLeavesNothingToContinue) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Start();
+  rig.platform.PutReceiverAt(0);
+  rig.preparation.failure = "Mixer's line not found.";
+  size_t reportsWhenShown = 0;
+  rig.failureBox.whileShown = [&] {
+    reportsWhenShown = rig.Reports().size();
+    rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle());
+  };
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+
+  EXPECT_EQ(rig.failureBox.shown.size(), 1u);
+  EXPECT_EQ(reportsWhenShown, 9u);
+  EXPECT_EQ(rig.Reports().size(), reportsWhenShown);  // nothing went to the removed receiver
+  EXPECT_TRUE(rig.view.destroyed);
+  EXPECT_EQ(rig.window.m_deviceLost, 1);
+}
+
 TEST(BringUp, StoredFrequencyOutsideTheBandIsTunedAtTheEdge) {
   MainWindowRig rig;
   rig.Set("COUNTRY", "1");
@@ -178,6 +236,56 @@ TEST(Arrival, SecondArrivalOnAnOpenReceiverBringsItUpAgainWithoutANewGraph) {
   // The graph of the start-up is kept: asked to build, it finds itself built.
   EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "stop", "run", "volume 20"}));
   EXPECT_EQ(rig.view.shows, std::vector<ShowCommand>{ShowCommand::Show});
+}
+
+TEST(Arrival, SecondArrivalKeepsTheStationInUseEvenDuringARecording) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "1");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "9000");
+  rig.Set("VOLUME", "20");
+  rig.Start();
+  rig.Command(IDC_AM);
+  rig.Command(IDC_TUNE_UP);
+  rig.Command(ID_VOLUME_UP);
+  rig.window.m_recording = 1;
+  const uint16_t am = rig.window.m_freqAm;
+  rig.receiver.ClearLog();
+  rig.audioLog.clear();
+
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  EXPECT_EQ(rig.window.m_band, BandAM);
+  EXPECT_EQ(g_currentBand, BandAM);
+  EXPECT_EQ(rig.window.m_freqAm, am);
+  EXPECT_EQ(rig.window.m_freqFm, 9000);
+  EXPECT_EQ(rig.window.m_volume, 21);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  // Brought up again on the band and station in use, at the volume in use.
+  EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x82, 0x02, 0xFF}));
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, static_cast<uint8_t>(am >> 8), static_cast<uint8_t>(am & 0xFF), 0xFF}));
+  EXPECT_EQ(rig.receiver.Band(), BandAM);
+  EXPECT_EQ(rig.audio->volume, 21);
+  EXPECT_EQ(rig.view.slider, 21);
+  EXPECT_EQ(rig.Get(kGeneralKey, "FM"), "1");  // nothing saved or read back
+}
+
+TEST(Region, StoredRegionAboveJapanIsJapanForTheReceiverTheBandAndThePresets) {
+  MainWindowRig rig;
+  rig.Set("COUNTRY", "7");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "7700");
+  rig.SetPreset("CH_SET_FM_JAP", 4, "Japan four", "7700");
+  rig.Start();
+  EXPECT_EQ(rig.window.m_region, RegionJapan);
+  const auto& block = RegionConfigBlock(RegionJapan);
+  EXPECT_EQ(rig.receiver.Log()[0].bytes, Bytes(block.begin(), block.end()));
+  EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x02, 0x02, 0xFF}));
+  // Japan's FM band holds 77.00 MHz: tuned as stored, not clamped to another region's edge.
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x1E, 0x14, 0xFF}));
+  EXPECT_EQ(rig.window.m_preset, 4);
+  EXPECT_EQ(rig.window.m_presetName, "Japan four");
+  rig.Command(IDC_CLOSE);
+  EXPECT_EQ(rig.Get(kGeneralKey, "COUNTRY"), "2");
 }
 
 TEST(Removal, OtherDevicesChangeNothingAndTheReceiverEndsTheProgramSilently) {

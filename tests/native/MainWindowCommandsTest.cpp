@@ -154,24 +154,56 @@ TEST_F(Commands, SeekWhoseReadsAllFailKeepsThePreviousFrequency) {
   EXPECT_EQ(TunesSent().back(), 7810);
 }
 
-TEST_F(Commands, PresetKeyDuringASeekTunesThePresetButLeavesTheSoundOff) {
+TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   rig.Command(IDC_SEEK_UP);
   Poll();
+  ASSERT_EQ(rig.audio->volume, 0);
   rig.Command(IDC_PRESET1 + 2);  // F3
   EXPECT_EQ(rig.window.m_seeking, 0);
   EXPECT_EQ(rig.window.m_freqFm, 7660);
   EXPECT_EQ(rig.receiver.Frequency(), 7660);
   EXPECT_EQ(rig.window.m_presetName, "Station3");
-  EXPECT_EQ(rig.audio->volume, 0);
-  EXPECT_EQ(rig.window.m_muted, 1);
-  EXPECT_EQ(rig.view.cells.count(IDC_MUTE), 0u);  // the Mute button still shows sound on
-  rig.Command(IDC_MUTE);
+  // The sound is back and nothing the seek disabled waits for a later press.
   EXPECT_EQ(rig.audio->volume, 60);
-  EXPECT_TRUE(rig.view.Enabled(IDC_PRESET1));
-  // The silence of the cancelled seek is over: the next Tune press is an ordinary step and
-  // keeps the sound on.
+  EXPECT_EQ(rig.window.m_muted, 0);
+  EXPECT_EQ(rig.window.m_continuousTune, 0);
+  for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) {
+    // Mute waits for timer 31, as after any preset.
+    EXPECT_EQ(rig.view.Enabled(id), id != IDC_MUTE) << id;
+  }
+  rig.Run(800);
+  EXPECT_TRUE(rig.view.Enabled(IDC_MUTE));
+  EXPECT_TRUE(rig.view.Enabled(IDC_STEREO));
+  // The next Tune press is an ordinary step that keeps the sound on; Mute then mutes.
   rig.Command(IDC_TUNE_UP);
   EXPECT_EQ(rig.window.m_freqFm, 7670);
+  EXPECT_EQ(rig.audio->volume, 60);
+  rig.Command(IDC_MUTE);
+  EXPECT_EQ(rig.audio->volume, 0);
+}
+
+TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
+  rig.Command(IDC_SEEK_DOWN);
+  Poll();
+  rig.Command(IDC_MINIMISE);
+  EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
+  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.audio->volume, 60);
+  EXPECT_TRUE(rig.view.Enabled(IDC_PRESET1));
+  EXPECT_TRUE(rig.view.Enabled(IDC_STEREO));
+  EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
+
+  // Muted by the user before the seek: the cancel gives the controls back, not the sound.
+  rig.Command(IDC_MUTE);
+  rig.Command(IDC_SEEK_UP);
+  Poll();
+  rig.Command(IDC_PRESET1 + 5);  // "Preset 6" of the tray menu
+  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.audio->volume, 0);
+  EXPECT_EQ(rig.window.m_muted, 1);
+  EXPECT_EQ(rig.view.cells[IDC_MUTE], (std::pair<int, int>{0, 0}));
+  EXPECT_TRUE(rig.view.Enabled(IDC_SEEK_UP));
+  rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 60);
 }
 

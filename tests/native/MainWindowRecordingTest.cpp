@@ -4,6 +4,7 @@
 
 #include "app/RecordingRules.h"
 #include "app/ScheduledRecording.h"
+#include "app/TrayMenu.h"
 #include "resources/skin_ids.h"
 #include "tests/native/SchedulerRig.h"
 
@@ -216,6 +217,19 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
   rig.window.StopRecording();
   rig.window.StopRecording();
   EXPECT_EQ(scheduler.stops, 1);
+}
+
+TEST(TrayMenuNames, TheBandsNamesTrimmedAndCutToTheMenuBuffer) {
+  MainWindowRig rig;
+  rig.SetPreset("CH_SET_FM_JAP", 1, "  Wave  ", "7620");
+  rig.SetPreset("CH_SET_FM_JAP", 2, std::string(kValueBufferSize - 1, 'n'), "7640");
+  rig.SetPreset("CH_SET_SW", 12, "Shortwave", "6000");
+  const auto fm = TrayPresetNames(rig.store, BandFM, 2);
+  EXPECT_EQ(fm[0], "Wave");
+  EXPECT_EQ(fm[1], std::string(kTrayMenuTextChars - 1, 'n'));
+  EXPECT_EQ(fm[2], "Channel03");
+  EXPECT_EQ(TrayPresetNames(rig.store, BandSW, 0)[11], "Shortwave");
+  for (const std::string& name : TrayPresetNames(rig.store, 3, 0)) EXPECT_EQ(name, "");
 }
 
 // A reservation recorded through the window: the recorder gets the scheduler's file and rate,

@@ -3,6 +3,7 @@
 // manual clock and fakes of the view: window timers fire as the manual clock passes their due
 // time, so whole seeks run in no time and every wait can be checked.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PlaybackControl.h"
+#include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
 #include "audio/PlaybackGraph.h"
 #include "audio/Recorder.h"
@@ -240,6 +242,35 @@ class FakePower final : public IPowerControl {
   std::vector<uint32_t> states;
 };
 
+// The open-time audio preparation: fails with `failure` unless it is empty, and notes the
+// device object's region and band at the moment it runs (the handle is already usable then).
+class FakeAudioPreparation final : public IAudioPreparation {
+ public:
+  explicit FakeAudioPreparation(const CMyKestrune& device) : device_(device) {}
+  std::string PrepareRecordingInput() override {
+    regionSeen.push_back(device_.RegionOfLastConfig());
+    bandSeen.push_back(device_.BandForPowerUp());
+    return failure;
+  }
+  std::string failure;
+  std::vector<int> regionSeen, bandSeen;
+
+ private:
+  const CMyKestrune& device_;
+};
+
+// The failure box. Its modal loop would dispatch the window's messages: `whileShown` plays
+// what arrives meanwhile.
+class FakeFailureBox final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override {
+    shown.push_back(message);
+    if (whileShown) whileShown();
+  }
+  std::vector<std::string> shown;
+  std::function<void()> whileShown;
+};
+
 class FakeWallClock final : public IWallClock {
  public:
   LocalTime Now() override { return now; }
@@ -301,6 +332,7 @@ struct MainWindowRig {
     auto live = std::make_unique<FakeLiveAudio>(audioLog);
     audio = live.get();
     device.SetLiveAudio(std::move(live));
+    device.SetAudioPreparation(&preparation, &failureBox);
     auto fakeRecorder = std::make_unique<FakeRecorder>(audioLog, messages);
     recorder = fakeRecorder.get();
     device.SetRecorder(std::move(fakeRecorder));
@@ -346,6 +378,8 @@ struct MainWindowRig {
   FakeDisplay display;
   FakePower power;
   FakeLiveAudio* audio = nullptr;
+  FakeAudioPreparation preparation{device};
+  FakeFailureBox failureBox;
   FakeRecorder* recorder = nullptr;
   FakeRecordingView recordingView;
   MainWindow window{device, store, clock, wall, timers, view, display, power};

@@ -73,7 +73,10 @@ TEST(SettingsRadioState, ClampsOutOfRangeValues) {
   EXPECT_EQ(load("MP3BPS", "-1").mp3Rate, 2);
   EXPECT_EQ(load("MP3BPS", "257").mp3Rate, 1);
   EXPECT_EQ(load("COUNTRY", "258").region, 2);
-  EXPECT_EQ(load("COUNTRY", "7").region, 7);
+  EXPECT_EQ(load("COUNTRY", "7").region, 2);
+  EXPECT_EQ(load("COUNTRY", "3").region, 2);
+  EXPECT_EQ(load("COUNTRY", "-1").region, 2);
+  EXPECT_EQ(load("COUNTRY", "257").region, 1);
   EXPECT_EQ(load("FREQ", "70000").freqFm, 70000 - 65536);
   EXPECT_EQ(load("FREQ_AM", "1710kHz").freqAm, 1710);
   EXPECT_EQ(load("RECORDFOLDER", " \t  ").recordFolder, "C:\\RadioREC");

@@ -93,6 +93,36 @@ TEST(SettingsStore, RecreatesOnlyMissingKeysAndLeavesIncompleteKeysAlone) {
   EXPECT_EQ(second.ReadValue("CH_SET_AM_EUR", "CH01_FRQ"), "531");
 }
 
+TEST(SettingsStore, KeysThatRefuseFullAccessKeepTheUsersValues) {
+  MemoryKeyValueTree tree;
+  SettingsStore first(tree, PinnedDate);
+  tree.PlantString(kRoot + "CH_SET_FM_JAP", "CH01_ID", "NHK");
+  tree.PlantString(kRoot + "CH_SET_FM_JAP", "CH01_FRQ", "8250");
+  tree.PlantString(kRoot + "FM_AM_SETTING", "VOLUME", "12");
+  tree.refusedKeys = {kRoot + "CH_SET_FM_JAP", kRoot + "FM_AM_SETTING"};
+  ASSERT_TRUE(tree.RemoveKey(kRoot + "CH_SET_SW"));
+  tree.ClearJournal();
+
+  SettingsStore second(tree, PinnedDate);
+  // Only the key that does not exist comes back with defaults.
+  std::vector<std::string> changes = Changes(tree);
+  ASSERT_EQ(changes.size(), 25u);
+  EXPECT_EQ(changes[0], "+" + kRoot + "CH_SET_SW");
+  EXPECT_EQ(tree.GetValue(kRoot + "CH_SET_FM_JAP", "CH01_ID")->Text(), "NHK");
+  EXPECT_EQ(tree.GetValue(kRoot + "CH_SET_FM_JAP", "CH01_FRQ")->Text(), "8250");
+  // The refused keys still read through the create's fallback open.
+  EXPECT_EQ(second.ReadValue("CH_SET_FM_JAP", "CH01_FRQ"), "8250");
+  EXPECT_EQ(second.ReadNumber("FM_AM_SETTING", "VOLUME"), 12);
+
+  // A tree that cannot be opened at all is left alone as well.
+  tree.refusedKeys.clear();
+  tree.failOpen = true;
+  tree.ClearJournal();
+  SettingsStore third(tree, PinnedDate);
+  for (const auto& change : tree.Journal()) EXPECT_NE(change.kind, MemoryKeyValueTree::Change::ValueSet) << change.name;
+  EXPECT_EQ(tree.OpenKeyCount(), 0);
+}
+
 TEST(SettingsStore, MissingValueReadsEmptyAndReappearsAsEmptyString) {
   MemoryKeyValueTree tree;
   SettingsStore store(tree, PinnedDate);

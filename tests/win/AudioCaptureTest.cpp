@@ -69,17 +69,41 @@ TEST_F(AudioWaveIn, ReceiverIsListedAndFoundByNameInAnyCase) {
   EXPECT_EQ(FindWaveInDevice("FM Radio")->ProductName(), "FM Radio");
 }
 
-TEST_F(AudioWaveIn, RecordingInputIsPreparedOnWinesMixer) {
-  // Wine's wave-in mixer has one source line and no list control: the line is found and there
-  // is nothing to switch.
-  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
-  device->Mixer().Open();
-  EXPECT_GE(device->Mixer().LineCount(), 1u);
-  EXPECT_NO_THROW(device->Mixer().SourceLine(1).SelectForRecording());
-  EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(0); }), "Mixer's line not found.");
-  EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(200); }), "Mixer's line not found.");
-  device->Mixer().Close();
-  EXPECT_EQ(WaveInAudioPreparation().PrepareRecordingInput(), "");
+// The rig lists the speakers' outputs before the receiver, so a wave-in index taken for a mixer
+// index opens another device's mixer; the line found must lead to the receiver's own wave-in.
+TEST_F(AudioWaveIn, RecordingInputIsPreparedOnTheReceiversOwnMixer) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+    ASSERT_EQ(Failure([&] { device->Mixer().Open(); }), "");
+    ASSERT_GE(device->Mixer().LineCount(), 1u);
+    // Wine leaves the line's target empty; the mixer's own name tells whose it is.
+    UINT mixerId = ~0u;
+    ASSERT_EQ(mixerGetID(reinterpret_cast<HMIXEROBJ>(device->Mixer().SourceLine(1).Mixer()), &mixerId,
+                         MIXER_OBJECTF_HMIXER), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    MIXERCAPSA caps{};
+    ASSERT_EQ(mixerGetDevCapsA(mixerId, &caps, sizeof caps), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+    EXPECT_STREQ(caps.szPname, "FM Radio");
+    // Wine's wave-in mixer has no list control: there is nothing to switch.
+    EXPECT_NO_THROW(device->Mixer().SourceLine(1).SelectForRecording());
+    EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(0); }), "Mixer's line not found.");
+    EXPECT_EQ(Failure([&] { device->Mixer().SourceLine(200); }), "Mixer's line not found.");
+    device->Mixer().Close();
+    EXPECT_EQ(WaveInAudioPreparation().PrepareRecordingInput(), "");
+  }
+}
+
+// A preparation that fails must not leave its device list behind: a later lookup in the same run
+// would search that stale list. A capture running on a listed device shows whether the list was
+// destroyed (destroying a device stops its capture).
+TEST_F(AudioWaveIn, FailedPreparationForgetsTheDeviceList) {
+  CountingReceiver receiver;
+  ASSERT_EQ(Failure([&] { FindWaveInDevice("FM Radio")->Start(&receiver); }), "");
+  EXPECT_EQ(WaveInAudioPreparation("Shortwave Converter").PrepareRecordingInput(), "Device not found.");
+  const int afterFailure = receiver.Calls();
+  Sleep(500);
+  EXPECT_EQ(receiver.Calls(), afterFailure) << "the listed devices were kept after the failure";
+  ClearWaveInDevices();  // before the receiver goes
 }
 
 TEST_F(AudioWaveIn, StopOnIdleStartTwiceAndNothingAfterStop) {

@@ -92,6 +92,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(rect.right - rect.left, 535);
   EXPECT_EQ(rect.bottom - rect.top, 252);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
+  EXPECT_NE(GetFileAttributesA("C:\\KestruneTestRec"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(dlg->Window().m_power.autoSuspend, 0);  // the power settings come from the store
   EXPECT_EQ(scheduler.scheduleLoads, 1);
