@@ -112,8 +112,11 @@ void MainWindow::LoadCurrentPreset(bool refresh) {
     CurrentRegister() = freq;
     Retune();
     StopLive();
-    RunLive();
-    SetLiveVolume(LiveVolume());
+    // A region change can recall presets while a file plays: the file keeps the speakers.
+    if (!m_playing) {
+      RunLive();
+      SetLiveVolume(LiveVolume());
+    }
     display_->InvalidateReadout();
   } else if (refresh) {
     display_->InvalidateReadout();

@@ -78,6 +78,9 @@ class MainWindow {
   void BringUpReceiver(BringUpSituation situation);
   void Close();  // command 1028
   void Exit();   // command 32780
+  // Log-off or shutdown: when the session really ends the Close button's sequence runs, since
+  // the process may be ended as soon as the message returns.
+  void OnEndSession(bool ending);
 
   // ---- Device notifications; both always answer TRUE ----
   bool OnDeviceArrival(const std::string& interfacePath);

@@ -185,6 +185,11 @@ void MainWindow::Exit() {
   view_.DestroyMainWindow();
 }
 
+void MainWindow::OnEndSession(bool ending) {
+  // A hidden window (in the tray) is asked too; the answer to a cancelled log-off is nothing.
+  if (ending) Close();
+}
+
 void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == m_lastSecond) return;

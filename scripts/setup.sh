@@ -12,21 +12,30 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox mpg123 lame libmp3lame-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # The fuzz targets: clang and its libFuzzer runtime.
   clang libclang-rt-14-dev
-  fonts-liberation
+  # The window's fonts: Wine's own Tahoma and MS Sans Serif (what "Tahoma" and "MS Shell Dlg"
+  # resolve to) and the metric-compatible Liberation fonts Wine falls back on. Wine only
+  # recommends them, so --no-install-recommends would leave the texts to whatever font is there.
+  fonts-wine fonts-liberation
 )
 
-# lame_enc.dll is cross-built from Debian's lame source package, which needs deb-src.
+# lame_enc.dll is cross-built from Debian's lame source package, which needs deb-src entries:
+# derived from the machine's own Debian entries, so that any mirror it uses serves them.
 src_list=/etc/apt/sources.list.d/kestrune-src.sources
 added_src=0
-if [ ! -f "$src_list" ] && ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  $SUDO tee "$src_list" >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+# Which entries are Debian's is known from the archives' Release files, which a machine that
+# never ran apt-get update lacks.
+if ! apt-get indextargets 2>/dev/null | grep '^Origin: ' >/dev/null; then
+  $SUDO apt-get -o DPkg::Lock::Timeout=900 update -qq
+fi
+src_entries="$(apt-get indextargets | "$(dirname "$0")/deb-src-entries.sh" "$src_list")"
+if [ "$src_entries" != "$(cat "$src_list" 2>/dev/null || true)" ]; then
+  if [ -n "$src_entries" ]; then
+    printf '%s\n' "$src_entries" | $SUDO tee "$src_list" >/dev/null
+  else
+    $SUDO rm -f "$src_list"
+  fi
   added_src=1
 fi
 

@@ -65,6 +65,13 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_DEVICECHANGE:
       result = OnDeviceChange(wParam, lParam);
       return true;
+    case WM_QUERYENDSESSION:
+      result = TRUE;  // never holds up a log-off or shutdown; the state is kept on WM_ENDSESSION
+      return true;
+    case WM_ENDSESSION:
+      window_.OnEndSession(wParam != FALSE);
+      result = 0;
+      return true;
     case WM_TIMER:
       window_.OnTimer(static_cast<unsigned>(wParam));
       return true;

@@ -1,5 +1,6 @@
 #include "app/win32/SkinPainter.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "resources/skin_ids.h"
@@ -74,10 +75,14 @@ void DrawPlan(HDC dc, const display::IndicatorPlan& plan) {
 void SetStaticText(HWND dialog, int id, const std::string& text) {
   HWND control = GetDlgItem(dialog, id);
   if (control == nullptr) return;
-  char current[512] = {};
-  GetWindowTextA(control, current, sizeof current);
-  if (text == current) return;
-  SetWindowTextA(control, text.c_str());
+  // The whole text is compared: a cut-off copy of a long one never matches, and the paint that
+  // calls this would then invalidate itself for ever. The control keeps only what comes before a
+  // null, so that is what is compared.
+  const std::string wanted(text.c_str());
+  std::string current(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
+  current.resize(static_cast<size_t>(std::max(GetWindowTextA(control, current.data(), static_cast<int>(current.size())), 0)));
+  if (wanted == current) return;
+  SetWindowTextA(control, wanted.c_str());
   RECT rc;
   GetWindowRect(control, &rc);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);

@@ -7,6 +7,7 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
 #include "app/win32/PlaybackPart.h"
+#include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
@@ -23,7 +24,11 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   RegistryTree registry;
   WaveInAudioPreparation audioPreparation;
   MessageFailureBox failureBox;
+  SettingsDialogs settingsDialogs(registry);
   auto dialog = std::make_unique<CMainDlg>(instance, hid, registry, SteadyClock::Instance());
+  MainWindowParts parts = dialog->Window().Parts();
+  parts.dialogs = &settingsDialogs;
+  dialog->Window().SetParts(parts);
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
   device.SetAudioPreparation(&audioPreparation, &failureBox);

@@ -131,8 +131,8 @@ void MixerSourceLine::SelectForRecording() const {
 
 // ---- capture device ------------------------------------------------------------------------
 
-WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps)
-    : deviceId_(deviceId), caps_(caps), mixer_(deviceId) {
+WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, CloseWave closeWave)
+    : deviceId_(deviceId), caps_(caps), closeWave_(closeWave), mixer_(deviceId) {
   format_.wFormatTag = WAVE_FORMAT_PCM;
   format_.nChannels = kCaptureChannels;
   format_.nSamplesPerSec = kCaptureRate;
@@ -145,12 +145,25 @@ WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps)
 
 WaveCaptureDevice::~WaveCaptureDevice() {
   Stop();
+  // Freed buffers in a driver's hands would be written over whatever takes their place.
+  if (!ReleasedByDriverLocked()) buffers_.release();
   mixer_.Close();
 }
 
 bool WaveCaptureDevice::IsCapturing() {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   return wave_ != nullptr;
+}
+
+bool WaveCaptureDevice::HeldByDriver() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  return !ReleasedByDriverLocked();
+}
+
+bool WaveCaptureDevice::ReleasedByDriverLocked() {
+  // One more try: a driver may accept the close some time after refusing it.
+  if (heldWave_ && closeWave_(heldWave_) == MMSYSERR_NOERROR) heldWave_ = nullptr;
+  return heldWave_ == nullptr;
 }
 
 DWORD WINAPI WaveCaptureDevice::ThreadMain(void* self) {
@@ -194,14 +207,18 @@ void WaveCaptureDevice::RunThread() {
   }
 }
 
-void WaveCaptureDevice::CloseDevice() {
+bool WaveCaptureDevice::CloseDevice() {
   // waveInClose refuses while buffers are queued; a device that has vanished may refuse for
   // ever, so the retries end after the same time-out as the wait for the buffers.
   const ULONGLONG deadline = GetTickCount64() + kReturnTimeoutMs;
-  while (waveInClose(wave_) != MMSYSERR_NOERROR) {
-    if (GetTickCount64() >= deadline) break;
+  while (closeWave_(wave_) != MMSYSERR_NOERROR) {
+    if (GetTickCount64() >= deadline) {
+      heldWave_ = wave_;
+      return false;
+    }
     Sleep(1);
   }
+  return true;
 }
 
 void WaveCaptureDevice::EndThread() {
@@ -225,6 +242,11 @@ void WaveCaptureDevice::FailStart(const char* message) {
 void WaveCaptureDevice::Start(IReceiver* receiver) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   if (wave_) return;
+  // The buffers of a capture whose driver never let go stay with that driver; this one gets new.
+  if (!ReleasedByDriverLocked()) {
+    buffers_.release();
+    heldWave_ = nullptr;
+  }
   receiver_.store(receiver);
   state_.store(kStarting);
   returned_.store(0);
@@ -249,29 +271,31 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
   state_.store(kRunning);
 
   if (!buffers_) {
-    buffers_.reset(static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 2 * kCaptureBufferBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
+    buffers_.reset(static_cast<BufferBlock*>(
+        VirtualAlloc(nullptr, sizeof(BufferBlock), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
     if (!buffers_) FailStart(am::kCantAllocateBuffer);
   }
-  header1_ = WAVEHDR{};
-  header1_.lpData = reinterpret_cast<LPSTR>(buffers_.get());
-  header1_.dwBufferLength = kCaptureBufferBytes;
-  header2_ = WAVEHDR{};
-  header2_.lpData = reinterpret_cast<LPSTR>(buffers_.get() + kCaptureBufferBytes);
-  header2_.dwBufferLength = kCaptureBufferBytes;
+  WAVEHDR& header1 = Header1();
+  WAVEHDR& header2 = Header2();
+  header1 = WAVEHDR{};
+  header1.lpData = reinterpret_cast<LPSTR>(buffers_->data);
+  header1.dwBufferLength = kCaptureBufferBytes;
+  header2 = WAVEHDR{};
+  header2.lpData = reinterpret_cast<LPSTR>(buffers_->data + kCaptureBufferBytes);
+  header2.dwBufferLength = kCaptureBufferBytes;
 
-  if (waveInPrepareHeader(wave_, &header1_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+  if (waveInPrepareHeader(wave_, &header1, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
     FailStart(am::kErrorPreparingHeader1);
-  if (waveInPrepareHeader(wave_, &header2_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-    waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
+  if (waveInPrepareHeader(wave_, &header2, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    waveInUnprepareHeader(wave_, &header1, sizeof(WAVEHDR));
     FailStart(am::kErrorPreparingHeader2);
   }
-  if (waveInAddBuffer(wave_, &header1_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-    waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
-    waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
+  if (waveInAddBuffer(wave_, &header1, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+    waveInUnprepareHeader(wave_, &header2, sizeof(WAVEHDR));
+    waveInUnprepareHeader(wave_, &header1, sizeof(WAVEHDR));
     FailStart(am::kErrorQueueingHeader1);
   }
-  if (waveInAddBuffer(wave_, &header2_, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+  if (waveInAddBuffer(wave_, &header2, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
     returned_.store(1);  // only header 1 is out
     Stop();
     throw AudioError(am::kErrorQueueingHeader2);
@@ -295,14 +319,15 @@ void WaveCaptureDevice::Stop() {
     Sleep(1);
     if (++slept % kResetRepeatMs == 0) waveInReset(wave_);
   });
-  waveInUnprepareHeader(wave_, &header2_, sizeof(WAVEHDR));
-  waveInUnprepareHeader(wave_, &header1_, sizeof(WAVEHDR));
-  CloseDevice();
+  waveInUnprepareHeader(wave_, &Header2(), sizeof(WAVEHDR));
+  waveInUnprepareHeader(wave_, &Header1(), sizeof(WAVEHDR));
+  const bool closed = CloseDevice();
   EndThread();
   wave_ = nullptr;
   receiver_.store(nullptr);
-  header1_.dwFlags = 0;
-  header2_.dwFlags = 0;
+  if (!closed) return;  // the headers are the driver's until it lets go
+  Header1().dwFlags = 0;
+  Header2().dwFlags = 0;
 }
 
 // ---- device list ---------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "audio/AudioError.h"
+#include "audio/CaptureRules.h"
 #include "audio/Receiver.h"
 #include "device/win32/Win32Handle.h"
 
@@ -59,8 +60,13 @@ class WaveInMixer {
 
 class WaveCaptureDevice {
  public:
-  WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps);
-  // Stops a running capture and releases the buffers.
+  // How a wave-in handle is closed; the driver's own waveInClose unless a test stands in for a
+  // driver that keeps refusing.
+  using CloseWave = MMRESULT(WINAPI*)(HWAVEIN);
+
+  WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, CloseWave closeWave = &waveInClose);
+  // Stops a running capture and releases the buffers, unless a driver that never accepted the
+  // close may still write to them: those stay allocated for the rest of the process.
   ~WaveCaptureDevice();
   WaveCaptureDevice(const WaveCaptureDevice&) = delete;
   WaveCaptureDevice& operator=(const WaveCaptureDevice&) = delete;
@@ -74,6 +80,9 @@ class WaveCaptureDevice {
   void Stop();
 
   bool IsCapturing();
+  // True while a stopped capture's handle is still refused closing: its driver may still use
+  // the buffers and their headers.
+  bool HeldByDriver();
   UINT Id() const { return deviceId_; }
   // The driver need not end a 32-character name with a null.
   std::string ProductName() const { return {caps_.szPname, strnlen(caps_.szPname, sizeof caps_.szPname)}; }
@@ -90,26 +99,38 @@ class WaveCaptureDevice {
 
   static DWORD WINAPI ThreadMain(void* self);
   void RunThread();
-  void CloseDevice();
+  bool CloseDevice();
+  bool ReleasedByDriverLocked();
   void EndThread();
   void FailStart(const char* message);
 
+  WAVEHDR& Header1() { return buffers_->header1; }
+  WAVEHDR& Header2() { return buffers_->header2; }
+
   const UINT deviceId_;
   const WAVEINCAPSA caps_;
+  const CloseWave closeWave_;
   HWAVEIN wave_ = nullptr;
+  // A stopped capture's handle that the driver would not close in time.
+  HWAVEIN heldWave_ = nullptr;
   WAVEFORMATEX format_{};
-  WAVEHDR header1_{};
-  WAVEHDR header2_{};
   std::atomic<IReceiver*> receiver_{nullptr};
   WaveInMixer mixer_;
   std::recursive_mutex lock_;  // Start calls Stop on some failure paths
   std::atomic<int32_t> state_{kStopping};
   std::atomic<uint8_t> returned_{0};
-  struct VirtualFreeDeleter {
-    void operator()(uint8_t* block) const { VirtualFree(block, 0, MEM_RELEASE); }
+  // Everything the driver is handed lives in one block, so that a driver that never lets go can
+  // be left with all of it.
+  struct BufferBlock {
+    WAVEHDR header1;
+    WAVEHDR header2;
+    uint8_t data[2 * kCaptureBufferBytes];
   };
-  // 2 x kCaptureBufferBytes, kept across captures.
-  std::unique_ptr<uint8_t, VirtualFreeDeleter> buffers_;
+  struct VirtualFreeDeleter {
+    void operator()(BufferBlock* block) const { VirtualFree(block, 0, MEM_RELEASE); }
+  };
+  // Kept across captures.
+  std::unique_ptr<BufferBlock, VirtualFreeDeleter> buffers_;
   UniqueHandle thread_;
   DWORD threadId_ = 0;
   UniqueHandle threadReady_;

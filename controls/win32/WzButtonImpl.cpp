@@ -69,6 +69,18 @@ LRESULT CWzButtonImpl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return subclass_.CallNext(msg, wParam, lParam);
     case WM_ERASEBKGND:
       return 1;  // the draw step paints every pixel
+    case WM_GETDLGCODE:
+      // An owner-drawn button answers as a plain button, and the dialog manager then presses the
+      // dialog's default button on Enter even with the focus on this one.
+      return DLGC_BUTTON | (state_.defaultButton ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+      // The dialog manager hands the default look to the focused push button with BM_SETSTYLE:
+      // keep the owner-drawn type and remember which one is the default now.
+      if ((wParam & 0xF) == BS_PUSHBUTTON || (wParam & 0xF) == BS_DEFPUSHBUTTON) {
+        state_.defaultButton = (wParam & 0xF) == BS_DEFPUSHBUTTON;
+        return subclass_.CallNext(msg, (wParam & ~WPARAM{0xF}) | BS_OWNERDRAW, lParam);
+      }
+      break;
     case WM_SETCURSOR:
       if (cursor_ != nullptr) {
         ::SetCursor(cursor_);

@@ -2,6 +2,8 @@
 // simulated receiver.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "audio/Volume.h"
 #include "tests/native/MainWindowRig.h"
 
@@ -386,6 +388,19 @@ TEST_F(Commands, RegionChangeReconfiguresAndRecallsTheFirstPresets) {
   rig.receiver.ClearLog();
   rig.window.ApplyRegion(RegionJapan);
   EXPECT_TRUE(rig.Reports().empty());
+}
+
+TEST_F(Commands, RegionChangeDuringPlaybackRetunesWithoutStartingLiveSound) {
+  rig.window.m_region = RegionUSA;
+  rig.window.m_band = BandFM;
+  rig.window.m_playing = 1;
+  rig.audioLog.clear();
+  rig.window.ApplyRegion(RegionJapan);
+  EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{522, 7620}));
+  EXPECT_EQ(std::count(rig.audioLog.begin(), rig.audioLog.end(), "run"), 0);
+  EXPECT_GT(std::count(rig.audioLog.begin(), rig.audioLog.end(), "stop"), 0);
+  EXPECT_EQ(rig.window.m_freqFm, 7620);
+  EXPECT_EQ(rig.window.m_freqAm, 522);
 }
 
 TEST_F(Commands, MinimiseHidesCancelsTheSeekAndDisarmsTheStore) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <set>
 
 #include "audio/AudioError.h"
 #include "audio/CaptureRules.h"
@@ -39,10 +40,14 @@ class CountingReceiver final : public IReceiver {
     if (sum > 0) audible_ = true;
     calls_.fetch_add(1);
     bytes_.fetch_add(bytes);
+    const uint8_t* seen = lowestBlock_.load();
+    while ((seen == nullptr || block < seen) && !lowestBlock_.compare_exchange_weak(seen, block)) {
+    }
     return next_ ? next_->Receive(block, bytes) : 0;
   }
   int Calls() const { return calls_.load(); }
   uint64_t Bytes() const { return bytes_.load(); }
+  const uint8_t* LowestBlock() const { return lowestBlock_.load(); }
   bool wrongThread_ = false, badSize_ = false, audible_ = false;
 
  private:
@@ -50,6 +55,7 @@ class CountingReceiver final : public IReceiver {
   DWORD mainThread_ = GetCurrentThreadId();
   std::atomic<int> calls_{0};
   std::atomic<uint64_t> bytes_{0};
+  std::atomic<const uint8_t*> lowestBlock_{nullptr};
 };
 
 class AudioWaveIn : public ::testing::Test {
@@ -157,6 +163,73 @@ TEST_F(AudioWaveIn, FailedStartAndMixerCarryTheirMessagesAndLeaveNothingRunning)
   Sleep(300);
   device->Stop();
   EXPECT_GE(real.Calls(), 1);
+}
+
+// A driver that will not close its handle while this is set, as a vanished device's may.
+std::atomic<bool> g_refuseClose{false};
+std::mutex g_refusedLock;
+std::set<HWAVEIN> g_refused;
+MMRESULT WINAPI RefusingClose(HWAVEIN wave) {
+  std::lock_guard<std::mutex> guard(g_refusedLock);
+  if (!g_refuseClose.load()) {
+    g_refused.erase(wave);
+    return waveInClose(wave);
+  }
+  g_refused.insert(wave);
+  return WAVERR_STILLPLAYING;
+}
+
+DWORD MemoryState(const void* address) {
+  MEMORY_BASIC_INFORMATION info{};
+  return VirtualQuery(address, &info, sizeof info) ? info.State : 0;
+}
+
+// Buffers the driver was handed stay allocated while it refuses to close, even after the device
+// object is gone; a driver that accepts the close later gets them freed as usual.
+TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
+  const UINT id = FindWaveInDevice("FM Radio")->Id();
+  ClearWaveInDevices();
+  WAVEINCAPSA caps{};
+  ASSERT_EQ(waveInGetDevCapsA(id, &caps, sizeof caps), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+
+  auto captureThenRefuse = [&](WaveCaptureDevice& device, CountingReceiver& receiver) {
+    g_refuseClose = false;
+    ASSERT_EQ(Failure([&] { device.Start(&receiver); }), "");
+    Sleep(400);
+    g_refuseClose = true;
+    device.Stop();  // gives up after its time-out
+    EXPECT_FALSE(device.IsCapturing());
+    ASSERT_NE(receiver.LowestBlock(), nullptr);
+    EXPECT_TRUE(device.HeldByDriver());
+  };
+
+  CountingReceiver kept, renewed;
+  const uint8_t* keptBlock = nullptr;
+  {
+    WaveCaptureDevice device(id, caps, &RefusingClose);
+    captureThenRefuse(device, kept);
+    keptBlock = kept.LowestBlock();
+    // A new capture on the same device leaves the held buffers to the driver and takes new ones.
+    ASSERT_EQ(Failure([&] { device.Start(&renewed); }), "");
+    Sleep(400);
+    device.Stop();
+    EXPECT_GE(renewed.Calls(), 1);
+    EXPECT_NE(renewed.LowestBlock(), keptBlock);
+  }
+  EXPECT_EQ(MemoryState(keptBlock), static_cast<DWORD>(MEM_COMMIT)) << "freed under the driver";
+  EXPECT_EQ(MemoryState(renewed.LowestBlock()), static_cast<DWORD>(MEM_COMMIT)) << "freed under the driver";
+
+  CountingReceiver released;
+  {
+    WaveCaptureDevice device(id, caps, &RefusingClose);
+    captureThenRefuse(device, released);
+    g_refuseClose = false;
+    EXPECT_FALSE(device.HeldByDriver());
+  }
+  EXPECT_EQ(MemoryState(released.LowestBlock()), static_cast<DWORD>(MEM_FREE));
+  // The handles this test's driver kept are Wine's to close.
+  for (HWAVEIN wave : g_refused) waveInClose(wave);
+  g_refused.clear();
 }
 
 // Three seconds of the receiver through the recorder's writer at every offered bit rate, read

@@ -175,6 +175,35 @@ TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
   EXPECT_EQ(quit.wParam, 0u);
 }
 
+// Windows asks every top-level window, hidden ones too, before a log-off or shutdown and then
+// tells it the session ends: the window hiding in the tray keeps its state and shuts the
+// receiver down as the Close button does. A log-off someone cancelled changes nothing.
+TEST_F(MainDlgTest, EndOfSessionInTheTraySavesTheStateAndShutsTheReceiverDown) {
+  ASSERT_TRUE(Create());
+  Timer(kTimerDeferredStart);
+  ShowWindow(hwnd, SW_HIDE);
+  Command(IDC_TUNE_UP);
+  const uint16_t tuned = dlg->Window().m_freqFm;
+  ASSERT_NE(tuned, 7810);
+  receiver.ClearLog();
+
+  EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageA(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_TRUE(dlg->Device().IsOpen());
+  EXPECT_TRUE(receiver.Log().empty());
+
+  EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageA(hwnd, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(dlg->Device().IsOpen());
+  ASSERT_FALSE(receiver.Log().empty());
+  EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x13, 0x35, 0x10, 0xFF})) << "powered down";
+  const auto saved = tree.GetValue(std::string(kSettingsRoot) + "\\" + kGeneralKey, "FREQ");
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->Text().value_or(""), std::to_string(tuned));
+}
+
 TEST(MainAccelerators, Table128HoldsExactlyTheWindowsKeysWithoutModifiers) {
   HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
   ASSERT_TRUE(table);

@@ -31,6 +31,12 @@ int64_t CalendarNow() {
          11644473600;
 }
 
+// Said by every check whose pixels come from a font: letters, and the controls that template 129
+// sizes in dialog units of its "MS Shell Dlg" font.
+constexpr const char* kFontDependent =
+    " -- depends on the fonts the window is drawn with (Wine's Tahoma and MS Sans Serif from "
+    "fonts-wine, Liberation from fonts-liberation; scripts/setup.sh installs both)";
+
 constexpr DWORD kBlueKey = 0x0000FF;   // 0xFF0000 COLORREF as 0x00RRGGBB
 constexpr DWORD kGreenKey = 0x00FF00;
 constexpr int kWidth = 535, kHeight = 252;
@@ -185,7 +191,7 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   GetDlgItemTextA(hwnd, IDC_PRESET_NAME, name, sizeof name);
   EXPECT_STREQ(name, "Channel01");
   const int nameInk = WhitePixels(shot, 375, 85, 122, 24);
-  EXPECT_GT(nameInk, 20);
+  EXPECT_GT(nameInk, 20) << kFontDependent;
 
   // Timer 8 reads the signal (45 gives four bars); only the readout is repainted, and the
   // preset name over it is repainted with it.
@@ -193,7 +199,7 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   EXPECT_EQ(dlg->Window().m_signal, 4);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, meter, 56, 4, 84, 85, kBlueKey, 138 - 84));
-  EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), nameInk);
+  EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), nameInk) << kFontDependent;
   EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 8, 194, 74));
 
   // Bitmap buttons: each on its rectangle, showing its normal cell over the face. Two neighbours
@@ -234,7 +240,7 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   EXPECT_EQ(volume.top, 157);
   EXPECT_EQ(volume.bottom - volume.top, 28);
   SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-  EXPECT_GE(channel.right - channel.left, 110);
+  EXPECT_GE(channel.right - channel.left, 110) << kFontDependent;
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 60);
   // Around its pictures the slider shows the face, not a box of its own: the rows above the
   // channel picture, beside the thumb.
@@ -393,7 +399,7 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
   int lilac = 0;  // 0xF5BCC4 as 0x00RRGGBB
   for (int y = file.top; y < file.bottom; ++y)
     for (int x = file.left; x < file.right; ++x) lilac += shot.At(x, y) == 0xC4BCF5;
-  EXPECT_GT(lilac, 20);
+  EXPECT_GT(lilac, 20) << kFontDependent;
   char text[64] = {};
   GetDlgItemTextA(hwnd, IDC_TEXT_FILE, text, sizeof text);
   EXPECT_STREQ(text, "FM8750_20240101_120000.mp3");
@@ -428,7 +434,7 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   int red = 0;
   for (int y = time.top; y < time.bottom; ++y)
     for (int x = time.left; x < time.right; ++x) red += shot.At(x, y) == 0xFF0000;
-  EXPECT_GT(red, 20);
+  EXPECT_GT(red, 20) << kFontDependent;
 
   dlg->Window().m_recordLabel.clear();
   tickAfter(3 * 3600 + 4 * 60 + 5);
@@ -476,20 +482,48 @@ TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
       for (int x = rc.left; x < rc.right; ++x) n += shot.At(x, y) == rgb;
     return n;
   };
-  EXPECT_GT(inkOf(IDC_TEXT_TIME, 0xFF0000), 20);
-  EXPECT_GT(inkOf(IDC_TEXT_RATE, 0xFF0000), 10);
+  EXPECT_GT(inkOf(IDC_TEXT_TIME, 0xFF0000), 20) << kFontDependent;
+  EXPECT_GT(inkOf(IDC_TEXT_RATE, 0xFF0000), 10) << kFontDependent;
   const int pathInk = inkOf(IDC_TEXT_FILE, 0xC4BCF5);
-  EXPECT_GT(pathInk, 20);
+  EXPECT_GT(pathInk, 20) << kFontDependent;
 
   // '&' in a text is a letter, not a mnemonic mark.
   dlg->SetStaticText(IDC_TEXT_FILE, "&");
-  EXPECT_GT(inkOf(IDC_TEXT_FILE, 0xC4BCF5), 0);
+  EXPECT_GT(inkOf(IDC_TEXT_FILE, 0xC4BCF5), 0) << kFontDependent;
   Pixels lone = Shot();
   int ampersand = 0;
   const RECT file = placeOf(IDC_TEXT_FILE);
   for (int y = file.top; y < file.bottom; ++y)
     for (int x = file.left; x < file.right; ++x) ampersand += lone.At(x, y) == 0xC4BCF5;
-  EXPECT_GT(ampersand, 5);
+  EXPECT_GT(ampersand, 5) << kFontDependent;
+}
+
+// A stored preset name can be of any length: the paint that shows it sets it once and the window
+// then rests, instead of invalidating itself from every paint.
+TEST_F(MainSkinTest, LongPresetNameIsShownWholeAndPaintingComesToRest) {
+  Start(true);
+  for (size_t length : {511u, 512u, 600u, 5000u}) {
+    SCOPED_TRACE(length);
+    std::string name(length, 'n');
+    name.back() = 'Z';
+    dlg->Window().m_presetName = name;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    int paints = 0;
+    const DWORD end = GetTickCount() + 400;
+    MSG msg;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        Sleep(5);
+        continue;
+      }
+      paints += msg.message == WM_PAINT && msg.hwnd == hwnd;
+      DispatchMessageA(&msg);
+    }
+    EXPECT_LE(paints, 2) << "the window keeps repainting itself";
+    std::string shown(length + 16, '\0');
+    shown.resize(GetDlgItemTextA(hwnd, IDC_PRESET_NAME, shown.data(), static_cast<int>(shown.size())));
+    EXPECT_EQ(shown, name);
+  }
 }
 
 namespace {

@@ -1,0 +1,25 @@
+#include "app/win32/SettingsDialogs.h"
+
+#include <windows.h>
+
+#include "app/MainWindow.h"
+#include "settings/win32/SettingDlg.h"
+#include "settings/win32/TimerSetDlg.h"
+
+bool SettingsDialogs::RunPreferences(uint8_t region, PreferencesResult& result) {
+  CSettingDlg dialog(tree_);
+  dialog.SetRegion(region);
+  dialog.SetCurrentBand(g_currentBand);
+  if (dialog.DoModal(GetActiveWindow()) != IDOK) return false;
+  const PreferencesForm& form = dialog.Form();
+  result.region = static_cast<uint8_t>(form.region);
+  result.mp3Rate = static_cast<uint8_t>(form.format);
+  result.recordFolder = form.folder;
+  return true;
+}
+
+void SettingsDialogs::RunTimerDialog(uint8_t region) {
+  CTimerSetDlg dialog(tree_);
+  dialog.SetRegion(region);
+  dialog.DoModal(GetActiveWindow());
+}

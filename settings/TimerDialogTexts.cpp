@@ -1,0 +1,117 @@
+#include "settings/TimerDialogTexts.h"
+
+#include <cstdio>
+
+#include "device/BandPlan.h"
+#include "settings/SettingsStore.h"
+#include "settings/TimerSetting.h"
+
+namespace {
+
+std::string Numbered(const char* format, int n) {
+  char text[48];
+  std::snprintf(text, sizeof text, format, n);
+  return text;
+}
+
+// Inserts `mark` after the characters at the given positions that the text actually has.
+std::string Punctuated(const std::string& text, size_t first, size_t second, char mark) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == first || i == second) out += mark;
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+const char* const kTimerFormats[4] = {"MP3 320 Kbps", "MP3 192 Kbps", "MP3 128 Kbps", "MP3  64 Kbps"};
+
+const TimerListColumn kTimerListColumnLayout[kTimerListColumns] = {
+    {"Name", 140}, {"Station", 80}, {"AM/FM", 50}, {"Frequency", 80}, {"Date/Weekly", 200},
+    {"Start", 70}, {"Stop", 70},    {"Format", 60}, {"ON/OFF", 70}};
+
+std::string ReservationButtonText(const std::string& storedItem, int n) {
+  const std::string item = TrimBlanks(storedItem);
+  if (item.empty()) return Numbered("Reserve record %d", n);
+  std::string caption;
+  for (char c : item) {
+    caption += c;
+    if (c == '&') caption += '&';
+  }
+  return caption;
+}
+
+const char* TimerUnitText(uint8_t band) { return band == BandFM ? "Mhz" : "Khz"; }
+
+const char* BandDefaultFrequencyText(uint8_t band) {
+  switch (band) {
+    case BandAM: return "520";
+    case BandFM: return "87.50";
+    default: return "2300";
+  }
+}
+
+StationList LoadStationList(SettingsStore& store, uint8_t band, uint8_t region) {
+  StationList list;
+  list.entries.push_back(kAppointed);
+  list.frequencies.emplace_back();
+  const std::string key = PresetKey(band, region);
+  const char* separator = band == BandFM ? " " : "  ";
+  for (int n = 1; n <= 12; ++n) {
+    const std::string name = store.ReadValue(key, PresetValueName(n, "ID"));
+    const std::string frequency = store.ReadValue(key, PresetValueName(n, "FRQ"));
+    list.entries.push_back(name + separator + frequency);
+    list.frequencies.push_back(frequency);
+  }
+  return list;
+}
+
+StationChoice ChooseStation(const StationList& list, const std::string& storedFrequency, uint8_t band,
+                            bool bandChanged) {
+  StationChoice choice;
+  for (size_t i = 1; i < list.frequencies.size(); ++i)
+    if (list.frequencies[i] == storedFrequency) choice.selection = static_cast<int>(i);
+  if (choice.selection != 0) {
+    choice.frequency = storedFrequency;
+    choice.editable = false;
+  } else {
+    choice.frequency = bandChanged ? BandDefaultFrequencyText(band) : storedFrequency;
+  }
+  return choice;
+}
+
+TimerListRow ReadTimerListRow(SettingsStore& store, int n) {
+  const std::string key = TimerKey(n);
+  auto value = [&](const char* name) { return store.ReadValue(key, name); };
+  TimerListRow row;
+  row[0] = TrimBlanks(value("ITEM"));
+  if (row[0].empty()) row[0] = Numbered("Reserve %d", n);
+  row[1] = value("NAME");
+  if (row[1] == kAppointed) row[1].clear();
+  const std::string band = value("ISAMFM");
+  row[2] = band == "0" ? "AM" : band == "1" ? "FM" : "SW";
+  row[3] = TimerListFrequencyText(value("FREQ"), row[2] == "FM" ? BandFM : BandAM);
+  if (value("DATETYPE") == "0") {
+    row[4] = Punctuated(value("DATE"), 4, 6, '-');
+  } else {
+    static const char* const kDays[7] = {"SUN ", "MON ", "TUE ", "WED ", "THE ", "FRI ", "SAT "};
+    const std::string week = value("WEEK");
+    for (size_t day = 0; day < 7 && day < week.size(); ++day)
+      if (week[day] == '1') row[4] += kDays[day];
+  }
+  row[5] = Punctuated(value("STARTTIME"), 2, 4, ':');
+  row[6] = Punctuated(value("ENDSTART"), 2, 4, ':');
+  const std::string quality = value("QUALITY");
+  row[7] = quality == "0" ? "320 Kbps" : quality == "1" ? "192 Kbps" : quality == "2" ? "128 Kbps" : "64  Kps";
+  row[8] = value("ACTIVE") == "1" ? "ON" : "OFF";
+  return row;
+}
+
+std::vector<std::string> ReadTimerListRows(SettingsStore& store) {
+  std::vector<std::string> rows;
+  for (int n = 1; n <= 16; ++n)
+    for (auto& text : ReadTimerListRow(store, n)) rows.push_back(std::move(text));
+  return rows;
+}

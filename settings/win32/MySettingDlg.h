@@ -1,0 +1,38 @@
+#pragma once
+// "PC Setting" (dialog 417), opened from the timer dialog: wake-up lead, the hidden keep-awake
+// choice and the action after a timer recording. OK writes the five power values.
+
+#include <windows.h>
+
+#include "controls/win32/ButtonHelp.h"
+#include "controls/win32/MyCtrlColor.h"
+#include "settings/PcSettings.h"
+#include "settings/SettingsStore.h"
+
+class IKeyValueTree;
+
+class CMySettingDlg {
+ public:
+  explicit CMySettingDlg(IKeyValueTree& tree);
+  CMySettingDlg(const CMySettingDlg&) = delete;
+  CMySettingDlg& operator=(const CMySettingDlg&) = delete;
+
+  // IDOK or IDCANCEL.
+  INT_PTR DoModal(HWND owner);
+  // What the controls held when OK was pressed.
+  const PcSettingsChoice& Choice() const { return choice_; }
+
+  INT_PTR OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void OnInitDialog();
+  void Push();
+  void TakeControls();
+  void OnOK();
+
+  SettingsStore store_;
+  HWND dialog_ = nullptr;
+  PcSettingsChoice choice_;
+  CMyCtrlColor colours_{0x000000, 0xDBDBDB};
+  CButtonHelp buttons_;
+};

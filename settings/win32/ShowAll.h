@@ -1,0 +1,40 @@
+#pragma once
+// "Show Timer setting" (dialog 416): the sixteen reservations in a table. A double-click on a
+// row edits that reservation in a compact timer dialog; Enter and Escape close the list.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class IKeyValueTree;
+
+class CShowAll {
+ public:
+  explicit CShowAll(IKeyValueTree& tree) : tree_(tree) {}
+  CShowAll(const CShowAll&) = delete;
+  CShowAll& operator=(const CShowAll&) = delete;
+
+  void SetRegion(uint8_t region) { region_ = region; }
+  // Nine strings per reservation, reservation 1 first (ReadTimerListRows).
+  void SetRows(std::vector<std::string> rows) { rows_ = std::move(rows); }
+  const std::vector<std::string>& Rows() const { return rows_; }
+
+  INT_PTR DoModal(HWND owner);
+  // Shows the rows in the list view again.
+  void Refill();
+  HWND Hwnd() const { return dialog_; }
+
+  INT_PTR OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void OnInitDialog();
+  void OnDoubleClick(int row);
+
+  IKeyValueTree& tree_;
+  HWND dialog_ = nullptr;
+  HWND list_ = nullptr;
+  uint8_t region_ = 2;
+  std::vector<std::string> rows_;
+};

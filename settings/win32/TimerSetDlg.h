@@ -1,0 +1,76 @@
+#pragma once
+// "Recording Setting" (dialog 414): one of the sixteen reservations at a time, chosen with the
+// selector buttons along the top. Every switch, leaving the name field, "List" and OK write the
+// reservation being left, so Cancel keeps what was saved on the way. Opened from the timer list
+// for one row, the selectors are hidden and the dialog edits that reservation only.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "controls/win32/ButtonHelp.h"
+#include "controls/win32/MyCtrlColor.h"
+#include "controls/win32/MyEdit.h"
+#include "settings/SettingsStore.h"
+#include "settings/TimerDialogTexts.h"
+#include "settings/TimerSetting.h"
+
+class CShowAll;
+class IKeyValueTree;
+
+class CTimerSetDlg {
+ public:
+  explicit CTimerSetDlg(IKeyValueTree& tree);
+  CTimerSetDlg(const CTimerSetDlg&) = delete;
+  CTimerSetDlg& operator=(const CTimerSetDlg&) = delete;
+
+  // Set by the opener before DoModal.
+  void SetRegion(uint8_t region) { region_ = region; }
+  // Edits reservation row + 1 only; `list` is the list that opened it and is refreshed after.
+  void SetSingleReservation(CShowAll* list, int row);
+
+  // IDOK or IDCANCEL.
+  INT_PTR DoModal(HWND owner);
+  int CurrentReservation() const { return current_; }
+
+  INT_PTR OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void OnInitDialog();
+  void ApplySingleLayout();
+  void SelectReservation(int n);
+  void LoadReservation(int n);
+  void LoadDateSide(int dateType);
+  void RefillStations(uint8_t previousBand);
+  void Push();
+  void PushDateSide();
+  void Take();
+  bool Save();
+  void OnReservationButton(int n);
+  void OnBand();
+  void OnStationChange();
+  void OnDateDropDown();
+  void OnPcSetting();
+  void OnList();
+  void OnOK();
+  void OnCancel();
+  void RefreshList();
+
+  IKeyValueTree& tree_;
+  SettingsStore store_;
+  HWND dialog_ = nullptr;
+  uint8_t region_ = 2;
+  int current_ = 1;
+  TimerSetting setting_;
+  std::string storedFrequency_;  // "FREQ" as loaded, for matching presets
+  StationList stations_;
+  bool single_ = false;
+  int singleRow_ = 0;
+  CShowAll* list_ = nullptr;
+  bool saveBeforeList_ = true;
+  bool ending_ = false;  // the dialog is closing: focus changes no longer save
+  bool saving_ = false;
+  CMyCtrlColor colours_{0x408040, 0xDBDBDB};
+  CButtonHelp buttons_;
+  CMyEditA name_;
+};

@@ -1,0 +1,507 @@
+// The settings dialogs on the real registry of the test prefix, driven from inside their modal
+// loops with window messages and keys; each leaves a screenshot among the artifacts.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "resources/settings_ids.h"
+#include "settings/SettingsStore.h"
+#include "settings/win32/MySettingDlg.h"
+#include "settings/win32/RegistryTree.h"
+#include "settings/win32/SettingDlg.h"
+#include "settings/win32/ShowAll.h"
+#include "settings/win32/TimerSetDlg.h"
+#include "tests/support/PngWriter.h"
+#include "tests/win/ModalScript.h"
+#include "tests/win/PixelGrab.h"
+
+namespace {
+
+std::string Read(const std::string& subkey, const char* name) {
+  char data[4096] = {};
+  DWORD size = sizeof data;
+  const std::string path = std::string(kSettingsRoot) + "\\" + subkey;
+  if (RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    return "<missing>";
+  return data;
+}
+std::string General(const char* name) { return Read(kGeneralKey, name); }
+
+void Write(const std::string& subkey, const char* name, const std::string& text) {
+  RegistryTree tree;
+  SettingsStore(tree).WriteValue(subkey, name, text);
+}
+
+// A dialog as the screen shows it. No window manager draws captions on the test display, so
+// the window's own caption is drawn above its client area by the system's caption painter.
+void SaveShot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  {
+    // Wine hands painted pixels to the display while the loop runs; the script waits meanwhile.
+    ModalScript::Pause pause;
+    PumpMessages(100);
+  }
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  const Pixels inside = PixelsOfScreen(origin.x, origin.y, client.right, client.bottom);
+  const int bar = GetSystemMetrics(SM_CYCAPTION);
+  Canvas canvas(client.right, bar, 0);
+  RECT caption{0, 0, client.right, bar};
+  DrawCaption(window, canvas.Dc(), &caption, DC_ACTIVE | DC_TEXT | DC_GRADIENT);
+  const Pixels top = canvas.Snapshot();
+  std::vector<std::uint8_t> rgba;
+  auto put = [&rgba](DWORD v) { rgba.insert(rgba.end(), {std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v), 255}); };
+  for (int y = 0; y < bar; ++y)
+    for (int x = 0; x < top.width; ++x) put(top.At(x, y));
+  for (int y = 0; y < inside.height; ++y)
+    for (int x = 0; x < inside.width; ++x) put(inside.At(x, y));
+  const std::filesystem::path dir = std::filesystem::path(KESTRUNE_BINARY_DIR) / "artifacts";
+  std::filesystem::create_directories(dir);
+  EXPECT_TRUE(WritePngRgba((dir / name).string(), inside.width, bar + inside.height, rgba));
+}
+
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+std::string ItemText(HWND dialog, int id) { return WindowTextOf(Item(dialog, id)); }
+LRESULT ComboSelection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
+
+// Waits for the message box, reads it into `text` and closes it with OK.
+std::function<bool()> AnswerMessageBox(std::string& text) {
+  return [&text] {
+    HWND box = FindDialog("");
+    if (!box) return false;
+    text = MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+class SettingsDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
+    SettingsStore fresh(tree);  // the default tree, as the main window would have made it
+  }
+  void TearDown() override { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot); }
+  RegistryTree tree;
+  ModalScript script;
+};
+
+// ---- PC settings ----
+
+TEST_F(SettingsDialogsTest, PcSettingsEditsTheFivePowerValuesAndTheKeyboardWorks) {
+  CMySettingDlg dialog(tree);
+  HWND dlg = nullptr;
+  HWND firstFocus = nullptr;
+  script
+      .Until([&] { return (dlg = FindDialog("PC Setting")) != nullptr; })
+      .Do([&] {
+        // Fresh settings: nothing ticked, "5 min" showing, the hidden controls off.
+        EXPECT_FALSE(IsChecked(dlg, IDC_PC_WAKE));
+        EXPECT_EQ(ComboSelection(dlg, IDC_PC_WAKE_LEAD), 0);
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PC_WAKE_LEAD, CB_GETCOUNT, 0, 0), 3);
+        EXPECT_FALSE(IsWindowVisible(Item(dlg, IDC_PC_AUTO_SUSPEND)));
+        EXPECT_FALSE(IsWindowVisible(Item(dlg, IDC_PC_NO)));
+        EXPECT_EQ(ItemText(dlg, IDC_PC_CLOSE_AFTER), "Clsose after timer recording");
+        ClickBox(dlg, IDC_PC_WAKE);
+        SendDlgItemMessageA(dlg, IDC_PC_WAKE_LEAD, CB_SETCURSEL, 2, 0);
+        ClickBox(dlg, IDC_PC_SLEEP_AFTER);
+        ClickBox(dlg, IDC_PC_SHUTDOWN_AFTER);  // takes over from the sleep box
+        EXPECT_TRUE(IsChecked(dlg, IDC_PC_WAKE));
+        EXPECT_FALSE(IsChecked(dlg, IDC_PC_SLEEP_AFTER));
+        EXPECT_TRUE(IsChecked(dlg, IDC_PC_SHUTDOWN_AFTER));
+        SaveShot(dlg, "pc-settings.png");
+        SetFocus(Item(dlg, IDC_PC_WAKE));
+        firstFocus = GetFocus();
+        PressKey(VK_TAB);
+      })
+      .Do([&] {
+        EXPECT_EQ(GetFocus(), Item(dlg, IDC_PC_WAKE_LEAD)) << "Tab moves on to the lead list";
+        SetFocus(Item(dlg, IDC_PC_CLOSE_AFTER));
+        PressKey(VK_RETURN);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_NE(firstFocus, nullptr);
+  EXPECT_EQ(General("WAKEUP"), "2");
+  EXPECT_EQ(General("SHUTDOWN"), "1");
+  EXPECT_EQ(General("STANDBY"), "0");
+  EXPECT_EQ(General("CLOSE"), "0");
+  EXPECT_EQ(General("AUTOSPEND"), "3");
+}
+
+TEST_F(SettingsDialogsTest, PcSettingsCarriesStoredValuesAndEscapeWritesNothing) {
+  Write(kGeneralKey, "AUTOSPEND", "0");
+  Write(kGeneralKey, "STANDBY", "1");
+  Write(kGeneralKey, "CLOSE", "1");
+  Write(kGeneralKey, "WAKEUP", "1");
+  {
+    CMySettingDlg dialog(tree);
+    script.Until([] { return FindDialog("PC Setting") != nullptr; }).Do([] {
+      HWND dlg = FindDialog("PC Setting");
+      EXPECT_TRUE(IsChecked(dlg, IDC_PC_SLEEP_AFTER));
+      EXPECT_TRUE(IsChecked(dlg, IDC_PC_CLOSE_AFTER));
+      EXPECT_TRUE(IsChecked(dlg, IDC_PC_WAKE));
+      EXPECT_EQ(ComboSelection(dlg, IDC_PC_WAKE_LEAD), 1);
+      ClickBox(dlg, IDC_PC_WAKE);
+      ClickBox(dlg, IDC_PC_SHUTDOWN_AFTER);
+      PressKey(VK_ESCAPE);
+    });
+    script.Start();
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  }
+  EXPECT_EQ(General("WAKEUP"), "1");
+  EXPECT_EQ(General("SHUTDOWN"), "0");
+
+  // OK without a change writes back what it found, the hidden keep-awake choice included.
+  ModalScript again;
+  CMySettingDlg dialog(tree);
+  again.Until([] { return FindDialog("PC Setting") != nullptr; }).Do([] {
+    ClickCommand(FindDialog("PC Setting"), IDOK);
+  });
+  again.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_EQ(General("AUTOSPEND"), "0");
+  EXPECT_EQ(General("STANDBY"), "1");
+  EXPECT_EQ(General("CLOSE"), "1");
+  EXPECT_EQ(General("WAKEUP"), "1");
+}
+
+// ---- Preferences ----
+
+TEST_F(SettingsDialogsTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) {
+  RemoveDirectoryA("C:\\KestrunePrefs");
+  CSettingDlg dialog(tree);
+  dialog.SetRegion(1);
+  dialog.SetCurrentBand(1);
+  HWND dlg = nullptr;
+  std::string refusal;
+  script.Until([&] { return (dlg = FindDialog("Kestrune Setting")) != nullptr; })
+      .Do([&] {
+        EXPECT_EQ(ItemText(dlg, 1037), "87.50");
+        EXPECT_EQ(ItemText(dlg, 1121), "Channel01");
+        EXPECT_EQ(ItemText(dlg, 1061), "522");  // Europe's AM
+        EXPECT_EQ(ComboSelection(dlg, IDC_PREF_FORMAT), 2);
+        EXPECT_EQ(ItemText(dlg, IDC_PREF_FOLDER), "C:\\RadioREC");
+        EXPECT_TRUE(IsChecked(dlg, IDC_PREF_EUROPE));
+        EXPECT_TRUE(IsWindowEnabled(Item(dlg, IDC_PREF_USA)));
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, 1086)));  // SW presets are read-only here
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, 1109)));
+        ClearField(Item(dlg, 1121));
+        TypeInto(Item(dlg, 1121), "Classic & Jazz");
+        ClearField(Item(dlg, 1037));
+        TypeInto(Item(dlg, 1037), "87..5x");  // the second point and the letter are refused
+        EXPECT_EQ(ItemText(dlg, 1037), "87.5");
+        ClearField(Item(dlg, 1123));
+        TypeInto(Item(dlg, 1123), "87.55");
+        SendDlgItemMessageA(dlg, IDC_PREF_FORMAT, CB_SETCURSEL, 3, 0);
+        SetWindowTextA(Item(dlg, IDC_PREF_FOLDER), "C:\\KestrunePrefs");
+        SaveShot(dlg, "preferences.png");
+        ClickCommand(dlg, IDOK);  // refused: the message box runs the next step
+      })
+      .Until(AnswerMessageBox(refusal))
+      .Do([&] {
+        EXPECT_EQ(refusal, "frequency 87.55 setting error!");
+        EXPECT_TRUE(IsWindowVisible(dlg)) << "the dialog stays open";
+        ClearField(Item(dlg, 1123));
+        TypeInto(Item(dlg, 1123), "107.9");
+        SetFocus(Item(dlg, 1123));
+        PressKey(VK_RETURN);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_EQ(Read("CH_SET_FM_EUR", "CH01_ID"), "Classic & Jazz");
+  EXPECT_EQ(Read("CH_SET_FM_EUR", "CH01_FRQ"), "8750");
+  EXPECT_EQ(Read("CH_SET_FM_EUR", "CH02_FRQ"), "10790");
+  EXPECT_EQ(General("COUNTRY"), "1");
+  EXPECT_EQ(General("MP3BPS"), "3");
+  EXPECT_EQ(General("RECORDFOLDER"), "C:\\KestrunePrefs");
+  EXPECT_TRUE(PathIsDirectoryA("C:\\KestrunePrefs"));
+  EXPECT_EQ(dialog.Form().format, 3);
+  EXPECT_EQ(dialog.Form().folder, "C:\\KestrunePrefs");
+  RemoveDirectoryA("C:\\KestrunePrefs");
+}
+
+TEST_F(SettingsDialogsTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
+  Write(kGeneralKey, "MP3BPS", "9");  // the recorder makes 128 kbit/s of it
+  Write("TIMER_SETTING03", "ITEM", "Keep me?");
+  CSettingDlg dialog(tree);
+  dialog.SetRegion(0);
+  std::string notice;
+  HWND dlg = nullptr;
+  script.Until([&] { return (dlg = FindDialog("Kestrune Setting")) != nullptr; })
+      .Do([&] {
+        EXPECT_EQ(ComboSelection(dlg, IDC_PREF_FORMAT), 2);
+        EXPECT_EQ(ItemText(dlg, 1061), "520");
+        SetWindowTextA(Item(dlg, IDC_PREF_FOLDER), "D:\\Elsewhere");
+        ClickBox(dlg, IDC_PREF_JAPAN);
+        EXPECT_EQ(ItemText(dlg, 1037), "76.00");
+        EXPECT_EQ(ItemText(dlg, 1061), "522");
+        EXPECT_EQ(ItemText(dlg, IDC_PREF_FOLDER), "D:\\Elsewhere");  // typed text survives
+        ClickCommand(dlg, IDC_PREF_DEFAULT);
+        EXPECT_EQ(ItemText(dlg, IDC_PREF_FOLDER), "C:\\RadioREC");
+        EXPECT_EQ(General("RECORDFOLDER"), "C:\\RadioREC");
+        EXPECT_EQ(Read("TIMER_SETTING03", "ITEM"), "Keep me?");  // nothing written yet
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        ClickCommand(dlg, IDC_PREF_DEFAULT);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+      })
+      .Until(AnswerMessageBox(notice));
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_EQ(notice, "All data is restore to default!");
+  EXPECT_EQ(Read("TIMER_SETTING03", "ITEM"), "");
+  EXPECT_EQ(General("COUNTRY"), "2");
+  EXPECT_EQ(General("MP3BPS"), "2");
+  EXPECT_EQ(Read("CH_SET_FM_JAP", "CH01_FRQ"), "7600");
+  EXPECT_EQ(dialog.Form().region, 2);
+}
+
+TEST_F(SettingsDialogsTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels) {
+  CSettingDlg dialog(tree);
+  dialog.SetRegion(2);
+  dialog.SetCurrentBand(2);
+  script.Until([] { return FindDialog("Kestrune Setting") != nullptr; }).Do([] {
+    HWND dlg = FindDialog("Kestrune Setting");
+    for (int id = IDC_PREF_USA; id <= IDC_PREF_JAPAN; ++id) EXPECT_FALSE(IsWindowEnabled(Item(dlg, id)));
+    SendDlgItemMessageA(dlg, IDC_PREF_FORMAT, CB_SETCURSEL, 0, 0);
+    SetFocus(Item(dlg, IDOK));
+    PressKey(VK_TAB);
+  }).Do([] {
+    HWND dlg = FindDialog("Kestrune Setting");
+    EXPECT_EQ(GetFocus(), Item(dlg, IDCANCEL));
+    EXPECT_EQ(GetWindowLongPtrA(Item(dlg, IDCANCEL), GWL_STYLE) & 0xF, BS_OWNERDRAW) << "still skinned";
+    PressKey(VK_RETURN);
+  });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  EXPECT_EQ(General("MP3BPS"), "2");
+}
+
+// ---- Timer settings and the timer list ----
+
+std::string TimerValue(int n, const char* name) {
+  char key[32];
+  std::snprintf(key, sizeof key, "TIMER_SETTING%02d", n);
+  return Read(key, name);
+}
+void WriteTimer(int n, const char* name, const std::string& text) {
+  char key[32];
+  std::snprintf(key, sizeof key, "TIMER_SETTING%02d", n);
+  Write(key, name, text);
+}
+
+// Whether a selector button shows the selection marks (red, one and two pixels inside its edge),
+// as the button paints itself into a picture: no other window on the display can hide them.
+bool ShowsSelected(HWND button) {
+  RECT rc{};
+  GetClientRect(button, &rc);
+  Canvas canvas(rc.right, rc.bottom, 0);
+  SendMessageA(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+  return canvas.At(rc.right / 2, 1) == 0xFF0000 && canvas.At(rc.right / 2, 2) == 0xFF0000 &&
+         canvas.At(rc.right / 2, 3) != 0xFF0000;
+}
+
+void SelectStation(HWND dlg, int entry) {
+  SendDlgItemMessageA(dlg, IDC_TIMER_STATION, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_TIMER_STATION, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(dlg, IDC_TIMER_STATION)));
+}
+
+std::string ListText(HWND list, int row, int column) {
+  char text[256] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+TEST_F(SettingsDialogsTest, TimerDialogSavesOnSwitchingAndCancelKeepsWhatWasSaved) {
+  CTimerSetDlg dialog(tree);
+  dialog.SetRegion(2);
+  HWND dlg = nullptr;
+  script.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
+      .Do([&] {
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_SELECT1), "Reserve record 1");
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_SELECT16), "Reserve record 16");
+        EXPECT_TRUE(ShowsSelected(Item(dlg, IDC_TIMER_SELECT1)));
+        EXPECT_FALSE(ShowsSelected(Item(dlg, IDC_TIMER_SELECT1 + 1)));
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, IDC_TIMER_SW)));
+        EXPECT_TRUE(IsChecked(dlg, IDC_TIMER_FM));
+        EXPECT_TRUE(IsChecked(dlg, IDC_TIMER_WEEKLY));  // the fresh "2" means weekly
+        EXPECT_TRUE(IsChecked(dlg, IDC_TIMER_SUN));
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, IDC_TIMER_DATE_PICKER)));
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_FREQUENCY), "8750");
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_UNIT), "Mhz");
+        EXPECT_EQ(ComboSelection(dlg, IDC_TIMER_FORMAT), 2);
+        EXPECT_EQ(ComboSelection(dlg, IDC_TIMER_STATION), 0);  // "Appointed": no Japan preset holds 8750
+        TypeInto(Item(dlg, IDC_TIMER_NAME), "News & Weather at six!");  // 20 characters at most
+        ClickBox(dlg, IDC_TIMER_ON);
+        ClickBox(dlg, IDC_TIMER_SUN);
+        ClickBox(dlg, IDC_TIMER_THU);
+        ClickCommand(dlg, IDC_TIMER_SELECT1 + 1);  // reservation 2: reservation 1 is saved
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_SELECT1), "News && Weather at si");
+        EXPECT_TRUE(ShowsSelected(Item(dlg, IDC_TIMER_SELECT1 + 1)));
+        EXPECT_FALSE(ShowsSelected(Item(dlg, IDC_TIMER_SELECT1)));
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_NAME), "");
+        // Band AM with "Appointed": the band's default, in kHz.
+        ClickBox(dlg, IDC_TIMER_AM);
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_FREQUENCY), "520");
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_UNIT), "Khz");
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_TIMER_STATION, CB_GETCOUNT, 0, 0), 13);
+        SelectStation(dlg, 3);
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_FREQUENCY), "522");
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, IDC_TIMER_FREQUENCY)));
+        SelectStation(dlg, 0);
+        EXPECT_TRUE(IsWindowEnabled(Item(dlg, IDC_TIMER_FREQUENCY)));
+        SaveShot(dlg, "timer-settings.png");
+        PressKey(VK_ESCAPE);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  EXPECT_EQ(TimerValue(1, "ITEM"), "News & Weather at si");
+  EXPECT_EQ(TimerValue(1, "ACTIVE"), "1");
+  EXPECT_EQ(TimerValue(1, "DATETYPE"), "1");
+  EXPECT_EQ(TimerValue(1, "WEEK"), "0000100");
+  EXPECT_EQ(TimerValue(1, "NAME"), "Appointed");
+  EXPECT_EQ(TimerValue(2, "ISAMFM"), "1");  // reservation 2 was never saved
+}
+
+TEST_F(SettingsDialogsTest, TimerDialogRefusesABadFrequencyOnOkAndKeepsTheChosenDate) {
+  CTimerSetDlg dialog(tree);
+  dialog.SetRegion(1);
+  HWND dlg = nullptr;
+  std::string refusal;
+  SYSTEMTIME chosen{2030, 5, 0, 17, 0, 0, 0, 0};
+  script.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
+      .Do([&] {
+        ClickBox(dlg, IDC_TIMER_DATE);
+        EXPECT_TRUE(IsWindowEnabled(Item(dlg, IDC_TIMER_DATE_PICKER)));
+        EXPECT_FALSE(IsWindowEnabled(Item(dlg, IDC_TIMER_THU)));
+        EXPECT_FALSE(IsChecked(dlg, IDC_TIMER_SUN));
+        HWND picker = Item(dlg, IDC_TIMER_DATE_PICKER);
+        DateTime_SetSystemtime(picker, GDT_VALID, &chosen);
+        // Opening the calendar keeps the chosen date.
+        RECT rc{};
+        GetClientRect(picker, &rc);
+        const LPARAM arrow = MAKELPARAM(rc.right - 6, rc.bottom / 2);
+        SendMessageA(picker, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+        SendMessageA(picker, WM_LBUTTONUP, 0, arrow);
+        HWND calendar = DateTime_GetMonthCal(picker);
+        EXPECT_NE(calendar, nullptr);
+        SYSTEMTIME shown{};
+        if (calendar) {
+          MonthCal_GetCurSel(calendar, &shown);
+          EXPECT_EQ(shown.wYear * 10000 + shown.wMonth * 100 + shown.wDay, 20300517);
+          EXPECT_EQ(MonthCal_GetColor(calendar, MCSC_TRAILINGTEXT), RGB(255, 0, 0));
+          SendMessageA(picker, WM_LBUTTONDOWN, MK_LBUTTON, arrow);  // and closes again
+          SendMessageA(picker, WM_LBUTTONUP, 0, arrow);
+        }
+        DateTime_GetSystemtime(picker, &shown);
+        EXPECT_EQ(shown.wYear * 10000 + shown.wMonth * 100 + shown.wDay, 20300517);
+        SetWindowTextA(Item(dlg, IDC_TIMER_FREQUENCY), "87.55");
+        SetWindowTextA(Item(dlg, IDC_TIMER_NAME), "Morning");
+        ClickCommand(dlg, IDOK);
+      })
+      .Until(AnswerMessageBox(refusal))
+      .Do([&] {
+        EXPECT_EQ(refusal, "frequency 87.55 setting error!");
+        EXPECT_TRUE(IsWindowVisible(dlg));
+        EXPECT_EQ(TimerValue(1, "ITEM"), "Morning");  // written before the check
+        EXPECT_EQ(TimerValue(1, "DATETYPE"), "2");    // not reached
+        SetWindowTextA(Item(dlg, IDC_TIMER_FREQUENCY), " 87.5 ");
+        SetFocus(Item(dlg, IDC_TIMER_FREQUENCY));
+        PressKey(VK_RETURN);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_EQ(TimerValue(1, "FREQ"), "8750");
+  EXPECT_EQ(TimerValue(1, "DATETYPE"), "0");
+  EXPECT_EQ(TimerValue(1, "DATE"), "20300517");
+  EXPECT_EQ(TimerValue(1, "WEEK"), "1000000");  // the weekly side keeps what it held
+}
+
+TEST_F(SettingsDialogsTest, TimerListShowsEveryReservationAndEditsARowInPlace) {
+  WriteTimer(1, "DATETYPE", "1");
+  WriteTimer(1, "WEEK", "0000100");
+  WriteTimer(4, "QUALITY", "3");
+  WriteTimer(4, "NAME", "Appointed");
+  CTimerSetDlg dialog(tree);
+  dialog.SetRegion(2);
+  HWND dlg = nullptr, listDlg = nullptr, single = nullptr;
+  int normalHeight = 0;
+  script.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
+      .Do([&] {
+        RECT rc{};
+        GetWindowRect(dlg, &rc);
+        normalHeight = rc.bottom - rc.top;
+        ClickCommand(dlg, IDC_TIMER_LIST);  // the list runs its own loop from here
+      })
+      .Until([&] { return (listDlg = FindDialog("Show Timer setting")) != nullptr; })
+      .Do([&] {
+        EXPECT_FALSE(IsWindowVisible(dlg)) << "the timer dialog hides behind the list";
+        HWND list = Item(listDlg, IDC_TIMER_LIST_VIEW);
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 16);
+        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 140);
+        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 4, 0), 200);
+        EXPECT_EQ(ListText(list, 0, 0), "Reserve 1");
+        EXPECT_EQ(ListText(list, 0, 4), "THE ");
+        EXPECT_EQ(ListText(list, 3, 7), "64  Kps");
+        EXPECT_EQ(ListText(list, 3, 1), "");
+        EXPECT_EQ(ListText(list, 15, 8), "OFF");
+        EXPECT_TRUE(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES);
+        SaveShot(listDlg, "timer-list.png");
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+        const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(list, WM_LBUTTONUP, 0, at);
+        SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);  // the editor runs its loop from here
+        SendMessageA(list, WM_LBUTTONUP, 0, at);
+      })
+      .Until([&] { return (single = FindDialog("Recording Setting")) != nullptr; })
+      .Do([&] {
+        EXPECT_NE(single, dlg);
+        EXPECT_FALSE(IsWindowVisible(Item(single, IDC_TIMER_SELECT1)));
+        RECT frame{}, window{};
+        GetWindowRect(Item(single, IDC_TIMER_FRAME), &frame);
+        MapWindowPoints(nullptr, single, reinterpret_cast<POINT*>(&frame), 2);
+        EXPECT_EQ(frame.top, 3);
+        GetWindowRect(single, &window);
+        EXPECT_EQ(window.bottom - window.top, normalHeight * 2 / 3);
+        TypeInto(Item(single, IDC_TIMER_NAME), "Third");
+        SaveShot(single, "timer-settings-single.png");
+        PressKey(VK_RETURN);  // OK: saved, and the list shows it
+      })
+      .Until([&] { return FindDialog("Recording Setting") == nullptr; })
+      .Do([&] {
+        EXPECT_EQ(ListText(Item(listDlg, IDC_TIMER_LIST_VIEW), 2, 0), "Third");
+        PressKey(VK_ESCAPE);
+      })
+      .Until([&] { return FindDialog("Recording Setting") == dlg; })
+      .Do([&] {
+        EXPECT_EQ(ItemText(dlg, IDC_TIMER_SELECT1 + 2), "Third");
+        EXPECT_TRUE(ShowsSelected(Item(dlg, IDC_TIMER_SELECT1)));
+        ClickCommand(dlg, IDCANCEL);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  EXPECT_EQ(TimerValue(3, "ITEM"), "Third");
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The settings dialogs opened by the real main window's commands, on the real registry: what
+// they store is what the window and the scheduler then run with.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/win32/MainDlg.h"
+#include "app/win32/SettingsDialogs.h"
+#include "resources/resource.h"
+#include "resources/settings_ids.h"
+#include "settings/win32/RegistryTree.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/SimulatedReceiver.h"
+#include "tests/win/ModalScript.h"
+
+namespace {
+
+class CountingSchedule final : public ISchedulerControl {
+ public:
+  void LoadSchedule() override { ++loads; }
+  void SchedulerTick(const LocalTime&) override {}
+  int loads = 0;
+};
+
+std::string Stored(const char* subkey, const char* name) {
+  char data[512] = {};
+  DWORD size = sizeof data;
+  const std::string path = std::string(kSettingsRoot) + "\\" + subkey;
+  if (RegGetValueA(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    return "<missing>";
+  return data;
+}
+
+class SettingsFromMainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
+    {
+      SettingsStore store(registry);
+      store.WriteValue(kGeneralKey, "COUNTRY", "0");
+      store.WriteValue(kGeneralKey, "FM", "1");
+      store.WriteValue(kGeneralKey, "FREQ", "8750");
+      store.WriteValue(kGeneralKey, "FREQ_AM", "530");
+      store.WriteValue(kGeneralKey, "RECORDFOLDER", "C:\\KestruneMainRec");
+    }
+    platform.PutReceiverAt(1);
+    receiver.readLatencyMs = 0;
+    receiver.SetStations({{BandFM, 7600, 45}});
+    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, registry, clock);
+    MainWindowParts parts = dlg->Window().Parts();
+    parts.dialogs = &dialogs;
+    parts.scheduler = &schedule;
+    dlg->Window().SetParts(parts);
+    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+    SendMessageA(hwnd, WM_TIMER, kTimerDeferredStart, 0);
+    ASSERT_TRUE(dlg->Device().IsOpen());
+  }
+  void TearDown() override {
+    dlg.reset();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    RemoveDirectoryA("C:\\KestruneMainRec");
+    SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
+  }
+  void Command(int id) {
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
+  }
+
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  RegistryTree registry;
+  SettingsDialogs dialogs{registry};
+  CountingSchedule schedule;
+  MessageLoop loop;
+  std::unique_ptr<CMainDlg> dlg;
+  HWND hwnd = nullptr;
+  ModalScript script;
+};
+
+TEST_F(SettingsFromMainWindow, PreferencesMoveTheReceiverToTheNewRegionsFirstPresets) {
+  HWND owner = nullptr;
+  script.Until([] { return FindDialog("Kestrune Setting") != nullptr; }).Do([&] {
+    HWND prefs = FindDialog("Kestrune Setting");
+    owner = GetWindow(prefs, GW_OWNER);
+    EXPECT_TRUE(IsChecked(prefs, IDC_PREF_USA));
+    ClickBox(prefs, IDC_PREF_JAPAN);
+    SendDlgItemMessageA(prefs, IDC_PREF_FORMAT, CB_SETCURSEL, 1, 0);
+    ClickCommand(prefs, IDOK);
+  });
+  script.Start();
+  Command(IDC_SETTINGS);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(owner, hwnd) << "owned by the active main window";
+  EXPECT_EQ(Stored(kGeneralKey, "COUNTRY"), "2");
+  MainWindow& window = dlg->Window();
+  EXPECT_EQ(window.m_region, RegionJapan);
+  EXPECT_EQ(window.m_band, BandFM);
+  EXPECT_EQ(window.m_freqFm, 7600);  // Japan FM preset 1
+  EXPECT_EQ(window.m_freqAm, 522);   // Japan AM preset 1
+  EXPECT_EQ(window.m_preset, 1);
+  EXPECT_EQ(window.m_mp3Rate, 1);
+  EXPECT_EQ(window.m_recordFolder, "C:\\KestruneMainRec");
+  EXPECT_EQ(receiver.Region(), RegionJapan);
+  EXPECT_EQ(receiver.Band(), BandFM);
+  EXPECT_EQ(receiver.Frequency(), 7600);
+}
+
+TEST_F(SettingsFromMainWindow, TimerDialogEditsReachTheScheduleAndThePowerSettings) {
+  const int loadsBefore = schedule.loads;
+  script.Until([] { return FindDialog("Recording Setting") != nullptr; })
+      .Do([] { ClickCommand(FindDialog("Recording Setting"), IDC_TIMER_SETTINGS_PC); })
+      .Until([] { return FindDialog("PC Setting") != nullptr; })
+      .Do([] {
+        HWND pc = FindDialog("PC Setting");
+        ClickBox(pc, IDC_PC_CLOSE_AFTER);
+        ClickBox(pc, IDC_PC_WAKE);
+        ClickCommand(pc, IDOK);
+      })
+      .Until([] { return FindDialog("PC Setting") == nullptr; })
+      .Do([] {
+        HWND timer = FindDialog("Recording Setting");
+        TypeInto(GetDlgItem(timer, IDC_TIMER_NAME), "Late show");
+        ClickBox(timer, IDC_TIMER_ON);
+        ClickCommand(timer, IDOK);
+      });
+  script.Start();
+  Command(IDC_TIMER_SETTINGS);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(Stored("TIMER_SETTING01", "ITEM"), "Late show");
+  EXPECT_EQ(Stored("TIMER_SETTING01", "ACTIVE"), "1");
+  EXPECT_EQ(Stored(kGeneralKey, "CLOSE"), "1");
+  EXPECT_EQ(Stored(kGeneralKey, "WAKEUP"), "0");
+  EXPECT_EQ(schedule.loads, loadsBefore + 1);
+  EXPECT_EQ(dlg->Window().m_power.afterRecording, AfterRecording::Close);
+  EXPECT_EQ(dlg->Window().m_power.wakeUp, 0);
+}
+
+}  // namespace
