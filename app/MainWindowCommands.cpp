@@ -270,6 +270,12 @@ void MainWindow::OnPreferences() {
   PreferencesResult result;
   if (!parts_.dialogs->RunPreferences(m_region, result)) return;
   m_power.autoSuspend = LoadAutoSuspend(settings_);
+  if (result.dataReset) {
+    // The reservations and power settings the scheduler holds were wiped from the registry:
+    // none of them may still record, wake or shut the computer down.
+    if (parts_.scheduler) parts_.scheduler->LoadSchedule();
+    LoadPowerSettings();
+  }
   m_mp3Rate = result.mp3Rate;
   m_recordFolder = result.recordFolder;
   ApplyRegion(result.region);

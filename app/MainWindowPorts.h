@@ -144,6 +144,7 @@ struct PreferencesResult {
   uint8_t region = 0;
   uint8_t mp3Rate = 0;
   std::string recordFolder;
+  bool dataReset = false;  // Ctrl+"Default": every setting, preset and reservation is a default now
 };
 
 // The modal dialogs the window opens.

@@ -53,6 +53,7 @@ endif()
 file(GLOB win_bench_sources CONFIGURE_DEPENDS bench/win/*.cpp)
 foreach(src IN LISTS win_bench_sources)
   get_filename_component(name ${src} NAME_WE)
-  add_executable(bench_${name} ${src})
+  # The simulated receiver stands in for the hardware where a benchmark needs one.
+  add_executable(bench_${name} ${src} tests/support/SimulatedReceiver.cpp)
   target_link_libraries(bench_${name} PRIVATE kestrune_platform)
 endforeach()

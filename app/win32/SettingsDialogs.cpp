@@ -15,6 +15,7 @@ bool SettingsDialogs::RunPreferences(uint8_t region, PreferencesResult& result) 
   result.region = static_cast<uint8_t>(form.region);
   result.mp3Rate = static_cast<uint8_t>(form.format);
   result.recordFolder = form.folder;
+  result.dataReset = dialog.DataReset();
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
+#include "schedule/win32/WindowScheduler.h"
 #include "settings/win32/RegistryTree.h"
 
 namespace {
@@ -36,6 +37,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
   MainTray tray(*dialog, instance);
   tray.Install();
+  WindowScheduler scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.

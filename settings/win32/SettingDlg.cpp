@@ -175,6 +175,7 @@ void CSettingDlg::OnDefault() {
   }
   DialogMessageBox message(dialog_);
   if (!store_.ResetToDefaults(message)) return;
+  reset_ = true;
   LoadLists();
   form_.region = RegionJapan;
   PushFolderAndRegion();

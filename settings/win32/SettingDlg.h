@@ -28,6 +28,8 @@ class CSettingDlg {
   // IDOK or IDCANCEL. After IDOK the saved region, format and folder are in Form().
   INT_PTR DoModal(HWND owner);
   const PreferencesForm& Form() const { return form_; }
+  // Whether Ctrl+"Default" replaced everything stored with the defaults.
+  bool DataReset() const { return reset_; }
 
   INT_PTR OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -47,6 +49,7 @@ class CSettingDlg {
   HWND dialog_ = nullptr;
   PreferencesForm form_;
   int currentBand_ = 1;
+  bool reset_ = false;
   CMyCtrlColor colours_{0x000000, 0xDBDBDB};
   CButtonHelp buttons_;
   std::array<CMyEditA, 3 * kPresetsPerBand> names_;

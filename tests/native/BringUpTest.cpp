@@ -25,6 +25,8 @@ class WritingDialogs final : public IWindowDialogs {
     result.region = region;
     result.mp3Rate = 1;
     result.recordFolder = "D:\\Rec";
+    result.dataReset = resetOnPreferences;
+    if (resetOnPreferences) rig_.Set("SHUTDOWN", "0");
     return true;
   }
   void RunTimerDialog(uint8_t region) override {
@@ -32,6 +34,7 @@ class WritingDialogs final : public IWindowDialogs {
     rig_.Set("AUTOSPEND", autoSuspendOnTimerDialog);
   }
   std::string autoSuspendOnPreferences, autoSuspendOnTimerDialog;
+  bool resetOnPreferences = false;
   int timerDialogRegion = -1;
 
  private:
@@ -417,6 +420,24 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   EXPECT_EQ(scheduler.loads, 1);
   EXPECT_EQ(rig.power.states.back(), 0x80000003u);
   EXPECT_EQ(rig.window.m_power.autoSuspend, 0);
+}
+
+TEST(KeepAwake, PreferencesThatResetEverythingReloadTheScheduleAndThePowerSettings) {
+  MainWindowRig rig;
+  rig.Set("SHUTDOWN", "1");
+  WritingDialogs dialogs(rig);
+  CountingScheduler scheduler;
+  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs});
+  rig.Start();
+  const int loads = scheduler.loads;
+  dialogs.autoSuspendOnPreferences = "3";
+  rig.Command(IDC_SETTINGS);  // an ordinary OK leaves the schedule alone
+  EXPECT_EQ(scheduler.loads, loads);
+  EXPECT_EQ(rig.window.m_power.afterRecording, AfterRecording::Shutdown);
+  dialogs.resetOnPreferences = true;
+  rig.Command(IDC_SETTINGS);
+  EXPECT_EQ(scheduler.loads, loads + 1);
+  EXPECT_EQ(rig.window.m_power.afterRecording, AfterRecording::None);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // loops with window messages and keys; each leaves a screenshot among the artifacts.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
@@ -227,6 +228,7 @@ TEST_F(SettingsDialogsTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) 
   EXPECT_TRUE(PathIsDirectoryA("C:\\KestrunePrefs"));
   EXPECT_EQ(dialog.Form().format, 3);
   EXPECT_EQ(dialog.Form().folder, "C:\\KestrunePrefs");
+  EXPECT_FALSE(dialog.DataReset());
   RemoveDirectoryA("C:\\KestrunePrefs");
 }
 
@@ -267,6 +269,7 @@ TEST_F(SettingsDialogsTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
   EXPECT_EQ(General("MP3BPS"), "2");
   EXPECT_EQ(Read("CH_SET_FM_JAP", "CH01_FRQ"), "7600");
   EXPECT_EQ(dialog.Form().region, 2);
+  EXPECT_TRUE(dialog.DataReset());
 }
 
 TEST_F(SettingsDialogsTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels) {
@@ -502,6 +505,45 @@ TEST_F(SettingsDialogsTest, TimerListShowsEveryReservationAndEditsARowInPlace) {
   script.Start();
   EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
   EXPECT_EQ(TimerValue(3, "ITEM"), "Third");
+}
+
+TEST_F(SettingsDialogsTest, PreferencesBrowseForAFolderPutsItsPathInTheField) {
+  CreateDirectoryA("C:\\KestruneBrowse", nullptr);
+  CSettingDlg dialog(tree);
+  dialog.SetRegion(2);
+  HWND dlg = nullptr;
+  std::string cancelled;
+  script.Until([&] { return (dlg = FindDialog("Kestrune Setting")) != nullptr; })
+      .Do([&] { ClickCommand(dlg, IDC_PREF_BROWSE); })  // the browser runs its own loop
+      .Until([&] {
+        HWND browser = GetActiveWindow();
+        if (browser == dlg || browser == nullptr) return false;
+        EXPECT_EQ(GetWindow(browser, GW_OWNER), dlg);
+        PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        return true;
+      })
+      .Until([&] { return GetActiveWindow() == dlg; })
+      .Do([&] {
+        cancelled = ItemText(dlg, IDC_PREF_FOLDER);
+        ClickCommand(dlg, IDC_PREF_BROWSE);
+      })
+      .Until([&] {
+        HWND browser = GetActiveWindow();
+        if (browser == dlg || browser == nullptr) return false;
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>("C:\\KestruneBrowse"));
+        PostMessageA(browser, WM_COMMAND, IDOK, 0);
+        return true;
+      })
+      .Until([&] { return GetActiveWindow() == dlg; })
+      .Do([&] {
+        EXPECT_EQ(ItemText(dlg, IDC_PREF_FOLDER), "C:\\KestruneBrowse");
+        ClickCommand(dlg, IDCANCEL);
+      });
+  script.Start();
+  EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+  EXPECT_EQ(cancelled, "C:\\RadioREC");
+  EXPECT_EQ(General("RECORDFOLDER"), "C:\\RadioREC");  // Cancel writes nothing
+  RemoveDirectoryA("C:\\KestruneBrowse");
 }
 
 }  // namespace
