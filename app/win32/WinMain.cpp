@@ -6,6 +6,7 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
+#include "app/win32/PlaybackPart.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
@@ -39,6 +40,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   WindowScheduler scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
+  // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
+  PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
   ShowWindow(window, showCommand);
   SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
