@@ -94,7 +94,11 @@ void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   const std::string& root = window_.m_recordFolder;
   const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
   const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
-  if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) return;
+  if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) {
+    // Nothing records, so nothing will end and restore the station: the radio goes back now.
+    RestoreSavedStation();
+    return;
+  }
   recordStart_ = startSeconds;
   scheduledDuration_ = entry.duration;
 }
@@ -117,18 +121,22 @@ void Scheduler::TuneCurrentStation(bool waitForBand) {
   window_.Display().RefreshPresetTips();
 }
 
-bool Scheduler::CheckScheduledEnd(bool anotherStarts) {
-  if (scheduledDuration_ == 0) return false;
-  if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
-  if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
-
-  recording_.StopRecording();
+void Scheduler::RestoreSavedStation() {
   window_.m_band = window_.m_savedBand;
   g_currentBand = window_.m_band;
   window_.m_freqFm = window_.m_savedFreqFm;
   window_.m_freqAm = window_.m_savedFreqAm;
   window_.m_freqSw = window_.m_savedFreqSw;
   TuneCurrentStation(false);
+}
+
+bool Scheduler::CheckScheduledEnd(bool anotherStarts) {
+  if (scheduledDuration_ == 0) return false;
+  if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
+  if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
+
+  recording_.StopRecording();
+  RestoreSavedStation();
   // A reservation due in this same second takes over: sleeping or closing now would lose it.
   if (anotherStarts) return false;
 

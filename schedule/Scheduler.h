@@ -68,6 +68,8 @@ class Scheduler final : public ISchedulerControl {
   void StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
   // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
   void TuneCurrentStation(bool waitForBand);
+  // The station in use before the scheduled recording, tuned again.
+  void RestoreSavedStation();
   void EnterStandbyWithWake();
   void ShutDownComputer();
   void OnSuspending();

@@ -213,6 +213,8 @@ TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   EXPECT_EQ(rig.recording.starts, 1);
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_FALSE(rig.view.destroyed);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);  // the radio is back on the station it played
+  EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
 TEST_F(Schedule, NextStartIgnoresTodaysPassedWeekdayAndPicksTheNearest) {
