@@ -29,20 +29,27 @@ void Scheduler::LoadSchedule() { table_ = ::LoadSchedule(window_.Settings()); }
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
   const int64_t second = CivilSeconds(now);
-  // Seconds that passed without a tick are looked at too, the last minute of them at most. A
+  // Seconds that passed without a tick are looked at too, the last minute of them at most (also
+  // before the first tick: a program started late under load still makes the recording). A
   // clock set back looks at the current second only.
-  int64_t first = second;
-  if (ticked_ && second > lastTick_) first = std::max(lastTick_ + 1, second - kCatchUpSeconds);
+  int64_t first = second - kCatchUpSeconds;
+  if (ticked_) first = second > lastTick_ ? std::max(lastTick_ + 1, first) : second;
   ticked_ = true;
   lastTick_ = second;
 
+  const DueStart due = TakeDueStart(first, second);
+
   // Stopped through the recording controls: no longer a scheduled recording.
   if (scheduledDuration_ != 0 && !recording_.IsRecording()) scheduledDuration_ = 0;
-  if (CheckScheduledEnd()) return;
+  if (CheckScheduledEnd(due.index < table_.size())) return;
+  if (due.index < table_.size())
+    StartScheduledRecording(due.index, due.at, window_.WallClock().CalendarSeconds() - (second - due.second));
+}
 
+Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
   // The latest second with a due reservation wins: it is the one that would be running had every
   // second had its tick. Within one second the lowest-numbered reservation records.
-  for (int64_t s = second; s >= first; --s) {
+  for (int64_t s = last; s >= first; --s) {
     const LocalTime at = CivilTime(s);
     const std::string stamp = DateText(at) + TimeText(at);
     size_t chosen = table_.size();
@@ -59,9 +66,9 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
         if (IsDueAt(table_[k], e)) started_[k] = DateText(e) + TimeText(e);
     }
     if (table_[chosen].weekly) table_[chosen].date = DateText(at);
-    StartScheduledRecording(chosen, at, clock_.NowSeconds() - (second - s));
-    return;
+    return {chosen, at, s};
   }
+  return {table_.size(), {}, 0};
 }
 
 void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds) {
@@ -87,7 +94,11 @@ void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   const std::string& root = window_.m_recordFolder;
   const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
   const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
-  if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) return;
+  if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) {
+    // Nothing records, so nothing will end and restore the station: the radio goes back now.
+    RestoreSavedStation();
+    return;
+  }
   recordStart_ = startSeconds;
   scheduledDuration_ = entry.duration;
 }
@@ -110,18 +121,24 @@ void Scheduler::TuneCurrentStation(bool waitForBand) {
   window_.Display().RefreshPresetTips();
 }
 
-bool Scheduler::CheckScheduledEnd() {
-  if (scheduledDuration_ == 0) return false;
-  if (clock_.NowSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
-  if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
-
-  recording_.StopRecording();
+void Scheduler::RestoreSavedStation() {
   window_.m_band = window_.m_savedBand;
   g_currentBand = window_.m_band;
   window_.m_freqFm = window_.m_savedFreqFm;
   window_.m_freqAm = window_.m_savedFreqAm;
   window_.m_freqSw = window_.m_savedFreqSw;
   TuneCurrentStation(false);
+}
+
+bool Scheduler::CheckScheduledEnd(bool anotherStarts) {
+  if (scheduledDuration_ == 0) return false;
+  if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
+  if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
+
+  recording_.StopRecording();
+  RestoreSavedStation();
+  // A reservation due in this same second takes over: sleeping or closing now would lose it.
+  if (anotherStarts) return false;
 
   switch (window_.m_power.afterRecording) {
     case AfterRecording::Shutdown:
@@ -207,7 +224,10 @@ void Scheduler::ShutDownComputer() {
   window_.View().UnregisterDeviceNotifications();
   window_.Device().CloseDevice();
   window_.Clock().SleepMs(kStopSettleMs);
-  power_.ShutDown();
+  if (power_.ShutDown()) return;
+  // Refused (no privilege, a policy): the program runs on, so the receiver must too, or every
+  // later reservation records a receiver that was switched off.
+  window_.BringUpReceiver(BringUpSituation::Resume);
 }
 
 int Scheduler::OnPowerBroadcast(unsigned event) {

@@ -36,6 +36,8 @@ class Scheduler final : public ISchedulerControl {
 
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
+  // Any stop through the recording controls ends what counted as a scheduled recording.
+  void OnRecordingStopped() override { scheduledDuration_ = 0; }
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
@@ -52,11 +54,22 @@ class Scheduler final : public ISchedulerControl {
   static constexpr int64_t kCatchUpSeconds = 60;
 
  private:
-  // True when an after-action was carried out (the program may be gone).
-  bool CheckScheduledEnd();
+  struct DueStart {
+    size_t index;  // table size when nothing is due
+    LocalTime at;
+    int64_t second;  // civil seconds of `at`
+  };
+  // The reservation to start for the seconds first … last, each taken at most once per date and
+  // start time.
+  DueStart TakeDueStart(int64_t first, int64_t last);
+  // True when an after-action was carried out (the program may be gone). None is carried out
+  // when `anotherStarts` in this tick.
+  bool CheckScheduledEnd(bool anotherStarts);
   void StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
   // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
   void TuneCurrentStation(bool waitForBand);
+  // The station in use before the scheduled recording, tuned again.
+  void RestoreSavedStation();
   void EnterStandbyWithWake();
   void ShutDownComputer();
   void OnSuspending();
@@ -72,7 +85,7 @@ class Scheduler final : public ISchedulerControl {
   ISchedulerClock& clock_;
   ScheduleTable table_{};
   uint32_t scheduledDuration_ = 0;
-  int64_t recordStart_ = 0;
+  int64_t recordStart_ = 0;  // IWallClock::CalendarSeconds, as the window's recording clock
   bool ticked_ = false;
   int64_t lastTick_ = 0;  // civil seconds of the previous tick
   // Date and start text each reservation was last started (or passed over) at.

@@ -8,7 +8,8 @@
 
 #include "app/MainWindowPorts.h"
 
-// Calendar time, as the C library keeps it: seconds that run on through daylight-saving changes.
+// Calendar time as the C library keeps it, for the distance to a reservation's next start: seconds
+// that run on through daylight-saving changes, and local times converted on the same scale.
 class ISchedulerClock {
  public:
   virtual ~ISchedulerClock() = default;
@@ -42,7 +43,7 @@ class IScheduledRecording {
   // Clears the label of a timed manual recording and ends its countdown (timer 10).
   virtual void CancelRecordLimit() = 0;
   // Records into `file` at `kbps`, shows the recording with `name` and counts its elapsed time
-  // from `startSeconds` (calendar seconds). False when the recorder could not start; its message
+  // from `startSeconds` (IWallClock::CalendarSeconds). False when the recorder could not start; its message
   // has been shown and the window stays idle.
   virtual bool StartScheduledRecording(const std::string& file, uint16_t kbps, const std::string& name,
                                        int64_t startSeconds) = 0;

@@ -11,7 +11,10 @@ packages=(
   wine64 xvfb xdotool imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox mpg123 lame libmp3lame-dev
+  zip unzip espeak-ng
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # The fuzz targets: clang and its libFuzzer runtime.
+  clang libclang-rt-14-dev
   # The window's fonts: Wine's own Tahoma and MS Sans Serif (what "Tahoma" and "MS Shell Dlg"
   # resolve to) and the metric-compatible Liberation fonts Wine falls back on. Wine only
   # recommends them, so --no-install-recommends would leave the texts to whatever font is there.

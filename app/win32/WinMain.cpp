@@ -6,6 +6,8 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
+#include "app/win32/PlaybackPart.h"
+#include "app/win32/ProcessHidPlatform.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
@@ -13,13 +15,19 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
+#include "schedule/win32/WindowScheduler.h"
 #include "settings/win32/RegistryTree.h"
+
+#ifndef KESTRUNE_DEMO
+std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique<Win32HidPlatform>(); }
+#endif
 
 namespace {
 
 int RunMainWindow(HINSTANCE instance, int showCommand) {
   MessageLoop loop;
-  Win32HidPlatform hid;
+  const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
+  IHidPlatform& hid = *hidPlatform;
   RegistryTree registry;
   WaveInAudioPreparation audioPreparation;
   MessageFailureBox failureBox;
@@ -35,8 +43,11 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
   MainTray tray(*dialog, instance);
   tray.Install();
+  WindowScheduler scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
+  // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
+  PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
   ShowWindow(window, showCommand);
   SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/PlaybackControl.h"
 #include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
+#include "audio/PlaybackGraph.h"
 #include "audio/Recorder.h"
 #include "resources/resource.h"
 #include "schedule/ScheduleTable.h"
@@ -152,6 +154,86 @@ class FakePlayback final : public IPlaybackControl {
  private:
   std::vector<std::string>& log_;
   int& playing_;
+};
+
+// The playback graph as the window drives it, in the same log as the live graph; its answers
+// (creation, rendering, length, position, the next event) are set by the test.
+class FakePlaybackGraph final : public IPlaybackGraph {
+ public:
+  explicit FakePlaybackGraph(std::vector<std::string>& log) : log_(log) {}
+  bool Create() override {
+    log_.push_back("graph create");
+    exists = createResult;
+    return createResult;
+  }
+  bool Render(const std::string& path) override {
+    log_.push_back("graph render " + path);
+    return renderResult;
+  }
+  void AttachEvents() override { log_.push_back("graph attach"); }
+  void DetachEvents() override { if (exists) log_.push_back("graph detach"); }
+  bool HasControl() const override { return exists; }
+  bool HasPosition() const override { return exists; }
+  void Run() override { if (exists) log_.push_back("graph run"); }
+  void Pause() override { if (exists) log_.push_back("graph pause"); }
+  void Stop() override { if (exists) log_.push_back("graph stop"); }
+  double Duration() override { return exists ? duration : 0; }
+  double CurrentPosition() override { return exists ? position : 0; }
+  void SetCurrentPosition(double seconds) override {
+    if (exists) log_.push_back("graph seek " + std::to_string(static_cast<long long>(seconds)));
+  }
+  void SetVolume(long centibels) override { if (exists) log_.push_back("graph volume " + std::to_string(centibels)); }
+  bool TakeEvent(long& code) override {
+    if (!exists || events.empty()) return false;
+    code = events.front();
+    events.erase(events.begin());
+    return true;
+  }
+  void Release() override {
+    if (exists) log_.push_back("graph release");
+    exists = false;
+  }
+
+  bool createResult = true, renderResult = true, exists = false;
+  double duration = 0, position = 0;
+  std::vector<long> events;
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// The controls playback shows: texts, visibility, the position slider, the Play button cell,
+// and the file the Open dialog gives (nothing when `picked` is empty: the user cancelled).
+class FakePlaybackView final : public IPlaybackView {
+ public:
+  bool PickFile(const std::string& folder, std::string& path) override {
+    pickedFrom = folder;
+    if (picked.empty()) return false;
+    path = picked;
+    return true;
+  }
+  bool FileExists(const std::string& path) override { return existing.count(path) != 0; }
+  void SetText(int id, const std::string& text) override { texts[id] = text; }
+  void ShowControl(int id, bool show) override {
+    if (show) hidden.erase(id);
+    else hidden.insert(id);
+  }
+  void ResetPositionSlider(int max) override {
+    sliderMax = max;
+    slider = 0;
+    ++sliderResets;
+  }
+  void SetSliderPosition(int position) override { slider = position < 0 ? 0 : position > sliderMax ? sliderMax : position; }
+  int SliderPosition() override { return slider; }
+  int SliderMax() override { return sliderMax; }
+  void SetPlayButtonCell(int cell) override { playCell = cell; }
+  void RepaintDisplay() override { ++repaints; }
+
+  std::string picked, pickedFrom;
+  std::set<std::string> existing;
+  std::map<int, std::string> texts;
+  std::set<int> hidden{IDC_POSITION};
+  int slider = 0, sliderMax = 0, sliderResets = 0, playCell = 1, repaints = 0;
 };
 
 class FakePower final : public IPowerControl {

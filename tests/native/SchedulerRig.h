@@ -1,7 +1,7 @@
 #pragma once
 // The main window rig with the scheduler joined to it: fakes of the recording control, the
 // power management and the record folders, and a calendar clock that follows the rig's wall
-// clock (optionally with a daylight-saving shift).
+// clock.
 
 #include <set>
 #include <string>
@@ -58,10 +58,11 @@ class FakePowerActions final : public IPowerActions {
   }
   bool ShutDown() override {
     log_.push_back("shutdown");
-    return true;
+    return shutdownWorks;
   }
   std::vector<uint32_t> states;
   bool suspendWorks = true;
+  bool shutdownWorks = true;
 
  private:
   std::vector<std::string>& log_;
@@ -83,14 +84,12 @@ class FakeFolders final : public IRecordFolders {
   bool refuse = false;
 };
 
-// Calendar seconds follow the wall clock's local time, `shift` seconds apart (a clock that fell
-// back an hour is one whose local time repeats while calendar time runs on).
+// Calendar seconds follow the wall clock's local time (no daylight saving).
 class FakeSchedulerClock final : public ISchedulerClock {
  public:
   explicit FakeSchedulerClock(FakeWallClock& wall) : wall_(wall) {}
-  int64_t NowSeconds() override { return CivilSeconds(wall_.now) + shift; }
+  int64_t NowSeconds() override { return CivilSeconds(wall_.now); }
   int64_t LocalToSeconds(const LocalTime& t) override { return CivilSeconds(t); }
-  int64_t shift = 0;
 
  private:
   FakeWallClock& wall_;

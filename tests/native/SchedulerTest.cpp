@@ -46,7 +46,7 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\News\\20261207_100000.mp3");
   EXPECT_EQ(rig.recording.kbps, 320);
   EXPECT_EQ(rig.recording.name, "News");
-  EXPECT_EQ(rig.recording.startSeconds, rig.calendar.NowSeconds());
+  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds());
   EXPECT_TRUE(rig.folders.existing.count("C:\\Rec\\News"));
   const Bytes completion{0x05, 0x00, 0x00, 0xFF};
   ASSERT_GE(rig.Reports().size(), 4u);
@@ -163,9 +163,8 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   rig.Skip(601);
   rig.Tick();
   EXPECT_FALSE(rig.window.m_recording);
-  // The clock falls back from 03:00 to 02:00; calendar time runs on.
+  // The clock falls back from 03:00 to 02:00.
   rig.SetWall(2026, 10, 25, 2, 0, 0);
-  rig.calendar.shift = 3600;
   rig.Tick();
   rig.Skip(1799);
   rig.Tick();
@@ -179,7 +178,7 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Tick();
   ASSERT_EQ(rig.recording.starts, 1);
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\Busy\\20261207_100000.mp3");
-  EXPECT_EQ(rig.recording.startSeconds, rig.calendar.NowSeconds() - 9);  // counted from its start
+  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds() - 9);  // counted from its start
   rig.Seconds(5);
   EXPECT_EQ(rig.recording.starts, 1);
   rig.Seconds(47);  // 61 s after the start
@@ -194,6 +193,17 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   EXPECT_EQ(rig.recording.starts, 1);
 }
 
+TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
+  for (int late : {20, 61}) {
+    SchedulerRig rig;
+    rig.SetWall(2026, 12, 7, 10, 0, late);
+    rig.Reserve(1, "Early", "100000", "110000", "20261207");
+    rig.Start();
+    rig.Tick();
+    EXPECT_EQ(rig.recording.starts, late <= 60 ? 1 : 0) << late;
+  }
+}
+
 TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   rig.Set("CLOSE", "1");
   rig.window.LoadPowerSettings();
@@ -203,6 +213,8 @@ TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   EXPECT_EQ(rig.recording.starts, 1);
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_FALSE(rig.view.destroyed);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);  // the radio is back on the station it played
+  EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
 TEST_F(Schedule, NextStartIgnoresTodaysPassedWeekdayAndPicksTheNearest) {
@@ -253,6 +265,19 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100600.mp3");
 }
 
+TEST_F(Schedule, ReservationStartingAsTheLastOneEndsKeepsTheComputerAwake) {
+  rig.Set("STANDBY", "1");
+  rig.window.LoadPowerSettings();
+  rig.Reserve(1, "First", "100000", "100004", "20261207");
+  rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
+  rig.Seconds(15);
+  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100005.mp3");
+  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 0);
+  rig.Seconds(6);  // only the last one sleeps
+  EXPECT_EQ(rig.schedLog.back(), "suspend");
+}
+
 TEST_F(Schedule, RefusedSleepBringsTheWindowBackAndWakeUp3ArmsNothing) {
   rig.Set("STANDBY", "1");
   rig.window.LoadPowerSettings();
@@ -277,6 +302,15 @@ TEST_F(Schedule, ShutDownAndCloseAfterRecording) {
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_FALSE(rig.view.destroyed);
   EXPECT_EQ(rig.clock.Sleeps().back(), 200u);
+
+  // A refused shutdown leaves the program running, with its receiver back on.
+  rig.powerActions.shutdownWorks = false;
+  rig.Reserve(2, "Refused", "100100", "100101", "20261207");
+  rig.Seconds(60);
+  EXPECT_EQ(rig.schedLog.back(), "shutdown");
+  EXPECT_TRUE(rig.device.IsOpen());
+  EXPECT_TRUE(rig.receiver.Powered());
+  EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
 
   SchedulerRig closing;
   closing.Set("CLOSE", "1");

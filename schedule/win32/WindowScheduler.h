@@ -1,0 +1,28 @@
+#pragma once
+// The scheduler joined to the main window on Windows: the power adapter, the record folders and
+// the C library's calendar behind it, timer 1's tick and the power broadcasts in front of it.
+// Made before the window is created (start-up loads the schedule through it); the window's
+// messages reach it until the window is destroyed, so it must not go before that.
+
+#include "app/ScheduledRecording.h"
+#include "app/win32/MainDlg.h"
+#include "schedule/Scheduler.h"
+#include "schedule/win32/Win32Power.h"
+
+class WindowScheduler {
+ public:
+  // `calls` are the real shutdown and sleep calls but in tests.
+  explicit WindowScheduler(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls());
+  WindowScheduler(const WindowScheduler&) = delete;
+  WindowScheduler& operator=(const WindowScheduler&) = delete;
+
+  Scheduler& Get() { return scheduler_; }
+  Win32PowerActions& Power() { return power_; }
+
+ private:
+  Win32PowerActions power_;
+  Win32RecordFolders folders_;
+  SystemSchedulerClock calendar_;
+  WindowScheduledRecording recording_;
+  Scheduler scheduler_;
+};

@@ -1,0 +1,157 @@
+// The real main window with the scheduler joined as kestrune.exe joins it, against the simulated
+// receiver: a reservation with "close after recording" records through the real recorder, ends
+// the message loop and leaves the receiver powered down; a suspend broadcast arms the named wake
+// timer and closes the receiver, the resume brings both back.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/win32/MainDlg.h"
+#include "audio/Recorder.h"
+#include "audio/win32/WaveInCaptureEngine.h"
+#include "schedule/win32/WindowScheduler.h"
+#include "settings/MemoryKeyValueTree.h"
+#include "settings/TimerSetting.h"
+#include "tests/support/AudioMp3Scan.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/SimulatedReceiver.h"
+
+namespace {
+
+int g_shutdowns = 0;
+BOOL WINAPI NoExitWindows(UINT, DWORD) {
+  ++g_shutdowns;
+  return FALSE;
+}
+BOOLEAN WINAPI NoSuspend(BOOLEAN, BOOLEAN, BOOLEAN) { return TRUE; }
+
+LocalTime LocalNow() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
+}
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(2); }
+
+class ScheduledWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    platform.PutReceiverAt(1);
+    receiver.readLatencyMs = 0;
+    for (auto [name, value] : {std::pair{"FM", "1"}, {"COUNTRY", "2"}, {"FREQ", "7810"}, {"VOLUME", "30"}})
+      Set(kGeneralKey, name, value);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    folder = std::string(temp) + "kestrune-scheduled-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Set(kGeneralKey, "RECORDFOLDER", folder);
+  }
+  void TearDown() override {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  void Set(const std::string& key, const std::string& name, const std::string& value) {
+    tree.PlantString(std::string(kSettingsRoot) + "\\" + key, name, value);
+  }
+  void Reserve(const LocalTime& start, int seconds) {
+    const std::string key = TimerKey(2);
+    for (auto [name, value] : {std::pair{"ITEM", "Morning"}, {"ACTIVE", "1"}, {"ISAMFM", "1"}, {"FREQ", "8000"},
+                               {"QUALITY", "2"}, {"DATETYPE", "0"}})
+      Set(key, name, value);
+    Set(key, "DATE", DateText(start));
+    Set(key, "STARTTIME", TimeText(start));
+    Set(key, "ENDSTART", TimeText(CivilTime(CivilSeconds(start) + seconds)));
+  }
+
+  SimulatedReceiver receiver{SteadyClock::Instance()};
+  SimulatedHidPlatform platform{receiver};
+  MemoryKeyValueTree tree;
+  MessageLoop loop;
+  std::string folder;
+};
+
+TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
+  LocalTime now = LocalNow();
+  if (now.hour == 23 && now.minute == 59 && now.second > 40) {
+    Sleep(25000);
+    now = LocalNow();
+  }
+  const LocalTime start = CivilTime(CivilSeconds(now) + 4);
+  Reserve(start, 3);
+  Set(kGeneralKey, "CLOSE", "1");
+
+  CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
+  dlg.Device().SetRecorder(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), nullptr));
+  WindowScheduler scheduler(dlg, {NoExitWindows, NoSuspend});
+  HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  ShowWindow(hwnd, SW_SHOW);
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
+  const int result = loop.Run();
+  KillTimer(nullptr, watchdog);
+
+  EXPECT_EQ(result, 0) << "the window did not close after the recording";
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(receiver.Powered());
+  EXPECT_EQ(receiver.OpenHandles(), 0u);
+  const auto reports = receiver.LogPrefixes(1);
+  EXPECT_EQ(reports.back()[0], 0x13) << "the receiver did not get its shut-down report last";
+  // Tuned to the reservation's 80.00 MHz during the recording, back to 78.10 MHz after it.
+  const auto log = receiver.LogPrefixes(3);
+  EXPECT_NE(std::find(log.begin(), log.end(), std::vector<uint8_t>{0x02, 0x1F, 0x40}), log.end());
+  SettingsStore store(tree);
+  EXPECT_EQ(store.ReadValue(kGeneralKey, "FREQ"), "7810");
+  EXPECT_EQ(g_shutdowns, 0);
+
+  const std::string file = folder + "\\Morning\\" + DateText(start) + "_" + TimeText(start) + ".mp3";
+  const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(file));
+  EXPECT_TRUE(info.valid) << file << ": " << info.problem;
+  EXPECT_EQ(info.bitrateKbps, 128);
+  EXPECT_GT(info.frames * 1152.0 / 44100.0, 2.5);
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA((folder + "\\Morning").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBringsTheReceiverBack) {
+  const LocalTime tomorrow = CivilTime(CivilSeconds(LocalNow()) + 86400);
+  Reserve(tomorrow, 60);
+  Set(kGeneralKey, "WAKEUP", "0");
+  ManualClock clock;
+  CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, clock);
+  WindowScheduler scheduler(dlg, {NoExitWindows, NoSuspend});
+  HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  ShowWindow(hwnd, SW_SHOW);
+  SendMessageA(hwnd, WM_TIMER, 2, 0);  // the deferred start opens the receiver
+  ASSERT_TRUE(dlg.Device().IsOpen());
+
+  EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, 4 /* PBT_APMSUSPEND */, 0), TRUE);
+  EXPECT_FALSE(dlg.Device().IsOpen());
+  EXPECT_FALSE(receiver.Powered());
+  EXPECT_FALSE(IsWindowVisible(hwnd));
+  HANDLE wake = OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume");
+  EXPECT_NE(wake, nullptr) << "no wake timer armed before tomorrow's reservation";
+  if (wake) {
+    EXPECT_EQ(WaitForSingleObject(wake, 0), WAIT_TIMEOUT);
+    CloseHandle(wake);
+  }
+
+  EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, 18 /* PBT_APMRESUMEAUTOMATIC */, 0), TRUE);
+  EXPECT_TRUE(dlg.Device().IsOpen());
+  EXPECT_TRUE(receiver.Powered());
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_EQ(OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume"), nullptr);
+  EXPECT_NE(std::find(clock.Sleeps().begin(), clock.Sleeps().end(), 9000u), clock.Sleeps().end());
+  DestroyWindow(hwnd);
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
