@@ -8,9 +8,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "app/win32/MainDlg.h"
+#include "audio/AudioPreparation.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/Clock.h"
@@ -42,6 +44,13 @@ inline void DrainQuit() {
 inline void SendCommand(HWND window, int id, int code = 0) {
   SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
+
+// Keeps the failures the recorder reports, which would otherwise stop the run in a message box.
+class NotedFailures final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override { shown.push_back(message); }
+  std::vector<std::string> shown;
+};
 
 // The wave-in recorder over the rig's "FM Radio" source, as the process entry joins it.
 inline std::unique_ptr<Recorder> WaveInRecorder(IFailureBox* failures) {

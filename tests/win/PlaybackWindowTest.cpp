@@ -128,13 +128,6 @@ void AnswerOpenDialog(DWORD uiThread, HWND mainWindow, const std::string& path, 
   }
 }
 
-// A recorder failure would otherwise stop the run in a message box.
-class NotedFailures final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 class PlaybackWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {

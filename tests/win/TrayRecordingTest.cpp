@@ -92,12 +92,6 @@ class MenuUser {
   std::thread thread_;
 };
 
-class ShownMessages final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 class TrayRecordingTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -176,7 +170,7 @@ class TrayRecordingTest : public ::testing::Test {
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
-  ShownMessages messages;
+  NotedFailures messages;
   MessageLoop loop;
   std::unique_ptr<MainTray> tray;
   std::unique_ptr<CMainDlg> dlg;
