@@ -17,6 +17,15 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
   target_link_libraries(kestrune PRIVATE kestrune_platform)
 endif()
 
+# kestrune-demo.exe: the same process entry and window with the demo receiver behind the HID
+# interface.
+if(TARGET kestrune)
+  file(GLOB demo_win32_sources CONFIGURE_DEPENDS demo/win32/*.cpp)
+  add_executable(kestrune-demo WIN32 app/win32/WinMain.cpp ${demo_win32_sources} ${resource_scripts})
+  target_compile_definitions(kestrune-demo PRIVATE KESTRUNE_DEMO)
+  target_link_libraries(kestrune-demo PRIVATE kestrune_demo kestrune_platform)
+endif()
+
 # lame_enc.dll is built from Debian's lame sources by scripts/build-lame-dll.sh and placed
 # beside both executables.
 set(KESTRUNE_LAME_DLL "" CACHE FILEPATH "lame_enc.dll to place beside kestrune.exe")
@@ -32,7 +41,11 @@ if(KESTRUNE_TESTS)
   file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp tests/support/*.cpp)
   add_executable(kestrune_wintests ${win_tests} ${resource_scripts})
   target_include_directories(kestrune_wintests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock)
+  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock version)
+  # Some tests start or read the built executables.
+  if(TARGET kestrune)
+    add_dependencies(kestrune_wintests kestrune kestrune-demo)
+  endif()
   target_compile_definitions(kestrune_wintests PRIVATE
     KESTRUNE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" KESTRUNE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   enable_testing()
@@ -57,3 +70,5 @@ foreach(src IN LISTS win_bench_sources)
   add_executable(bench_${name} ${src} tests/support/SimulatedReceiver.cpp)
   target_link_libraries(bench_${name} PRIVATE kestrune_platform)
 endforeach()
+# The start-up benchmark's reference window.
+add_executable(bench_MinimalWindow WIN32 bench/win/minimal/MinimalWindow.cpp)

@@ -1,6 +1,8 @@
 # Test rig, sourced by test.sh and run.sh: an X display, a private PulseAudio daemon with the
 # receiver's audio function ("FM Radio", fed with a 1 kHz tone), a look-alike source in another
 # case, a null sink as the speakers, and a throw-away Wine prefix. rig_stop undoes all of it.
+# RIG_TONE=0 leaves the feed silent for another player (the demo receiver plays into the wave-out
+# device "Receiver Feed").
 
 RIG_DIR=""
 RIG_XVFB_PID=""
@@ -38,7 +40,7 @@ rig_start_audio() {
   cat > "$RIG_DIR/rig.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=speakers sink_properties=device.description=Speakers
-load-module module-null-sink sink_name=tonefeed rate=16000 channels=2 sink_properties=device.description=ToneFeed
+load-module module-null-sink sink_name=tonefeed rate=16000 channels=2 sink_properties='device.description="Receiver Feed"'
 load-module module-remap-source source_name=fmradio master=tonefeed.monitor source_properties='device.description="FM Radio"'
 load-module module-null-source source_name=otherradio description=usb\ fm\ radio\ look-alike
 set-default-sink speakers
@@ -53,6 +55,7 @@ PA
     echo "rig: PulseAudio does not answer or has no FM Radio source" >&2
     return 1
   fi
+  [ "${RIG_TONE:-1}" = 0 ] && return 0
   # Ten hours of a 1 kHz tone at half scale. The small latency keeps the null sink from rendering
   # (and so the monitor from delivering) in its default two-second blocks.
   ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 |

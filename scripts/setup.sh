@@ -11,6 +11,7 @@ packages=(
   wine64 xvfb xdotool imagemagick
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox mpg123 lame libmp3lame-dev
+  zip unzip espeak-ng
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # The fuzz targets: clang and its libFuzzer runtime.
   clang libclang-rt-14-dev

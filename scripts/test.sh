@@ -32,10 +32,22 @@ source scripts/rig.sh
 rig_start
 wine_rc=0
 ctest --test-dir build/windows --output-on-failure || wine_rc=$?
+
+echo "== Windows package, unpacked into a fresh folder and started under Wine"
+package_rc=0
+unpacked="$(mktemp -d "${TMPDIR:-/tmp}/kestrune-unpacked.XXXXXX")"
+if scripts/package.sh >/dev/null && unzip -q build/kestrune-win64.zip -d "$unpacked"; then
+  KESTRUNE_UNPACKED="Z:$(echo "$unpacked/Kestrune" | tr / '\\')" \
+    scripts/wine-exec.sh build/windows/kestrune_wintests.exe --gtest_brief=1 \
+    --gtest_filter='UnpackedPackage.*' || package_rc=$?
+else
+  package_rc=1
+fi
+rm -rf "$unpacked"
 rig_stop
 
-if [ "$native_rc" -ne 0 ] || [ "$wine_rc" -ne 0 ] || [ "$fuzz_rc" -ne 0 ]; then
-  echo "FAILED: native=$native_rc wine=$wine_rc fuzz=$fuzz_rc" >&2
+if [ "$native_rc" -ne 0 ] || [ "$wine_rc" -ne 0 ] || [ "$fuzz_rc" -ne 0 ] || [ "$package_rc" -ne 0 ]; then
+  echo "FAILED: native=$native_rc wine=$wine_rc fuzz=$fuzz_rc package=$package_rc" >&2
   exit 1
 fi
 echo "all tests passed"

@@ -7,6 +7,7 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
 #include "app/win32/PlaybackPart.h"
+#include "app/win32/ProcessHidPlatform.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/WindowLayer.h"
@@ -17,11 +18,16 @@
 #include "schedule/win32/WindowScheduler.h"
 #include "settings/win32/RegistryTree.h"
 
+#ifndef KESTRUNE_DEMO
+std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique<Win32HidPlatform>(); }
+#endif
+
 namespace {
 
 int RunMainWindow(HINSTANCE instance, int showCommand) {
   MessageLoop loop;
-  Win32HidPlatform hid;
+  const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
+  IHidPlatform& hid = *hidPlatform;
   RegistryTree registry;
   WaveInAudioPreparation audioPreparation;
   MessageFailureBox failureBox;

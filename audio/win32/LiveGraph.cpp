@@ -143,6 +143,7 @@ DirectShowLiveAudio::DirectShowLiveAudio(std::function<bool()> isReceiverOpen)
 
 DirectShowLiveAudio::~DirectShowLiveAudio() {
   // The owner has normally released the graph already; dismantle whatever is left.
+  monitor_.Stop();
   if (control_) control_->Stop();
   RemoveAllFilters(graph_.Get());
 }
@@ -161,6 +162,11 @@ int DirectShowLiveAudio::BuildLiveGraph() {
   if (captureFilter_) graph_->AddFilter(captureFilter_.Get(), L"FM_RADIO");
   AddFilterByClsid(graph_.Get(), CLSID_DSoundRender, L"Speaker", rendererFilter_.ReleaseAndGetAddressOf());
   lastConnect_ = ConnectFilters(graph_.Get(), captureFilter_.Get(), rendererFilter_.Get(), true);
+  // A graph that cannot connect (Wine's capture filter has no output pin, and a Wine prefix's
+  // device enumeration does not always offer the filter at all) would leave the user hearing
+  // nothing: the receiver's wave-in device is then monitored through wave-out instead.
+  useMonitor_ = FAILED(lastConnect_);
+  if (useMonitor_) monitor_.Start(kReceiverAudioName);
 
   ComPtr<IMediaFilter> mediaFilter;
   if (SUCCEEDED(graph_.As(&mediaFilter))) mediaFilter->SetSyncSource(nullptr);
@@ -170,24 +176,30 @@ int DirectShowLiveAudio::BuildLiveGraph() {
 int DirectShowLiveAudio::RunLive() {
   if (!isReceiverOpen_()) return 0;
   if (!graph_) return 1;
+  if (useMonitor_) monitor_.Start(kReceiverAudioName);
   return control_ ? control_->Run() : E_NOINTERFACE;
 }
 
 int DirectShowLiveAudio::StopLive() {
   if (!isReceiverOpen_()) return 0;
   if (!graph_) return 1;
+  // Closed, not paused: a file playing meanwhile may want the same devices.
+  monitor_.Stop();
   return control_ ? control_->Stop() : E_NOINTERFACE;
 }
 
 int DirectShowLiveAudio::SetVolume(int level) {
   if (!graph_) return 0;
+  monitor_.SetAttenuation(SliderLevelToVolume(level));
   ComPtr<IBasicAudio> audio;
-  if (FAILED(graph_.As(&audio))) return 0;
-  return SUCCEEDED(audio->put_Volume(SliderLevelToVolume(level))) ? 1 : 0;
+  if (FAILED(graph_.As(&audio))) return useMonitor_ ? 1 : 0;
+  return SUCCEEDED(audio->put_Volume(SliderLevelToVolume(level))) || useMonitor_ ? 1 : 0;
 }
 
 void DirectShowLiveAudio::ReleaseLiveGraph() {
   if (isReceiverOpen_() && control_) control_->Stop();
+  monitor_.Stop();
+  useMonitor_ = false;
   RemoveAllFilters(graph_.Get());
   control_.Reset();
   captureFilter_.Reset();

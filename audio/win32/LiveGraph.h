@@ -11,6 +11,7 @@
 #include <string>
 
 #include "audio/LiveAudio.h"
+#include "audio/win32/WaveMonitor.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -38,6 +39,10 @@ class DirectShowLiveAudio final : public ILiveAudio {
   IBaseFilter* RendererFilter() const { return rendererFilter_.Get(); }
   // What connecting the capture filter to the renderer returned at the last build.
   HRESULT LastConnectResult() const { return lastConnect_; }
+  // Where that connection failed, the receiver is heard through a wave-in -> wave-out monitor
+  // of the same device instead, run, stopped and scaled along with the graph.
+  bool UsesMonitor() const { return useMonitor_; }
+  const WaveMonitor& Monitor() const { return monitor_; }
 
  private:
   std::function<bool()> isReceiverOpen_;
@@ -46,6 +51,8 @@ class DirectShowLiveAudio final : public ILiveAudio {
   ComPtr<IBaseFilter> captureFilter_;
   ComPtr<IBaseFilter> rendererFilter_;
   HRESULT lastConnect_ = S_OK;
+  bool useMonitor_ = false;
+  WaveMonitor monitor_;
 };
 
 // The first audio input device whose friendly name contains `name` (letter case significant)

@@ -10,6 +10,7 @@
 #include "audio/AudioError.h"
 #include "audio/BladeEnc.h"
 #include "audio/Mp3Writer.h"
+#include "audio/MonitorGain.h"
 #include "audio/Volume.h"
 #include "tests/support/AudioMp3Scan.h"
 
@@ -256,3 +257,25 @@ TEST(AudioMp3Writer, ExistingFileIsReplacedAndOddOrHugeBlocksAreSafe) {
 }
 
 }  // namespace
+
+TEST(AudioVolume, MonitorGainFollowsTheRendererCurve) {
+  // Silence, unity, and the decibel steps of the slider as amplitude factors.
+  EXPECT_EQ(AttenuationToGainQ16(SliderLevelToVolume(0)), 0u);
+  EXPECT_EQ(AttenuationToGainQ16(-20000), 0u);
+  EXPECT_EQ(AttenuationToGainQ16(SliderLevelToVolume(100)), 65536u);
+  EXPECT_EQ(AttenuationToGainQ16(500), 65536u) << "never amplifies";
+  EXPECT_NEAR(AttenuationToGainQ16(SliderLevelToVolume(50)) / 65536.0, 0.1778, 0.0005);   // -15 dB
+  EXPECT_NEAR(AttenuationToGainQ16(SliderLevelToVolume(1)) / 65536.0, 0.03162, 0.0002);   // -30 dB
+
+  int16_t samples[] = {32767, -32768, 1000, -1000, 0};
+  ApplyGainQ16(samples, 5, 65536);
+  EXPECT_EQ(samples[0], 32767);
+  EXPECT_EQ(samples[1], -32768);
+  ApplyGainQ16(samples, 5, 32768);
+  EXPECT_EQ(samples[0], 16383);
+  EXPECT_EQ(samples[1], -16384);
+  EXPECT_EQ(samples[2], 500);
+  EXPECT_EQ(samples[3], -500);
+  ApplyGainQ16(samples, 4, 0);
+  for (int16_t s : samples) EXPECT_EQ(s, 0);
+}

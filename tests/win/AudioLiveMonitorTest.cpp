@@ -1,0 +1,67 @@
+// Live listening where the graph cannot connect (Wine): the receiver is heard through the wave-in
+// -> wave-out monitor. The rig's speakers are a null sink whose monitor is itself a wave-in
+// device, so the test hears what the user would: the "FM Radio" source's 1 kHz tone.
+#include <gtest/gtest.h>
+
+#include "audio/win32/LiveGraph.h"
+#include "tests/win/SpeakerProbe.h"
+
+namespace {
+
+using speaker_probe::Heard;
+using speaker_probe::ListenToSpeakers;
+
+class ComApartment {
+ public:
+  ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~ComApartment() { CoUninitialize(); }
+};
+
+class AudioLiveMonitor : public ::testing::Test {
+ protected:
+  void TearDown() override { ClearWaveInDevices(); }
+};
+
+TEST_F(AudioLiveMonitor, SpeakersCarryTheReceiverWhileLiveAtTheSliderVolumeAndNothingWhileMuted) {
+  ComApartment com;
+  bool open = true;
+  DirectShowLiveAudio live([&] { return open; });
+  ASSERT_EQ(live.BuildLiveGraph(), S_OK);
+  ASSERT_TRUE(FAILED(live.LastConnectResult())) << "this check is for a graph that cannot connect";
+  ASSERT_TRUE(live.UsesMonitor());
+  ASSERT_TRUE(live.Monitor().Running()) << "the FM Radio wave-in device and the speakers open";
+
+  EXPECT_EQ(live.SetVolume(100), 1);
+  const Heard full = ListenToSpeakers();
+  EXPECT_GT(full.rms, 5000) << "the half-scale tone reaches the speakers";
+  EXPECT_GT(full.ShareAt(1000), 0.2) << "and it is the source's 1 kHz tone, not noise";
+  EXPECT_GT(live.Monitor().BlocksPlayed(), 0u);
+
+  // The renderer's curve: level 50 is -15 dB, an amplitude of 0.178.
+  EXPECT_EQ(live.SetVolume(50), 1);
+  const Heard half = ListenToSpeakers();
+  ASSERT_GT(full.rms, 0);
+  EXPECT_NEAR(half.rms / full.rms, 0.178, 0.03);
+
+  // Mute is level 0: silence, though the monitor keeps running.
+  EXPECT_EQ(live.SetVolume(0), 1);
+  const Heard muted = ListenToSpeakers();
+  EXPECT_LT(muted.rms, 20);
+  EXPECT_TRUE(live.Monitor().Running());
+
+  // Stopped (a file playing) frees the devices; running again brings the sound back.
+  EXPECT_EQ(live.StopLive(), S_OK);
+  EXPECT_FALSE(live.Monitor().Running());
+  EXPECT_LT(ListenToSpeakers().rms, 20);
+  EXPECT_EQ(live.RunLive(), S_OK);
+  EXPECT_TRUE(live.Monitor().Running());
+  EXPECT_EQ(live.SetVolume(100), 1);
+  EXPECT_GT(ListenToSpeakers().rms, 5000);
+
+  live.ReleaseLiveGraph();
+  EXPECT_FALSE(live.Monitor().Running());
+  EXPECT_FALSE(live.UsesMonitor());
+  EXPECT_LT(ListenToSpeakers().rms, 20);
+}
+
+}  // namespace

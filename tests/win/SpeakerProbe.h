@@ -1,0 +1,74 @@
+#pragma once
+// Hears what the rig's speakers play: they are a PulseAudio null sink whose monitor Wine lists as
+// the wave-in device "Monitor of Speakers".
+#include <windows.h>
+
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+#include "audio/win32/WaveCapture.h"
+
+namespace speaker_probe {
+
+class Collector final : public IReceiver {
+ public:
+  int Receive(const uint8_t* block, uint32_t bytes) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    const auto* samples = reinterpret_cast<const int16_t*>(block);
+    samples_.insert(samples_.end(), samples, samples + bytes / 2);
+    return 0;
+  }
+  size_t Count() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return samples_.size();
+  }
+  std::vector<int16_t> Take() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::move(samples_);
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<int16_t> samples_;
+};
+
+struct Heard {
+  double rms = 0;
+  std::vector<int16_t> left;  // the measured half second, left channel
+  // Share of the left channel's power in one frequency (1 for a pure tone at it).
+  double ShareAt(double hertz) const {
+    if (left.empty()) return 0;
+    double re = 0, im = 0, power = 0;
+    for (size_t i = 0; i < left.size(); ++i) {
+      const double phase = 2 * 3.14159265358979 * hertz * double(i) / 16000.0;
+      re += left[i] * std::cos(phase);
+      im += left[i] * std::sin(phase);
+      power += double(left[i]) * left[i];
+    }
+    const double n = double(left.size());
+    return power > 0 ? (re * re + im * im) * 2 / (n * n) / (power / n) : 0;
+  }
+};
+
+// What the speakers play over half a second, taken once the queues before them have drained the
+// sound from before the last change: a second is captured and its last half measured. The caller
+// clears the wave-in device list (ClearWaveInDevices) when done.
+inline Heard ListenToSpeakers() {
+  WaveCaptureDevice* speakers = FindWaveInDevice("Monitor of Speakers");
+  Collector collector;
+  speakers->Start(&collector);
+  constexpr size_t kWanted = 16000 * 2;  // one second of stereo samples
+  for (int i = 0; i < 500 && collector.Count() < kWanted; ++i) Sleep(10);
+  speakers->Stop();
+  std::vector<int16_t> samples = collector.Take();
+  Heard heard;
+  if (samples.size() < kWanted) return heard;
+  double power = 0;
+  for (size_t i = kWanted / 2; i < kWanted; ++i) power += double(samples[i]) * samples[i];
+  heard.rms = std::sqrt(power / double(kWanted / 2));
+  for (size_t i = kWanted / 2; i < kWanted; i += 2) heard.left.push_back(samples[i]);
+  return heard;
+}
+
+}  // namespace speaker_probe
