@@ -56,11 +56,15 @@ PA
     return 1
   fi
   [ "${RIG_TONE:-1}" = 0 ] && return 0
-  # Ten hours of a 1 kHz tone at half scale. The small latency keeps the null sink from rendering
-  # (and so the monitor from delivering) in its default two-second blocks.
+  # Ten hours of a 1 kHz tone at half scale. The null sink must render (and so the monitor deliver)
+  # in small steps rather than its default two-second blocks, yet the feeder must never run dry:
+  # an empty stream makes the sink render silence, and the tone then resumes out of phase. On a
+  # loaded machine pacat can wait far longer than 20 ms for a core, so the daemon holds two
+  # seconds of tone and asks for more about once a second; PulseAudio gives the sink
+  # (latency - 2 x process time) / 2 = 20 ms.
   ( exec sox -q -n -t raw -r 16000 -e signed -b 16 -c 2 - synth 36000 sine 1000 vol 0.5 |
       pacat --playback --device=tonefeed --rate=16000 --channels=2 --format=s16le --raw \
-        --latency-msec=20 ) \
+        --latency-msec=2000 --process-time-msec=980 ) \
     >/dev/null 2>&1 &
   RIG_TONE_PID=$!
   return 0
