@@ -31,6 +31,12 @@ enum MainTimer : unsigned {
   kTimerPlayback = 80,
 };
 
+// The timers that carry the window's running work: Close and standby stop them all and leave
+// only the control re-enabling ones, which are harmless to let fire.
+inline constexpr unsigned kWorkTimers[] = {kTimerHeartbeat,   kTimerDeferredStart, kTimerSignal,
+                                           kTimerRecordLimit, kTimerHoldUp,        kTimerHoldDown,
+                                           kTimerSeekPoll,    kTimerMuteEnable,    kTimerPlayback};
+
 enum class BringUpSituation { StartUp, Arrival, Resume };
 
 // Notification code of a Tune button being pressed down (its hold starts).

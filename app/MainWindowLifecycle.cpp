@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr unsigned kTimersKilledOnClose[] = {kTimerHeartbeat, kTimerDeferredStart, kTimerSignal,
-                                             kTimerRecordLimit, kTimerHoldUp, kTimerHoldDown,
-                                             kTimerSeekPoll, kTimerMuteEnable, kTimerPlayback};
-
 constexpr unsigned kResumeRetries = 15;
 // The live graph's plain success (S_OK); S_FALSE and failures are retried after a resume.
 constexpr int kLiveSuccess = 0;
@@ -162,7 +158,7 @@ bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
 }
 
 void MainWindow::Close() {
-  for (unsigned id : kTimersKilledOnClose) timers_.KillTimer(id);
+  for (unsigned id : kWorkTimers) timers_.KillTimer(id);
   if (m_playing && parts_.playback) parts_.playback->EndForClose();
   m_playing = 0;
   if (!m_deviceLost) {

@@ -8,11 +8,6 @@
 
 namespace {
 
-// Every timer of the window but the control re-enabling ones stops while the computer sleeps.
-constexpr unsigned kStandbyKilledTimers[] = {kTimerHeartbeat, kTimerDeferredStart, kTimerSignal,
-                                             kTimerRecordLimit, kTimerHoldUp,      kTimerHoldDown,
-                                             kTimerSeekPoll,  kTimerMuteEnable,   kTimerPlayback};
-
 constexpr unsigned kBandSettleMs = 1000;
 constexpr unsigned kStopSettleMs = 200;
 constexpr unsigned kResumeSettleMs = 9000;
@@ -201,7 +196,8 @@ bool Scheduler::ArmWakeBeforeNextStart() {
 }
 
 void Scheduler::KillStandbyTimers() {
-  for (unsigned id : kStandbyKilledTimers) window_.Timers().KillTimer(id);
+  // Nothing of the window's work runs while the computer sleeps.
+  for (unsigned id : kWorkTimers) window_.Timers().KillTimer(id);
 }
 
 void Scheduler::EnterStandbyWithWake() {

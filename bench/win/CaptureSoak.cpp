@@ -16,6 +16,7 @@
 #include "audio/CaptureRules.h"
 #include "audio/Mp3Writer.h"
 #include "audio/win32/WaveCapture.h"
+#include "bench/win/SoakLoad.h"
 
 namespace {
 
@@ -43,18 +44,9 @@ class TimedReceiver final : public IReceiver {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
-  const int busy = argc > 2 ? std::atoi(argv[2]) : static_cast<int>(std::thread::hardware_concurrency());
-  const int kbps = argc > 3 ? std::atoi(argv[3]) : 320;
+  const auto [seconds, busy, kbps] = ParseSoakArgs(argc, argv, 60);
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
-
-  std::atomic<bool> stop{false};
-  std::vector<std::thread> load;
-  for (int i = 0; i < busy; ++i)
-    load.emplace_back([&] {
-      volatile uint64_t x = 0;
-      while (!stop.load(std::memory_order_relaxed)) x = x * 6364136223846793005ull + 1;
-    });
+  BusyCores load(busy);
 
   int rc = 0;
   try {
@@ -71,8 +63,8 @@ int main(int argc, char** argv) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ClearWaveInDevices();
     const double expected = elapsed * kCaptureBytesPerSecond;
-    const double missing = expected - static_cast<double>(receiver.total.load());
-    const bool lost = missing > 2.0 * kCaptureBufferBytes;
+    const double missing = CaptureShortfallBytes(elapsed, receiver.total.load());
+    const bool lost = LostABlock(missing);
     std::printf("seconds=%.2f busy_threads=%d kbps=%d blocks=%d partial_blocks=%d bytes=%llu expected_bytes=%.0f "
                 "shortfall_blocks=%.2f slowest_receive_ms=%.2f result=%s\n",
                 elapsed, busy, kbps, receiver.blocks.load(), receiver.partial.load(),
@@ -84,7 +76,6 @@ int main(int argc, char** argv) {
     std::printf("failed: %s\n", e.what());
     rc = 2;
   }
-  stop = true;
-  for (auto& t : load) t.join();
+  load.Stop();
   return rc;
 }

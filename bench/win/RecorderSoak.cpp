@@ -21,6 +21,7 @@
 #include "audio/Recorder.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/WaveInCaptureEngine.h"
+#include "bench/win/SoakLoad.h"
 #include "device/Clock.h"
 #include "device/MyKestrune.h"
 
@@ -77,20 +78,12 @@ size_t WorkingSet() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 600;
-  const int busy = argc > 2 ? std::atoi(argv[2]) : static_cast<int>(std::thread::hardware_concurrency());
-  const int kbps = argc > 3 ? std::atoi(argv[3]) : 320;
+  const auto [seconds, busy, kbps] = ParseSoakArgs(argc, argv, 600);
   // As the program runs: the window thread at the top of the scheduler's list.
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
 
-  std::atomic<bool> stop{false};
-  std::vector<std::thread> load;
-  for (int i = 0; i < busy; ++i)
-    load.emplace_back([&] {
-      volatile uint64_t x = 0;
-      while (!stop.load(std::memory_order_relaxed)) x = x * 6364136223846793005ull + 1;
-    });
+  BusyCores load(busy);
 
   NoHid hid;
   PrintedFailures failures;
@@ -121,8 +114,7 @@ int main(int argc, char** argv) {
   started = started && device.StartRecorder(file, static_cast<uint16_t>(kbps));
   const double startMs = MsSince(begin);
   if (!started) {
-    stop = true;
-    for (auto& t : load) t.join();
+    load.Stop();
     return 2;
   }
   const auto recordingStart = Clock::now();
@@ -153,9 +145,8 @@ int main(int argc, char** argv) {
   const double stopMs = MsSince(begin);
   const size_t afterStop = WorkingSet();
 
-  const double expected = elapsed * kCaptureBytesPerSecond;
-  const double missing = expected - static_cast<double>(CountingSink::total.load());
-  const bool lost = missing > 2.0 * kCaptureBufferBytes;
+  const double missing = CaptureShortfallBytes(elapsed, CountingSink::total.load());
+  const bool lost = LostABlock(missing);
   // Minute 1 (index 1) to the last minute of the recording.
   size_t low = SIZE_MAX, high = 0;
   for (size_t i = workingSets.size() > 1 ? 1 : 0; i < workingSets.size(); ++i) {
@@ -172,7 +163,6 @@ int main(int argc, char** argv) {
               firstStartMs, startMs, stopMs);
   std::printf("longest_window_gap_ms=%.1f window_gaps_over_100ms=%d\n", longestGapMs, gapsOver100Ms);
   DeleteFileA(file.c_str());
-  stop = true;
-  for (auto& t : load) t.join();
+  load.Stop();
   return lost || failures.failed ? 1 : 0;
 }

@@ -17,6 +17,7 @@
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
 
@@ -37,10 +38,7 @@ class FailingPreparation final : public IAudioPreparation {
 class MainDlgInteraction : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(0);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 0);
     Set("COUNTRY", "2");
     Set("FM", "1");
     Set("FREQ", "8000");
@@ -49,14 +47,10 @@ class MainDlgInteraction : public ::testing::Test {
   }
   void TearDown() override {
     dlg.reset();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    DrainQuit();
     RemoveDirectoryA("C:\\KestruneInteractionRec");
   }
-  void Set(const char* name, const std::string& text) {
-    tree.PlantString(std::string(kSettingsRoot) + "\\" + kGeneralKey, name, text);
-  }
+  void Set(const char* name, const std::string& text) { PlantGeneral(tree, name, text); }
   void Create() {
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
     dlg->Window().SetParts({.scheduler = &scheduler});

@@ -17,17 +17,11 @@
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// Takes a WM_QUIT the dialog posted off the queue, so later tests start clean.
-void DrainQuit() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
 
 class CountingScheduler final : public ISchedulerControl {
  public:
@@ -39,18 +33,11 @@ class CountingScheduler final : public ISchedulerControl {
 class MainDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(1);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 1);
     receiver.SetStations({{BandFM, 8000, 45}});
-    const std::string general = std::string(kSettingsRoot) + "\\" + kGeneralKey;
-    tree.PlantString(general, "COUNTRY", "2");
-    tree.PlantString(general, "FM", "1");
-    tree.PlantString(general, "FREQ", "7810");
-    tree.PlantString(general, "VOLUME", "35");
-    tree.PlantString(general, "RECORDFOLDER", "C:\\KestruneTestRec");
-    tree.PlantString(general, "AUTOSPEND", "0");
+    for (auto [name, value] : {std::pair{"COUNTRY", "2"}, {"FM", "1"}, {"FREQ", "7810"}, {"VOLUME", "35"},
+                               {"RECORDFOLDER", "C:\\KestruneTestRec"}, {"AUTOSPEND", "0"}})
+      PlantGeneral(tree, name, value);
   }
   void TearDown() override {
     dlg.reset();
@@ -63,9 +50,7 @@ class MainDlgTest : public ::testing::Test {
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
     return hwnd;
   }
-  void Command(int id, int code = 0) {
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
-  }
+  void Command(int id, int code = 0) { SendCommand(hwnd, id, code); }
   void Timer(unsigned id) { SendMessageA(hwnd, WM_TIMER, id, 0); }
   bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(hwnd, id)) != FALSE; }
 

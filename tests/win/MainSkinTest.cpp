@@ -19,6 +19,7 @@
 #include "tests/support/ManualClock.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
 #include "tests/win/PixelGrab.h"
 
 namespace {
@@ -85,25 +86,15 @@ std::filesystem::path ArtifactDir() {
 class MainSkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(0);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 0);
     receiver.SetStations({{BandFM, 8750, 45}});
-    const std::string general = std::string(kSettingsRoot) + "\\" + kGeneralKey;
-    tree.PlantString(general, "COUNTRY", "1");
-    tree.PlantString(general, "FM", "1");
-    tree.PlantString(general, "FREQ", "8750");
-    tree.PlantString(general, "FREQ_AM", "999");
-    tree.PlantString(general, "STEREO", "1");
-    tree.PlantString(general, "VOLUME", "60");
-    tree.PlantString(general, "RECORDFOLDER", "C:\\KestruneSkinRec");
+    for (auto [name, value] : {std::pair{"COUNTRY", "1"}, {"FM", "1"}, {"FREQ", "8750"}, {"FREQ_AM", "999"},
+                               {"STEREO", "1"}, {"VOLUME", "60"}, {"RECORDFOLDER", "C:\\KestruneSkinRec"}})
+      PlantGeneral(tree, name, value);
   }
   void TearDown() override {
     dlg.reset();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    DrainQuit();
     RemoveDirectoryA("C:\\KestruneSkinRec");
   }
 
@@ -123,9 +114,7 @@ class MainSkinTest : public ::testing::Test {
       ::KillTimer(hwnd, kTimerSignal);
     }
   }
-  void Command(int id, int code = 0) {
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
-  }
+  void Command(int id, int code = 0) { SendCommand(hwnd, id, code); }
   void Timer(unsigned id) { SendMessageA(hwnd, WM_TIMER, id, 0); }
   // A click as the mouse makes it, on the button itself.
   void Click(int id) {

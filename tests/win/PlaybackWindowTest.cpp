@@ -24,6 +24,7 @@
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
 #include "tests/win/AudioWineDecode.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
 
@@ -127,35 +128,19 @@ void AnswerOpenDialog(DWORD uiThread, HWND mainWindow, const std::string& path, 
   }
 }
 
-// A recorder failure would otherwise stop the run in a message box.
-class NotedFailures final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 class PlaybackWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(1);
-    receiver.readLatencyMs = 0;
-    const std::string general = std::string(kSettingsRoot) + "\\" + kGeneralKey;
-    tree.PlantString(general, "COUNTRY", "2");
-    tree.PlantString(general, "FM", "1");
-    tree.PlantString(general, "FREQ", "7810");
-    tree.PlantString(general, "VOLUME", "80");
-    tree.PlantString(general, "MP3BPS", "2");
-    tree.PlantString(general, "RECORDFOLDER", Folder());
-    tree.PlantString(general, "AUTOSPEND", "0");
+    ReadyMainWindowRig(platform, receiver, 1);
+    for (auto [name, value] : {std::pair{"COUNTRY", "2"}, {"FM", "1"}, {"FREQ", "7810"}, {"VOLUME", "80"},
+                               {"MP3BPS", "2"}, {"AUTOSPEND", "0"}})
+      PlantGeneral(tree, name, value);
+    PlantGeneral(tree, "RECORDFOLDER", Folder());
   }
   void TearDown() override {
     playback.reset();
     dlg.reset();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    DrainQuit();
   }
 
   // The window as the process entry makes it, with the live graph over Wine's DirectShow and
@@ -166,15 +151,13 @@ class PlaybackWindowTest : public ::testing::Test {
     auto graph = std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); });
     live = graph.get();
     device.SetLiveAudio(std::move(graph));
-    device.SetRecorder(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures));
+    device.SetRecorder(WaveInRecorder(&failures));
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
     ASSERT_NE(hwnd, nullptr);
     playback = std::make_unique<PlaybackPart>(*dlg);
-    ShowWindow(hwnd, SW_SHOW);
-    SendMessageA(hwnd, WM_TIMER, kTimerDeferredStart, 0);
-    ASSERT_TRUE(device.IsOpen());
+    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
   }
-  void Command(int id) { SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id))); }
+  void Command(int id) { SendCommand(hwnd, id); }
   bool Playing() const { return dlg->Window().m_playing != 0; }
   // Three seconds of the station, recorded by the window's own Record commands.
   std::string RecordThroughTheWindow() {

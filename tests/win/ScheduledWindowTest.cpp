@@ -19,6 +19,7 @@
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
 
@@ -40,10 +41,7 @@ void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(2); }
 class ScheduledWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(1);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 1);
     for (auto [name, value] : {std::pair{"FM", "1"}, {"COUNTRY", "2"}, {"FREQ", "7810"}, {"VOLUME", "30"}})
       Set(kGeneralKey, name, value);
     char temp[MAX_PATH];
@@ -52,11 +50,7 @@ class ScheduledWindowTest : public ::testing::Test {
     CreateDirectoryA(folder.c_str(), nullptr);
     Set(kGeneralKey, "RECORDFOLDER", folder);
   }
-  void TearDown() override {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-  }
+  void TearDown() override { DrainQuit(); }
   void Set(const std::string& key, const std::string& name, const std::string& value) {
     tree.PlantString(std::string(kSettingsRoot) + "\\" + key, name, value);
   }
@@ -88,7 +82,7 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
   Set(kGeneralKey, "CLOSE", "1");
 
   CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
-  dlg.Device().SetRecorder(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), nullptr));
+  dlg.Device().SetRecorder(WaveInRecorder(nullptr));
   WindowScheduler scheduler(dlg, {NoExitWindows, NoSuspend});
   HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
   ASSERT_NE(hwnd, nullptr);

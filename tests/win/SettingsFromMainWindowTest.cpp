@@ -16,6 +16,7 @@
 #include "settings/win32/RegistryTree.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
 #include "tests/win/ModalScript.h"
 
 namespace {
@@ -48,8 +49,7 @@ class SettingsFromMainWindow : public ::testing::Test {
       store.WriteValue(kGeneralKey, "FREQ_AM", "530");
       store.WriteValue(kGeneralKey, "RECORDFOLDER", "C:\\KestruneMainRec");
     }
-    platform.PutReceiverAt(1);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 1);
     receiver.SetStations({{BandFM, 7600, 45}});
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, registry, clock);
     MainWindowParts parts = dlg->Window().Parts();
@@ -66,15 +66,11 @@ class SettingsFromMainWindow : public ::testing::Test {
   }
   void TearDown() override {
     dlg.reset();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    DrainQuit();
     RemoveDirectoryA("C:\\KestruneMainRec");
     SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
   }
-  void Command(int id) {
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
-  }
+  void Command(int id) { SendCommand(hwnd, id, BN_CLICKED); }
 
   ManualClock clock;
   SimulatedReceiver receiver{clock};

@@ -27,14 +27,9 @@
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
 #include "tests/win/AudioWineDecode.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
-
-void DrainQuit() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-}
 
 // Runs the window's messages for `ms` milliseconds (its timers included).
 void Pump(DWORD ms) {
@@ -97,19 +92,10 @@ class MenuUser {
   std::thread thread_;
 };
 
-class ShownMessages final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 class TrayRecordingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    platform.PutReceiverAt(1);
-    receiver.readLatencyMs = 0;
+    ReadyMainWindowRig(platform, receiver, 1);
     Set("COUNTRY", "1");
     Set("FM", "1");
     Set("FREQ", "8980");
@@ -139,25 +125,20 @@ class TrayRecordingTest : public ::testing::Test {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
   }
-  void Set(const std::string& name, const std::string& value) {
-    tree.PlantString(std::string(kSettingsRoot) + "\\" + kGeneralKey, name, value);
-  }
+  void Set(const std::string& name, const std::string& value) { PlantGeneral(tree, name, value); }
   // The window as kestrune.exe makes it: the real recorder and the tray joined, the receiver up.
   void Create() {
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Device().SetRecorder(
-        std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &messages));
+    dlg->Device().SetRecorder(WaveInRecorder(&messages));
     tray = std::make_unique<MainTray>(*dlg, GetModuleHandleA(nullptr));
     tray->Install();
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
     ASSERT_NE(hwnd, nullptr);
-    ShowWindow(hwnd, SW_SHOW);
-    SendMessageA(hwnd, WM_TIMER, kTimerDeferredStart, 0);
-    ASSERT_TRUE(dlg->Device().IsOpen());
+    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
   }
   // A click on a button or menu command, and what follows from it in the message queue.
   void Command(int id) {
-    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, id)));
+    SendCommand(hwnd, id);
     Pump(50);
   }
   // The Record button, and item `pick` of the menu it opens.
@@ -189,7 +170,7 @@ class TrayRecordingTest : public ::testing::Test {
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
-  ShownMessages messages;
+  NotedFailures messages;
   MessageLoop loop;
   std::unique_ptr<MainTray> tray;
   std::unique_ptr<CMainDlg> dlg;
