@@ -39,6 +39,9 @@ void MainWindow::OnStopRecordMenu(int command) {
 
 bool MainWindow::StartRecording() {
   if (!DeviceOpen()) return false;
+  // A recording still running (a reservation that began while the menu was open) ends through
+  // the window's own stop, so the scheduler no longer counts it as its own to end later.
+  if (m_recording) StopRecording();
   const LocalTime now = wallClock_.Now();
   const uint16_t kbps = RecordingBitrate(m_mp3Rate);
   return BeginRecording(m_recordFolder + RecordingFileName(m_band, CurrentFrequency(), now), kbps, "");
@@ -48,7 +51,9 @@ bool MainWindow::BeginRecording(const std::string& path, uint16_t kbps, const st
                                 std::optional<int64_t> startSeconds) {
   if (!device_.StartRecorder(path, kbps)) {
     // The recorder ended whatever ran before it tried: the window shows that nothing records.
-    if (m_recording) StopRecording();
+    // Unless a recording began while the failure was shown (the box runs the window's timers,
+    // so a reservation may have started): that one goes on.
+    if (m_recording && !device_.IsRecorderRunning()) StopRecording();
     return false;
   }
   m_recordStart = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();

@@ -91,7 +91,8 @@ void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
   if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) {
     // Nothing records, so nothing will end and restore the station: the radio goes back now.
-    RestoreSavedStation();
+    // A recording started while the failure was shown keeps the station it is recording.
+    if (!recording_.IsRecording()) RestoreSavedStation();
     return;
   }
   recordStart_ = startSeconds;

@@ -2,6 +2,8 @@
 // with a scripted recorder and wall clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/RecordingRules.h"
 #include "app/ScheduledRecording.h"
 #include "app/TrayMenu.h"
@@ -272,6 +274,74 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Device not found."});
   EXPECT_EQ(rig.window.m_recording, 0);
   EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
+}
+
+// A failure's message box dispatches the window's timers until it is closed, so a reservation
+// can start while it is up. Closing the box afterwards must leave that recording running, on
+// its own station.
+TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunning) {
+  SchedulerRig rig;
+  WindowScheduledRecording recording(rig.window);
+  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  rig.window.SetParts({.scheduler = &scheduler});
+  rig.SetWall(2026, 12, 7, 9, 59, 58);
+  rig.Start();
+  rig.Tick();
+  rig.Reserve(2, "News", "100000", "100100", "20261207", BandFM, "9000");
+  scheduler.LoadSchedule();
+  auto reservationStartsMeanwhile = [&] {
+    rig.recorder->failure.clear();
+    rig.Seconds(2);
+  };
+
+  // A manual start fails; the reservation starts before its message is dismissed.
+  rig.recorder->failure = "Device not found.";
+  rig.recorder->whileShown = reservationStartsMeanwhile;
+  rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_TRUE(rig.recorder->running);
+  EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\News\\20261207_100000.mp3");
+  EXPECT_EQ(scheduler.ScheduledDuration(), 60u);
+
+  // A reservation whose start fails, and the next one starts while its message is up: the
+  // station of the one that records stays tuned.
+  rig.Command(ID_STOP_NOW);
+  rig.Reserve(3, "First", "100010", "100100", "20261207", BandFM, "8000");
+  rig.Reserve(4, "Second", "100012", "100100", "20261207", BandFM, "8500");
+  scheduler.LoadSchedule();
+  rig.Seconds(9);
+  rig.recorder->failure = "Device not found.";
+  rig.recorder->whileShown = reservationStartsMeanwhile;
+  rig.Seconds(1);
+  EXPECT_TRUE(rig.recorder->running);
+  EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\Second\\20261207_100012.mp3");
+  EXPECT_EQ(rig.window.m_band, BandFM);
+  EXPECT_EQ(rig.window.m_freqFm, 8500);
+}
+
+// A manual recording chosen while a reservation records (its menu was open across the start)
+// takes over as a manual one: the reservation's end neither stops it nor shuts the PC down.
+TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled) {
+  SchedulerRig rig;
+  WindowScheduledRecording recording(rig.window);
+  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  rig.window.SetParts({.scheduler = &scheduler});
+  rig.Set("SHUTDOWN", "1");
+  rig.SetWall(2026, 12, 7, 9, 59, 58);
+  rig.Start();
+  rig.Tick();
+  rig.Reserve(1, "News", "100000", "100010", "20261207");
+  scheduler.LoadSchedule();
+  rig.Seconds(3);
+  ASSERT_EQ(scheduler.ScheduledDuration(), 10u);
+
+  rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
+  rig.Seconds(20);
+  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_TRUE(rig.recorder->running);
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "shutdown"), 0);
+  EXPECT_TRUE(rig.device.IsOpen());
 }
 
 }  // namespace

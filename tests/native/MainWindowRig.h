@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainWindow.h"
@@ -289,6 +290,8 @@ class FakeRecorder final : public IRecorder {
     log_.push_back("record " + path + " " + std::to_string(kbps));
     if (!failure.empty()) {
       shown_.push_back(failure);
+      // The message box's loop dispatches the window's messages before the start returns.
+      if (whileShown) std::exchange(whileShown, nullptr)();
       return false;
     }
     running = true;
@@ -304,6 +307,7 @@ class FakeRecorder final : public IRecorder {
   std::string RecordingPath() const override { return path_; }
   bool running = false;
   std::string failure;  // the message of the next starts, empty for success
+  std::function<void()> whileShown;  // runs once, while the next failure's message is up
 
  private:
   std::vector<std::string>& log_;
