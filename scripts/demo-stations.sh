@@ -48,8 +48,8 @@ spoken_frequency() {
 }
 
 for entry in "${stations[@]}"; do
-  IFS='|' read -r spec name line <<<"$entry"
-  read -r band freq signal voice wave n1 n2 n3 n4 <<<"$spec"
+  IFS='|' read -r tuning name line <<<"$entry"
+  read -r band freq signal voice wave n1 n2 n3 n4 <<<"$tuning"
   file="$out/$(printf '%s%04d.wav' "$band" "$freq")"
   echo "$band $freq $signal $name" >>"$index"
   say="$name, $(spoken_frequency "$band" "$freq"). $line"

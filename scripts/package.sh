@@ -30,8 +30,8 @@ crlf LICENSE "$dir/LICENSE.txt"
 {
   cat <<TXT
 lame_enc.dll is LAME, the MP3 encoder, built unchanged as a separate library from Debian's
-"lame" source package, version $lame_version (Debian 12, "apt-get source lame"; upstream:
-https://lame.sourceforge.io/, source code at https://sourceforge.net/projects/lame/files/lame/).
+"lame" source package, version $lame_version (Debian 12: "apt-get source lame" fetches the
+complete source from any Debian mirror).
 It is distributed under the GNU Library General Public License, version 2 or later, whose text
 follows. You may replace lame_enc.dll with another build of LAME's DLL interface; the script
 scripts/build-lame-dll.sh in Kestrune's source rebuilds it from that source package.

@@ -133,13 +133,6 @@ void MixerSourceLine::SelectForRecording() const {
 
 WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, CloseWave closeWave)
     : deviceId_(deviceId), caps_(caps), closeWave_(closeWave), mixer_(deviceId) {
-  format_.wFormatTag = WAVE_FORMAT_PCM;
-  format_.nChannels = kCaptureChannels;
-  format_.nSamplesPerSec = kCaptureRate;
-  format_.nAvgBytesPerSec = kCaptureBytesPerSecond;
-  format_.nBlockAlign = kCaptureBlockAlign;
-  format_.wBitsPerSample = kCaptureBitsPerSample;
-  format_.cbSize = 0;
   threadReady_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 }
 

@@ -17,6 +17,7 @@
 #include "audio/AudioError.h"
 #include "audio/CaptureRules.h"
 #include "audio/Receiver.h"
+#include "audio/win32/CaptureFormat.h"
 #include "device/win32/Win32Handle.h"
 
 // One source line of a wave-in destination, with the mixer it came from.
@@ -113,7 +114,7 @@ class WaveCaptureDevice {
   HWAVEIN wave_ = nullptr;
   // A stopped capture's handle that the driver would not close in time.
   HWAVEIN heldWave_ = nullptr;
-  WAVEFORMATEX format_{};
+  WAVEFORMATEX format_ = CaptureWaveFormat();
   std::atomic<IReceiver*> receiver_{nullptr};
   WaveInMixer mixer_;
   std::recursive_mutex lock_;  // Start calls Stop on some failure paths

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "audio/CaptureRules.h"
+#include "audio/win32/CaptureFormat.h"
 #include "audio/MonitorGain.h"
 
 UINT FindWaveInByName(const std::string& name) {
@@ -51,13 +52,7 @@ DWORD WINAPI WaveMonitor::ThreadMain(void* self) {
 }
 
 void WaveMonitor::Run() {
-  WAVEFORMATEX format{};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = kCaptureChannels;
-  format.nSamplesPerSec = kCaptureRate;
-  format.wBitsPerSample = kCaptureBitsPerSample;
-  format.nBlockAlign = kCaptureBlockAlign;
-  format.nAvgBytesPerSec = kCaptureBytesPerSecond;
+  WAVEFORMATEX format = CaptureWaveFormat();
 
   // Both devices signal the one event: a filled capture block and a played output block are
   // both reasons to look again.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/CaptureRules.h"
+#include "audio/win32/CaptureFormat.h"
 
 UINT FindWaveOutByName(const char* name) {
   const UINT count = waveOutGetNumDevs();
@@ -50,13 +51,7 @@ void DemoFeed::Run() {
   // 40 ms blocks, four queued: the receiver's sound follows a tune within a fifth of a second.
   constexpr unsigned kFrames = kCaptureRate / 25;
   constexpr unsigned kBlocks = 4;
-  WAVEFORMATEX format{};
-  format.wFormatTag = WAVE_FORMAT_PCM;
-  format.nChannels = kCaptureChannels;
-  format.nSamplesPerSec = kCaptureRate;
-  format.wBitsPerSample = kCaptureBitsPerSample;
-  format.nBlockAlign = kCaptureBlockAlign;
-  format.nAvgBytesPerSec = kCaptureBytesPerSecond;
+  WAVEFORMATEX format = CaptureWaveFormat();
 
   UniqueHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   const UINT id = FindWaveOutByName(kFeedDeviceName);
