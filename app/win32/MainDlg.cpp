@@ -39,6 +39,7 @@ CMainDlg::~CMainDlg() {
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
+  skin_.RelayToTips(*msg);
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && accelerators_ &&
       TranslateAcceleratorA(Hwnd(), accelerators_, msg))
     return TRUE;

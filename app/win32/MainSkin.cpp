@@ -1,5 +1,7 @@
 #include "app/win32/MainSkin.h"
 
+#include <algorithm>
+
 #include "app/DisplayTexts.h"
 #include "resources/skin_ids.h"
 
@@ -11,6 +13,12 @@ constexpr int kPresetNameText = 1120;
 int SystemInt(UINT action, int fallback) {
   UINT value = 0;
   return SystemParametersInfoA(action, 0, &value, 0) ? static_cast<int>(value) : fallback;
+}
+
+int ChannelWidth(HWND slider) {
+  RECT channel{};
+  SendMessageA(slider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  return channel.right - channel.left;
 }
 
 COLORREF StaticTextColour(int id) {
@@ -64,7 +72,7 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
     if (tooltip_ != nullptr) {
       TOOLINFOA info{};
       info.cbSize = sizeof info;
-      info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      info.uFlags = TTF_IDISHWND;
       info.hwnd = dialog;
       info.uId = reinterpret_cast<UINT_PTR>(control);
       info.lpszText = const_cast<char*>("");
@@ -98,14 +106,29 @@ void MainSkin::PlaceSlider(const display::SliderPlacement& p) {
   SendMessageA(slider, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(p.thumbLength), 0);
   RECT rc;
   GetWindowRect(slider, &rc);
-  int width = rc.right - rc.left;
+  const int start = rc.right - rc.left;
+  int width = start;
   MoveWindow(slider, p.x, p.y, width, p.height, FALSE);
-  // Widen until the channel holds the channel picture; bounded so a strange trackbar cannot hang us.
-  for (int guard = 0; guard < 600; ++guard) {
-    RECT channel{};
-    SendMessageA(slider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-    if (channel.right - channel.left >= p.minChannelWidth) break;
-    MoveWindow(slider, p.x, p.y, ++width, p.height, FALSE);
+  // The smallest width whose channel holds the channel picture. The channel grows pixel for pixel
+  // with the window, so one step normally gets there (each move costs a round of messages);
+  // bounded so a strange trackbar cannot hang us.
+  constexpr int kMostWidening = 600;
+  int channel = ChannelWidth(slider);
+  while (channel < p.minChannelWidth && width < start + kMostWidening) {
+    width = std::min(width + (p.minChannelWidth - channel), start + kMostWidening);
+    MoveWindow(slider, p.x, p.y, width, p.height, FALSE);
+    channel = ChannelWidth(slider);
+  }
+  // A trackbar whose channel grew faster than its window went past the smallest width: back off.
+  while (channel > p.minChannelWidth && width > start) {
+    MoveWindow(slider, p.x, p.y, width - 1, p.height, FALSE);
+    const int narrower = ChannelWidth(slider);
+    if (narrower < p.minChannelWidth) {
+      MoveWindow(slider, p.x, p.y, width, p.height, FALSE);
+      break;
+    }
+    --width;
+    channel = narrower;
   }
 }
 
@@ -142,6 +165,13 @@ void MainSkin::SetTip(int id, const std::string& text) {
   info.uId = reinterpret_cast<UINT_PTR>(control);
   info.lpszText = const_cast<char*>(text.c_str());
   SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void MainSkin::RelayToTips(const MSG& msg) const {
+  if (tooltip_ == nullptr || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) return;
+  if (msg.hwnd != dialog_ && GetParent(msg.hwnd) != dialog_) return;
+  MSG copy = msg;
+  SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&copy));
 }
 
 std::string MainSkin::Tip(int id) const {

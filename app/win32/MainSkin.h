@@ -38,6 +38,9 @@ class MainSkin {
   void RefreshPresetTips(std::uint8_t band, const std::function<std::pair<std::string, std::string>(int)>& read);
   void SetTip(int id, const std::string& text);
   std::string Tip(int id) const;
+  // The tips learn of the mouse from here (the main loop hands over every mouse message meant for
+  // the window or its controls) rather than from a subclass on each button.
+  void RelayToTips(const MSG& msg) const;
 
   BOOL PaintSkin(HWND window, HDC dc, const display::IndicatorState& state, const std::string& presetName) {
     return canvas_.PaintSkin(window, dc, state, presetName);

@@ -2,33 +2,111 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// The subclassed windows of the process, each with the procedure it had before and its handlers,
+// the newest first. Kept here rather than in a window property: a property is a round trip to
+// the window manager under some systems, and every message of a skinned control would pay it.
+struct Chain {
+  WNDPROC original = nullptr;
+  std::vector<WindowSubclass*> owners;
+};
+
+std::mutex g_chainsLock;
+
+std::unordered_map<HWND, Chain>& Chains() {
+  static auto* chains = new std::unordered_map<HWND, Chain>;  // lives as long as the process's windows
+  return *chains;
+}
+
+// What comes after `owner` on `hwnd`: the next handler, or the procedure the window had.
+struct Next {
+  WindowSubclass* owner = nullptr;
+  WNDPROC original = nullptr;
+};
+
+Next NextAfter(HWND hwnd, const WindowSubclass* owner) {
+  std::lock_guard<std::mutex> lock(g_chainsLock);
+  auto it = Chains().find(hwnd);
+  if (it == Chains().end()) return {};
+  const std::vector<WindowSubclass*>& owners = it->second.owners;
+  auto at = owner ? std::find(owners.begin(), owners.end(), owner) : owners.begin();
+  if (owner && at != owners.end()) ++at;
+  return {at == owners.end() ? nullptr : *at, it->second.original};
+}
+
+}  // namespace
+
 bool WindowSubclass::Attach(HWND hwnd, Handler handler) {
   if (hwnd_ != nullptr || !IsWindow(hwnd)) return false;
   handler_ = std::move(handler);
-  if (!SetWindowSubclass(hwnd, &WindowSubclass::Proc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this)))
-    return false;
+  std::lock_guard<std::mutex> lock(g_chainsLock);
+  auto found = Chains().find(hwnd);
+  if (found == Chains().end()) {
+    const auto original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)));
+    if (original == nullptr) return false;
+    found = Chains().emplace(hwnd, Chain{original, {}}).first;
+  }
+  found->second.owners.insert(found->second.owners.begin(), this);
   hwnd_ = hwnd;
   return true;
 }
 
 void WindowSubclass::Detach() {
   if (hwnd_ == nullptr) return;
-  RemoveWindowSubclass(hwnd_, &WindowSubclass::Proc, reinterpret_cast<UINT_PTR>(this));
+  std::lock_guard<std::mutex> lock(g_chainsLock);
+  auto it = Chains().find(hwnd_);
+  if (it != Chains().end()) {
+    std::erase(it->second.owners, this);
+    // Unhooked only while nothing was put in front of us; otherwise the procedure stays and
+    // passes everything on until the window goes.
+    if (it->second.owners.empty() &&
+        GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&WindowSubclass::Proc)) {
+      SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.original));
+      Chains().erase(it);
+    }
+  }
   hwnd_ = nullptr;
 }
 
 LRESULT WindowSubclass::CallNext(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return DefSubclassProc(hwnd_, msg, wParam, lParam);
+  if (hwnd_ == nullptr) return 0;  // detached while handling this message
+  return Forward(hwnd_, this, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK WindowSubclass::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
-  auto* self = reinterpret_cast<WindowSubclass*>(ref);
-  if (msg == WM_NCDESTROY) {
-    // The window goes away first: forget it so the owner's destructor has nothing to undo.
-    self->Detach();
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+LRESULT WindowSubclass::Forward(HWND hwnd, const WindowSubclass* after, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const Next next = NextAfter(hwnd, after);
+  if (next.owner != nullptr) return next.owner->Handle(msg, wParam, lParam);
+  if (next.original != nullptr) return CallWindowProcW(next.original, hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT WindowSubclass::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return handler_ ? handler_(msg, wParam, lParam) : CallNext(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowSubclass::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_NCDESTROY) return Forward(hwnd, nullptr, msg, wParam, lParam);
+  // The window goes away: every owner forgets it, so their destructors have nothing to undo,
+  // and the window's own procedure gets the last message.
+  WNDPROC original = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_chainsLock);
+    auto it = Chains().find(hwnd);
+    if (it != Chains().end()) {
+      original = it->second.original;
+      for (WindowSubclass* owner : it->second.owners) owner->hwnd_ = nullptr;
+      Chains().erase(it);
+    }
   }
-  return self->handler_ ? self->handler_(msg, wParam, lParam) : DefSubclassProc(hwnd, msg, wParam, lParam);
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 bool ReflectNotification(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -1,7 +1,8 @@
 #pragma once
 // One window subclass with an owner: attaching installs a handler in front of the window
-// procedure, destruction (or the window's WM_NCDESTROY) removes it. The main window and every
-// skinned control use it, so no raw window procedure pointers are swapped anywhere.
+// procedure, destruction (or the window's WM_NCDESTROY) removes it. Several may stand on one
+// window, the newest first. The main window and every skinned control use it, so no raw window
+// procedure pointers are swapped anywhere else.
 
 #include <windows.h>
 
@@ -24,7 +25,11 @@ class WindowSubclass {
   LRESULT CallNext(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
-  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  // Hands a message to the handler after `after` on `hwnd` (the first when null), or to the
+  // window's own procedure.
+  static LRESULT Forward(HWND hwnd, const WindowSubclass* after, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   HWND hwnd_ = nullptr;
   Handler handler_;
 };

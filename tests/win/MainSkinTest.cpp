@@ -229,7 +229,8 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   EXPECT_EQ(volume.top, 157);
   EXPECT_EQ(volume.bottom - volume.top, 28);
   SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
-  EXPECT_GE(channel.right - channel.left, 110) << kFontDependent;
+  // The narrowest slider whose channel holds the channel picture.
+  EXPECT_EQ(channel.right - channel.left, 110) << kFontDependent;
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 60);
   // Around its pictures the slider shows the face, not a box of its own: the rows above the
   // channel picture, beside the thumb.
@@ -560,6 +561,49 @@ TEST_F(MainSkinTest, AboutButtonOpensTheBoxOverTheWindow) {
   EXPECT_GT(grey, g_aboutShot.width * g_aboutShot.height / 2);
   EXPECT_GT(blue, 100);
   SaveShot(g_aboutShot, "about-box.png", false);
+}
+
+// The text of the tip this thread shows for `tool`, or "" while none is up.
+std::string ShownTip(HWND tool) {
+  struct Find {
+    HWND tool;
+    std::string text;
+  } find{tool, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* f = reinterpret_cast<Find*>(l);
+        char cls[64] = {}, text[256] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(w)) return TRUE;
+        TOOLINFOA info{};
+        info.cbSize = sizeof info;
+        info.lpszText = text;
+        if (SendMessageA(w, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&info)) &&
+            info.uId == reinterpret_cast<UINT_PTR>(f->tool))
+          f->text = text;
+        return f->text.empty();
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.text;
+}
+
+TEST_F(MainSkinTest, RestingMouseOverAButtonShowsItsTip) {
+  Start(false);
+  SetForegroundWindow(hwnd);
+  HWND button = GetDlgItem(hwnd, IDC_PRESET_DOWN);
+  RECT rc;
+  GetWindowRect(button, &rc);
+  const POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  SetCursorPos(at.x, at.y);
+  // The mouse moves as the main loop sees it: through the window's message filter.
+  POINT client = at;
+  ScreenToClient(button, &client);
+  MSG move{button, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y), GetTickCount(), at};
+  dlg->PreTranslateMessage(&move);
+  const DWORD end = GetTickCount() + 3000;
+  while (ShownTip(button).empty() && GetTickCount() < end) PumpMessages(50);
+  EXPECT_EQ(ShownTip(button), "Presets Dwon");
 }
 
 }  // namespace
