@@ -61,6 +61,7 @@ uint16_t ScheduleBitrate(int quality) {
 }
 
 ScheduleTable LoadSchedule(SettingsStore& store) {
+  SettingsStore::KeyReuse reuse(store);
   ScheduleTable table;
   for (int n = 1; n <= kTimerSettingCount; ++n) {
     const std::string key = TimerKey(n);

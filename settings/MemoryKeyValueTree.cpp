@@ -155,6 +155,7 @@ OpenResult MemoryKeyValueTree::OpenKey(const std::string& path) {
   }
   for (const auto& refused : refusedKeys)
     if (Find(refused) == node) return result;
+  ++opensSoFar;
   result.key = std::make_unique<Handle>(*this, node, JoinPath(SplitPath(path)));
   result.status = OpenStatus::Ok;
   return result;
@@ -162,6 +163,7 @@ OpenResult MemoryKeyValueTree::OpenKey(const std::string& path) {
 
 std::unique_ptr<IOpenKey> MemoryKeyValueTree::CreateKey(const std::string& path) {
   if (failCreate || SplitPath(path).empty()) return nullptr;
+  ++opensSoFar;
   return std::make_unique<Handle>(*this, FindOrCreate(path, true), JoinPath(SplitPath(path)));
 }
 

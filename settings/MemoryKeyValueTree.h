@@ -58,6 +58,8 @@ class MemoryKeyValueTree final : public IKeyValueTree {
   void ClearJournal() { journal_.clear(); }
   // Keys opened or created and not yet closed.
   int OpenKeyCount() const { return *openCount_; }
+  // Keys opened or created so far.
+  int opensSoFar = 0;
 
   // Injected failures; each stays in force until cleared.
   bool failOpen = false;    // OpenKey fails (not as a missing key)

@@ -121,8 +121,31 @@ void SettingsStore::EnsureDefaults() {
   }
 }
 
+SettingsStore::~SettingsStore() = default;
+
+SettingsStore::KeyReuse::~KeyReuse() {
+  if (--store_.reuseDepth_ == 0) {
+    store_.held_.reset();
+    store_.heldSubkey_.clear();
+  }
+}
+
+IOpenKey* SettingsStore::Key(const std::string& subkey, std::unique_ptr<IOpenKey>& local) {
+  if (reuseDepth_ == 0) {
+    local = OpenOrCreate(tree_, subkey);
+    return local.get();
+  }
+  if (!held_ || heldSubkey_ != subkey) {
+    held_.reset();  // one key open at a time
+    held_ = OpenOrCreate(tree_, subkey);
+    heldSubkey_ = subkey;
+  }
+  return held_.get();
+}
+
 std::string SettingsStore::ReadValue(const std::string& subkey, const std::string& name) {
-  auto key = OpenOrCreate(tree_, subkey);
+  std::unique_ptr<IOpenKey> local;
+  IOpenKey* key = Key(subkey, local);
   if (!key) return {};
   std::array<char, kValueBufferSize> buffer;
   QueryResult result = key->QueryValue(name, buffer.data(), buffer.size());
@@ -147,7 +170,8 @@ std::string SettingsStore::ReadValue(const std::string& subkey, const std::strin
 
 void SettingsStore::WriteValue(const std::string& subkey, const std::string& name, const std::string& text) {
   // A failed write is ignored on purpose: settings never report errors to the user.
-  if (auto key = OpenOrCreate(tree_, subkey)) key->SetString(name, text);
+  std::unique_ptr<IOpenKey> local;
+  if (IOpenKey* key = Key(subkey, local)) key->SetString(name, text);
 }
 
 int SettingsStore::ReadNumber(const std::string& subkey, const std::string& name) {
@@ -159,6 +183,8 @@ void SettingsStore::WriteNumber(const std::string& subkey, const std::string& na
 }
 
 bool SettingsStore::ResetToDefaults(IDialogMessage& message) {
+  held_.reset();
+  heldSubkey_.clear();
   if (!tree_.DeleteTree(kSettingsRoot)) return false;
   EnsureDefaults();
   message.Show("All data is restore to default!");

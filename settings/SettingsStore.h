@@ -11,6 +11,7 @@
 // One hierarchical key/value tree: the Win32 registry (settings/win32) or an in-memory tree
 // (native tests). Paths are relative to HKEY_CURRENT_USER and use '\' separators.
 class IKeyValueTree;
+class IOpenKey;
 
 // The root of everything Kestrune stores, relative to HKEY_CURRENT_USER.
 constexpr const char* kSettingsRoot = "Software\\KESTRUNE";
@@ -39,6 +40,7 @@ class SettingsStore {
   explicit SettingsStore(IKeyValueTree& tree);
   // Same, with the date source used for new timer keys (tests pin it).
   SettingsStore(IKeyValueTree& tree, std::function<LocalDate()> today);
+  ~SettingsStore();
 
   // Creates every missing key of the tree with its default values; existing keys are untouched.
   void EnsureDefaults();
@@ -61,8 +63,28 @@ class SettingsStore {
 
   IKeyValueTree& Tree() { return tree_; }
 
+  // While one lives, the key last used stays open, so a run of reads and writes under one key
+  // (a reservation's ten values) opens it once rather than once a value. Keys must not be deleted
+  // behind the store's back meanwhile; ResetToDefaults lets go of it.
+  class KeyReuse {
+   public:
+    explicit KeyReuse(SettingsStore& store) : store_(store) { ++store_.reuseDepth_; }
+    ~KeyReuse();
+    KeyReuse(const KeyReuse&) = delete;
+    KeyReuse& operator=(const KeyReuse&) = delete;
+
+   private:
+    SettingsStore& store_;
+  };
+
  private:
+  // The key of `subkey`, opened (or created) now and owned by `local`, or the held one.
+  IOpenKey* Key(const std::string& subkey, std::unique_ptr<IOpenKey>& local);
+
   IKeyValueTree& tree_;
+  int reuseDepth_ = 0;
+  std::string heldSubkey_;
+  std::unique_ptr<IOpenKey> held_;
   std::function<LocalDate()> today_;
 };
 

@@ -68,13 +68,12 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(self, &ps);
       // Transparent cells: the parent's skin under the button shows through.
-      if (list_ != nullptr) ImageList_Draw(list_, pushed_now_ ? pushed_ : normal_, dc, 0, 0, ILD_TRANSPARENT);
+      if (strip_ != nullptr) strip_->Draw(dc, pushed_now_ ? pushed_ : normal_, 0, 0);
       EndPaint(self, &ps);
       return 0;
     }
     case WM_PRINTCLIENT:
-      if (list_ != nullptr)
-        ImageList_Draw(list_, pushed_now_ ? pushed_ : normal_, reinterpret_cast<HDC>(wParam), 0, 0, ILD_TRANSPARENT);
+      if (strip_ != nullptr) strip_->Draw(reinterpret_cast<HDC>(wParam), pushed_now_ ? pushed_ : normal_, 0, 0);
       return 0;
     case WM_ERASEBKGND:
       return 1;

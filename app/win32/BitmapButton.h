@@ -1,5 +1,5 @@
 #pragma once
-// A push button drawn from an image-list cell: the normal cell, or the pushed cell while held.
+// A push button drawn from a picture-strip cell: the normal cell, or the pushed cell while held.
 // It reports one click (BN_CLICKED) when it is released over the button. Auto-repeat buttons
 // also report the press (BN_HILITE, code 2) when the mouse goes down and click while held, and
 // end every press with one report: the click, or BN_UNHILITE (code 3) when released elsewhere
@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/win32/CellStrip.h"
 #include "controls/win32/Subclass.h"
 
 class CBitmapButton {
@@ -16,7 +17,7 @@ class CBitmapButton {
   bool Attach(HWND button);
   HWND Hwnd() const { return subclass_.Hwnd(); }
 
-  void SetImageList(HIMAGELIST list) { list_ = list; }  // not owned
+  void SetStrip(const CellStrip* strip) { strip_ = strip; }  // not owned
   void SetImages(int normal, int pushed);
   void SetAutoRepeat(int delayMs, int intervalMs);
   int NormalImage() const { return normal_; }
@@ -30,7 +31,7 @@ class CBitmapButton {
   void Notify(WORD code);
   void SetPushed(bool pushed);
 
-  HIMAGELIST list_ = nullptr;
+  const CellStrip* strip_ = nullptr;
   int normal_ = 0, pushed_ = 0;
   int repeatDelay_ = 0, repeatInterval_ = 0;  // 0: no auto-repeat
   bool held_ = false;

@@ -15,6 +15,8 @@ extern "C" {
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 
 namespace {
+// One-shot timer of the start, outside the behaviour's timer ids.
+constexpr UINT_PTR kTimerFinishStart = 0x4B53;
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
@@ -74,7 +76,8 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       result = 0;
       return true;
     case WM_TIMER:
-      window_.OnTimer(static_cast<unsigned>(wParam));
+      if (wParam == kTimerFinishStart || wParam == kTimerDeferredStart) FinishStart();
+      if (wParam != kTimerFinishStart) window_.OnTimer(static_cast<unsigned>(wParam));
       return true;
     case kGraphEventMessage:
       if (!hooks_.graphEvent) break;
@@ -136,10 +139,6 @@ LRESULT CMainDlg::OnInitDialog() {
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);
   skin_.Load(Hwnd(), window_.m_stereo);
-  if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
-  RegisterHidArrivals();
-  if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();
-  window_.Display().RefreshPresetTips();
   // Lets the shell's broadcast through where message filtering exists (Vista and later).
   using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))
@@ -152,7 +151,19 @@ LRESULT CMainDlg::OnInitDialog() {
   window_.m_startPending = 1;
   window_.Display().BuildWindowRegion();
   SetTimer(kTimerDeferredStart, 200);
+  // A timer comes after all painting: the window is on the screen before the rest is done.
+  ::SetTimer(Hwnd(), kTimerFinishStart, USER_TIMER_MINIMUM, nullptr);
   return TRUE;
+}
+
+void CMainDlg::FinishStart() {
+  if (startFinished_) return;
+  startFinished_ = true;
+  ::KillTimer(Hwnd(), kTimerFinishStart);
+  if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
+  RegisterHidArrivals();
+  if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();
+  window_.Display().RefreshPresetTips();
 }
 
 void CMainDlg::OnDestroy() {

@@ -75,6 +75,9 @@ class CMainDlg final : public DialogWindow,
   void OnDestroy();
   void EnsureRecordFolder();
   void RegisterHidArrivals();
+  // What the window does not show, done once its first painting is through (or at the deferred
+  // start, whichever comes first): the tray icon, device arrivals, the schedule, preset tips.
+  void FinishStart();
   void UnregisterHidArrivals();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
 
@@ -119,6 +122,7 @@ class CMainDlg final : public DialogWindow,
   MainSkin skin_;
   HACCEL accelerators_ = nullptr;
   HDEVNOTIFY hidArrivals_ = nullptr;
+  bool startFinished_ = false;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
 };

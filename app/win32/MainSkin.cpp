@@ -59,9 +59,9 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
     HWND control = GetDlgItem(dialog, s.id);
     if (control == nullptr) continue;
     auto& list = lists_[s.listGroup];
-    if (!list) list = LoadStrip(instance, s.bitmapId, s.cellWidth, s.transparent);
+    if (!list) list = CellStrip::Load(instance, s.bitmapId, s.cellWidth, s.transparent);
     CBitmapButton& button = buttons_[s.id];
-    button.SetImageList(list.Get());
+    button.SetStrip(list.get());
     button.SetImages(s.normal, s.pushed);
     if (s.autoRepeat) button.SetAutoRepeat(delayMs, intervalMs);
     if (s.hidden) {
@@ -152,8 +152,8 @@ void MainSkin::ReloadStereoList() {
   CBitmapButton* button = Button(kStereoButton);
   if (s == nullptr || button == nullptr) return;
   auto& list = lists_[s->listGroup];
-  list = LoadStrip(SkinInstance(), s->bitmapId, s->cellWidth, s->transparent);
-  button->SetImageList(list.Get());
+  list = CellStrip::Load(SkinInstance(), s->bitmapId, s->cellWidth, s->transparent);
+  button->SetStrip(list.get());
 }
 
 void MainSkin::SetTip(int id, const std::string& text) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -55,7 +56,7 @@ class MainSkin {
   void PlaceSlider(const display::SliderPlacement& placement);
 
   HWND dialog_ = nullptr;
-  std::map<int, UniqueImageList> lists_;  // by list group
+  std::map<int, std::unique_ptr<CellStrip>> lists_;  // by list group
   std::map<int, CBitmapButton> buttons_;  // by control id
   HWND tooltip_ = nullptr;                // a child-owned window, destroyed with the dialog
   CMySlider volume_;

@@ -204,6 +204,14 @@ TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
   }
 }
 
+TEST_F(Schedule, LoadingOpensEachReservationKeyOnceAndClosesIt) {
+  rig.Reserve(2, "Noon", "120000", "121000", "20261207");
+  const int before = rig.tree.opensSoFar;
+  rig.scheduler.LoadSchedule();
+  EXPECT_EQ(rig.tree.opensSoFar - before, 16);
+  EXPECT_EQ(rig.tree.OpenKeyCount(), 0);
+}
+
 TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   rig.Set("CLOSE", "1");
   rig.window.LoadPowerSettings();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,36 @@ TEST(SettingsStore, ResetDeletesEverythingAndRecreatesOnlyOnSuccess) {
   ASSERT_TRUE(tree.RemoveKey("Software\\KESTRUNE"));
   EXPECT_FALSE(store.ResetToDefaults(messages));
   EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST(SettingsStore, KeyReuseOpensEachKeyOnceAndLetsGoOfItBeforeAReset) {
+  MemoryKeyValueTree tree;
+  SettingsStore store(tree, PinnedDate);
+  RecordedMessages messages;
+  {
+    SettingsStore::KeyReuse reuse(store);
+    const int before = tree.opensSoFar;
+    for (int n = 1; n <= 3; ++n) {
+      char key[32];
+      std::snprintf(key, sizeof key, "TIMER_SETTING%02d", n);
+      store.WriteValue(key, "NAME", "Morning");
+      EXPECT_EQ(store.ReadValue(key, "NAME"), "Morning");
+      EXPECT_EQ(store.ReadValue(key, "FREQ"), "8750");
+    }
+    EXPECT_EQ(tree.opensSoFar - before, 3);
+    EXPECT_EQ(tree.OpenKeyCount(), 1);
+    // A reset deletes the tree the held key lived in: what is written afterwards must land in
+    // the new tree, not in the deleted key.
+    ASSERT_TRUE(store.ResetToDefaults(messages));
+    store.WriteValue("TIMER_SETTING03", "NAME", "Evening");
+    EXPECT_EQ(tree.GetValue(kRoot + "TIMER_SETTING03", "NAME")->data, "Evening\0"s);
+  }
+  EXPECT_EQ(tree.OpenKeyCount(), 0);
+  // Without one, every value opens its key again.
+  const int before = tree.opensSoFar;
+  store.ReadValue("TIMER_SETTING01", "NAME");
+  store.ReadValue("TIMER_SETTING01", "FREQ");
+  EXPECT_EQ(tree.opensSoFar - before, 2);
 }
 
 TEST(SettingsStore, NumbersConvertLikeStrToIntA) {

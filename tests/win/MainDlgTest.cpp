@@ -80,12 +80,24 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_NE(GetFileAttributesA("C:\\KestruneTestRec"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(dlg->Window().m_power.autoSuspend, 0);  // the power settings come from the store
+  // The schedule (with the tray icon and arrivals) waits until the window has been painted: a
+  // timer, which comes after painting, loads it once.
+  EXPECT_EQ(scheduler.scheduleLoads, 0);
+  ::KillTimer(hwnd, kTimerDeferredStart);  // sent by hand below
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  for (const DWORD end = GetTickCount() + 1000; scheduler.scheduleLoads == 0 && GetTickCount() < end;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(5);
+  }
   EXPECT_EQ(scheduler.scheduleLoads, 1);
+  EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
   // Nothing reaches the receiver before the deferred start.
   EXPECT_TRUE(receiver.Log().empty());
   EXPECT_EQ(dlg->Window().m_startPending, 1);
 
   Timer(kTimerDeferredStart);
+  EXPECT_EQ(scheduler.scheduleLoads, 1);
   ASSERT_TRUE(dlg->Device().IsOpen());
   const auto reports = receiver.LogPrefixes(4);
   ASSERT_EQ(reports.size(), 9u);
