@@ -1,7 +1,8 @@
 # Delay-load import libraries: a DLL named here is loaded on the first call into it rather than
 # before WinMain. Start-up to the painted window pays only for what the window needs; the file
-# dialog, power, device-enumeration and audio DLLs (and what they pull in under Wine) come in
-# when the user or the deferred start first uses them. Only system DLLs that are always present
+# dialog, power, device-enumeration, audio, COM, shell (tray) and HID DLLs (and what they pull
+# in under Wine) come in when the user, the end of the start or the deferred start first uses
+# them. Only system DLLs that are always present
 # belong here: a failed delay load raises an exception at the call instead of refusing to start.
 find_program(KESTRUNE_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
 find_program(KESTRUNE_NM NAMES x86_64-w64-mingw32-nm REQUIRED)
@@ -35,7 +36,7 @@ endfunction()
 
 set(KESTRUNE_DELAYED_LIBS "")
 foreach(pair comdlg32:comdlg32.dll powrprof:powrprof.dll setupapi:setupapi.dll winmm:winmm.dll
-             oleaut32:oleaut32.dll)
+             oleaut32:oleaut32.dll ole32:ole32.dll shell32:shell32.dll shlwapi:shlwapi.dll hid:hid.dll)
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 library)
   list(GET pair 1 dll)

@@ -1,7 +1,7 @@
 # Windows build: kestrune.exe, lame_enc.dll beside it, and the Wine-run test suite.
 include(${CMAKE_CURRENT_LIST_DIR}/DelayImports.cmake)
 set(KESTRUNE_WIN32_LIBS
-  hid comctl32 strmiids ole32 uuid shlwapi shell32 gdi32 user32 advapi32 msimg32
+  comctl32 strmiids uuid gdi32 user32 advapi32 msimg32
   ${KESTRUNE_DELAYED_LIBS})
 target_link_libraries(kestrune_platform PUBLIC ${KESTRUNE_WIN32_LIBS})
 # One self-contained executable: no MinGW runtime DLLs to ship beside it.

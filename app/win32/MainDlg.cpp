@@ -128,12 +128,6 @@ LRESULT CMainDlg::OnInitDialog() {
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) SetDlgItemTextA(Hwnd(), id, "");
   MoveWindow(Hwnd(), 0, 0, 535, 252, FALSE);
   CentreOnWorkArea();
-  bigIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  if (bigIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  if (smallIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   window_.LoadRadioState();
   SetVolumeSlider(window_.m_volume);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
@@ -160,6 +154,14 @@ void CMainDlg::FinishStart() {
   if (startFinished_) return;
   startFinished_ = true;
   ::KillTimer(Hwnd(), kTimerFinishStart);
+  // The caption-less window shows no icon of its own: these are for the taskbar and Alt+Tab.
+  bigIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  if (bigIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  if (smallIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  skin_.LoadTips(window_.m_stereo);
   if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
   RegisterHidArrivals();
   if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();

@@ -76,7 +76,8 @@ class CMainDlg final : public DialogWindow,
   void EnsureRecordFolder();
   void RegisterHidArrivals();
   // What the window does not show, done once its first painting is through (or at the deferred
-  // start, whichever comes first): the tray icon, device arrivals, the schedule, preset tips.
+  // start, whichever comes first): taskbar icons, button tips, the tray icon, device arrivals,
+  // the schedule.
   void FinishStart();
   void UnregisterHidArrivals();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);

@@ -46,8 +46,6 @@ void MainSkin::Bind(HWND dialog) {
 void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
   if (dialog_ != dialog) Bind(dialog);
   HINSTANCE instance = SkinInstance();
-  tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, instance, nullptr);
   // Keyboard repeat settings; 250 ms for either when the system does not tell (delay 0, speed 39).
   const int delayMs = display::AutoRepeatDelayMs(SystemInt(SPI_GETKEYBOARDDELAY, 0));
   const int intervalMs = [] {
@@ -69,15 +67,6 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
     } else {
       MoveWindow(control, s.x, s.y, s.width, s.height, FALSE);
     }
-    if (tooltip_ != nullptr) {
-      TOOLINFOA info{};
-      info.cbSize = sizeof info;
-      info.uFlags = TTF_IDISHWND;
-      info.hwnd = dialog;
-      info.uId = reinterpret_cast<UINT_PTR>(control);
-      info.lpszText = const_cast<char*>("");
-      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    }
   }
   const display::CellPair stereoCells = display::StereoButtonCells(stereo);
   SetButtonCells(kStereoButton, stereoCells, false);
@@ -94,6 +83,24 @@ void MainSkin::Load(HWND dialog, std::uint8_t stereo) {
       nameFont_.Reset(CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
     if (nameFont_) SendMessageA(name, WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.Get()), FALSE);
+  }
+}
+
+void MainSkin::LoadTips(std::uint8_t stereo) {
+  if (tooltip_ == nullptr && dialog_ != nullptr) {
+    tooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, dialog_, nullptr, SkinInstance(), nullptr);
+    for (const display::ButtonSkin& s : display::ButtonSkins()) {
+      HWND control = GetDlgItem(dialog_, s.id);
+      if (control == nullptr || tooltip_ == nullptr) continue;
+      TOOLINFOA info{};
+      info.cbSize = sizeof info;
+      info.uFlags = TTF_IDISHWND;
+      info.hwnd = dialog_;
+      info.uId = reinterpret_cast<UINT_PTR>(control);
+      info.lpszText = const_cast<char*>("");
+      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
   }
   ApplyButtonTips(stereo);
 }

@@ -25,9 +25,12 @@ class MainSkin {
 
   // The skin objects take over their controls of `dialog` (buttons and sliders).
   void Bind(HWND dialog);
-  // Loading the skin of `dialog`: image lists, cells, rectangles, auto-repeat, sliders, tooltips,
-  // the place of the preset name. Binds first when Bind has not run.
+  // Loading the skin of `dialog`: picture strips, cells, rectangles, auto-repeat, sliders, the
+  // place of the preset name. Binds first when Bind has not run.
   void Load(HWND dialog, std::uint8_t stereo);
+  // The buttons' tips, which nobody sees before the mouse rests on the window: made once the
+  // window is up, then set to the fixed texts.
+  void LoadTips(std::uint8_t stereo);
 
   CBitmapButton* Button(int id);
   void SetButtonCells(int id, display::CellPair cells, bool redrawNow);

@@ -24,7 +24,24 @@ std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique
 
 namespace {
 
+// The thread's COM apartment, entered once the window is on the screen (COM's DLLs are loaded
+// then, not before the first paint) and left after everything that used it is gone.
+class ComApartment {
+ public:
+  ComApartment() = default;
+  ~ComApartment() {
+    if (entered_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  void Enter() { entered_ = SUCCEEDED(CoInitialize(nullptr)); }
+
+ private:
+  bool entered_ = false;
+};
+
 int RunMainWindow(HINSTANCE instance, int showCommand) {
+  ComApartment com;  // first, so that it is left last
   MessageLoop loop;
   const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
   IHidPlatform& hid = *hidPlatform;
@@ -50,6 +67,9 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
   ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  // Before the loop runs the deferred start, which builds the live graph.
+  com.Enter();
   SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
   const int result = loop.Run();
   dialog.reset();
@@ -67,13 +87,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // Either may be refused (REALTIME needs a privilege): the program runs on regardless.
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-  const HRESULT com = CoInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
   const int result = RunMainWindow(instance, showCommand);
 
-  if (SUCCEEDED(com)) CoUninitialize();
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
   return result;
 }

@@ -590,6 +590,7 @@ std::string ShownTip(HWND tool) {
 
 TEST_F(MainSkinTest, RestingMouseOverAButtonShowsItsTip) {
   Start(false);
+  PumpMessages(100);  // the tips come once the window is painted
   SetForegroundWindow(hwnd);
   HWND button = GetDlgItem(hwnd, IDC_PRESET_DOWN);
   RECT rc;
