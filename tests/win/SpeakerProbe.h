@@ -3,7 +3,9 @@
 // the wave-in device "Monitor of Speakers".
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -48,6 +50,21 @@ struct Heard {
     }
     const double n = double(left.size());
     return power > 0 ? (re * re + im * im) * 2 / (n * n) / (power / n) : 0;
+  }
+  // The same over 20 ms pieces, the median of them: a tone with a dropout or a jump of phase in
+  // it (a late block somewhere on the way) still counts as that tone, noise still does not.
+  double MedianShareAt(double hertz) const {
+    constexpr size_t kPiece = 320;
+    std::vector<double> shares;
+    for (size_t at = 0; at + kPiece <= left.size(); at += kPiece) {
+      Heard piece;
+      piece.left.assign(left.begin() + static_cast<std::ptrdiff_t>(at),
+                        left.begin() + static_cast<std::ptrdiff_t>(at + kPiece));
+      shares.push_back(piece.ShareAt(hertz));
+    }
+    if (shares.empty()) return 0;
+    std::nth_element(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(shares.size() / 2), shares.end());
+    return shares[shares.size() / 2];
   }
 };
 
