@@ -15,11 +15,11 @@ extern "C" {
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 
 namespace {
-// One-shot timer of the start, outside the behaviour's timer ids.
-constexpr UINT_PTR kTimerFinishStart = 0x4B53;
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
+// One-shot timer of the start, outside the behaviour's timer ids.
+constexpr UINT_PTR kTimerFinishStart = 0x4B53;
 constexpr RECT kReadoutRect{display::kReadoutRect.left, display::kReadoutRect.top, display::kReadoutRect.right,
                              display::kReadoutRect.bottom};
 
