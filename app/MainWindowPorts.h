@@ -65,6 +65,8 @@ class IMainView {
   virtual void ShowMainWindow(ShowCommand command) = 0;
   // The HID interface-class notification registered when the window was created.
   virtual void UnregisterDeviceNotifications() = 0;
+  // The same registered again (a shutdown the system refused); nothing when it is in place.
+  virtual void RegisterDeviceNotifications() = 0;
   virtual void DestroyMainWindow() = 0;
   // The About box, modal over the active window; returns when it is closed.
   virtual void ShowAboutBox() = 0;

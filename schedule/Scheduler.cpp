@@ -223,7 +223,9 @@ void Scheduler::ShutDownComputer() {
   window_.Clock().SleepMs(kStopSettleMs);
   if (power_.ShutDown()) return;
   // Refused (no privilege, a policy): the program runs on, so the receiver must too, or every
-  // later reservation records a receiver that was switched off.
+  // later reservation records a receiver that was switched off; and it must hear of a receiver
+  // plugged in again.
+  window_.View().RegisterDeviceNotifications();
   window_.BringUpReceiver(BringUpSituation::Resume);
 }
 

@@ -190,6 +190,7 @@ void CMainDlg::EnsureRecordFolder() {
 }
 
 void CMainDlg::RegisterHidArrivals() {
+  if (hidArrivals_) return;
   DEV_BROADCAST_DEVICEINTERFACE_A filter{};
   filter.dbcc_size = sizeof filter;
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;

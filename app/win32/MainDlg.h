@@ -91,6 +91,7 @@ class CMainDlg final : public DialogWindow,
   void SetTooltip(int id, const std::string& text) override;
   void ShowMainWindow(ShowCommand command) override;
   void UnregisterDeviceNotifications() override { UnregisterHidArrivals(); }
+  void RegisterDeviceNotifications() override { RegisterHidArrivals(); }
   void DestroyMainWindow() override;
   void ShowAboutBox() override;
   WindowHandle Handle() const override { return Hwnd(); }

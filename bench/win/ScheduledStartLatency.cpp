@@ -59,6 +59,7 @@ struct Quiet final : ITimerHost, IMainView, IMainDisplay, IPowerControl, IPowerA
   void SetTooltip(int, const std::string&) override {}
   void ShowMainWindow(ShowCommand) override {}
   void UnregisterDeviceNotifications() override {}
+  void RegisterDeviceNotifications() override {}
   void DestroyMainWindow() override {}
   void ShowAboutBox() override {}
   WindowHandle Handle() const override { return nullptr; }

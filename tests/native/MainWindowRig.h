@@ -81,6 +81,7 @@ class FakeView final : public IMainView {
   void SetTooltip(int id, const std::string& text) override { tips[id] = text; }
   void ShowMainWindow(ShowCommand command) override { shows.push_back(command); }
   void UnregisterDeviceNotifications() override { ++unregistered; }
+  void RegisterDeviceNotifications() override { ++registered; }
   void DestroyMainWindow() override { destroyed = true; }
   void ShowAboutBox() override { ++aboutBoxes; }
   WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(0x1234); }
@@ -93,6 +94,7 @@ class FakeView final : public IMainView {
   std::map<int, std::string> tips;
   std::vector<ShowCommand> shows;
   int unregistered = 0;
+  int registered = 0;
   bool destroyed = false;
   int aboutBoxes = 0;
 };

@@ -318,6 +318,7 @@ TEST_F(Schedule, ShutDownAndCloseAfterRecording) {
   EXPECT_EQ(rig.schedLog.back(), "shutdown");
   EXPECT_TRUE(rig.device.IsOpen());
   EXPECT_TRUE(rig.receiver.Powered());
+  EXPECT_EQ(rig.view.registered, 1) << "arrivals heard again after the refusal";
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
 
   SchedulerRig closing;
