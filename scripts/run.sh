@@ -46,6 +46,10 @@ run_stop() {
   rig_stop
 }
 trap run_stop EXIT
+# A closed terminal, kill or Ctrl+C ends the run through the same clean-up (Wine, the sound
+# modules, the display), not only a window closed by hand.
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 rig_start_display
 if [ "$program" = kestrune-demo ] && pactl info >/dev/null 2>&1; then
   # The user's own sound server: the demo's feed and "FM Radio" source join it for this run.
@@ -67,4 +71,6 @@ else
   echo "run: kestrune.exe with the receiver on DISPLAY=$DISPLAY (close the window or press Ctrl+C to end)"
 fi
 cd build/windows
-/usr/lib/wine/wine64 "$program.exe"
+# In the background, so that a signal's trap runs at once rather than after Wine has exited.
+/usr/lib/wine/wine64 "$program.exe" &
+wait $!
