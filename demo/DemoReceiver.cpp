@@ -32,20 +32,6 @@ class DemoHandle final : public IHidDevice {
   uintptr_t handle_;
 };
 
-// Band and region a band select code puts the receiver on.
-bool DecodeBandCode(uint8_t code, uint8_t& band, uint8_t& region) {
-  switch (code) {
-    case 0x00: band = BandFM; region = RegionUSA; return true;
-    case 0x03: band = BandFM; region = RegionEurope; return true;
-    case 0x02: band = BandFM; region = RegionJapan; return true;
-    case 0x81: band = BandAM; region = RegionUSA; return true;
-    case 0x82: band = BandAM; region = RegionEurope; return true;
-    case 0x80: band = BandAM; region = RegionJapan; return true;
-    case 0x87: band = BandSW; return true;
-    default: return false;
-  }
-}
-
 }  // namespace
 
 DemoReceiver::DemoReceiver(IClock& clock, std::vector<DemoStation> stations)
@@ -57,59 +43,21 @@ bool DemoReceiver::OnFeature(const uint8_t* report, size_t length) {
   if (!report || length < 4) return false;
   std::lock_guard<std::mutex> hold(lock_);
   SettleSeekLocked();
-  switch (report[0]) {
-    case kReportTune:
-      seeking_ = false;
-      frequency_ = static_cast<uint16_t>((report[1] << 8) | report[2]);
-      break;
-    case kReportBandSelect: {
-      uint8_t band = band_, region = region_;
-      if (DecodeBandCode(report[1], band, region)) {
-        seeking_ = false;
-        band_ = band;
-        region_ = region;
-      }
-      break;
-    }
-    case kReportSeek:
-      // The power-up and shut-down sequences carry a seek report too; an unpowered receiver
-      // does not seek.
-      if (powered_ && (report[1] == 0x01 || report[1] == 0x02)) {
-        seeking_ = true;
-        seekDirection_ = static_cast<SeekDirection>(report[1]);
-        seekStepMs_ = clock_.NowMs();
-      }
-      break;
-    case kReportPower:
-      if (report[2] == 0x02) powered_ = true;
-      if (report[2] == 0x10) {
-        powered_ = false;
-        seeking_ = false;
-      }
-      break;
-    default:
-      break;
-  }
+  if (tuner_.Apply(report)) seekStepMs_ = clock_.NowMs();
   return true;
 }
 
 void DemoReceiver::SettleSeekLocked() {
-  if (!seeking_) return;
-  const BandLimits limits = GetBandLimits(band_, region_);
+  if (!tuner_.seeking) return;
+  const BandLimits limits = GetBandLimits(tuner_.band, tuner_.region);
   const uint64_t now = clock_.NowMs();
-  while (seeking_ && now - seekStepMs_ >= kMsPerSeekStep) {
+  while (tuner_.seeking && now - seekStepMs_ >= kMsPerSeekStep) {
     seekStepMs_ += kMsPerSeekStep;
-    if (seekDirection_ == SeekDirection::Up) {
-      frequency_ = frequency_ >= limits.upper ? limits.upper
-                                              : static_cast<uint16_t>(std::min<unsigned>(frequency_ + limits.step, limits.upper));
-    } else {
-      frequency_ = frequency_ <= limits.lower ? limits.lower
-                                              : static_cast<uint16_t>(std::max<int>(frequency_ - limits.step, limits.lower));
-    }
+    tuner_.frequency = tuner_.SeekStep(tuner_.frequency, limits);
     // A seek stops on a strong station or at the band's edge, as the real tuner's does.
-    if (ReceptionAt(stations_, band_, frequency_).signal >= kSeekThreshold || frequency_ == limits.upper ||
-        frequency_ == limits.lower)
-      seeking_ = false;
+    if (ReceptionAt(stations_, tuner_.band, tuner_.frequency).signal >= kSeekThreshold ||
+        tuner_.frequency == limits.upper || tuner_.frequency == limits.lower)
+      tuner_.seeking = false;
   }
 }
 
@@ -120,33 +68,33 @@ HidReadResult DemoReceiver::OnRead(uint8_t* buffer, size_t length) {
   std::memset(buffer, 0, length);
   if (length >= 5) {
     buffer[0] = 0x01;
-    buffer[2] = !powered_ ? 0 : seeking_ ? kDemoNoiseSignal : ReceptionAt(stations_, band_, frequency_).signal;
-    buffer[3] = static_cast<uint8_t>(frequency_ >> 8);
-    buffer[4] = static_cast<uint8_t>(frequency_ & 0xFF);
+    buffer[2] = !tuner_.powered ? 0 : tuner_.seeking ? kDemoNoiseSignal : ReceptionAt(stations_, tuner_.band, tuner_.frequency).signal;
+    buffer[3] = static_cast<uint8_t>(tuner_.frequency >> 8);
+    buffer[4] = static_cast<uint8_t>(tuner_.frequency & 0xFF);
   }
   return HidReadResult::Delivered;
 }
 
 bool DemoReceiver::Powered() {
   std::lock_guard<std::mutex> hold(lock_);
-  return powered_;
+  return tuner_.powered;
 }
 
 uint8_t DemoReceiver::Band() {
   std::lock_guard<std::mutex> hold(lock_);
-  return band_;
+  return tuner_.band;
 }
 
 uint16_t DemoReceiver::Frequency() {
   std::lock_guard<std::mutex> hold(lock_);
   SettleSeekLocked();
-  return frequency_;
+  return tuner_.frequency;
 }
 
 bool DemoReceiver::Seeking() {
   std::lock_guard<std::mutex> hold(lock_);
   SettleSeekLocked();
-  return seeking_;
+  return tuner_.seeking;
 }
 
 void DemoReceiver::RenderAudio(int16_t* out, size_t frames) {
@@ -154,12 +102,12 @@ void DemoReceiver::RenderAudio(int16_t* out, size_t frames) {
   SettleSeekLocked();
   const uint64_t start = framesPlayed_;
   framesPlayed_ += frames;
-  if (!powered_) {
+  if (!tuner_.powered) {
     std::memset(out, 0, frames * 2 * sizeof(int16_t));
     return;
   }
   // A seeking tuner passes stations too fast to hear them: only noise.
-  const Reception reception = seeking_ ? Reception{} : ReceptionAt(stations_, band_, frequency_);
+  const Reception reception = tuner_.seeking ? Reception{} : ReceptionAt(stations_, tuner_.band, tuner_.frequency);
   const DemoStation* station = reception.station;
   const bool withSound = station && !station->sound.empty();
   const size_t loopFrames = withSound ? station->sound.size() / 2 : 0;

@@ -16,7 +16,7 @@
 #include "demo/DemoStations.h"
 #include "device/Clock.h"
 #include "device/HidDevice.h"
-#include "device/TunerReports.h"
+#include "device/TunerModel.h"
 
 class DemoReceiver {
  public:
@@ -50,12 +50,7 @@ class DemoReceiver {
   IClock& clock_;
   const std::vector<DemoStation> stations_;
   std::mutex lock_;
-  bool powered_ = false;
-  uint8_t band_ = 1;
-  uint8_t region_ = 1;
-  uint16_t frequency_ = 8750;
-  bool seeking_ = false;
-  SeekDirection seekDirection_ = SeekDirection::Up;
+  TunerModel tuner_;
   uint64_t seekStepMs_ = 0;  // time of the seek's last step
   // Audio: a running frame count (stations play on while not listened to, like real ones) and
   // the noise generator's state.

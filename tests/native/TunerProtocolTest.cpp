@@ -30,6 +30,19 @@ TEST(TunerReports, BandCodesForEveryBandAndRegion) {
   EXPECT_EQ(BandSelectCode(3, 0), 0x87);
   EXPECT_EQ(BandSelectCode(255, 1), 0x87);
   EXPECT_EQ(Lead(BandSelectReport(BandAM, RegionEurope)), (Bytes{0x0A, 0x82, 0x02, 0xFF}));
+  // What the stand-in receivers read back from a code: the band and region it was made of (SW
+  // keeps the region it had); an unknown code changes nothing.
+  for (uint8_t band = 0; band < 3; ++band)
+    for (uint8_t region = 0; region < 3; ++region) {
+      uint8_t decodedBand = 9, decodedRegion = region;
+      ASSERT_TRUE(DecodeBandSelectCode(BandSelectCode(band, region), decodedBand, decodedRegion));
+      EXPECT_EQ(decodedBand, band);
+      EXPECT_EQ(decodedRegion, region);
+    }
+  uint8_t band = BandAM, region = RegionUSA;
+  EXPECT_FALSE(DecodeBandSelectCode(0x01, band, region));
+  EXPECT_EQ(band, BandAM);
+  EXPECT_EQ(region, RegionUSA);
 }
 
 TEST(TunerReports, ConfigurationBlocksAreExact) {

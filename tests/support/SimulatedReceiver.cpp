@@ -42,20 +42,6 @@ class SimHandle final : public IHidDevice {
   uintptr_t handle_;
 };
 
-// Band and region a band select code puts the receiver on.
-bool DecodeBandCode(uint8_t code, uint8_t& band, uint8_t& region) {
-  switch (code) {
-    case 0x00: band = BandFM; region = RegionUSA; return true;
-    case 0x03: band = BandFM; region = RegionEurope; return true;
-    case 0x02: band = BandFM; region = RegionJapan; return true;
-    case 0x81: band = BandAM; region = RegionUSA; return true;
-    case 0x82: band = BandAM; region = RegionEurope; return true;
-    case 0x80: band = BandAM; region = RegionJapan; return true;
-    case 0x87: band = BandSW; return true;
-    default: return false;
-  }
-}
-
 }  // namespace
 
 std::unique_ptr<IHidDevice> SimulatedReceiver::Open(uint16_t featureLength) {
@@ -74,62 +60,26 @@ bool SimulatedReceiver::OnFeature(const uint8_t* report, size_t length) {
   log_.push_back({clock_.NowMs(), std::vector<uint8_t>(report, report + length)});
   if (failSends || length < 4) return false;
   SettleSeek();
-  switch (report[0]) {
-    case kReportTune:
-      seeking_ = false;
-      frequency_ = static_cast<uint16_t>((report[1] << 8) | report[2]);
-      break;
-    case kReportBandSelect: {
-      uint8_t band = band_, region = region_;
-      if (DecodeBandCode(report[1], band, region)) {
-        seeking_ = false;
-        band_ = band;
-        region_ = region;
-      }
-      break;
-    }
-    case kReportSeek:
-      // The power-up and shut-down sequences carry a seek-down report too; a receiver that is not
-      // powered does not seek.
-      if (powered_ && (report[1] == 0x01 || report[1] == 0x02)) {
-        seeking_ = true;
-        seekDirection_ = static_cast<SeekDirection>(report[1]);
-        seekFrom_ = frequency_;
-        seekStartMs_ = clock_.NowMs();
-      }
-      break;
-    case kReportPower:
-      if (report[2] == 0x02) powered_ = true;
-      if (report[2] == 0x10) {
-        powered_ = false;
-        seeking_ = false;
-      }
-      break;
-    default:
-      break;
+  if (tuner_.Apply(report)) {
+    seekFrom_ = tuner_.frequency;
+    seekStartMs_ = clock_.NowMs();
   }
   return true;
 }
 
 void SimulatedReceiver::SettleSeek() {
-  if (!seeking_) return;
-  const BandLimits l = GetBandLimits(band_, region_);
+  if (!tuner_.seeking) return;
+  const BandLimits l = GetBandLimits(tuner_.band, tuner_.region);
   const uint64_t steps = (clock_.NowMs() - seekStartMs_) / std::max(1u, msPerSeekStep);
   uint16_t f = seekFrom_;
   bool stopped = false;
   for (uint64_t i = 0; i < steps; ++i) {
-    if (seekDirection_ == SeekDirection::Up) {
-      if (f >= l.upper) { f = l.upper; stopped = true; break; }
-      f = static_cast<uint16_t>(std::min<unsigned>(f + l.step, l.upper));
-    } else {
-      if (f <= l.lower) { f = l.lower; stopped = true; break; }
-      f = static_cast<uint16_t>(std::max<int>(f - l.step, l.lower));
-    }
+    f = tuner_.SeekStep(f, l);
     if (SignalAt(f) >= seekThreshold || f == l.upper || f == l.lower) { stopped = true; break; }
   }
-  frequency_ = f;
+  tuner_.frequency = f;
   if (stopped) {
-    seeking_ = false;
+    tuner_.seeking = false;
   } else {
     // Keep walking from here at the same pace.
     seekFrom_ = f;
@@ -139,17 +89,17 @@ void SimulatedReceiver::SettleSeek() {
 
 bool SimulatedReceiver::Seeking() {
   SettleSeek();
-  return seeking_;
+  return tuner_.seeking;
 }
 
 uint16_t SimulatedReceiver::Frequency() {
   SettleSeek();
-  return frequency_;
+  return tuner_.frequency;
 }
 
 uint8_t SimulatedReceiver::SignalAt(uint16_t freq) const {
   for (const auto& s : stations_)
-    if (s.band == band_ && s.frequency == freq) return s.signal;
+    if (s.band == tuner_.band && s.frequency == freq) return s.signal;
   return noiseSignal;
 }
 
@@ -166,9 +116,9 @@ HidReadResult SimulatedReceiver::OnRead(uint8_t* buffer, size_t length, unsigned
   std::memset(buffer, 0, length);
   if (length >= 5) {
     buffer[0] = 0x01;
-    buffer[2] = seeking_ ? noiseSignal : SignalAt(frequency_);
-    buffer[3] = static_cast<uint8_t>(frequency_ >> 8);
-    buffer[4] = static_cast<uint8_t>(frequency_ & 0xFF);
+    buffer[2] = tuner_.seeking ? noiseSignal : SignalAt(tuner_.frequency);
+    buffer[3] = static_cast<uint8_t>(tuner_.frequency >> 8);
+    buffer[4] = static_cast<uint8_t>(tuner_.frequency & 0xFF);
   }
   return HidReadResult::Delivered;
 }

@@ -12,7 +12,7 @@
 #include "device/BandPlan.h"
 #include "device/Clock.h"
 #include "device/HidDevice.h"
-#include "device/TunerReports.h"
+#include "device/TunerModel.h"
 
 struct LoggedReport {
   uint64_t timeMs;
@@ -37,15 +37,15 @@ class SimulatedReceiver {
   // The leading `n` bytes of each logged report (the meaningful part of short reports).
   std::vector<std::vector<uint8_t>> LogPrefixes(size_t n) const;
   void ClearLog() { log_.clear(); }
-  bool Powered() const { return powered_; }
-  uint8_t Band() const { return band_; }
-  uint8_t Region() const { return region_; }
+  bool Powered() const { return tuner_.powered; }
+  uint8_t Band() const { return tuner_.band; }
+  uint8_t Region() const { return tuner_.region; }
   bool Seeking();
   uint16_t Frequency();  // where the tuner is now (moves during a seek)
 
   // ---- the model
   void SetStations(std::vector<SimStation> stations) { stations_ = std::move(stations); }
-  void SetFrequency(uint16_t freq) { frequency_ = freq; }
+  void SetFrequency(uint16_t freq) { tuner_.frequency = freq; }
   unsigned msPerSeekStep = 40;
   uint8_t noiseSignal = 4;  // signal away from any station
   uint8_t seekThreshold = 20;  // a seek stops on stations at least this strong
@@ -72,13 +72,8 @@ class SimulatedReceiver {
   IClock& clock_;
   std::vector<LoggedReport> log_;
   std::vector<SimStation> stations_;
-  bool powered_ = false;
+  TunerModel tuner_;
   bool removed_ = false;
-  uint8_t band_ = BandFM;
-  uint8_t region_ = RegionEurope;
-  uint16_t frequency_ = 8750;
-  bool seeking_ = false;
-  SeekDirection seekDirection_ = SeekDirection::Up;
   uint16_t seekFrom_ = 0;
   uint64_t seekStartMs_ = 0;
   unsigned openHandles_ = 0;
