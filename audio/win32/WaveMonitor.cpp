@@ -19,39 +19,15 @@ UINT FindWaveInByName(const std::string& name) {
 }
 
 bool WaveMonitor::Start(const std::string& name) {
-  if (thread_) return true;
+  if (thread_.Running()) return true;
   name_ = name;
-  stop_ = false;
-  started_ = false;
   played_ = 0;
-  ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!ready_) return false;
-  thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
-  if (!thread_) return false;
-  // The thread either signals that it runs or ends after closing what it opened.
-  HANDLE waits[] = {ready_.Get(), thread_.Get()};
-  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (!started_) {
-    WaitForSingleObject(thread_.Get(), INFINITE);
-    thread_.Reset();
-    return false;
-  }
-  return true;
+  return thread_.Start([this](DeviceThread& thread) { Run(thread); });
 }
 
-void WaveMonitor::Stop() {
-  if (!thread_) return;
-  stop_ = true;
-  WaitForSingleObject(thread_.Get(), INFINITE);
-  thread_.Reset();
-}
+void WaveMonitor::Stop() { thread_.Stop(); }
 
-DWORD WINAPI WaveMonitor::ThreadMain(void* self) {
-  static_cast<WaveMonitor*>(self)->Run();
-  return 0;
-}
-
-void WaveMonitor::Run() {
+void WaveMonitor::Run(DeviceThread& thread) {
   WAVEFORMATEX format = CaptureWaveFormat();
 
   // Both devices signal the one event: a filled capture block and a played output block are
@@ -62,13 +38,10 @@ void WaveMonitor::Run() {
   HWAVEOUT out = nullptr;
   const auto callback = reinterpret_cast<DWORD_PTR>(event.Get());
   if (!event || inId == WAVE_MAPPER ||
-      waveInOpen(&in, inId, &format, callback, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
-    SetEvent(ready_.Get());
+      waveInOpen(&in, inId, &format, callback, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR)
     return;
-  }
   if (waveOutOpen(&out, WAVE_MAPPER, &format, callback, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
     waveInClose(in);
-    SetEvent(ready_.Get());
     return;
   }
 
@@ -88,13 +61,12 @@ void WaveMonitor::Run() {
     ok = ok && waveOutPrepareHeader(out, &outHeaders[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
   }
   ok = ok && waveInStart(in) == MMSYSERR_NOERROR;
-  started_ = ok;
-  SetEvent(ready_.Get());
+  thread.Opened(ok);
 
   unsigned nextIn = 0;  // the driver fills the capture blocks in the order they were queued
-  while (ok && !stop_.load()) {
+  while (ok && !thread.Stopping()) {
     WaitForSingleObject(event.Get(), 50);
-    while (!stop_.load() && (inHeaders[nextIn].dwFlags & WHDR_DONE)) {
+    while (!thread.Stopping() && (inHeaders[nextIn].dwFlags & WHDR_DONE)) {
       WAVEHDR& filled = inHeaders[nextIn];
       WAVEHDR* spare = nullptr;
       for (WAVEHDR& candidate : outHeaders)

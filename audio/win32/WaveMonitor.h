@@ -13,7 +13,7 @@
 #include <atomic>
 #include <string>
 
-#include "device/win32/Win32Handle.h"
+#include "audio/win32/DeviceThread.h"
 
 class WaveMonitor {
  public:
@@ -28,7 +28,7 @@ class WaveMonitor {
   bool Start(const std::string& name);
   // Returns once the devices are closed and the thread has ended. Safe when idle.
   void Stop();
-  bool Running() const { return thread_.Valid(); }
+  bool Running() const { return thread_.Running(); }
 
   // Hundredths of a decibel as put_Volume takes them; -10000 silences the monitor.
   void SetAttenuation(int hundredthsOfDecibel) { attenuation_.store(hundredthsOfDecibel); }
@@ -41,16 +41,12 @@ class WaveMonitor {
   static constexpr unsigned kOutBlocks = 6;
 
  private:
-  static DWORD WINAPI ThreadMain(void* self);
-  void Run();
+  void Run(DeviceThread& thread);
 
   std::string name_;
   std::atomic<int> attenuation_{0};
-  std::atomic<bool> stop_{false};
   std::atomic<unsigned> played_{0};
-  bool started_ = false;  // written by the thread before it signals `ready_`
-  UniqueHandle thread_;
-  UniqueHandle ready_;
+  DeviceThread thread_;  // last: it ends before the rest goes
 };
 
 // Wave-in id of the first device whose product name contains `name` (letter case significant);

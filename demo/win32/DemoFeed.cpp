@@ -19,35 +19,12 @@ UINT FindWaveOutByName(const char* name) {
 }
 
 bool DemoFeed::Start() {
-  if (thread_) return true;
-  stop_ = false;
-  started_ = false;
-  ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!ready_) return false;
-  thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
-  if (!thread_) return false;
-  HANDLE waits[] = {ready_.Get(), thread_.Get()};
-  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  if (!started_) {
-    WaitForSingleObject(thread_.Get(), INFINITE);
-    thread_.Reset();
-  }
-  return started_;
+  return thread_.Start([this](DeviceThread& thread) { Run(thread); });
 }
 
-void DemoFeed::Stop() {
-  if (!thread_) return;
-  stop_ = true;
-  WaitForSingleObject(thread_.Get(), INFINITE);
-  thread_.Reset();
-}
+void DemoFeed::Stop() { thread_.Stop(); }
 
-DWORD WINAPI DemoFeed::ThreadMain(void* self) {
-  static_cast<DemoFeed*>(self)->Run();
-  return 0;
-}
-
-void DemoFeed::Run() {
+void DemoFeed::Run(DeviceThread& thread) {
   // 40 ms blocks, four queued: the receiver's sound follows a tune within a fifth of a second.
   constexpr unsigned kFrames = kCaptureRate / 25;
   constexpr unsigned kBlocks = 4;
@@ -58,10 +35,8 @@ void DemoFeed::Run() {
   intoFeed_ = id != WAVE_MAPPER;
   HWAVEOUT out = nullptr;
   if (!event || waveOutOpen(&out, id, &format, reinterpret_cast<DWORD_PTR>(event.Get()), 0, CALLBACK_EVENT) !=
-                    MMSYSERR_NOERROR) {
-    SetEvent(ready_.Get());
+                    MMSYSERR_NOERROR)
     return;
-  }
   std::vector<int16_t> memory(static_cast<size_t>(kBlocks) * kFrames * 2);
   WAVEHDR headers[kBlocks]{};
   bool ok = true;
@@ -70,10 +45,9 @@ void DemoFeed::Run() {
     headers[i].dwBufferLength = kFrames * kCaptureBlockAlign;
     ok = ok && waveOutPrepareHeader(out, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
   }
-  started_ = ok;
-  SetEvent(ready_.Get());
+  thread.Opened(ok);
 
-  while (ok && !stop_.load()) {
+  while (ok && !thread.Stopping()) {
     for (WAVEHDR& header : headers) {
       if (header.dwFlags & WHDR_INQUEUE) continue;
       receiver_.RenderAudio(reinterpret_cast<int16_t*>(header.lpData), kFrames);

@@ -9,10 +9,8 @@
 
 #include <windows.h>
 
-#include <atomic>
-
+#include "audio/win32/DeviceThread.h"
 #include "demo/DemoReceiver.h"
-#include "device/win32/Win32Handle.h"
 
 // Wave-out id of the first device whose product name contains `name` (letter case ignored);
 // WAVE_MAPPER when none does.
@@ -34,13 +32,9 @@ class DemoFeed {
   bool IntoFeedDevice() const { return intoFeed_; }
 
  private:
-  static DWORD WINAPI ThreadMain(void* self);
-  void Run();
+  void Run(DeviceThread& thread);
 
   DemoReceiver& receiver_;
-  std::atomic<bool> stop_{false};
-  bool started_ = false;
   bool intoFeed_ = false;
-  UniqueHandle thread_;
-  UniqueHandle ready_;
+  DeviceThread thread_;  // last: it ends before the rest goes
 };

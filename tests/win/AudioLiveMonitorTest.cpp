@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/win32/LiveGraph.h"
+#include "audio/win32/WaveMonitor.h"
 #include "tests/win/SpeakerProbe.h"
 
 namespace {
@@ -62,6 +63,19 @@ TEST_F(AudioLiveMonitor, SpeakersCarryTheReceiverWhileLiveAtTheSliderVolumeAndNo
   EXPECT_FALSE(live.Monitor().Running());
   EXPECT_FALSE(live.UsesMonitor());
   EXPECT_LT(ListenToSpeakers().rms, 20);
+}
+
+TEST_F(AudioLiveMonitor, ADeviceThatCannotBeOpenedLeavesNoThreadAndStopStaysSafe) {
+  WaveMonitor monitor;
+  EXPECT_FALSE(monitor.Start("no such device"));
+  EXPECT_FALSE(monitor.Running());
+  monitor.Stop();
+  // Once failed, a later start on the real device still runs, and a second start is a no-op.
+  ASSERT_TRUE(monitor.Start("FM Radio"));
+  EXPECT_TRUE(monitor.Start("FM Radio"));
+  EXPECT_TRUE(monitor.Running());
+  monitor.Stop();
+  EXPECT_FALSE(monitor.Running());
 }
 
 }  // namespace
