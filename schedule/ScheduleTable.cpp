@@ -1,8 +1,10 @@
 #include "schedule/ScheduleTable.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "device/BandPlan.h"
 #include "settings/SettingsStore.h"
@@ -32,12 +34,34 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
-bool IsDeviceName(const std::string& name) {
+bool IsDeviceName(std::string_view name) {
   std::string upper;
   for (char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
   return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&
          upper[3] <= '9';
+}
+
+bool IsDigits(const std::string& text, size_t length) {
+  if (text.size() != length) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "HHMMSS" of a real time of day.
+bool IsTimeOfDayText(const std::string& text) {
+  return IsDigits(text, 6) && Field(text, 0, 2) < 24 && Field(text, 2, 2) < 60 && Field(text, 4, 2) < 60;
+}
+
+// "YYYYMMDD" of a real calendar date.
+bool IsDateText(const std::string& text) {
+  if (!IsDigits(text, 8)) return false;
+  const int year = Field(text, 0, 4), month = Field(text, 4, 2), day = Field(text, 6, 2);
+  if (month < 1 || month > 12 || day < 1) return false;
+  static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  return day <= (month == 2 && !leap ? 28 : kDays[month - 1]);
 }
 
 // Leaves room under MAX_PATH for the folder, the date and time and the extension.
@@ -48,7 +72,10 @@ constexpr size_t kMaxNameLength = 64;
 uint32_t ScheduleDuration(const std::string& start, const std::string& stop) {
   const int64_t begin = TimeOfDaySeconds(start);
   const int64_t end = TimeOfDaySeconds(stop);
-  return static_cast<uint32_t>(end >= begin ? end - begin : end - begin + 86400);
+  const int64_t seconds = end > begin ? end - begin : end - begin + 86400;
+  // Out of range only for texts that are no times; those never record, but nothing may come of
+  // them that never ends.
+  return static_cast<uint32_t>(std::clamp<int64_t>(seconds, 1, 86400));
 }
 
 uint16_t ScheduleBitrate(int quality) {
@@ -71,12 +98,16 @@ ScheduleTable LoadSchedule(SettingsStore& store) {
     e.weekly = store.ReadNumber(key, "DATETYPE") >= 1;
     e.date = store.ReadValue(key, "DATE");
     e.start = store.ReadValue(key, "STARTTIME");
-    e.duration = ScheduleDuration(e.start, store.ReadValue(key, "ENDSTART"));
+    const std::string stop = store.ReadValue(key, "ENDSTART");
+    e.duration = ScheduleDuration(e.start, stop);
+    // A time or date no clock shows must not wake the computer nor record for a made-up length.
+    if (!IsTimeOfDayText(e.start) || !IsTimeOfDayText(stop) || (!e.weekly && !IsDateText(e.date))) e.active = false;
     e.week = store.ReadValue(key, "WEEK");
     const int band = store.ReadNumber(key, "ISAMFM");
     e.band = band == 0 ? BandAM : band == 1 ? BandFM : BandSW;
     e.frequency = static_cast<uint16_t>(store.ReadNumber(key, "FREQ"));
     e.bitrate = ScheduleBitrate(store.ReadNumber(key, "QUALITY"));
+    e.lastStart = store.ReadOptionalValue(key, kLastStartValue);
   }
   return table;
 }
@@ -126,15 +157,28 @@ bool IsDueAt(const ScheduleEntry& entry, const LocalTime& t) {
   return entry.date == DateText(t);
 }
 
-std::string SafeFolderName(const std::string& name) {
-  std::string safe = name.substr(0, kMaxNameLength);
-  for (char& c : safe) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+std::string SafeFolderName(const std::string& name, const ICodePage& codePage) {
+  std::string safe = CutToBytes(codePage, name, kMaxNameLength);
+  // Where each character begins; two-byte characters are kept whole, whatever their second byte.
+  std::vector<size_t> starts;
+  for (size_t at = 0; at < safe.size(); at += CharacterLength(codePage, safe, at)) starts.push_back(at);
+  auto single = [&](size_t at) { return CharacterLength(codePage, safe, at) == 1; };
+  for (size_t at : starts) {
+    const auto u = static_cast<unsigned char>(safe[at]);
+    // A lead byte without its second byte (cut data) is no character either.
+    if (single(at) && (u < 0x20 || u == 0x7F || codePage.IsLeadByte(u) ||
+                       std::string_view("\\/:*?\"<>|").find(safe[at]) != std::string_view::npos))
+      safe[at] = '_';
   }
   // "..", "." and blanks would name the record folder's parent, the folder itself or nothing.
-  for (size_t i = safe.size(); i > 0 && (safe[i - 1] == '.' || safe[i - 1] == ' '); --i) safe[i - 1] = '_';
-  if (IsDeviceName(safe)) safe += '_';
+  for (auto it = starts.rbegin(); it != starts.rend() && single(*it) && (safe[*it] == '.' || safe[*it] == ' '); ++it)
+    safe[*it] = '_';
+  // Windows takes a device name also with an extension ("nul.txt") and blanks before it.
+  size_t end = 0;
+  while (end < starts.size() && !(single(starts[end]) && safe[starts[end]] == '.')) ++end;
+  while (end > 0 && single(starts[end - 1]) && safe[starts[end - 1]] == ' ') --end;
+  const size_t stem = end < starts.size() ? starts[end] : safe.size();
+  if (IsDeviceName(std::string_view(safe).substr(0, stem))) safe.insert(stem, 1, '_');
   return safe;
 }
 

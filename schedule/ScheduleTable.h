@@ -8,20 +8,28 @@
 #include <string>
 
 #include "app/MainWindowPorts.h"
+#include "settings/AnsiText.h"
 
 class SettingsStore;
 
+// The value of a reservation's key that holds the date and start time ("YYYYMMDDHHMMSS") at
+// which the scheduler last started it or let another reservation of the same second go first:
+// that start is not made again, not even by the program started anew.
+constexpr const char* kLastStartValue = "LASTSTART";
+
 struct ScheduleEntry {
+  // Also off when its start, stop or (one-date entry) date is no real time or date.
   bool active = false;
   std::string name;      // "ITEM" as stored
   bool weekly = false;
   std::string date;      // YYYYMMDD
   std::string start;     // HHMMSS, compared as text
-  uint32_t duration = 0;  // seconds; 0 never ends by itself
+  uint32_t duration = 0;  // seconds, 1 … 86400
   std::string week;      // Sunday first, '1' = on
   uint8_t band = 1;
   uint16_t frequency = 0;
   uint16_t bitrate = 128;  // kbit/s
+  std::string lastStart;  // kLastStartValue as stored; empty when there is none
 };
 
 using ScheduleTable = std::array<ScheduleEntry, 16>;
@@ -30,7 +38,7 @@ using ScheduleTable = std::array<ScheduleEntry, 16>;
 ScheduleTable LoadSchedule(SettingsStore& store);
 
 // Seconds from a start text to a stop text (HHMMSS each), across midnight when the stop is
-// earlier; equal times give 0.
+// earlier; equal times give a whole day (86400), so every reservation ends by itself.
 uint32_t ScheduleDuration(const std::string& start, const std::string& stop);
 
 // "QUALITY" index to kbit/s: 0 → 320, 1 → 192, 2 → 128, anything else 64.
@@ -51,11 +59,14 @@ std::string TimeText(const LocalTime& t);  // "%02d%02d%02d"
 // and a one-date entry on its date or a weekly one on a weekday marked '1'.
 bool IsDueAt(const ScheduleEntry& entry, const LocalTime& t);
 
-// A reservation name as one path component that stays inside the record folder: characters no
-// file name can hold (\ / : * ? " < > | and control characters) become '_', as do dots and
-// blanks at its end (Windows drops them) and a name of dots and blanks only; a device name
-// (CON, NUL, COM1 …) gets a '_' appended; overlong names are cut. Empty stays empty.
-std::string SafeFolderName(const std::string& name);
+// A reservation name as one path component that stays inside the record folder, taken
+// character by character of `codePage`: characters no file name can hold (\ / : * ? " < > |
+// and control characters) become '_', as do dots and blanks at its end (Windows drops them) and
+// a name of dots and blanks only; a name whose part before the first dot, without the blanks
+// that end it, is a device name (CON, NUL, COM1 …) gets a '_' after that part ("nul.txt"
+// becomes "nul_.txt"); names are cut to 64 bytes without splitting a character. Empty stays
+// empty.
+std::string SafeFolderName(const std::string& name, const ICodePage& codePage);
 
 // Where a scheduled recording goes. `folderReady` says whether <record folder>\<name> exists or
 // could be made; with an empty name the record folder itself is the folder.

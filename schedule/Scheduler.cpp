@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "audio/LiveAudio.h"
 #include "settings/SettingsStore.h"
+#include "settings/TimerSetting.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ int Field(const std::string& text, size_t at, size_t length) { return StrToIntLi
 }  // namespace
 
 Scheduler::Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power,
-                     IRecordFolders& folders, ISchedulerClock& clock)
-    : window_(window), recording_(recording), power_(power), folders_(folders), clock_(clock) {}
+                     IRecordFolders& folders, ISchedulerClock& clock, const ICodePage& codePage)
+    : window_(window), recording_(recording), power_(power), folders_(folders), clock_(clock), codePage_(codePage) {}
 
 void Scheduler::LoadSchedule() { table_ = ::LoadSchedule(window_.Settings()); }
 
@@ -31,14 +32,45 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   if (ticked_) first = second > lastTick_ ? std::max(lastTick_ + 1, first) : second;
   ticked_ = true;
   lastTick_ = second;
+  scheduledStopped_ = false;
 
   const DueStart due = TakeDueStart(first, second);
 
   // Stopped through the recording controls: no longer a scheduled recording.
   if (scheduledDuration_ != 0 && !recording_.IsRecording()) scheduledDuration_ = 0;
-  if (CheckScheduledEnd(due.index < table_.size())) return;
-  if (due.index < table_.size())
-    StartScheduledRecording(due.index, due.at, window_.WallClock().CalendarSeconds() - (second - due.second));
+  const bool ended = CheckScheduledEnd();
+  if (due.index < table_.size()) {
+    const bool started =
+        StartScheduledRecording(due.index, due.at, window_.WallClock().CalendarSeconds() - (second - due.second));
+    // The reservation due in the same second took over: sleeping or closing now would lose it.
+    // When it failed to start, the ended one's action is still owed, unless a recording begun
+    // by hand while the failure was shown runs now.
+    if (started || !ended || recording_.IsRecording()) return;
+  } else if (!ended) {
+    return;
+  }
+  RunAfterAction();
+}
+
+void Scheduler::OnRecordingStopped() {
+  if (scheduledDuration_ != 0) scheduledStopped_ = true;
+  scheduledDuration_ = 0;
+}
+
+void Scheduler::OnRecordingFailed() {
+  if (scheduledDuration_ == 0 && !scheduledStopped_) return;
+  scheduledDuration_ = 0;
+  scheduledStopped_ = false;
+  recording_.StopRecording();  // nothing when the caller has stopped it
+  RestoreSavedStation();
+  RunAfterAction();
+}
+
+void Scheduler::MarkStarted(size_t k, const std::string& stamp) {
+  if (started_[k] == stamp) return;
+  started_[k] = stamp;
+  table_[k].lastStart = stamp;
+  window_.Settings().WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, stamp);
 }
 
 Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
@@ -49,16 +81,21 @@ Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
     const std::string stamp = DateText(at) + TimeText(at);
     size_t chosen = table_.size();
     for (size_t k = 0; k < table_.size(); ++k) {
-      if (!IsDueAt(table_[k], at) || started_[k] == stamp) continue;
+      const ScheduleEntry& entry = table_[k];
+      if (!IsDueAt(entry, at) || started_[k] == stamp || entry.lastStart == stamp) continue;
+      // Caught up at or after its stop time: nothing of it is left to record, and starting it
+      // would only run its after-action.
+      if (last - s >= int64_t{entry.duration}) continue;
       if (chosen == table_.size()) chosen = k;
-      // Passed over or started, it does not come back in a repeated hour of the same date.
-      started_[k] = stamp;
+      // Passed over or started, it does not come back in a repeated hour of the same date nor
+      // in a program started again.
+      MarkStarted(k, stamp);
     }
     if (chosen == table_.size()) continue;
     for (int64_t earlier = s - 1; earlier >= first; --earlier) {
       const LocalTime e = CivilTime(earlier);
       for (size_t k = 0; k < table_.size(); ++k)
-        if (IsDueAt(table_[k], e)) started_[k] = DateText(e) + TimeText(e);
+        if (IsDueAt(table_[k], e)) MarkStarted(k, DateText(e) + TimeText(e));
     }
     if (table_[chosen].weekly) table_[chosen].date = DateText(at);
     return {chosen, at, s};
@@ -66,7 +103,7 @@ Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
   return {table_.size(), {}, 0};
 }
 
-void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds) {
+bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds) {
   const ScheduleEntry& entry = table_[index];
   scheduledDuration_ = 0;
   recording_.CancelRecordLimit();
@@ -85,7 +122,7 @@ void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   window_.CurrentRegister() = entry.frequency;
   TuneCurrentStation(true);
 
-  const std::string name = SafeFolderName(entry.name);
+  const std::string name = SafeFolderName(entry.name, codePage_);
   const std::string& root = window_.m_recordFolder;
   const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
   const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
@@ -93,10 +130,11 @@ void Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
     // Nothing records, so nothing will end and restore the station: the radio goes back now.
     // A recording started while the failure was shown keeps the station it is recording.
     if (!recording_.IsRecording()) RestoreSavedStation();
-    return;
+    return false;
   }
   recordStart_ = startSeconds;
   scheduledDuration_ = entry.duration;
+  return true;
 }
 
 void Scheduler::TuneCurrentStation(bool waitForBand) {
@@ -126,16 +164,17 @@ void Scheduler::RestoreSavedStation() {
   TuneCurrentStation(false);
 }
 
-bool Scheduler::CheckScheduledEnd(bool anotherStarts) {
+bool Scheduler::CheckScheduledEnd() {
   if (scheduledDuration_ == 0) return false;
   if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
   if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
 
   recording_.StopRecording();
   RestoreSavedStation();
-  // A reservation due in this same second takes over: sleeping or closing now would lose it.
-  if (anotherStarts) return false;
+  return true;
+}
 
+bool Scheduler::RunAfterAction() {
   switch (window_.m_power.afterRecording) {
     case AfterRecording::Shutdown:
       ShutDownComputer();
@@ -167,8 +206,8 @@ uint32_t Scheduler::SecondsUntilNextStart() {
     if (at >= now && (nearest < 0 || at < nearest)) nearest = at;
   };
   for (const ScheduleEntry& e : table_) {
-    // A start or date that can never match the clock's text never starts: nothing to wake for.
-    if (!e.active || e.start.size() != 6) continue;
+    // Inactive also when its start or date is no real time or date: nothing to wake for.
+    if (!e.active) continue;
     if (e.weekly) {
       for (int day = 0; day < 7 && day < static_cast<int>(e.week.size()); ++day) {
         if (e.week[day] != '1') continue;
@@ -176,7 +215,7 @@ uint32_t Scheduler::SecondsUntilNextStart() {
         midnight.hour = midnight.minute = midnight.second = 0;
         consider(CivilTime(CivilSeconds(midnight) + int64_t{(day - today.weekday + 7) % 7} * 86400), e.start);
       }
-    } else if (e.date.size() == 8) {
+    } else {
       LocalTime date;
       date.year = Field(e.date, 0, 4);
       date.month = Field(e.date, 4, 2);
@@ -253,6 +292,7 @@ void Scheduler::OnSuspending() {
   window_.SaveRadioState();
   recording_.StopRecording();
   scheduledDuration_ = 0;
+  scheduledStopped_ = false;  // cut by the sleep, not failed
   CMyKestrune& device = window_.Device();
   if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
   device.CloseDevice();

@@ -7,8 +7,10 @@
 //
 // A start is never lost to a second without a tick (a long wait on the window thread, a wake
 // from standby just before the start): the next tick starts what fell into the last minute of
-// skipped seconds. And a reservation starts at most once per date and start time, so the hour
-// repeated when the clock falls back does not record over the first recording.
+// skipped seconds, unless its stop time has come meanwhile. And a reservation starts at most once
+// per date and start time, so the hour repeated when the clock falls back does not record over
+// the first recording; the date and time are kept in its key, so neither does a program that
+// closed itself after the recording and is started again within the minute.
 
 #include <array>
 #include <cstdint>
@@ -31,13 +33,17 @@ enum PowerEvent : unsigned {
 class Scheduler final : public ISchedulerControl {
  public:
   // Everything must outlive the scheduler.
+  // `codePage` is the one reservation names are stored in.
   Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power, IRecordFolders& folders,
-            ISchedulerClock& clock);
+            ISchedulerClock& clock, const ICodePage& codePage = AnsiCodePage());
 
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
   // Any stop through the recording controls ends what counted as a scheduled recording.
-  void OnRecordingStopped() override { scheduledDuration_ = 0; }
+  void OnRecordingStopped() override;
+  // Also when the window's stop came first (it reports itself through OnRecordingStopped): a
+  // scheduled recording stopped in the same second still counts.
+  void OnRecordingFailed() override;
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
@@ -62,10 +68,14 @@ class Scheduler final : public ISchedulerControl {
   // The reservation to start for the seconds first … last, each taken at most once per date and
   // start time.
   DueStart TakeDueStart(int64_t first, int64_t last);
-  // True when an after-action was carried out (the program may be gone). None is carried out
-  // when `anotherStarts` in this tick.
-  bool CheckScheduledEnd(bool anotherStarts);
-  void StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
+  // Remembers that reservation k started (or gave way) at `stamp`, here and in its key.
+  void MarkStarted(size_t k, const std::string& stamp);
+  // Ends a scheduled recording whose time is up and restores the station; true when it did.
+  bool CheckScheduledEnd();
+  // The after-recording action; true when one was carried out (the program may be gone).
+  bool RunAfterAction();
+  // False when the recording did not start.
+  bool StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
   // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
   void TuneCurrentStation(bool waitForBand);
   // The station in use before the scheduled recording, tuned again.
@@ -83,9 +93,12 @@ class Scheduler final : public ISchedulerControl {
   IPowerActions& power_;
   IRecordFolders& folders_;
   ISchedulerClock& clock_;
+  const ICodePage& codePage_;
   ScheduleTable table_{};
   uint32_t scheduledDuration_ = 0;
   int64_t recordStart_ = 0;  // IWallClock::CalendarSeconds, as the window's recording clock
+  // A scheduled recording was stopped through the window since the last tick.
+  bool scheduledStopped_ = false;
   bool ticked_ = false;
   int64_t lastTick_ = 0;  // civil seconds of the previous tick
   // Date and start text each reservation was last started (or passed over) at.

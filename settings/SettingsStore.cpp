@@ -144,6 +144,14 @@ IOpenKey* SettingsStore::Key(const std::string& subkey, std::unique_ptr<IOpenKey
 }
 
 std::string SettingsStore::ReadValue(const std::string& subkey, const std::string& name) {
+  return Read(subkey, name, true);
+}
+
+std::string SettingsStore::ReadOptionalValue(const std::string& subkey, const std::string& name) {
+  return Read(subkey, name, false);
+}
+
+std::string SettingsStore::Read(const std::string& subkey, const std::string& name, bool createMissing) {
   std::unique_ptr<IOpenKey> local;
   IOpenKey* key = Key(subkey, local);
   if (!key) return {};
@@ -152,7 +160,7 @@ std::string SettingsStore::ReadValue(const std::string& subkey, const std::strin
   switch (result.status) {
     case QueryStatus::Missing:
       // Hand-deleted values come back as empty strings so the tree stays complete.
-      key->SetString(name, "");
+      if (createMissing) key->SetString(name, "");
       return {};
     case QueryStatus::TooLarge:
     case QueryStatus::Failed:

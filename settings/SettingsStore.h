@@ -50,6 +50,8 @@ class SettingsStore {
   // up to its first zero byte, or all of it when there is none; the data's length bounds it.
   // REG_SZ, REG_EXPAND_SZ (not expanded) and REG_MULTI_SZ (its first string) count as text.
   std::string ReadValue(const std::string& subkey, const std::string& name);
+  // The same, but a missing value stays missing (a value older trees do not have).
+  std::string ReadOptionalValue(const std::string& subkey, const std::string& name);
   // Written as REG_SZ with its terminating zero.
   void WriteValue(const std::string& subkey, const std::string& name, const std::string& text);
 
@@ -78,6 +80,7 @@ class SettingsStore {
   };
 
  private:
+  std::string Read(const std::string& subkey, const std::string& name, bool createMissing);
   // The key of `subkey`, opened (or created) now and owned by `local`, or the held one.
   IOpenKey* Key(const std::string& subkey, std::unique_ptr<IOpenKey>& local);
 

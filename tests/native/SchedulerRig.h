@@ -84,6 +84,25 @@ class FakeFolders final : public IRecordFolders {
   bool refuse = false;
 };
 
+// Code page 932 (Japanese): lead bytes 0x81-0x9F and 0xE0-0xFC.
+class FakeCodePage932 final : public LeadByteTable {
+ public:
+  FakeCodePage932() {
+    for (unsigned b = 0; b < 256; ++b)
+      SetLead(static_cast<unsigned char>(b), (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+  }
+};
+
+// Single-byte until `japanese` is set.
+class SwitchableCodePage final : public ICodePage {
+ public:
+  bool IsLeadByte(unsigned char byte) const override { return japanese && cp932_.IsLeadByte(byte); }
+  bool japanese = false;
+
+ private:
+  FakeCodePage932 cp932_;
+};
+
 // Calendar seconds follow the wall clock's local time (no daylight saving).
 class FakeSchedulerClock final : public ISchedulerClock {
  public:
@@ -139,5 +158,6 @@ struct SchedulerRig : MainWindowRig {
   FakePowerActions powerActions{schedLog};
   FakeFolders folders;
   FakeSchedulerClock calendar{wall};
-  Scheduler scheduler{window, recording, powerActions, folders, calendar};
+  SwitchableCodePage codePage;
+  Scheduler scheduler{window, recording, powerActions, folders, calendar, codePage};
 };

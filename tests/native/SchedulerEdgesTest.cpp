@@ -1,0 +1,227 @@
+// The scheduler at its edges: names in a double-byte code page and names of devices, a
+// reservation that must not record twice or after its stop, the after-action of an ended
+// reservation whose successor fails, stored times that are no times, and a recording that fails
+// by itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/TrayMenu.h"
+#include "tests/native/SchedulerRig.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+bool Has(const Log& log, const std::string& entry) { return std::find(log.begin(), log.end(), entry) != log.end(); }
+
+// "Jポップ" and "ソナタ" in code page 932: the second bytes 0x7C ('|') and 0x5C ('\').
+const std::string kJPop = "J\x83\x7C\x83\x62\x83\x76";
+const std::string kSonata = "\x83\x5C\x83\x69\x83\x5E";
+const std::string kHyo = "\x95\x5C";  // one character, ends in '\'
+
+// Japan, FM 78.10 MHz, on Monday 7 December 2026 at 09:59:50.
+class ScheduleEdges : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.Set("COUNTRY", "2");
+    rig.Set("FM", "1");
+    rig.Set("FREQ", "7810");
+    rig.receiver.readLatencyMs = 0;
+    rig.SetWall(2026, 12, 7, 9, 59, 50);
+    rig.Start();
+    rig.Tick();
+    rig.schedLog.clear();
+  }
+  void AfterRecording(const char* value) {
+    rig.Set(value, "1");
+    rig.window.LoadPowerSettings();
+  }
+  std::string Timer(int n) { return std::string(kSettingsRoot) + "\\" + TimerKey(n); }
+  SchedulerRig rig;
+};
+
+// ---- Names: characters of the code page, and device names with an extension ----
+
+TEST(ScheduleNames, DoubleByteCharactersStayWholeWhenReplacingCuttingAndTrimming) {
+  const FakeCodePage932 cp932;
+  EXPECT_EQ(SafeFolderName(kJPop, cp932), kJPop);
+  EXPECT_EQ(SafeFolderName(kSonata, cp932), kSonata);
+  EXPECT_EQ(SafeFolderName(kSonata + "|" + kHyo + ".", cp932), kSonata + "_" + kHyo + "_");
+  EXPECT_EQ(SafeFolderName("a" + kHyo + "\x95", cp932), "a" + kHyo + "_");  // a first byte alone
+  // 63 bytes and a character that would end at byte 65: cut before it, not through it.
+  EXPECT_EQ(SafeFolderName(std::string(63, 'x') + kHyo, cp932), std::string(63, 'x'));
+  std::string thirtyTwo;
+  for (int i = 0; i < 32; ++i) thirtyTwo += kHyo;
+  EXPECT_EQ(SafeFolderName(thirtyTwo + "x", cp932), thirtyTwo);
+  // A single-byte code page has no such characters: the same bytes are filtered one by one.
+  const SwitchableCodePage singleByte;
+  EXPECT_EQ(SafeFolderName(kSonata, singleByte), "\x83_\x83\x69\x83\x5E");
+
+  EXPECT_EQ(TrayMenuItemText("  " + std::string(98, 'p') + kHyo + " ", cp932), std::string(98, 'p'));
+  EXPECT_EQ(TrayMenuItemText(std::string(97, 'p') + kHyo, cp932), std::string(97, 'p') + kHyo);
+}
+
+TEST(ScheduleNames, DeviceNamesWithAnExtensionOrBlanksGetTheMark) {
+  const FakeCodePage932 cp932;
+  const std::pair<const char*, const char*> cases[] = {
+      {"nul.jazz", "nul_.jazz"}, {"con.brio", "con_.brio"}, {"COM1.x", "COM1_.x"}, {"aux .txt", "aux_ .txt"},
+      {"Lpt9..a", "Lpt9_..a"},   {"prn", "prn_"},           {"nul.", "nul_"},      {"null.x", "null.x"},
+      {"com10.x", "com10.x"},    {"xcon.a", "xcon.a"},      {" nul.a", " nul.a"},
+  };
+  for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFolderName(name, cp932), safe) << name;
+}
+
+TEST_F(ScheduleEdges, JapaneseNamesAndDeviceNamesRecordWhereTheyShould) {
+  rig.codePage.japanese = true;
+  rig.Reserve(1, kJPop, "100000", "100001", "20261207");
+  rig.Seconds(10);
+  EXPECT_EQ(rig.recording.file, "C:\\Rec\\" + kJPop + "\\20261207_100000.mp3");
+
+  // The flat name beside a folder that cannot be made must not name a device either.
+  rig.folders.refuse = true;
+  rig.Reserve(2, "nul.jazz", "100100", "100101", "20261207");
+  rig.Seconds(60);
+  EXPECT_EQ(rig.recording.file, "C:\\Rec\\nul_.jazz_20261207_100100.mp3");
+  EXPECT_EQ(rig.folders.asked.back(), "C:\\Rec\\nul_.jazz");
+}
+
+// ---- A reservation records once: not after its stop, not again after a restart ----
+
+TEST_F(ScheduleEdges, CatchUpSkipsAReservationWhoseStopHasCome) {
+  AfterRecording("SHUTDOWN");
+  rig.Reserve(1, "Short", "100000", "100002", "20261207");
+  rig.Reserve(2, "Long", "095958", "100200", "20261207");  // earlier, still running: this one
+  rig.Skip(12);  // 10:00:02 without a tick
+  rig.Tick();
+  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Long\\20261207_095958.mp3");
+  rig.Seconds(20);
+  EXPECT_FALSE(Has(rig.schedLog, "shutdown"));
+  EXPECT_EQ(rig.recording.starts, 1);
+}
+
+TEST_F(ScheduleEdges, ProgramStartedAgainWithinTheMinuteDoesNotRecordTheSameStartAgain) {
+  rig.Reserve(1, "Hour", "100000", "110000", "20261207");
+  rig.Reserve(2, "Same", "100000", "103000", "20261207");  // gave way to reservation 1
+  rig.Seconds(10);
+  ASSERT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.tree.GetValue(Timer(1), kLastStartValue)->Text(), "20261207100000");
+  EXPECT_EQ(rig.tree.GetValue(Timer(2), kLastStartValue)->Text(), "20261207100000");
+  EXPECT_FALSE(rig.tree.GetValue(Timer(3), kLastStartValue)) << "untouched keys stay as they are";
+
+  // The program goes away and comes back 20 s later.
+  rig.recording.StopRecording();
+  rig.Skip(20);
+  Scheduler again{rig.window, rig.recording, rig.powerActions, rig.folders, rig.calendar, rig.codePage};
+  again.LoadSchedule();
+  again.SchedulerTick(rig.wall.now);
+  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_FALSE(rig.tree.GetValue(Timer(3), kLastStartValue)) << "loading writes nothing new";
+
+  // Given another start, the same reservation records again.
+  rig.Reserve(1, "Hour", "100040", "110000", "20261207");
+  rig.Seconds(20);
+  EXPECT_EQ(rig.recording.starts, 2);
+}
+
+// ---- An ended reservation's after-action is kept when the next one fails to start ----
+
+TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) {
+  AfterRecording("STANDBY");
+  rig.Reserve(1, "First", "100000", "100004", "20261207");
+  rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
+  rig.Seconds(10);
+  ASSERT_TRUE(rig.window.m_recording);
+  rig.recording.failStart = true;
+  rig.Seconds(5);
+  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_EQ(rig.schedLog.back(), "suspend");
+  EXPECT_EQ(rig.window.m_band, BandFM);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);
+}
+
+// ---- Stored times that are no times ----
+
+TEST_F(ScheduleEdges, TimesAndDatesThatDoNotExistMakeTheReservationInactive) {
+  struct Case {
+    const char* start;
+    const char* stop;
+    const char* date;
+    bool active;
+  };
+  const Case cases[] = {
+      {"246000", "250000", "20261208", false}, {"120000", "-9-9-9", "20261208", false},
+      {"120000", "130000", "20270230", false}, {"120000", "130000", "20270229", false},
+      {"120000", "130000", "21000229", false}, {"12000", "130000", "20261208", false},
+      {"1200000", "130000", "20261208", false}, {"12a000", "130000", "20261208", false},
+      {"120000", "130060", "20261208", false},  {"120000", "130000", "202612080", false},
+      {"120000", "130000", "20280229", true},   {"235959", "000000", "20261208", true},
+  };
+  for (const Case& c : cases) {
+    rig.Reserve(1, "T", c.start, c.stop, c.date);
+    EXPECT_EQ(rig.scheduler.Table()[0].active, c.active) << c.start << " " << c.stop << " " << c.date;
+    EXPECT_EQ(rig.scheduler.SecondsUntilNextStart() != 0, c.active) << c.start << " " << c.stop << " " << c.date;
+  }
+  EXPECT_EQ(rig.scheduler.Table()[0].duration, 1u);
+  // A weekly reservation does not use its date.
+  rig.Reserve(2, "W", "120000", "130000", "0100000");
+  rig.tree.PlantString(Timer(2), "DATE", "junk");
+  rig.scheduler.LoadSchedule();
+  EXPECT_TRUE(rig.scheduler.Table()[1].active);
+
+  // A broken stop never starts a recording that would not end.
+  rig.Reserve(3, "Never", "100000", "-9-9-9", "20261207");
+  rig.Seconds(20);
+  EXPECT_EQ(rig.recording.starts, 0);
+}
+
+TEST_F(ScheduleEdges, EqualStartAndStopRecordAWholeDay) {
+  EXPECT_EQ(ScheduleDuration("120000", "120000"), 86400u);
+  AfterRecording("CLOSE");
+  rig.Reserve(1, "Day", "100000", "100000", "20261207");
+  rig.Seconds(10);
+  ASSERT_TRUE(rig.window.m_recording);
+  rig.Skip(86400);
+  rig.Tick();  // not more than the duration
+  EXPECT_TRUE(rig.window.m_recording);
+  rig.Seconds(1);
+  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_TRUE(rig.view.destroyed);
+}
+
+// ---- A recording that fails by itself ----
+
+TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
+  AfterRecording("STANDBY");
+  rig.Reserve(1, "Full", "100000", "110000", "20261207");
+  rig.Seconds(10);
+  ASSERT_EQ(rig.window.m_freqFm, 8000);
+  // The window's write-failure path stops the recording (and says so) before it reports.
+  rig.recording.StopRecording();
+  rig.scheduler.OnRecordingStopped();
+  rig.scheduler.OnRecordingFailed();
+  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.schedLog.back(), "suspend");
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 1);
+  rig.scheduler.OnRecordingFailed();  // nothing scheduled any more
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 1);
+}
+
+TEST_F(ScheduleEdges, FailureOfARecordingStoppedByHandOrMadeByHandRunsNoAction) {
+  AfterRecording("SHUTDOWN");
+  rig.Reserve(1, "Stop", "100000", "110000", "20261207");
+  rig.Seconds(10);
+  rig.recording.StopRecording();
+  rig.scheduler.OnRecordingStopped();  // the user's stop, a tick before the report
+  rig.Seconds(1);
+  rig.scheduler.OnRecordingFailed();
+  rig.window.m_recording = 1;  // a manual recording
+  rig.scheduler.OnRecordingFailed();
+  EXPECT_FALSE(Has(rig.schedLog, "shutdown"));
+  EXPECT_EQ(rig.window.m_freqFm, 8000);
+}
+
+}  // namespace
