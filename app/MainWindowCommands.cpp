@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "audio/LiveAudio.h"
 #include "resources/resource.h"
+#include "settings/RadioState.h"
 #include "settings/SettingsStore.h"
 
 void MainWindow::OnPresetButton(int n) {
@@ -268,13 +269,23 @@ void MainWindow::OnPreferences() {
   m_saveArmed = 0;
   if (!parts_.dialogs) return;
   PreferencesResult result;
-  if (!parts_.dialogs->RunPreferences(m_region, result)) return;
+  const bool accepted = parts_.dialogs->RunPreferences(m_region, result);
+  // A reset stays made when the dialog is cancelled after it (its record folder could not be
+  // made): the window follows it all the same.
+  if (!accepted && !result.dataReset) return;
   m_power.autoSuspend = LoadAutoSuspend(settings_);
   if (result.dataReset) {
     // The reservations and power settings the scheduler holds were wiped from the registry:
     // none of them may still record, wake or shut the computer down.
     if (parts_.scheduler) parts_.scheduler->LoadSchedule();
     LoadPowerSettings();
+  }
+  if (!accepted) {
+    // Nothing of the dialog was saved after the reset: the defaults it stored are what holds.
+    const RadioState stored = ::LoadRadioState(settings_);
+    result.region = stored.region;
+    result.mp3Rate = stored.mp3Rate;
+    result.recordFolder = stored.recordFolder;
   }
   m_mp3Rate = result.mp3Rate;
   m_recordFolder = result.recordFolder;

@@ -156,7 +156,8 @@ struct PreferencesResult {
 class IWindowDialogs {
  public:
   virtual ~IWindowDialogs() = default;
-  // True on OK, with the dialog's values in `result`.
+  // True on OK, with the dialog's values in `result`. `result.dataReset` is set however the
+  // dialog ended: a reset is not undone by a Cancel after it.
   virtual bool RunPreferences(uint8_t region, PreferencesResult& result) = 0;
   virtual void RunTimerDialog(uint8_t region) = 0;
 };

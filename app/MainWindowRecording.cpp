@@ -31,6 +31,9 @@ void MainWindow::OnStopRecordMenu(int command) {
     StopRecording();
     return;
   }
+  // The menu may have been opened during a recording that has ended since: a limit then would
+  // only keep timer 10 ticking until some later recording.
+  if (!m_recording) return;
   // The limit counts from the start of the recording, not from this choice.
   m_recordLimit = RecordCommandLimit(command);
   m_recordLabel = RecordCommandLabel(command);

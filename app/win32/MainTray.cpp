@@ -21,7 +21,9 @@ void MainTray::Install() {
 }
 
 void MainTray::AddTrayIcon(HWND owner) {
-  icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
+  // The shell's "TaskbarCreated" may have added the icon before the deferred start gets here (a
+  // start at log-on): adding it again would be refused and leave the shown icon forgotten.
+  if (!icon_.IsAdded()) icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
   icon_.SetIcon(IDI_KESTRUNE);
 }
 

@@ -22,6 +22,7 @@ class MainTray {
   // Fills the dialog's tray hooks.
   void Install();
 
+  // The deferred start's add; an icon already there (put back by a shell restart) is kept.
   void AddTrayIcon(HWND owner);
   // Message 1034: wParam the icon id, lParam the mouse message. Always 0.
   LRESULT OnTrayNotify(WPARAM id, LPARAM mouseMessage);

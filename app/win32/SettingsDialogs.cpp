@@ -10,12 +10,13 @@ bool SettingsDialogs::RunPreferences(uint8_t region, PreferencesResult& result) 
   CSettingDlg dialog(tree_);
   dialog.SetRegion(region);
   dialog.SetCurrentBand(g_currentBand);
-  if (dialog.DoModal(GetActiveWindow()) != IDOK) return false;
+  const INT_PTR ended = dialog.DoModal(GetActiveWindow());
+  result.dataReset = dialog.DataReset();
+  if (ended != IDOK) return false;
   const PreferencesForm& form = dialog.Form();
   result.region = static_cast<uint8_t>(form.region);
   result.mp3Rate = static_cast<uint8_t>(form.format);
   result.recordFolder = form.folder;
-  result.dataReset = dialog.DataReset();
   return true;
 }
 

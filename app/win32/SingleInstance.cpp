@@ -22,3 +22,10 @@ void ActivateInstance(HWND window) {
   ShowWindow(window, SW_SHOWNORMAL);
   SetForegroundWindow(window);
 }
+
+void ShowAsRunningInstance(HWND window, int showCommand, const std::function<void()>& thenStart) {
+  ShowWindow(window, showCommand);
+  SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
+  UpdateWindow(window);
+  if (thenStart) thenStart();
+}

@@ -66,11 +66,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
   PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
-  ShowWindow(window, showCommand);
-  UpdateWindow(window);
-  // Before the loop runs the deferred start, which builds the live graph.
-  com.Enter();
-  SetPropA(window, kInstanceProperty, reinterpret_cast<HANDLE>(kInstanceMarker));
+  // COM before the loop runs the deferred start, which builds the live graph.
+  ShowAsRunningInstance(window, showCommand, [&com] { com.Enter(); });
   const int result = loop.Run();
   dialog.reset();
   return result;

@@ -27,6 +27,7 @@ bool CMyEditA::Attach(HWND edit) {
 
 LRESULT CMyEditA::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_PASTE) return 0;
+  if (msg == WM_KILLFOCUS) focusTaker_ = reinterpret_cast<HWND>(wParam);
   if (msg == WM_CHAR &&
       !controls::NameEditAccepts(static_cast<char>(wParam), static_cast<std::size_t>(GetWindowTextLengthA(Hwnd()))))
     return 0;

@@ -20,8 +20,12 @@ class CMyEditA {
  public:
   bool Attach(HWND edit);
   HWND Hwnd() const { return subclass_.Hwnd(); }
+  // The window that took the focus when the field last lost it, for the parent's EN_KILLFOCUS,
+  // which does not say where the focus went.
+  HWND FocusTaker() const { return focusTaker_; }
 
  private:
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   WindowSubclass subclass_;
+  HWND focusTaker_ = nullptr;
 };

@@ -28,7 +28,7 @@ class CSettingDlg {
   // IDOK or IDCANCEL. After IDOK the saved region, format and folder are in Form().
   INT_PTR DoModal(HWND owner);
   const PreferencesForm& Form() const { return form_; }
-  // Whether Ctrl+"Default" replaced everything stored with the defaults.
+  // Whether Ctrl+"Default" replaced everything stored with the defaults, however the dialog ended.
   bool DataReset() const { return reset_; }
 
   INT_PTR OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

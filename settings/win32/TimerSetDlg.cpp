@@ -97,7 +97,9 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
           if (code == CBN_SELCHANGE) OnStationChange();
           return TRUE;
         case IDC_TIMER_NAME:
-          if (code == EN_KILLFOCUS && !ending_) Save();
+          // A mouse press on Cancel takes the focus before Cancel runs: that leaves nothing to
+          // save, and a refused frequency would keep the dialog from closing.
+          if (code == EN_KILLFOCUS && !ending_ && name_.FocusTaker() != GetDlgItem(dialog_, IDCANCEL)) Save();
           return TRUE;
         case IDC_TIMER_SETTINGS_PC:
           OnPcSetting();

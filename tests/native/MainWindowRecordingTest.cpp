@@ -141,6 +141,20 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   EXPECT_EQ(rig.window.m_recording, 1);
 }
 
+// The stop menu was opened during a timed recording that ended before the choice arrived.
+TEST_F(Recording, StopAfterChosenWhenTheRecordingHasEndedDoesNothing) {
+  rig.Command(ID_REC_15);
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
+  Second(901);
+  ASSERT_EQ(rig.window.m_recording, 0);
+  const std::string label = rig.window.m_recordLabel;
+  rig.Command(ID_STOP_30);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "no timer ticks with nothing to stop";
+  EXPECT_EQ(rig.window.m_recordLimit, 0);
+  EXPECT_EQ(rig.window.m_recordLabel, label);
+}
+
 TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
   rig.recorder->failure = "Can't create MP3 file.";
   rig.Command(ID_REC_15);

@@ -13,6 +13,7 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/SingleInstance.h"
+#include "controls/win32/Subclass.h"
 #include "resources/resource.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
@@ -270,6 +271,30 @@ TEST_F(MainDlgTest, ChildNotificationsNotHandledAreReflectedToTheChild) {
   SendMessageA(hwnd, WM_NOTIFY, IDC_TEXT_FILE, reinterpret_cast<LPARAM>(&header));
   EXPECT_EQ(g_reflected, (std::vector<UINT>{0x2000 + WM_COMMAND, 0x2000 + WM_NOTIFY}));
   SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_staticProc));
+}
+
+// A second start soon after the first (a double-click) must find the first window: it carries
+// the marker from the moment it is shown, not only once it is painted and COM is up.
+TEST_F(MainDlgTest, TheShownWindowIsMarkedBeforeItsFirstPaintAndTheRestOfTheStart) {
+  ASSERT_TRUE(Create());
+  auto marked = [this] { return reinterpret_cast<UINT_PTR>(GetPropA(hwnd, kInstanceProperty)) == kInstanceMarker; };
+  int paints = 0, markedPaints = 0;
+  WindowSubclass watch;
+  watch.Attach(hwnd, [&](UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) {
+      ++paints;
+      if (marked()) ++markedPaints;
+    }
+    return watch.CallNext(msg, wParam, lParam);
+  });
+  ASSERT_FALSE(marked());
+  bool markedAtStart = false;
+  ShowAsRunningInstance(hwnd, SW_SHOWNORMAL, [&] { markedAtStart = marked(); });
+  EXPECT_GT(paints, 0) << "the window paints before the rest of the start";
+  EXPECT_EQ(markedPaints, paints);
+  EXPECT_TRUE(markedAtStart);
+  EXPECT_EQ(FindRunningInstance(), hwnd);
+  watch.Detach();
 }
 
 TEST(SingleInstance, OnlyTheMarkerValue1022CountsAsARunningCopy) {

@@ -507,6 +507,117 @@ TEST_F(SettingsDialogsTest, TimerListShowsEveryReservationAndEditsARowInPlace) {
   EXPECT_EQ(TimerValue(3, "ITEM"), "Third");
 }
 
+// Every value of reservation n as stored.
+std::vector<std::string> StoredReservation(int n) {
+  std::vector<std::string> values;
+  for (const char* name : {"ITEM", "ACTIVE", "ISAMFM", "FREQ", "QUALITY", "DATETYPE", "DATE", "WEEK", "STARTTIME",
+                           "ENDSTART", "NAME"})
+    values.push_back(TimerValue(n, name));
+  return values;
+}
+
+// Edits every kind of value on screen with the focus left in the name field, a frequency the
+// check refuses among them, without moving the focus (as typing would not).
+void EditWithoutSaving(HWND dlg, const char* name) {
+  SetFocus(Item(dlg, IDC_TIMER_NAME));
+  TypeInto(Item(dlg, IDC_TIMER_NAME), name);
+  CheckDlgButton(dlg, IDC_TIMER_ON, BST_CHECKED);
+  SYSTEMTIME start{};
+  GetLocalTime(&start);
+  start.wHour = 6;
+  start.wMinute = 30;
+  DateTime_SetSystemtime(Item(dlg, IDC_TIMER_START), GDT_VALID, &start);
+  SetWindowTextA(Item(dlg, IDC_TIMER_FREQUENCY), "87.55");
+  ASSERT_EQ(GetFocus(), Item(dlg, IDC_TIMER_NAME));
+}
+
+// A mouse click on a push button as the button sees it: the press takes the focus before the
+// release makes the click.
+void MouseClick(HWND button) {
+  RECT rc{};
+  GetClientRect(button, &rc);
+  const LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(button, WM_LBUTTONUP, 0, at);
+}
+
+// Reads and closes a message box, should one come up.
+std::function<bool()> CatchMessageBox(std::string& text) {
+  return [&text] {
+    HWND box = FindDialog("");
+    if (box) {
+      text = MessageBoxText(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return box != nullptr;
+  };
+}
+
+TEST_F(SettingsDialogsTest, TimerDialogCancelByMouseOrEscapeWritesNothingOnScreen) {
+  std::string refusal;
+  {
+    const std::vector<std::string> third = StoredReservation(3);
+    // The editor of one row, opened from the list: Cancel clicked with the mouse.
+    CTimerSetDlg dialog(tree);
+    dialog.SetRegion(2);
+    ModalScript run;
+    HWND dlg = nullptr, listDlg = nullptr, single = nullptr;
+    run.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
+        .Do([&] { ClickCommand(dlg, IDC_TIMER_LIST); })
+        .Until([&] { return (listDlg = FindDialog("Show Timer setting")) != nullptr; })
+        .Do([&] {
+          HWND list = Item(listDlg, IDC_TIMER_LIST_VIEW);
+          RECT row{};
+          row.left = LVIR_BOUNDS;
+          SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+          const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
+          SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+          SendMessageA(list, WM_LBUTTONUP, 0, at);
+        })
+        .Until([&] { return (single = FindDialog("Recording Setting")) != nullptr; })
+        .Do([&] {
+          EditWithoutSaving(single, "Not this");
+          MouseClick(Item(single, IDCANCEL));
+        })
+        .Until([&] {
+          CatchMessageBox(refusal)();
+          return FindDialog("Recording Setting") == nullptr;
+        })
+        .Do([&] {
+          EXPECT_TRUE(IsWindowVisible(listDlg));
+          EXPECT_EQ(ListText(Item(listDlg, IDC_TIMER_LIST_VIEW), 2, 0), "Reserve 3");
+          PressKey(VK_ESCAPE);
+        })
+        .Until([&] { return FindDialog("Recording Setting") == dlg; })
+        .Do([&] { ClickCommand(dlg, IDCANCEL); });
+    run.Start();
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+    EXPECT_EQ(refusal, "");
+    EXPECT_EQ(StoredReservation(3), third);
+  }
+  for (const bool escape : {false, true}) {
+    const std::vector<std::string> first = StoredReservation(1);
+    refusal.clear();
+    CTimerSetDlg dialog(tree);
+    dialog.SetRegion(2);
+    ModalScript run;
+    HWND dlg = nullptr;
+    run.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
+        .Do([&] {
+          EditWithoutSaving(dlg, "Not this either");
+          if (escape)
+            PressKey(VK_ESCAPE);
+          else
+            MouseClick(Item(dlg, IDCANCEL));
+        })
+        .Until(CatchMessageBox(refusal));  // only should the dialog stay open
+    run.Start();
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL) << (escape ? "Escape" : "Cancel");
+    EXPECT_EQ(refusal, "") << (escape ? "Escape" : "Cancel");
+    EXPECT_EQ(StoredReservation(1), first) << (escape ? "Escape" : "Cancel");
+  }
+}
+
 TEST_F(SettingsDialogsTest, PreferencesBrowseForAFolderPutsItsPathInTheField) {
   CreateDirectoryA("C:\\KestruneBrowse", nullptr);
   CSettingDlg dialog(tree);

@@ -142,4 +142,62 @@ TEST_F(SettingsFromMainWindow, TimerDialogEditsReachTheScheduleAndThePowerSettin
   EXPECT_EQ(dlg->Window().m_power.wakeUp, 0);
 }
 
+TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowerSettingsAndRegion) {
+  // The reset's record folder cannot be made: a file holds its name. A folder of that name left
+  // by other runs is moved aside meanwhile.
+  const std::string aside = "C:\\RadioREC.aside-" + std::to_string(GetCurrentProcessId());
+  const bool movedAside = MoveFileA("C:\\RadioREC", aside.c_str()) != FALSE;
+  HANDLE blocker = CreateFileA("C:\\RadioREC", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
+  CloseHandle(blocker);
+  RegistryTree tree;
+  SettingsStore(tree).WriteValue(kGeneralKey, "SHUTDOWN", "1");
+  MainWindow& window = dlg->Window();
+  window.LoadPowerSettings();
+  ASSERT_EQ(window.m_power.afterRecording, AfterRecording::Shutdown);
+  const int loadsBefore = schedule.loads;
+
+  std::string notice;
+  bool defaultReturned = false;
+  HWND prefs = nullptr;
+  script.Until([&] { return (prefs = FindDialog("Kestrune Setting")) != nullptr; })
+      .Do([&] {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        ClickCommand(prefs, IDC_PREF_DEFAULT);  // the notice runs its loop from here
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        defaultReturned = true;
+      })
+      .Until([&] {
+        HWND box = FindDialog("");
+        if (!box) return false;
+        notice = MessageBoxText(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      })
+      .Until([&] { return defaultReturned; })
+      .Do([&] {
+        EXPECT_TRUE(IsWindowVisible(prefs)) << "the folder cannot be made: the dialog stays";
+        ClickCommand(prefs, IDCANCEL);
+      });
+  script.Start();
+  Command(IDC_SETTINGS);
+  EXPECT_TRUE(script.Finished());
+  DeleteFileA("C:\\RadioREC");
+  if (movedAside) MoveFileA(aside.c_str(), "C:\\RadioREC");
+
+  EXPECT_EQ(notice, "All data is restore to default!");
+  EXPECT_EQ(Stored(kGeneralKey, "SHUTDOWN"), "0");
+  EXPECT_EQ(schedule.loads, loadsBefore + 1) << "the wiped reservations leave the schedule";
+  EXPECT_EQ(window.m_power.afterRecording, AfterRecording::None) << "no shutdown after a recording";
+  // The stored region is the default one now, and so is the receiver's.
+  EXPECT_EQ(window.m_region, RegionJapan);
+  EXPECT_EQ(receiver.Region(), RegionJapan);
+  EXPECT_EQ(window.m_recordFolder, "C:\\RadioREC");
+  EXPECT_EQ(window.m_mp3Rate, 2);
+}
+
 }  // namespace

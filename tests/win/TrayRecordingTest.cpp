@@ -208,6 +208,31 @@ TEST_F(TrayRecordingTest, TrayIconComesWithTheWindowAndBackAfterAShellRestart) {
   EXPECT_FALSE(tray->Icon().SetIcon(IDI_KESTRUNE)) << "nothing to change once removed";
 }
 
+// At log-on the shell may announce itself between the window's creation and the deferred start
+// that adds the icon: the broadcast adds it first, and the deferred add keeps that one.
+TEST_F(TrayRecordingTest, AShellStartBeforeTheDeferredStartLeavesOneIconThatChangesAndGoes) {
+  dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
+  tray = std::make_unique<MainTray>(*dlg, GetModuleHandleA(nullptr));
+  tray->Install();
+  hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  SendMessageA(hwnd, g_taskbarCreatedMessage, 0, 0);
+  const CTrayIcon& icon = tray->Icon();
+  ASSERT_TRUE(icon.IsAdded());
+  ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+
+  EXPECT_TRUE(icon.IsAdded()) << "the deferred add keeps the icon the broadcast added";
+  NOTIFYICONDATAA probe = icon.Data();
+  EXPECT_EQ(probe.hWnd, hwnd);
+  EXPECT_EQ(probe.uID, 415u);
+  probe.uFlags = NIF_TIP;
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "the shell knows it by this window and id";
+  EXPECT_TRUE(tray->Icon().SetIcon(IDI_RECORDING)) << "the recording blink reaches it";
+  tray->Icon().Remove();
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "and the removal at exit takes it away";
+  Shell_NotifyIconA(NIM_DELETE, &probe);  // no ghost for the tests after, whatever happened
+}
+
 TEST_F(TrayRecordingTest, TrayMenuCarriesTheBandsPresetNamesAndDoubleClickShows) {
   Create();
   MenuUser user(-1);
