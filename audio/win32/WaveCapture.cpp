@@ -387,8 +387,8 @@ UINT FindWaveInId(const std::string& name) {
   const UINT count = waveInGetNumDevs();
   for (UINT id = 0; id < count; ++id) {
     WAVEINCAPSA caps;
-    if (UsableWaveIn(id, caps) && ProductNameMatches(std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname)), name))
-      return id;
+    if (!UsableWaveIn(id, caps)) continue;
+    if (ProductNameMatches(std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname)), name)) return id;
   }
   return WAVE_MAPPER;
 }
