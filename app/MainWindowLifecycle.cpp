@@ -89,9 +89,10 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       return;
     case BringUpSituation::Arrival:
       if (m_playing && parts_.playback) parts_.playback->StopPlayback();
-      // An open receiver is playing (perhaps recording) the station in use: the stored one
-      // would throw it away.
-      if (!DeviceOpen()) LoadRadioState();
+      // An open receiver is playing (perhaps recording) the station in use, and a recording that
+      // runs while the receiver was closed (scheduled while another program held it) has set the
+      // window to its station: the stored one would throw either away.
+      if (!DeviceOpen() && !m_recording) LoadRadioState();
       if (!OpenAndPowerUp()) return;
       Retune();
       clock_.SleepMs(500);

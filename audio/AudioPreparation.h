@@ -8,7 +8,8 @@ class IAudioPreparation {
  public:
   virtual ~IAudioPreparation() = default;
   // Finds the "FM Radio" wave-in device, selects its mixer source line for recording and
-  // forgets the device list. Returns "" on success, else the message to show:
+  // forgets the device list; a recording running on that device goes on undisturbed. Returns ""
+  // on success, else the message to show:
   // "Device not found.", "Can't open Mixer Device.", "Mixer's line not found." or "ERROR".
   virtual std::string PrepareRecordingInput() = 0;
 };

@@ -6,6 +6,8 @@
 //                   HRESULT of running the new graph (0 = playing).
 //   RunLive/StopLive: 0 when the receiver is closed, 1 when there is no graph, else the
 //                   HRESULT of the request (0 = success).
+//   A run request whose sound could not start (the receiver's audio not there yet) fails, so
+//   that the resume's retries repeat it; the next run request starts it again.
 //   SetVolume: 1 when the volume was applied, 0 when there is no graph or it failed.
 
 class ILiveAudio {

@@ -75,6 +75,16 @@ rig_start_wine() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+  # Every process but the first lists the wave-in devices in the order of their endpoint GUIDs,
+  # which Wine draws at random for each prefix: fixed ones keep the receiver before its
+  # look-alike, which a lookup that ignores letter case would otherwise take in about half the
+  # rigs (kestrune.exe started by a test is such a later process).
+  local source guid
+  for source in fmradio:01 otherradio:02; do
+    guid="${source#*:}000000000000000000000000000000"
+    /usr/lib/wine/wine64 reg add "HKCU\\Software\\Wine\\Drivers\\winepulse.drv\\devices\\1,${source%%:*}" \
+      /v guid /t REG_BINARY /d "$guid" /f >/dev/null 2>&1 || true
+  done
   /usr/lib/wine/wineserver -w || true
 }
 

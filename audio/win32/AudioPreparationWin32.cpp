@@ -12,13 +12,15 @@ std::string WaveInAudioPreparation::PrepareRecordingInput() {
   struct ForgetList {
     ~ForgetList() { ClearWaveInDevices(); }
   } forget;
-  WaveCaptureDevice* device = nullptr;
+  std::shared_ptr<WaveCaptureDevice> device;
   try {
     device = FindWaveInDevice(audioName_);
     device->Mixer().Open();
     device->Mixer().SourceLine(1).SelectForRecording();
     device->Mixer().Close();
-    device->Stop();
+    // The device is not stopped: the one capture a listed device can be running is a recording's
+    // (a scheduled one runs while the receiver's HID side is closed), which holds the device and
+    // goes on to its own stop; an idle device has nothing to stop.
     return "";
   } catch (const AudioError& e) {
     if (device) device->Mixer().Close();

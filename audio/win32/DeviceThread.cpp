@@ -2,8 +2,13 @@
 
 #include <utility>
 
+bool DeviceThread::Running() const {
+  return thread_.Valid() && WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT;
+}
+
 bool DeviceThread::Start(Body body) {
-  if (thread_) return true;
+  if (Running()) return true;
+  Stop();  // collects a body that ended on its own; it has closed its devices
   body_ = std::move(body);
   stop_ = false;
   opened_ = false;

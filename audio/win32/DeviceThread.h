@@ -22,11 +22,13 @@ class DeviceThread {
   DeviceThread(const DeviceThread&) = delete;
   DeviceThread& operator=(const DeviceThread&) = delete;
 
-  // True when the body opened its devices; true at once when already running.
+  // True when the body opened its devices; true at once when already running. A body that has
+  // ended on its own (its driver failed) is started again.
   bool Start(Body body);
   // Returns once the body has ended. Safe when idle.
   void Stop();
-  bool Running() const { return thread_.Valid(); }
+  // False also once the body has ended on its own.
+  bool Running() const;
 
   // For the body.
   void Opened(bool ok);

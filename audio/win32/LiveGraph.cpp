@@ -138,8 +138,8 @@ void RemoveAllFilters(IGraphBuilder* graph) {
   }
 }
 
-DirectShowLiveAudio::DirectShowLiveAudio(std::function<bool()> isReceiverOpen)
-    : isReceiverOpen_(std::move(isReceiverOpen)) {}
+DirectShowLiveAudio::DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName)
+    : isReceiverOpen_(std::move(isReceiverOpen)), audioName_(std::move(audioName)) {}
 
 DirectShowLiveAudio::~DirectShowLiveAudio() {
   // The owner has normally released the graph already; dismantle whatever is left.
@@ -158,7 +158,7 @@ int DirectShowLiveAudio::BuildLiveGraph() {
 
   // No step's failure stops the sequence: a missing source or a failed connection leaves a graph
   // that runs and plays nothing.
-  FindCaptureFilter(captureFilter_);
+  FindCaptureFilter(captureFilter_, audioName_.c_str());
   if (captureFilter_) graph_->AddFilter(captureFilter_.Get(), L"FM_RADIO");
   AddFilterByClsid(graph_.Get(), CLSID_DSoundRender, L"Speaker", rendererFilter_.ReleaseAndGetAddressOf());
   lastConnect_ = ConnectFilters(graph_.Get(), captureFilter_.Get(), rendererFilter_.Get(), true);
@@ -166,18 +166,25 @@ int DirectShowLiveAudio::BuildLiveGraph() {
   // device enumeration does not always offer the filter at all) would leave the user hearing
   // nothing: the receiver's wave-in device is then monitored through wave-out instead.
   useMonitor_ = FAILED(lastConnect_);
-  if (useMonitor_) monitor_.Start(kReceiverAudioName);
 
   ComPtr<IMediaFilter> mediaFilter;
   if (SUCCEEDED(graph_.As(&mediaFilter))) mediaFilter->SetSyncSource(nullptr);
-  return control_ ? control_->Run() : E_NOINTERFACE;
+  return Run();
 }
 
 int DirectShowLiveAudio::RunLive() {
   if (!isReceiverOpen_()) return 0;
   if (!graph_) return 1;
-  if (useMonitor_) monitor_.Start(kReceiverAudioName);
-  return control_ ? control_->Run() : E_NOINTERFACE;
+  return Run();
+}
+
+HRESULT DirectShowLiveAudio::Run() {
+  // Where the monitor is the sound, a monitor that cannot start (no receiver audio yet after a
+  // resume) fails the request, so that the caller's retries try it again; one that ended on its
+  // own is started again here.
+  const bool heard = !useMonitor_ || monitor_.Start(audioName_);
+  const HRESULT run = control_ ? control_->Run() : E_NOINTERFACE;
+  return heard ? run : VFW_E_NO_CAPTURE_HARDWARE;
 }
 
 int DirectShowLiveAudio::StopLive() {

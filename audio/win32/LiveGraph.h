@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "audio/CaptureRules.h"
 #include "audio/LiveAudio.h"
 #include "audio/win32/WaveMonitor.h"
 
@@ -24,8 +25,8 @@ __CRT_UUID_DECL(IBasicAudio, 0x56a868b3, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20,
 class DirectShowLiveAudio final : public ILiveAudio {
  public:
   // `isReceiverOpen` answers whether the device object holds the receiver; every operation
-  // looks at it first.
-  explicit DirectShowLiveAudio(std::function<bool()> isReceiverOpen);
+  // looks at it first. `audioName` names the receiver's audio function in the device lists.
+  explicit DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName = kReceiverAudioName);
   ~DirectShowLiveAudio() override;
 
   int BuildLiveGraph() override;
@@ -40,12 +41,18 @@ class DirectShowLiveAudio final : public ILiveAudio {
   // What connecting the capture filter to the renderer returned at the last build.
   HRESULT LastConnectResult() const { return lastConnect_; }
   // Where that connection failed, the receiver is heard through a wave-in -> wave-out monitor
-  // of the same device instead, run, stopped and scaled along with the graph.
+  // of the same device instead, run, stopped and scaled along with the graph. A run request
+  // (BuildLiveGraph, RunLive) whose monitor could not start fails with
+  // VFW_E_NO_CAPTURE_HARDWARE.
   bool UsesMonitor() const { return useMonitor_; }
   const WaveMonitor& Monitor() const { return monitor_; }
 
  private:
+  // Runs the graph and, where it is the sound, the monitor.
+  HRESULT Run();
+
   std::function<bool()> isReceiverOpen_;
+  std::string audioName_;
   ComPtr<IGraphBuilder> graph_;
   ComPtr<IMediaControl> control_;
   ComPtr<IBaseFilter> captureFilter_;

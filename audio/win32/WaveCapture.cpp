@@ -330,7 +330,7 @@ namespace {
 struct DeviceList {
   std::mutex lock;
   bool enumerated = false;
-  std::vector<std::unique_ptr<WaveCaptureDevice>> devices;
+  std::vector<std::shared_ptr<WaveCaptureDevice>> devices;
 };
 
 DeviceList& List() {
@@ -339,14 +339,17 @@ DeviceList& List() {
   return *list;
 }
 
+bool UsableWaveIn(UINT id, WAVEINCAPSA& caps) {
+  caps = WAVEINCAPSA{};
+  return waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR && (caps.dwFormats & WAVE_FORMAT_4S16);
+}
+
 void EnumerateLocked(DeviceList& list) {
   if (list.enumerated) return;
   const UINT count = waveInGetNumDevs();
   for (UINT id = 0; id < count; ++id) {
-    WAVEINCAPSA caps{};
-    if (waveInGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
-    if (!(caps.dwFormats & WAVE_FORMAT_4S16)) continue;
-    list.devices.push_back(std::make_unique<WaveCaptureDevice>(id, caps));
+    WAVEINCAPSA caps;
+    if (UsableWaveIn(id, caps)) list.devices.push_back(std::make_shared<WaveCaptureDevice>(id, caps));
   }
   list.enumerated = true;
 }
@@ -359,20 +362,35 @@ void EnumerateWaveInDevices() {
   EnumerateLocked(list);
 }
 
-WaveCaptureDevice* FindWaveInDevice(const std::string& name) {
+std::shared_ptr<WaveCaptureDevice> FindWaveInDevice(const std::string& name) {
   DeviceList& list = List();
   std::lock_guard<std::mutex> guard(list.lock);
   EnumerateLocked(list);
   for (const auto& device : list.devices)
-    if (ProductNameMatches(device->ProductName(), name)) return device.get();
+    if (ProductNameMatches(device->ProductName(), name)) return device;
   throw AudioError(am::kDeviceNotFound);
 }
 
 void ClearWaveInDevices() {
-  DeviceList& list = List();
-  std::lock_guard<std::mutex> guard(list.lock);
-  list.devices.clear();
-  list.enumerated = false;
+  std::vector<std::shared_ptr<WaveCaptureDevice>> forgotten;
+  {
+    DeviceList& list = List();
+    std::lock_guard<std::mutex> guard(list.lock);
+    forgotten.swap(list.devices);
+    list.enumerated = false;
+  }
+  // Released outside the list lock: a device that goes stops its capture, which may wait up to
+  // its time-out for the driver.
+}
+
+UINT FindWaveInId(const std::string& name) {
+  const UINT count = waveInGetNumDevs();
+  for (UINT id = 0; id < count; ++id) {
+    WAVEINCAPSA caps;
+    if (!UsableWaveIn(id, caps)) continue;
+    if (ProductNameMatches(std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname)), name)) return id;
+  }
+  return WAVE_MAPPER;
 }
 
 std::vector<std::string> ListedWaveInDevices() {

@@ -137,13 +137,17 @@ class WaveCaptureDevice {
   UniqueHandle threadReady_;
 };
 
-// The process-wide device list. Devices are owned by the list; a pointer from FindWaveInDevice
-// stays valid until ClearWaveInDevices.
+// The process-wide device list. The list shares each device with whoever found it: a recording
+// keeps its device, capturing, through a ClearWaveInDevices that the receiver's arrival runs
+// meanwhile, and the device goes (stopping its capture) with its last holder.
 void EnumerateWaveInDevices();
 // The first listed device whose product name contains `name`, letter case ignored. Throws
 // "Device not found.".
-WaveCaptureDevice* FindWaveInDevice(const std::string& name);
-// Stops and destroys every device; the next lookup enumerates again.
+std::shared_ptr<WaveCaptureDevice> FindWaveInDevice(const std::string& name);
+// Forgets every device, destroying those nobody else holds; the next lookup enumerates again.
 void ClearWaveInDevices();
+// The wave-in id that a lookup of `name` in a fresh list would give, without making device
+// objects (for a user that opens the device itself); WAVE_MAPPER when none matches.
+UINT FindWaveInId(const std::string& name);
 // Product names of the listed devices, in list order.
 std::vector<std::string> ListedWaveInDevices();

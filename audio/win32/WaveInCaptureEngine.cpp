@@ -26,6 +26,6 @@ void WaveInCaptureEngine::Stop() {
 
 void WaveInCaptureEngine::Forget() {
   Stop();
-  device_ = nullptr;
+  device_.reset();
   ClearWaveInDevices();
 }

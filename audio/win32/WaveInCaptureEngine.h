@@ -2,6 +2,8 @@
 // The recorder's capture device on Windows: the receiver's wave-in device from the process-wide
 // device list, its mixer's first source line selected for recording.
 
+#include <memory>
+
 #include "audio/Recorder.h"
 
 class WaveCaptureDevice;
@@ -17,6 +19,7 @@ class WaveInCaptureEngine final : public ICaptureEngine {
   bool HasDevice() const override { return device_ != nullptr; }
 
  private:
-  // Owned by the device list; valid until ClearWaveInDevices.
-  WaveCaptureDevice* device_ = nullptr;
+  // Shared with the device list, so that a list cleared during the recording (the receiver's
+  // arrival prepares its audio and forgets the list) neither stops nor frees this capture.
+  std::shared_ptr<WaveCaptureDevice> device_;
 };

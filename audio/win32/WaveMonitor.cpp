@@ -5,23 +5,14 @@
 
 #include "audio/CaptureRules.h"
 #include "audio/win32/CaptureFormat.h"
+#include "audio/win32/WaveCapture.h"
 #include "audio/MonitorGain.h"
-
-UINT FindWaveInByName(const std::string& name) {
-  const UINT count = waveInGetNumDevs();
-  for (UINT id = 0; id < count; ++id) {
-    WAVEINCAPSA caps{};
-    if (waveInGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) continue;
-    if (FriendlyNameMatches(std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname)), name))
-      return id;
-  }
-  return WAVE_MAPPER;
-}
 
 bool WaveMonitor::Start(const std::string& name) {
   if (thread_.Running()) return true;
   name_ = name;
   played_ = 0;
+  openedId_ = WAVE_MAPPER;
   return thread_.Start([this](DeviceThread& thread) { Run(thread); });
 }
 
@@ -33,7 +24,9 @@ void WaveMonitor::Run(DeviceThread& thread) {
   // Both devices signal the one event: a filled capture block and a played output block are
   // both reasons to look again.
   UniqueHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  const UINT inId = FindWaveInByName(name_);
+  // The recorder's lookup: live listening and recording take the same device, "USB FM RADIO"
+  // as well as "FM Radio".
+  const UINT inId = FindWaveInId(name_);
   HWAVEIN in = nullptr;
   HWAVEOUT out = nullptr;
   const auto callback = reinterpret_cast<DWORD_PTR>(event.Get());
@@ -44,6 +37,9 @@ void WaveMonitor::Run(DeviceThread& thread) {
     waveInClose(in);
     return;
   }
+  UINT openedId = WAVE_MAPPER;
+  waveInGetID(in, &openedId);
+  openedId_.store(openedId);
 
   std::vector<char> memory(static_cast<size_t>(kInBlocks + kOutBlocks) * kBlockBytes);
   WAVEHDR inHeaders[kInBlocks]{};

@@ -22,13 +22,17 @@ class WaveMonitor {
   WaveMonitor(const WaveMonitor&) = delete;
   WaveMonitor& operator=(const WaveMonitor&) = delete;
 
-  // Starts monitoring the first wave-in device whose product name contains `name` (letter case
-  // significant, as the live graph's lookup). True when both devices opened and the capture runs;
-  // true at once when already running. False leaves nothing open.
+  // Starts monitoring the wave-in device the recorder would find by `name` (FindWaveInId: letter
+  // case ignored). True when both devices opened and the capture runs; true at once when already
+  // running. False leaves nothing open. A monitor that ended on its own is started again.
   bool Start(const std::string& name);
   // Returns once the devices are closed and the thread has ended. Safe when idle.
   void Stop();
+  // False also once the mover has ended on its own (a driver error).
   bool Running() const { return thread_.Running(); }
+  // The wave-in id of the device the last start opened, as the driver reports it for the open
+  // handle; WAVE_MAPPER when it opened none.
+  UINT OpenedDeviceId() const { return openedId_.load(); }
 
   // Hundredths of a decibel as put_Volume takes them; -10000 silences the monitor.
   void SetAttenuation(int hundredthsOfDecibel) { attenuation_.store(hundredthsOfDecibel); }
@@ -46,9 +50,6 @@ class WaveMonitor {
   std::string name_;
   std::atomic<int> attenuation_{0};
   std::atomic<unsigned> played_{0};
+  std::atomic<UINT> openedId_{WAVE_MAPPER};
   DeviceThread thread_;  // last: it ends before the rest goes
 };
-
-// Wave-in id of the first device whose product name contains `name` (letter case significant);
-// WAVE_MAPPER when there is none.
-UINT FindWaveInByName(const std::string& name);

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     std::string file = std::string(path) + "kestrune-soak.mp3";
     mp3Writer writer(file, static_cast<uint16_t>(kbps), kRecordingSampleRate);
     TimedReceiver receiver(writer);
-    WaveCaptureDevice* device = FindWaveInDevice(kReceiverAudioName);
+    const auto device = FindWaveInDevice(kReceiverAudioName);
     const auto start = std::chrono::steady_clock::now();
     device->Start(&receiver);
     Sleep(static_cast<DWORD>(seconds) * 1000);

@@ -272,6 +272,31 @@ TEST(Arrival, SecondArrivalKeepsTheStationInUseEvenDuringARecording) {
   EXPECT_EQ(rig.Get(kGeneralKey, "FM"), "1");  // nothing saved or read back
 }
 
+// A scheduled recording started while another program held the receiver has set the window to
+// its station; when the receiver arrives it is tuned to that station, not the stored one.
+TEST(Arrival, AReceiverArrivingDuringARecordingIsTunedToTheRecordedStation) {
+  MainWindowRig rig;
+  rig.platform.slots.clear();
+  rig.Set("COUNTRY", "1");
+  rig.Set("FM", "1");
+  rig.Set("FREQ", "9000");
+  rig.Start();
+  ASSERT_FALSE(rig.device.IsOpen());
+  rig.window.m_band = BandAM;
+  g_currentBand = BandAM;
+  rig.window.m_freqAm = 1008;
+  rig.window.m_recording = 1;
+
+  rig.platform.PutReceiverAt(0);
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  ASSERT_TRUE(rig.device.IsOpen());
+  EXPECT_EQ(rig.window.m_band, BandAM);
+  EXPECT_EQ(rig.window.m_freqAm, 1008);
+  EXPECT_EQ(rig.receiver.Band(), BandAM);
+  EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 1008 >> 8, 1008 & 0xFF, 0xFF}));
+  EXPECT_EQ(rig.window.m_recording, 1);
+}
+
 TEST(Region, StoredRegionAboveJapanIsJapanForTheReceiverTheBandAndThePresets) {
   MainWindowRig rig;
   rig.Set("COUNTRY", "7");

@@ -13,9 +13,13 @@
 #include "audio/AudioError.h"
 #include "audio/CaptureRules.h"
 #include "audio/Mp3Writer.h"
+#include "audio/Recorder.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/WaveCapture.h"
+#include "audio/win32/WaveInCaptureEngine.h"
+#include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
+#include "tests/support/SimulatedReceiver.h"
 #include "tests/win/AudioWineDecode.h"
 
 namespace {
@@ -67,7 +71,7 @@ class AudioWaveIn : public ::testing::Test {
 TEST_F(AudioWaveIn, ReceiverIsListedAndFoundByNameInAnyCase) {
   const std::vector<std::string> names = ListedWaveInDevices();
   ASSERT_NE(std::find(names.begin(), names.end(), "FM Radio"), names.end());
-  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  const auto device = FindWaveInDevice("FM Radio");
   EXPECT_EQ(device->ProductName(), "FM Radio") << "the receiver comes before its look-alike";
   EXPECT_EQ(FindWaveInDevice("fm RADIO"), device);
   EXPECT_EQ(Failure([] { FindWaveInDevice("Shortwave Converter"); }), "Device not found.");
@@ -81,7 +85,7 @@ TEST_F(AudioWaveIn, ReceiverIsListedAndFoundByNameInAnyCase) {
 TEST_F(AudioWaveIn, RecordingInputIsPreparedOnTheReceiversOwnMixer) {
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
-    WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+    const auto device = FindWaveInDevice("FM Radio");
     ASSERT_EQ(Failure([&] { device->Mixer().Open(); }), "");
     ASSERT_GE(device->Mixer().LineCount(), 1u);
     // Wine leaves the line's target empty; the mixer's own name tells whose it is.
@@ -114,7 +118,7 @@ TEST_F(AudioWaveIn, FailedPreparationForgetsTheDeviceList) {
 }
 
 TEST_F(AudioWaveIn, StopOnIdleStartTwiceAndNothingAfterStop) {
-  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  const auto device = FindWaveInDevice("FM Radio");
   device->Stop();  // idle: nothing happens
   EXPECT_FALSE(device->IsCapturing());
 
@@ -159,7 +163,7 @@ TEST_F(AudioWaveIn, FailedStartAndMixerCarryTheirMessagesAndLeaveNothingRunning)
 
   // The real device still starts after another device's failure.
   CountingReceiver real;
-  WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+  const auto device = FindWaveInDevice("FM Radio");
   ASSERT_EQ(Failure([&] { device->Start(&real); }), "");
   Sleep(300);
   device->Stop();
@@ -246,7 +250,7 @@ TEST_F(AudioWaveIn, ThreeSecondRecordingsDecodeAtEveryBitrate) {
       using Clock = std::chrono::steady_clock;
       mp3Writer writer(wine_decode::WindowsPath(unixPath), kbps, kRecordingSampleRate);
       CountingReceiver counter(&writer);
-      WaveCaptureDevice* device = FindWaveInDevice("FM Radio");
+      const auto device = FindWaveInDevice("FM Radio");
       const Clock::time_point starting = Clock::now();
       ASSERT_EQ(Failure([&] { device->Start(&counter); }), "");
       const Clock::time_point started = Clock::now();
@@ -287,6 +291,79 @@ TEST_F(AudioWaveIn, ThreeSecondRecordingsDecodeAtEveryBitrate) {
     EXPECT_GT(ToneShare(middle, 44100, 1000.0), 0.8);
     EXPECT_LT(ToneShare(middle, 44100, 1700.0), 0.02);
   }
+}
+
+// The recorder's MP3 writer, counting the blocks it is given.
+class CountedMp3Sink final : public IRecordingSink {
+ public:
+  CountedMp3Sink(const std::string& path, uint16_t kbps, std::atomic<int>& blocks)
+      : writer_(path, kbps, kRecordingSampleRate), blocks_(blocks) {}
+  int Receive(const uint8_t* block, uint32_t bytes) override {
+    blocks_.fetch_add(1);
+    return writer_.Receive(block, bytes);
+  }
+
+ private:
+  mp3Writer writer_;
+  std::atomic<int>& blocks_;
+};
+
+class KeptFailures final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override { shown.push_back(message); }
+  std::vector<std::string> shown;
+};
+
+// A scheduled recording runs while another program holds the receiver's HID side. When that
+// program lets go and the receiver opens, its audio preparation looks up the very wave-in device
+// the recording captures from and forgets the device list: the capture must go on to the
+// recording's own stop, and the file must hold the whole time.
+TEST_F(AudioWaveIn, RecordingGoesOnThroughTheReceiversOpenTimeAudioPreparation) {
+  using Clock = std::chrono::steady_clock;
+  SimulatedReceiver receiver(SteadyClock::Instance());
+  SimulatedHidPlatform platform(receiver);
+  platform.slots.assign(1, SimulatedHidPlatform::Slot{SimulatedHidPlatform::Slot::Busy});
+  KeptFailures failures;
+  WaveInAudioPreparation preparation;
+  std::atomic<int> blocks{0};
+  CMyKestrune device(platform, SteadyClock::Instance());
+  device.SetAudioPreparation(&preparation, &failures);
+  device.SetRecorder(std::make_unique<Recorder>(
+      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
+      [&](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
+        return std::make_unique<CountedMp3Sink>(path, kbps, blocks);
+      }));
+
+  std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
+  const std::string unixPath = wine_decode::UnixOutputFolder() + "/through-arrival.mp3";
+  DeleteFileA(wine_decode::WindowsPath(unixPath).c_str());
+  ASSERT_EQ(device.OpenDevice(nullptr), 0) << "the receiver is held by another program";
+  ASSERT_TRUE(device.StartRecorder(wine_decode::WindowsPath(unixPath), 128));
+  const Clock::time_point started = Clock::now();
+  Sleep(1000);
+
+  platform.PutReceiverAt(0);
+  ASSERT_EQ(device.OpenDevice(nullptr), 1);
+  device.ShowOpenFailure();
+  EXPECT_TRUE(failures.shown.empty()) << failures.shown.front();
+  const int atOpen = blocks.load();
+  Sleep(2000);
+  EXPECT_TRUE(device.IsRecorderRunning());
+  // Eight blocks a second; a capture stopped by the preparation would deliver none.
+  EXPECT_GE(blocks.load() - atOpen, 12) << "blocks stopped arriving when the receiver opened";
+  const double recorded = std::chrono::duration<double>(Clock::now() - started).count();
+  device.StopRecorder();
+
+  const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(wine_decode::WindowsPath(unixPath)));
+  ASSERT_TRUE(info.valid) << info.problem;
+  // The file covers the recording up to its stop, less what the driver still held then.
+  EXPECT_GT(info.frames * 1152.0 / 44100, recorded - 0.4) << "frames " << info.frames << " for " << recorded << " s";
+  const std::vector<int16_t> pcm = wine_decode::DecodeMp3(unixPath);
+  ASSERT_GT(pcm.size(), 44100u * 2);
+  // Its last second, recorded well after the receiver opened, is the source's tone.
+  const std::vector<int16_t> last(pcm.end() - 44100 * 2, pcm.end() - 4410 * 2);
+  EXPECT_GT(ToneShare(last, 44100, 1000.0), 0.8);
+  device.CloseDevice();
 }
 
 TEST(AudioLameDll, BindingLoadsTheRealDllAndRefusesIncompleteOrMissingOnes) {

@@ -3,6 +3,10 @@
 // device, so the test hears what the user would: the "FM Radio" source's 1 kHz tone.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
+
+#include "audio/win32/DeviceThread.h"
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveMonitor.h"
 #include "tests/win/SpeakerProbe.h"
@@ -76,6 +80,63 @@ TEST_F(AudioLiveMonitor, ADeviceThatCannotBeOpenedLeavesNoThreadAndStopStaysSafe
   EXPECT_TRUE(monitor.Running());
   monitor.Stop();
   EXPECT_FALSE(monitor.Running());
+}
+
+// The first seconds after a resume, before the receiver's audio function is back: no device
+// matches. Every run request must fail, so that the resume's retries try the sound again.
+TEST_F(AudioLiveMonitor, ASoundThatCannotStartFailsEveryRunRequest) {
+  ComApartment com;
+  bool open = true;
+  DirectShowLiveAudio live([&] { return open; }, "Shortwave Converter");
+  EXPECT_EQ(live.BuildLiveGraph(), VFW_E_NO_CAPTURE_HARDWARE);
+  ASSERT_TRUE(live.UsesMonitor());
+  for (int request = 0; request < 3; ++request) {
+    EXPECT_EQ(live.RunLive(), VFW_E_NO_CAPTURE_HARDWARE);
+    EXPECT_FALSE(live.Monitor().Running());
+  }
+  EXPECT_EQ(live.StopLive(), S_OK);
+  EXPECT_EQ(live.BuildLiveGraph(), 1) << "the graph stays built";
+  live.ReleaseLiveGraph();
+}
+
+// A name in another letter case finds the device the recorder would record. Wine numbers its
+// wave-in devices anew in each run, so the expected ids are looked up here, and the id checked is
+// the one Wine gives for the handle the monitor opened.
+TEST_F(AudioLiveMonitor, TheMonitorOpensTheDeviceTheRecordersLookupFindsInAnyLetterCase) {
+  UINT lookAlike = WAVE_MAPPER;
+  for (UINT id = 0; id < waveInGetNumDevs(); ++id) {
+    WAVEINCAPSA caps{};
+    if (waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR &&
+        std::strcmp(caps.szPname, "usb fm radio look-alike") == 0)
+      lookAlike = id;
+  }
+  ASSERT_NE(lookAlike, static_cast<UINT>(WAVE_MAPPER));
+
+  WaveMonitor monitor;
+  ASSERT_TRUE(monitor.Start("USB FM RADIO"));
+  EXPECT_EQ(monitor.OpenedDeviceId(), lookAlike);
+  monitor.Stop();
+  ASSERT_TRUE(monitor.Start(kReceiverAudioName));
+  EXPECT_EQ(monitor.OpenedDeviceId(), FindWaveInDevice(kReceiverAudioName)->Id());
+  monitor.Stop();
+}
+
+// A body that ends on its own after opening its devices stands for a monitor whose driver failed.
+TEST(AudioDeviceThread, ABodyThatEndedOnItsOwnIsNotRunningAndTheNextStartRunsItAgain) {
+  std::atomic<int> runs{0};
+  const DeviceThread::Body failsAfterOpening = [&](DeviceThread& thread) {
+    runs.fetch_add(1);
+    thread.Opened(true);
+  };
+  DeviceThread thread;
+  ASSERT_TRUE(thread.Start(failsAfterOpening));
+  for (int i = 0; i < 200 && thread.Running(); ++i) Sleep(10);
+  EXPECT_FALSE(thread.Running());
+  EXPECT_TRUE(thread.Start(failsAfterOpening));
+  for (int i = 0; i < 200 && runs.load() < 2; ++i) Sleep(10);
+  EXPECT_EQ(runs.load(), 2);
+  thread.Stop();
+  EXPECT_FALSE(thread.Running());
 }
 
 }  // namespace

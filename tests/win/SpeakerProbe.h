@@ -72,7 +72,7 @@ struct Heard {
 // sound from before the last change: a second is captured and its last half measured. The caller
 // clears the wave-in device list (ClearWaveInDevices) when done.
 inline Heard ListenToSpeakers() {
-  WaveCaptureDevice* speakers = FindWaveInDevice("Monitor of Speakers");
+  const auto speakers = FindWaveInDevice("Monitor of Speakers");
   Collector collector;
   speakers->Start(&collector);
   constexpr size_t kWanted = 16000 * 2;  // one second of stereo samples
