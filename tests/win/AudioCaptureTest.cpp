@@ -207,7 +207,7 @@ TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
   CountingReceiver kept, renewed;
   const uint8_t* keptBlock = nullptr;
   {
-    WaveCaptureDevice device(id, caps, &RefusingClose);
+    WaveCaptureDevice device(id, caps, {.close = &RefusingClose});
     captureThenRefuse(device, kept);
     keptBlock = kept.LowestBlock();
     // A new capture on the same device leaves the held buffers to the driver and takes new ones.
@@ -222,7 +222,7 @@ TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
 
   CountingReceiver released;
   {
-    WaveCaptureDevice device(id, caps, &RefusingClose);
+    WaveCaptureDevice device(id, caps, {.close = &RefusingClose});
     captureThenRefuse(device, released);
     g_refuseClose = false;
     EXPECT_FALSE(device.HeldByDriver());
