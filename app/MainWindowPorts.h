@@ -132,6 +132,9 @@ class ISchedulerControl {
   // Every stop of a recording through the window's recording controls (menu, time limit,
   // playback start, display reset) ends what the scheduler counted as its own recording.
   virtual void OnRecordingStopped() {}
+  // A recording that ended by itself on a failure (the disk full, the drive gone): a scheduled
+  // one ends as if its time were up, its station restored and its after-action run.
+  virtual void OnRecordingFailed() {}
 };
 
 // The system's power management, as far as the window asks it for anything.

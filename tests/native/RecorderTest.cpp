@@ -12,6 +12,7 @@
 #include "audio/Recorder.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
+#include "tests/support/FillingDrive.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
 
@@ -187,6 +188,43 @@ TEST_F(RecorderTest, AFailedStartIsShownOnceAndLeavesNothingRunning) {
     recorder->StopRecorder();
     EXPECT_EQ(clock.Sleeps().size(), sleeps) << "stopping after a failed start is harmless";
   }
+}
+
+// The record folder's drive fills up in the middle of a recording: the file ends at the last
+// whole frame, the writer takes no more blocks, and the stop reports it once.
+TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrameAndIsReportedOnce) {
+  static constexpr uint64_t kCapacity = 10001;  // about five 128 kbit/s blocks, ending inside a frame
+  auto engine = std::make_unique<ScriptedCapture>(log);
+  capture = engine.get();
+  recorder = std::make_unique<Recorder>(std::move(engine), clock, &box, Mp3SinkFactory([](const std::string& path) -> std::unique_ptr<IOutputFile> {
+    return std::make_unique<FillingDrive>(CreateOutputFile(path), kCapacity);
+  }));
+  ASSERT_TRUE(recorder->StartRecorder(File("full.mp3"), 128));
+  capture->Deliver(4);
+  EXPECT_FALSE(recorder->WriteFailed());
+  capture->Deliver(4);
+  EXPECT_TRUE(recorder->WriteFailed());
+  EXPECT_TRUE(recorder->IsRecording()) << "the window's thread ends it";
+  const auto sizeAtFailure = fs::file_size(File("full.mp3"));
+  capture->Deliver(8);
+  EXPECT_EQ(fs::file_size(File("full.mp3")), sizeAtFailure) << "nothing is written after the failure";
+
+  recorder->ReportWriteFailure();
+  EXPECT_TRUE(box.shown.empty()) << "reported only once the recording has stopped";
+  recorder->StopRecorder();
+  EXPECT_FALSE(recorder->WriteFailed());
+  EXPECT_LE(fs::file_size(File("full.mp3")), kCapacity);
+  // A chain of whole frames holding the audio written before the failure.
+  EXPECT_GE(Seconds(File("full.mp3")), 3 * 0.125);
+  recorder->ReportWriteFailure();
+  recorder->ReportWriteFailure();
+  EXPECT_EQ(box.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+
+  // The next recording starts afresh: nothing left to report.
+  ASSERT_TRUE(recorder->StartRecorder(File("next.mp3"), 128));
+  recorder->StopRecorder();
+  recorder->ReportWriteFailure();
+  EXPECT_EQ(box.shown.size(), 1u);
 }
 
 // The device object stops the recording wherever the live graph goes: closing the receiver,
