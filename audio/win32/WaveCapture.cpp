@@ -172,7 +172,7 @@ void WaveCaptureDevice::RunThread() {
   SetEvent(threadReady_.Get());
 
   while (state_.load() == kStarting) Sleep(1);
-  if (state_.load() == kStopping) return;
+  if (state_.load() == kOpenFailed) return;
 
   while (GetMessageA(&msg, nullptr, 0, 0) == 1) {
     switch (msg.message) {
@@ -255,7 +255,7 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
 
   HWAVEIN wave = nullptr;
   if (waveInOpen(&wave, deviceId_, &format_, threadId_, 0, CALLBACK_THREAD) != MMSYSERR_NOERROR) {
-    state_.store(kStopping);
+    state_.store(kOpenFailed);
     EndThread();
     receiver_.store(nullptr);
     throw AudioError(am::kCantOpenWaveIn);

@@ -101,7 +101,9 @@ class WaveCaptureDevice {
   static constexpr unsigned kResetRepeatMs = 50;
 
  private:
-  enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2 };
+  // A start that fails after the open stops at once, often before the thread has seen it run:
+  // only a failed open may end the thread unasked, or nobody counts the buffers coming back.
+  enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2, kOpenFailed = 3 };
 
   static DWORD WINAPI ThreadMain(void* self);
   void RunThread();
