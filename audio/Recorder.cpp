@@ -4,6 +4,7 @@
 #include "audio/AudioPreparation.h"
 #include "audio/Mp3Writer.h"
 #include "audio/OutputFile.h"
+#include "audio/QueuedSink.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ class Mp3Sink final : public IRecordingSink {
 
 SinkFactory Mp3SinkFactory(OutputFileFactory files) {
   return [files = std::move(files)](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
-    return std::make_unique<Mp3Sink>(path, kbps, files);
+    return std::make_unique<QueuedSink>(std::make_unique<Mp3Sink>(path, kbps, files));
   };
 }
 

@@ -62,7 +62,8 @@ class IRecordingSink : public IReceiver {
 };
 // Creates the writer of one recording; throws AudioError ("Can't create MP3 file." ...).
 using SinkFactory = std::function<std::unique_ptr<IRecordingSink>(const std::string& path, uint16_t kbps)>;
-// The MP3 writer at 44100 Hz over the process's encoder binding, into files made by `files`.
+// The MP3 writer at 44100 Hz over the process's encoder binding, into files made by `files`,
+// fed on a thread of its own (QueuedSink) rather than on the capture thread.
 SinkFactory Mp3SinkFactory(OutputFileFactory files = CreateOutputFile);
 
 // `path` itself when no file has that name, else the first free "<stem>_N<ext>" from N = 2

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "app/RecordingRules.h"
 #include "app/ScheduledRecording.h"
@@ -274,6 +276,9 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   Second();
   EXPECT_EQ(rig.window.m_recording, 1);
   capture->Deliver(20);
+  // The writer works on its own thread.
+  for (int waited = 0; waited < 5000 && !rig.device.RecorderWriteFailed(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(rig.window.m_recording, 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());
 

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "audio/AudioError.h"
 #include "audio/AudioPreparation.h"
+#include "audio/QueuedSink.h"
 #include "audio/Recorder.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
@@ -203,6 +207,9 @@ TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrameAndIsReportedOnce) 
   capture->Deliver(4);
   EXPECT_FALSE(recorder->WriteFailed());
   capture->Deliver(4);
+  // The writer works on its own thread.
+  for (int waited = 0; waited < 5000 && !recorder->WriteFailed(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_TRUE(recorder->WriteFailed());
   EXPECT_TRUE(recorder->IsRecording()) << "the window's thread ends it";
   const auto sizeAtFailure = fs::file_size(File("full.mp3"));
@@ -225,6 +232,43 @@ TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrameAndIsReportedOnce) 
   recorder->StopRecorder();
   recorder->ReportWriteFailure();
   EXPECT_EQ(box.shown.size(), 1u);
+}
+
+// The writer stalls (a disk that hangs for seconds): the capture side goes on without waiting,
+// and every block reaches the writer in order, on the writer's thread, once it moves again.
+TEST(QueuedSinkTest, AStalledWriterNeitherHoldsUpTheCaptureNorLosesABlock) {
+  struct Gate final : IRecordingSink {
+    int Receive(const uint8_t* block, uint32_t) override {
+      std::unique_lock<std::mutex> guard(lock);
+      opened.wait(guard, [this] { return open; });
+      seen.push_back(block[0]);
+      thread = std::this_thread::get_id();
+      return 0;
+    }
+    std::mutex lock;
+    std::condition_variable opened;
+    bool open = false;
+    std::vector<uint8_t> seen;
+    std::thread::id thread;
+  };
+  auto owned = std::make_unique<Gate>();
+  Gate* gate = owned.get();
+  QueuedSink sink(std::move(owned), 10 * 100);
+  uint8_t block[100] = {};
+  for (uint8_t i = 0; i < 10; ++i) {
+    block[0] = i;
+    EXPECT_EQ(sink.Receive(block, sizeof block), 0);
+  }
+  block[0] = 99;
+  EXPECT_EQ(sink.Receive(block, sizeof block), -1) << "a full queue drops the block rather than wait";
+  {
+    std::lock_guard<std::mutex> guard(gate->lock);
+    gate->open = true;
+  }
+  gate->opened.notify_all();
+  sink.Drain();
+  EXPECT_EQ(gate->seen, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_NE(gate->thread, std::this_thread::get_id());
 }
 
 // The device object stops the recording wherever the live graph goes: closing the receiver,
