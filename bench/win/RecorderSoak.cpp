@@ -1,8 +1,8 @@
 // Recorder soak for the Windows build (run under Wine inside the rig; not part of the tests):
 // one recording through the device object's StartRecorder/StopRecorder while busy threads load
 // every core and a window thread keeps pumping its messages. Reports lost blocks (captured audio
-// falling behind the wall clock by more than the two buffers in flight), the working set each
-// minute, and the longest the window thread went without handling a message.
+// falling behind the wall clock by more than two blocks) and where they went missing, the
+// working set each minute, and the longest the window thread went without handling a message.
 //   kestrune_recorder_soak.exe [seconds] [busy threads] [kbit/s]
 #include <windows.h>
 #include <psapi.h>
