@@ -137,6 +137,10 @@ class MainWindow {
   bool StartRecording();
   // Ends any recording, manual or scheduled, and clears its display: the display reset.
   void StopRecording();
+  // A recording whose file stopped taking writes ends through the same stop; the scheduler hears
+  // of it as a failure (so that a reservation's after-action still runs) and the user is told
+  // once. Runs on the heartbeat: the capture thread that saw the failure never touches a window.
+  void EndRecordingOnWriteFailure();
   void OnRecordLimitTimer();            // timer 10
   void RecordingDisplayTick();          // once a second from the heartbeat
   // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
@@ -197,6 +201,8 @@ class MainWindow {
 
  private:
   bool DeviceOpen() const { return device_.IsOpen(); }
+  // StopRecording's work, without telling the scheduler. False when nothing recorded.
+  bool EndRecording();
   ILiveAudio* Live() const { return device_.LiveAudio(); }
   void RunLive();
   void StopLive();

@@ -191,6 +191,7 @@ void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == m_lastSecond) return;
   m_lastSecond = static_cast<uint8_t>(now.second);
+  if (m_recording && device_.RecorderWriteFailed()) EndRecordingOnWriteFailure();
   if (DeviceOpen() && m_recording) RecordingDisplayTick();
   ApplyKeepAwake();
   if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);

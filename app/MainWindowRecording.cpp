@@ -74,7 +74,19 @@ bool MainWindow::BeginRecording(const std::string& path, uint16_t kbps, const st
 }
 
 void MainWindow::StopRecording() {
-  if (!m_recording) return;
+  if (EndRecording() && parts_.scheduler) parts_.scheduler->OnRecordingStopped();
+}
+
+void MainWindow::EndRecordingOnWriteFailure() {
+  if (!EndRecording()) return;
+  // The after-action comes before the message: an unattended PC must not wait for a click to
+  // sleep or shut down. The box pumps the window's messages, and the flag is already clear.
+  if (parts_.scheduler) parts_.scheduler->OnRecordingFailed();
+  device_.ReportRecorderWriteFailure();
+}
+
+bool MainWindow::EndRecording() {
+  if (!m_recording) return false;
   m_recording = 0;
   timers_.KillTimer(kTimerRecordLimit);
   device_.StopRecorder();
@@ -86,7 +98,7 @@ void MainWindow::StopRecording() {
   const display::CellPair idle = display::RecordButtonCells(0);
   view_.SetButtonCells(IDC_RECORD, idle.normal, idle.pushed);
   view_.RedrawButton(IDC_RECORD);
-  if (parts_.scheduler) parts_.scheduler->OnRecordingStopped();
+  return true;
 }
 
 void MainWindow::CancelRecordLimit() {

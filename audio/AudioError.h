@@ -26,6 +26,8 @@ inline constexpr const char* kErrorLoadingLame = "Error loading lame_enc.DLL";
 inline constexpr const char* kNoLameInterfaces = "Unable to get LAME interfaces";
 inline constexpr const char* kErrorInitStream = "ERRORR in beInitStream.";
 inline constexpr const char* kCantCreateMp3File = "Can't create MP3 file.";
+// A write into the recording's file failed (disk full, drive gone): the recording has ended.
+inline constexpr const char* kCantWriteMp3File = "Recording stopped: cannot write the MP3 file.";
 // Any other failure while preparing the recording input.
 inline constexpr const char* kGenericError = "ERROR";
 }  // namespace audio_messages

@@ -45,10 +45,10 @@ bool SelectRecordingItem(MixerListControl& control, const std::string& lineName)
   return changed;
 }
 
-bool WaitForCount(const std::atomic<uint8_t>& count, uint8_t target, std::chrono::milliseconds timeout,
-                  const std::function<void()>& sleepStep) {
+bool WaitForReturn(const std::atomic<uint8_t>& outstanding, std::chrono::milliseconds timeout,
+                   const std::function<void()>& sleepStep) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (count.load(std::memory_order_acquire) < target) {
+  while (outstanding.load(std::memory_order_acquire) != 0) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     sleepStep();
   }

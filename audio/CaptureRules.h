@@ -11,13 +11,17 @@
 #include <string_view>
 #include <vector>
 
-// 16-bit stereo PCM at 16 kHz in two alternating 125 ms buffers.
+// 16-bit stereo PCM at 16 kHz in 125 ms buffers that circulate between the driver and the
+// capture thread.
 constexpr uint32_t kCaptureChannels = 2;
 constexpr uint32_t kCaptureBitsPerSample = 16;
 constexpr uint32_t kCaptureRate = 16000;
 constexpr uint32_t kCaptureBlockAlign = kCaptureChannels * kCaptureBitsPerSample / 8;
 constexpr uint32_t kCaptureBytesPerSecond = kCaptureRate * kCaptureBlockAlign;
 constexpr uint32_t kCaptureBufferBytes = kCaptureBytesPerSecond / 8;
+// Two buffers leave the encoder 125 ms per block, which a loaded PC or a slow write overruns now
+// and then; eight let the capture thread fall a second behind and catch up without a gap.
+constexpr uint32_t kCaptureBufferCount = 8;
 
 // The receiver's audio function as the wave-in and DirectShow device lists name it.
 inline constexpr const char* kReceiverAudioName = "FM Radio";
@@ -43,6 +47,7 @@ struct MixerListControl {
 // when some value changed. Tolerates arrays shorter than the counts claim.
 bool SelectRecordingItem(MixerListControl& control, const std::string& lineName);
 
-// Sleeps `step` at a time until `count` reaches `target` or `timeout` passes. True when reached.
-bool WaitForCount(const std::atomic<uint8_t>& count, uint8_t target, std::chrono::milliseconds timeout,
-                  const std::function<void()>& sleepStep);
+// Sleeps `step` at a time until `outstanding` (buffers still in the driver's hands) is 0 or
+// `timeout` passes. True when every buffer came back.
+bool WaitForReturn(const std::atomic<uint8_t>& outstanding, std::chrono::milliseconds timeout,
+                   const std::function<void()>& sleepStep);

@@ -51,10 +51,10 @@ void Mp3Encoder::Close() {
 }
 
 mp3Writer::mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t outputRate,
-                     LameBinding& binding)
+                     LameBinding& binding, const OutputFileFactory& createFile)
     : encoder_(binding) {
   encoder_.Init(bitrateKbps, kCaptureSampleRate, outputRate);
-  file_ = CreateOutputFile(path);
+  file_ = createFile(path);
   if (!file_) {
     encoder_.Close();
     throw AudioError(audio_messages::kCantCreateMp3File);
@@ -64,21 +64,34 @@ mp3Writer::mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t out
 
 mp3Writer::~mp3Writer() {
   // The encoder holds back up to a frame and a half of audio; without this flush the end of
-  // every recording would be lost.
+  // every recording would be lost. After a failed write it still goes into whatever the file
+  // takes (a disk that had room freed), or leaves the file as it was.
   if (file_ && encoder_.IsOpen()) {
     const uint32_t produced = encoder_.Flush(output_.data());
-    if (produced) file_->Write(output_.data(), produced);
+    if (produced) Append(output_.data(), produced);
   }
   file_.reset();
   encoder_.Close();
 }
 
+int mp3Writer::Append(const uint8_t* data, size_t bytes) {
+  const int status = file_->Write(data, bytes);
+  if (status == 0) {
+    written_ += bytes;
+    return 0;
+  }
+  // A write that stopped part-way would leave a torn frame that every later frame is read
+  // against; its result is ignored because a drive that is gone cannot be cut back either.
+  file_->Truncate(written_);
+  writeFailed_.store(true, std::memory_order_release);
+  return status;
+}
+
 int mp3Writer::Receive(const uint8_t* block, uint32_t bytes) {
-  if (!block || !encoder_.IsOpen() || !file_) return 0;
+  if (!block || !encoder_.IsOpen() || !file_ || WriteFailed()) return 0;
   uint32_t samples = bytes / 2;
   // Stereo frames are never split across slices.
   samples -= samples % 2;
-  int status = 0;
   alignas(int16_t) int16_t slice[kMaxSamplesPerEncode];
   for (uint32_t done = 0; done < samples;) {
     const uint32_t count = std::min(samples - done, kMaxSamplesPerEncode);
@@ -86,10 +99,10 @@ int mp3Writer::Receive(const uint8_t* block, uint32_t bytes) {
     std::memcpy(slice, block + done * 2, count * 2);
     const uint32_t produced = encoder_.Encode(slice, count, output_.data());
     if (produced) {
-      const int written = file_->Write(output_.data(), std::min<size_t>(produced, output_.size()));
-      if (written != 0) status = written;
+      const int status = Append(output_.data(), std::min<size_t>(produced, output_.size()));
+      if (status != 0) return status;
     }
     done += count;
   }
-  return status;
+  return 0;
 }

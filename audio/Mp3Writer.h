@@ -2,6 +2,7 @@
 // The recorder's MP3 file writer: every captured PCM block is encoded by LAME and appended to
 // one file; the file is the bare encoder output (no tags, no Info header).
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,20 +45,31 @@ class Mp3Encoder {
 
 class mp3Writer final : public IReceiver {
  public:
-  // Opens the encoder (bit rate in kbit/s, 16000 Hz in, `outputRate` out) and creates the file.
-  // Throws AudioError; a failed construction leaves no stream or file open.
+  // Opens the encoder (bit rate in kbit/s, 16000 Hz in, `outputRate` out) and creates the file
+  // through `createFile`. Throws AudioError; a failed construction leaves no stream or file open.
   mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t outputRate,
-            LameBinding& binding = LameBinding::Process());
-  // Flushes the encoder's last frames into the file, closes it, then closes the stream.
+            LameBinding& binding = LameBinding::Process(), const OutputFileFactory& createFile = CreateOutputFile);
+  // Flushes the encoder's last frames into what the file still takes, closes it, then closes
+  // the stream.
   ~mp3Writer();
   mp3Writer(const mp3Writer&) = delete;
   mp3Writer& operator=(const mp3Writer&) = delete;
 
   // Interleaved 16-bit stereo; an odd last byte is dropped. 0, or the write's system error.
+  // After a failed write the file is cut back to its last whole frame and every later block is
+  // refused: the recording has ended there, and WriteFailed tells the window's thread so.
   int Receive(const uint8_t* block, uint32_t bytes) override;
+  // Safe from any thread.
+  bool WriteFailed() const { return writeFailed_.load(std::memory_order_acquire); }
 
  private:
+  // Appends one encoder output whole or not at all, as far as the file can be cut back.
+  int Append(const uint8_t* data, size_t bytes);
+
   Mp3Encoder encoder_;
   std::unique_ptr<IOutputFile> file_;
   std::vector<uint8_t> output_;
+  // Bytes of whole encoder outputs in the file.
+  uint64_t written_ = 0;
+  std::atomic<bool> writeFailed_{false};
 };

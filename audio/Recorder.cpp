@@ -4,13 +4,16 @@
 #include "audio/AudioPreparation.h"
 #include "audio/Mp3Writer.h"
 #include "audio/OutputFile.h"
+#include "audio/QueuedSink.h"
 
 namespace {
 
 class Mp3Sink final : public IRecordingSink {
  public:
-  Mp3Sink(const std::string& path, uint16_t kbps) : writer_(path, kbps, kRecordingSampleRate) {}
+  Mp3Sink(const std::string& path, uint16_t kbps, const OutputFileFactory& files)
+      : writer_(path, kbps, kRecordingSampleRate, LameBinding::Process(), files) {}
   int Receive(const uint8_t* block, uint32_t bytes) override { return writer_.Receive(block, bytes); }
+  bool WriteFailed() const override { return writer_.WriteFailed(); }
 
  private:
   mp3Writer writer_;
@@ -18,9 +21,9 @@ class Mp3Sink final : public IRecordingSink {
 
 }  // namespace
 
-SinkFactory Mp3SinkFactory() {
-  return [](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
-    return std::make_unique<Mp3Sink>(path, kbps);
+SinkFactory Mp3SinkFactory(OutputFileFactory files) {
+  return [files = std::move(files)](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
+    return std::make_unique<QueuedSink>(std::make_unique<Mp3Sink>(path, kbps, files));
   };
 }
 
@@ -51,6 +54,7 @@ Recorder::~Recorder() { StopRecorder(); }
 bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
   // One recording at a time: a start while one runs ends the old file first.
   StopRecorder();
+  unreportedWriteFailure_ = false;
   try {
     engine_->PrepareDevice();
     path_ = FreeRecordingPath(path, exists_);
@@ -75,7 +79,15 @@ void Recorder::StopRecorder() {
   if (!engine_->HasDevice() && !sink_) return;
   engine_->Stop();
   if (sink_) clock_.SleepMs(kStopSettleMs);
+  if (sink_ && sink_->WriteFailed()) unreportedWriteFailure_ = true;
   sink_.reset();
   engine_->Forget();
   recording_ = false;
+}
+
+void Recorder::ReportWriteFailure() {
+  if (!unreportedWriteFailure_) return;
+  // Cleared first: the box runs the window's timers, which must not show it again.
+  unreportedWriteFailure_ = false;
+  if (failures_) failures_->Show(audio_messages::kCantWriteMp3File);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/OutputFile.h"
 #include "audio/Receiver.h"
 #include "device/Clock.h"
 
@@ -27,6 +28,12 @@ class IRecorder {
   virtual bool IsRecording() const = 0;
   // The file of the running (or last) recording.
   virtual std::string RecordingPath() const = 0;
+  // True once a write into the running recording's file failed (disk full, drive gone): the
+  // writer takes no more blocks, and the window's thread ends the recording by StopRecorder.
+  virtual bool WriteFailed() const { return false; }
+  // Shows "Recording stopped: cannot write the MP3 file." when the last recording ended on a
+  // write failure and that was not shown yet; nothing otherwise. Call it after StopRecorder.
+  virtual void ReportWriteFailure() {}
 };
 
 // The receiver's capture device as the recorder drives it (wave-in on Windows). Failures throw
@@ -50,11 +57,14 @@ class ICaptureEngine {
 class IRecordingSink : public IReceiver {
  public:
   virtual ~IRecordingSink() = default;
+  // True once a write failed and the sink stopped taking blocks; read from any thread.
+  virtual bool WriteFailed() const { return false; }
 };
 // Creates the writer of one recording; throws AudioError ("Can't create MP3 file." ...).
 using SinkFactory = std::function<std::unique_ptr<IRecordingSink>(const std::string& path, uint16_t kbps)>;
-// The MP3 writer at 44100 Hz over the process's encoder binding.
-SinkFactory Mp3SinkFactory();
+// The MP3 writer at 44100 Hz over the process's encoder binding, into files made by `files`,
+// fed on a thread of its own (QueuedSink) rather than on the capture thread.
+SinkFactory Mp3SinkFactory(OutputFileFactory files = CreateOutputFile);
 
 // `path` itself when no file has that name, else the first free "<stem>_N<ext>" from N = 2
 // (the extension is what follows the last '.' of the file name; a name without one gets the
@@ -74,6 +84,8 @@ class Recorder final : public IRecorder {
   void StopRecorder() override;
   bool IsRecording() const override { return recording_; }
   std::string RecordingPath() const override { return path_; }
+  bool WriteFailed() const override { return sink_ && sink_->WriteFailed(); }
+  void ReportWriteFailure() override;
 
   // Pause between the capture stop and closing the file.
   static constexpr unsigned kStopSettleMs = 200;
@@ -87,4 +99,6 @@ class Recorder final : public IRecorder {
   std::unique_ptr<IRecordingSink> sink_;
   std::string path_;
   bool recording_ = false;
+  // The last recording ended on a write failure that ReportWriteFailure has not shown yet.
+  bool unreportedWriteFailure_ = false;
 };

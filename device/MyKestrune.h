@@ -44,6 +44,10 @@ class CMyKestrune {
   bool IsRecorderRunning() const;
   // The file actually written (a taken name gets "_2", "_3" ...).
   std::string RecorderPath() const;
+  // A write into the recording's file failed: the recording must be stopped, then reported.
+  bool RecorderWriteFailed() const;
+  // Shows the write failure of the last recording once (IRecorder::ReportWriteFailure).
+  void ReportRecorderWriteFailure();
 
   bool IsOpen() const { return device_ != nullptr; }
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }

@@ -31,6 +31,12 @@ class PosixOutputFile final : public IOutputFile {
     return 0;
   }
 
+  int Truncate(uint64_t length) override {
+    const off_t size = static_cast<off_t>(length);
+    if (::ftruncate(fd_, size) != 0 || ::lseek(fd_, size, SEEK_SET) != size) return ErrnoAsHresult(errno);
+    return 0;
+  }
+
  private:
   int fd_;
 };

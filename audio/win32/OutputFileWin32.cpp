@@ -24,6 +24,14 @@ class Win32OutputFile final : public IOutputFile {
     return 0;
   }
 
+  int Truncate(uint64_t length) override {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(length);
+    if (!SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) || !SetEndOfFile(file_))
+      return HRESULT_FROM_WIN32(GetLastError());
+    return 0;
+  }
+
  private:
   HANDLE file_;
 };

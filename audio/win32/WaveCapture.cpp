@@ -131,8 +131,8 @@ void MixerSourceLine::SelectForRecording() const {
 
 // ---- capture device ------------------------------------------------------------------------
 
-WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, CloseWave closeWave)
-    : deviceId_(deviceId), caps_(caps), closeWave_(closeWave), mixer_(deviceId) {
+WaveCaptureDevice::WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, WaveInCalls calls)
+    : deviceId_(deviceId), caps_(caps), calls_(calls), mixer_(deviceId) {
   threadReady_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
 }
 
@@ -155,7 +155,7 @@ bool WaveCaptureDevice::HeldByDriver() {
 
 bool WaveCaptureDevice::ReleasedByDriverLocked() {
   // One more try: a driver may accept the close some time after refusing it.
-  if (heldWave_ && closeWave_(heldWave_) == MMSYSERR_NOERROR) heldWave_ = nullptr;
+  if (heldWave_ && calls_.close(heldWave_) == MMSYSERR_NOERROR) heldWave_ = nullptr;
   return heldWave_ == nullptr;
 }
 
@@ -172,13 +172,10 @@ void WaveCaptureDevice::RunThread() {
   SetEvent(threadReady_.Get());
 
   while (state_.load() == kStarting) Sleep(1);
-  if (state_.load() == kStopping) return;
+  if (state_.load() == kOpenFailed) return;
 
   while (GetMessageA(&msg, nullptr, 0, 0) == 1) {
     switch (msg.message) {
-      case MM_WIM_OPEN:
-        returned_.store(0);
-        break;
       case MM_WIM_CLOSE:
         return;
       case MM_WIM_DATA: {
@@ -186,12 +183,11 @@ void WaveCaptureDevice::RunThread() {
         IReceiver* receiver = receiver_.load();
         if (header->dwBytesRecorded != 0 && receiver)
           receiver->Receive(reinterpret_cast<const uint8_t*>(header->lpData), header->dwBytesRecorded);
-        if (state_.load() == kStopping) {
-          returned_.fetch_add(1);
-        } else {
-          // Errors here are ignored: a buffer that cannot be re-queued just drops out.
-          waveInAddBuffer(reinterpret_cast<HWAVEIN>(msg.wParam), header, sizeof(WAVEHDR));
-        }
+        // The buffer stays counted while it goes straight back, so that the count never
+        // touches 0 while a stop's reset may still have one to return.
+        if (state_.load() == kStopping ||
+            calls_.addBuffer(reinterpret_cast<HWAVEIN>(msg.wParam), header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+          outstanding_.fetch_sub(1);  // back for good; one that cannot be re-queued drops out
         break;
       }
       default:
@@ -204,7 +200,7 @@ bool WaveCaptureDevice::CloseDevice() {
   // waveInClose refuses while buffers are queued; a device that has vanished may refuse for
   // ever, so the retries end after the same time-out as the wait for the buffers.
   const ULONGLONG deadline = GetTickCount64() + kReturnTimeoutMs;
-  while (closeWave_(wave_) != MMSYSERR_NOERROR) {
+  while (calls_.close(wave_) != MMSYSERR_NOERROR) {
     if (GetTickCount64() >= deadline) {
       heldWave_ = wave_;
       return false;
@@ -222,6 +218,10 @@ void WaveCaptureDevice::EndThread() {
   WaitForSingleObject(thread_.Get(), INFINITE);
   thread_.Reset();
   threadId_ = 0;
+}
+
+void WaveCaptureDevice::UnprepareHeaders(uint32_t count) {
+  for (uint32_t i = count; i-- > 0;) waveInUnprepareHeader(wave_, &buffers_->headers[i], sizeof(WAVEHDR));
 }
 
 void WaveCaptureDevice::FailStart(const char* message) {
@@ -242,7 +242,7 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
   }
   receiver_.store(receiver);
   state_.store(kStarting);
-  returned_.store(0);
+  outstanding_.store(0);
 
   // The thread is joined by Stop (rather than left detached) so that it can never run on after
   // this object is gone.
@@ -255,7 +255,7 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
 
   HWAVEIN wave = nullptr;
   if (waveInOpen(&wave, deviceId_, &format_, threadId_, 0, CALLBACK_THREAD) != MMSYSERR_NOERROR) {
-    state_.store(kStopping);
+    state_.store(kOpenFailed);
     EndThread();
     receiver_.store(nullptr);
     throw AudioError(am::kCantOpenWaveIn);
@@ -268,32 +268,31 @@ void WaveCaptureDevice::Start(IReceiver* receiver) {
         VirtualAlloc(nullptr, sizeof(BufferBlock), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
     if (!buffers_) FailStart(am::kCantAllocateBuffer);
   }
-  WAVEHDR& header1 = Header1();
-  WAVEHDR& header2 = Header2();
-  header1 = WAVEHDR{};
-  header1.lpData = reinterpret_cast<LPSTR>(buffers_->data);
-  header1.dwBufferLength = kCaptureBufferBytes;
-  header2 = WAVEHDR{};
-  header2.lpData = reinterpret_cast<LPSTR>(buffers_->data + kCaptureBufferBytes);
-  header2.dwBufferLength = kCaptureBufferBytes;
-
-  if (waveInPrepareHeader(wave_, &header1, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-    FailStart(am::kErrorPreparingHeader1);
-  if (waveInPrepareHeader(wave_, &header2, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-    waveInUnprepareHeader(wave_, &header1, sizeof(WAVEHDR));
-    FailStart(am::kErrorPreparingHeader2);
+  for (uint32_t i = 0; i < kCaptureBufferCount; ++i) {
+    WAVEHDR& header = buffers_->headers[i];
+    header = WAVEHDR{};
+    header.lpData = reinterpret_cast<LPSTR>(buffers_->data + i * kCaptureBufferBytes);
+    header.dwBufferLength = kCaptureBufferBytes;
   }
-  if (waveInAddBuffer(wave_, &header1, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-    waveInUnprepareHeader(wave_, &header2, sizeof(WAVEHDR));
-    waveInUnprepareHeader(wave_, &header1, sizeof(WAVEHDR));
-    FailStart(am::kErrorQueueingHeader1);
+  for (uint32_t i = 0; i < kCaptureBufferCount; ++i) {
+    if (waveInPrepareHeader(wave_, &buffers_->headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+      UnprepareHeaders(i);
+      FailStart(i == 0 ? am::kErrorPreparingHeader1 : am::kErrorPreparingHeader2);
+    }
   }
-  if (waveInAddBuffer(wave_, &header2, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
-    returned_.store(1);  // only header 1 is out
+  for (uint32_t i = 0; i < kCaptureBufferCount; ++i) {
+    outstanding_.fetch_add(1);
+    if (calls_.addBuffer(wave_, &buffers_->headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR) continue;
+    outstanding_.fetch_sub(1);
+    if (i == 0) {
+      UnprepareHeaders(kCaptureBufferCount);
+      FailStart(am::kErrorQueueingHeader1);
+    }
+    // The stop waits only for the buffers the driver took.
     Stop();
     throw AudioError(am::kErrorQueueingHeader2);
   }
-  if (waveInStart(wave_) != MMSYSERR_NOERROR) {
+  if (calls_.start(wave_) != MMSYSERR_NOERROR) {
     Stop();
     throw AudioError(am::kErrorStartingRecord);
   }
@@ -304,23 +303,21 @@ void WaveCaptureDevice::Stop() {
   if (!wave_) return;
   state_.store(kStopping);
   waveInReset(wave_);
-  // The driver hands both buffers back through the thread; a vanished device may never do so.
-  // A block the thread took just before the state changed may be re-queued after the reset and
-  // would then never come back: resetting again now and then returns it too.
+  // The driver hands every buffer it holds back through the thread; a vanished device may never
+  // do so. A block the thread took just before the state changed may be re-queued after the
+  // reset and would then never come back: resetting again now and then returns it too.
   unsigned slept = 0;
-  WaitForCount(returned_, 2, std::chrono::milliseconds(kReturnTimeoutMs), [&] {
+  WaitForReturn(outstanding_, std::chrono::milliseconds(kReturnTimeoutMs), [&] {
     Sleep(1);
     if (++slept % kResetRepeatMs == 0) waveInReset(wave_);
   });
-  waveInUnprepareHeader(wave_, &Header2(), sizeof(WAVEHDR));
-  waveInUnprepareHeader(wave_, &Header1(), sizeof(WAVEHDR));
+  UnprepareHeaders(kCaptureBufferCount);
   const bool closed = CloseDevice();
   EndThread();
   wave_ = nullptr;
   receiver_.store(nullptr);
   if (!closed) return;  // the headers are the driver's until it lets go
-  Header1().dwFlags = 0;
-  Header2().dwFlags = 0;
+  for (WAVEHDR& header : buffers_->headers) header.dwFlags = 0;
 }
 
 // ---- device list ---------------------------------------------------------------------------

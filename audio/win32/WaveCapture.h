@@ -1,7 +1,7 @@
 #pragma once
 // Wave capture through waveIn: the list of usable wave-in devices, the receiver's lookup among
-// them, its mixer's recording-source selection, and the double-buffered capture whose thread
-// hands each filled block to an IReceiver. Failures throw AudioError with their fixed texts.
+// them, its mixer's recording-source selection, and the capture whose thread hands each filled
+// block to an IReceiver. Failures throw AudioError with their fixed texts.
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -59,13 +59,17 @@ class WaveInMixer {
   std::vector<MixerSourceLine> lines_;
 };
 
+// The driver calls that can fail in the middle of a capture's life; the driver's own unless a
+// test stands in for a driver that keeps refusing the close, a buffer or the start.
+struct WaveInCalls {
+  MMRESULT(WINAPI* close)(HWAVEIN) = &waveInClose;
+  MMRESULT(WINAPI* addBuffer)(HWAVEIN, LPWAVEHDR, UINT) = &waveInAddBuffer;
+  MMRESULT(WINAPI* start)(HWAVEIN) = &waveInStart;
+};
+
 class WaveCaptureDevice {
  public:
-  // How a wave-in handle is closed; the driver's own waveInClose unless a test stands in for a
-  // driver that keeps refusing.
-  using CloseWave = MMRESULT(WINAPI*)(HWAVEIN);
-
-  WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, CloseWave closeWave = &waveInClose);
+  WaveCaptureDevice(UINT deviceId, const WAVEINCAPSA& caps, WaveInCalls calls = {});
   // Stops a running capture and releases the buffers, unless a driver that never accepted the
   // close may still write to them: those stay allocated for the rest of the process.
   ~WaveCaptureDevice();
@@ -74,7 +78,8 @@ class WaveCaptureDevice {
 
   // Starts capturing into `receiver`, which must outlive the capture. Returns at once when
   // already capturing (the receiver is not changed). Throws AudioError; after a failure the
-  // device is closed and idle.
+  // device is closed and idle. The first buffer's preparing or queueing failure is reported as
+  // header 1's, any later buffer's as header 2's.
   void Start(IReceiver* receiver);
   // Returns when every captured block, including the partial ones, has been delivered and the
   // capture thread has ended. Nothing happens on an idle device.
@@ -89,14 +94,16 @@ class WaveCaptureDevice {
   std::string ProductName() const { return {caps_.szPname, strnlen(caps_.szPname, sizeof caps_.szPname)}; }
   WaveInMixer& Mixer() { return mixer_; }
 
-  // How long Stop waits for the driver to hand back its buffers, and for waveInClose to accept,
-  // before it takes the device for gone.
+  // How long Stop waits for the driver to hand back the buffers it was given, and for
+  // waveInClose to accept, before it takes the device for gone.
   static constexpr DWORD kReturnTimeoutMs = 2000;
   // How often that wait repeats the reset.
   static constexpr unsigned kResetRepeatMs = 50;
 
  private:
-  enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2 };
+  // A start that fails after the open stops at once, often before the thread has seen it run:
+  // only a failed open may end the thread unasked, or nobody counts the buffers coming back.
+  enum State : int32_t { kStarting = 0, kRunning = 1, kStopping = 2, kOpenFailed = 3 };
 
   static DWORD WINAPI ThreadMain(void* self);
   void RunThread();
@@ -105,12 +112,11 @@ class WaveCaptureDevice {
   void EndThread();
   void FailStart(const char* message);
 
-  WAVEHDR& Header1() { return buffers_->header1; }
-  WAVEHDR& Header2() { return buffers_->header2; }
+  void UnprepareHeaders(uint32_t count);
 
   const UINT deviceId_;
   const WAVEINCAPSA caps_;
-  const CloseWave closeWave_;
+  const WaveInCalls calls_;
   HWAVEIN wave_ = nullptr;
   // A stopped capture's handle that the driver would not close in time.
   HWAVEIN heldWave_ = nullptr;
@@ -119,13 +125,14 @@ class WaveCaptureDevice {
   WaveInMixer mixer_;
   std::recursive_mutex lock_;  // Start calls Stop on some failure paths
   std::atomic<int32_t> state_{kStopping};
-  std::atomic<uint8_t> returned_{0};
+  // Buffers the driver holds: counted before each waveInAddBuffer and given back when it fails,
+  // so that Stop waits for exactly those the reset can return.
+  std::atomic<uint8_t> outstanding_{0};
   // Everything the driver is handed lives in one block, so that a driver that never lets go can
   // be left with all of it.
   struct BufferBlock {
-    WAVEHDR header1;
-    WAVEHDR header2;
-    uint8_t data[2 * kCaptureBufferBytes];
+    WAVEHDR headers[kCaptureBufferCount];
+    uint8_t data[kCaptureBufferCount * kCaptureBufferBytes];
   };
   struct VirtualFreeDeleter {
     void operator()(BufferBlock* block) const { VirtualFree(block, 0, MEM_RELEASE); }

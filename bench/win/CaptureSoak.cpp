@@ -1,7 +1,7 @@
 // Capture soak for the Windows build (run under Wine inside the rig; not part of the tests):
 // records the receiver through the MP3 writer for N seconds (default 60) while busy threads load
 // every core, and reports whether any block was lost. A lost block shows as captured audio
-// falling behind the wall clock by more than the two buffers in flight.
+// falling behind the wall clock by more than two blocks.
 //   kestrune_capture_soak.exe [seconds] [busy threads] [kbit/s]
 #include <windows.h>
 

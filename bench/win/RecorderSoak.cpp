@@ -1,8 +1,8 @@
 // Recorder soak for the Windows build (run under Wine inside the rig; not part of the tests):
 // one recording through the device object's StartRecorder/StopRecorder while busy threads load
 // every core and a window thread keeps pumping its messages. Reports lost blocks (captured audio
-// falling behind the wall clock by more than the two buffers in flight), the working set each
-// minute, and the longest the window thread went without handling a message.
+// falling behind the wall clock by more than two blocks) and where they went missing, the
+// working set each minute, and the longest the window thread went without handling a message.
 //   kestrune_recorder_soak.exe [seconds] [busy threads] [kbit/s]
 #include <windows.h>
 #include <psapi.h>
@@ -33,18 +33,26 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Counts what the capture thread hands over before the MP3 writer gets it.
+// Counts what the capture thread hands over before the MP3 writer gets it, and when.
 class CountingSink final : public IRecordingSink {
  public:
   explicit CountingSink(std::unique_ptr<IRecordingSink> next) : next_(std::move(next)) {}
   int Receive(const uint8_t* block, uint32_t bytes) override {
+    const auto arrival = Clock::now();
     if (bytes != kCaptureBufferBytes) partial.fetch_add(1);
-    blocks.fetch_add(1);
+    const int index = blocks.fetch_add(1);
+    if (index >= 0 && static_cast<size_t>(index) < arrivals.size()) arrivals[index] = arrival;
     total.fetch_add(bytes);
-    return next_->Receive(block, bytes);
+    const int status = next_->Receive(block, bytes);
+    const double ms = MsSince(arrival);
+    if (ms > slowestReceiveMs) slowestReceiveMs = ms;
+    return status;
   }
   static inline std::atomic<uint64_t> total{0};
   static inline std::atomic<int> blocks{0}, partial{0};
+  // Filled by the capture thread, read after the stop.
+  static inline std::vector<Clock::time_point> arrivals;
+  static inline double slowestReceiveMs = 0;
 
  private:
   std::unique_ptr<IRecordingSink> next_;
@@ -109,6 +117,9 @@ int main(int argc, char** argv) {
   CountingSink::total = 0;
   CountingSink::blocks = 0;
   CountingSink::partial = 0;
+  CountingSink::slowestReceiveMs = 0;
+  // Arrivals are recorded for the measured recording only (sized before it starts).
+  CountingSink::arrivals.assign(static_cast<size_t>(seconds) * 8 + 64, Clock::time_point{});
 
   begin = Clock::now();
   started = started && device.StartRecorder(file, static_cast<uint16_t>(kbps));
@@ -162,6 +173,30 @@ int main(int argc, char** argv) {
   std::printf("first_start_ms=%.1f start_recorder_ms=%.1f stop_recorder_ms=%.1f (of which the 200 ms settle)\n",
               firstStartMs, startMs, stopMs);
   std::printf("longest_window_gap_ms=%.1f window_gaps_over_100ms=%d\n", longestGapMs, gapsOver100Ms);
+  // Where audio went missing: a capture thread that fell behind gets its queued buffers back to
+  // back after a long gap; audio lost before the buffers shows as a lasting jump in the lag.
+  const int arrived = std::min<int>(CountingSink::blocks.load(), static_cast<int>(CountingSink::arrivals.size()));
+  double longestBlockGapMs = 0, worstLagJump = 0;
+  int blockGapsOver500Ms = 0, blockGapsOver1000Ms = 0;
+  double lowestLag = 1e9;
+  for (int i = 1; i < arrived; ++i) {
+    const auto& a = CountingSink::arrivals;
+    const double gap = std::chrono::duration<double, std::milli>(a[i] - a[i - 1]).count();
+    longestBlockGapMs = std::max(longestBlockGapMs, gap);
+    if (gap > 500) ++blockGapsOver500Ms;
+    if (gap > 1000) ++blockGapsOver1000Ms;
+    // Blocks the wall clock expected by this arrival minus blocks delivered.
+    const double lag = std::chrono::duration<double>(a[i] - a[0]).count() * 8.0 - i;
+    lowestLag = std::min(lowestLag, lag);
+    if (lag - lowestLag > worstLagJump) {
+      worstLagJump = lag - lowestLag;
+      if (lag - lowestLag > 2.0)
+        std::printf("  lag %.2f blocks over its low at %.1f s (gap before: %.0f ms)\n", lag - lowestLag,
+                    std::chrono::duration<double>(a[i] - a[0]).count(), gap);
+    }
+  }
+  std::printf("longest_block_gap_ms=%.1f block_gaps_over_500ms=%d over_1000ms=%d slowest_receive_ms=%.1f\n",
+              longestBlockGapMs, blockGapsOver500Ms, blockGapsOver1000Ms, CountingSink::slowestReceiveMs);
   DeleteFileA(file.c_str());
   load.Stop();
   return lost || failures.failed ? 1 : 0;

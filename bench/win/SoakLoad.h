@@ -1,7 +1,7 @@
 #pragma once
 // What the soaks share: their command line, the busy threads that load every core, and the
-// measure of lost audio (captured audio behind the wall clock by more than the two buffers in
-// flight).
+// measure of lost audio (captured audio behind the wall clock by more than two blocks, what the
+// driver may hold back around the start).
 
 #include <windows.h>
 

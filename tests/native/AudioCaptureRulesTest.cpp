@@ -58,10 +58,10 @@ TEST(AudioCaptureRules, RecordingItemSelection) {
 }
 
 TEST(AudioCaptureRules, WaitForReturnedBuffersEndsEitherWay) {
-  std::atomic<uint8_t> returned{0};
+  std::atomic<uint8_t> outstanding{2};
   int sleeps = 0;
   // The driver never hands the buffers back (device gone): the wait gives up.
-  EXPECT_FALSE(WaitForCount(returned, 2, std::chrono::milliseconds(30), [&] {
+  EXPECT_FALSE(WaitForReturn(outstanding, std::chrono::milliseconds(30), [&] {
     ++sleeps;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }));
@@ -69,11 +69,11 @@ TEST(AudioCaptureRules, WaitForReturnedBuffersEndsEitherWay) {
 
   std::thread driver([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    returned.fetch_add(1);
-    returned.fetch_add(1);
+    outstanding.fetch_sub(1);
+    outstanding.fetch_sub(1);
   });
-  EXPECT_TRUE(WaitForCount(returned, 2, std::chrono::seconds(10),
-                           [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }));
+  EXPECT_TRUE(WaitForReturn(outstanding, std::chrono::seconds(10),
+                            [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }));
   driver.join();
 }
 

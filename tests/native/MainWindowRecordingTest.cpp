@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "app/RecordingRules.h"
 #include "app/ScheduledRecording.h"
 #include "app/TrayMenu.h"
+#include "audio/CaptureRules.h"
 #include "resources/skin_ids.h"
 #include "tests/native/SchedulerRig.h"
+#include "tests/support/AudioMp3Scan.h"
+#include "tests/support/FillingDrive.h"
 
 namespace {
 
@@ -233,6 +238,81 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
   rig.window.StopRecording();
   rig.window.StopRecording();
   EXPECT_EQ(scheduler.stops, 1);
+}
+
+// The real recorder and MP3 writer behind the window, fed blocks of silence by the test as the
+// capture thread would, into a file kept in memory on a drive that fills up.
+class BlockFeed final : public ICaptureEngine {
+ public:
+  void PrepareDevice() override { device_ = true; }
+  void Start(IReceiver& receiver) override { receiver_ = &receiver; }
+  void Stop() override { receiver_ = nullptr; }
+  void Forget() override {
+    Stop();
+    device_ = false;
+  }
+  bool HasDevice() const override { return device_; }
+  void Deliver(int blocks) {
+    const std::vector<uint8_t> block(kCaptureBufferBytes);
+    for (int i = 0; i < blocks && receiver_; ++i) receiver_->Receive(block.data(), kCaptureBufferBytes);
+  }
+
+ private:
+  bool device_ = false;
+  IReceiver* receiver_ = nullptr;
+};
+
+// The drive fills up during a recording: at the next heartbeat second the recording ends as a
+// stop would end it, the user is told once (also while the message's loop runs the timers) and
+// the scheduler hears of a failure, not of a stop.
+TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
+  struct Scheduler final : ISchedulerControl {
+    void LoadSchedule() override {}
+    void SchedulerTick(const LocalTime&) override {}
+    void OnRecordingStopped() override { ++stops; }
+    void OnRecordingFailed() override { ++failures; }
+    int stops = 0, failures = 0;
+  } scheduler;
+  rig.window.SetParts({.scheduler = &scheduler});
+  auto bytes = std::make_shared<std::vector<uint8_t>>();
+  auto feed = std::make_unique<BlockFeed>();
+  BlockFeed* capture = feed.get();
+  rig.device.SetRecorder(std::make_unique<Recorder>(
+      std::move(feed), rig.clock, &rig.failureBox,
+      Mp3SinkFactory([bytes](const std::string&) -> std::unique_ptr<IOutputFile> {
+        return std::make_unique<FillingDrive>(std::make_unique<MemoryOutputFile>(bytes), 20001);
+      }),
+      [](const std::string&) { return false; }));
+
+  rig.Command(ID_REC_OPEN);
+  ASSERT_EQ(rig.window.m_recording, 1);
+  capture->Deliver(4);
+  Second();
+  EXPECT_EQ(rig.window.m_recording, 1);
+  capture->Deliver(20);
+  // The writer works on its own thread.
+  for (int waited = 0; waited < 5000 && !rig.device.RecorderWriteFailed(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(rig.window.m_recording, 1) << "the capture thread never touches the window";
+  EXPECT_TRUE(rig.failureBox.shown.empty());
+
+  rig.failureBox.whileShown = [&] { Second(2); };
+  Second();
+  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_FALSE(rig.device.IsRecorderRunning());
+  EXPECT_EQ(Text(IDC_TEXT_TIME), "");
+  EXPECT_EQ(Text(IDC_TEXT_FILE), "");
+  EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+  EXPECT_EQ(scheduler.failures, 1);
+  EXPECT_EQ(scheduler.stops, 0);
+  Second(3);
+  EXPECT_EQ(rig.failureBox.shown.size(), 1u);
+  rig.Command(IDC_RECORD);
+  EXPECT_EQ(rig.recordingView.menus.back(), IDR_RECORDMENU) << "idle";
+
+  const Mp3StreamInfo info = ScanMp3Frames(*bytes);
+  EXPECT_TRUE(info.valid) << info.problem;
+  EXPECT_GT(info.frames, 30);
 }
 
 TEST(TrayMenuNames, TheBandsNamesTrimmedAndCutToTheMenuBuffer) {

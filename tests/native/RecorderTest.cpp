@@ -4,14 +4,19 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "audio/AudioError.h"
 #include "audio/AudioPreparation.h"
+#include "audio/QueuedSink.h"
 #include "audio/Recorder.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
+#include "tests/support/FillingDrive.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
 
@@ -187,6 +192,83 @@ TEST_F(RecorderTest, AFailedStartIsShownOnceAndLeavesNothingRunning) {
     recorder->StopRecorder();
     EXPECT_EQ(clock.Sleeps().size(), sleeps) << "stopping after a failed start is harmless";
   }
+}
+
+// The record folder's drive fills up in the middle of a recording: the file ends at the last
+// whole frame, the writer takes no more blocks, and the stop reports it once.
+TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrameAndIsReportedOnce) {
+  static constexpr uint64_t kCapacity = 10001;  // about five 128 kbit/s blocks, ending inside a frame
+  auto engine = std::make_unique<ScriptedCapture>(log);
+  capture = engine.get();
+  recorder = std::make_unique<Recorder>(std::move(engine), clock, &box, Mp3SinkFactory([](const std::string& path) -> std::unique_ptr<IOutputFile> {
+    return std::make_unique<FillingDrive>(CreateOutputFile(path), kCapacity);
+  }));
+  ASSERT_TRUE(recorder->StartRecorder(File("full.mp3"), 128));
+  capture->Deliver(4);
+  EXPECT_FALSE(recorder->WriteFailed());
+  capture->Deliver(4);
+  // The writer works on its own thread.
+  for (int waited = 0; waited < 5000 && !recorder->WriteFailed(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(recorder->WriteFailed());
+  EXPECT_TRUE(recorder->IsRecording()) << "the window's thread ends it";
+  const auto sizeAtFailure = fs::file_size(File("full.mp3"));
+  capture->Deliver(8);
+  EXPECT_EQ(fs::file_size(File("full.mp3")), sizeAtFailure) << "nothing is written after the failure";
+
+  recorder->ReportWriteFailure();
+  EXPECT_TRUE(box.shown.empty()) << "reported only once the recording has stopped";
+  recorder->StopRecorder();
+  EXPECT_FALSE(recorder->WriteFailed());
+  EXPECT_LE(fs::file_size(File("full.mp3")), kCapacity);
+  // A chain of whole frames holding the audio written before the failure.
+  EXPECT_GE(Seconds(File("full.mp3")), 3 * 0.125);
+  recorder->ReportWriteFailure();
+  recorder->ReportWriteFailure();
+  EXPECT_EQ(box.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+
+  // The next recording starts afresh: nothing left to report.
+  ASSERT_TRUE(recorder->StartRecorder(File("next.mp3"), 128));
+  recorder->StopRecorder();
+  recorder->ReportWriteFailure();
+  EXPECT_EQ(box.shown.size(), 1u);
+}
+
+// The writer stalls (a disk that hangs for seconds): the capture side goes on without waiting,
+// and every block reaches the writer in order, on the writer's thread, once it moves again.
+TEST(QueuedSinkTest, AStalledWriterNeitherHoldsUpTheCaptureNorLosesABlock) {
+  struct Gate final : IRecordingSink {
+    int Receive(const uint8_t* block, uint32_t) override {
+      std::unique_lock<std::mutex> guard(lock);
+      opened.wait(guard, [this] { return open; });
+      seen.push_back(block[0]);
+      thread = std::this_thread::get_id();
+      return 0;
+    }
+    std::mutex lock;
+    std::condition_variable opened;
+    bool open = false;
+    std::vector<uint8_t> seen;
+    std::thread::id thread;
+  };
+  auto owned = std::make_unique<Gate>();
+  Gate* gate = owned.get();
+  QueuedSink sink(std::move(owned), 10 * 100);
+  uint8_t block[100] = {};
+  for (uint8_t i = 0; i < 10; ++i) {
+    block[0] = i;
+    EXPECT_EQ(sink.Receive(block, sizeof block), 0);
+  }
+  block[0] = 99;
+  EXPECT_EQ(sink.Receive(block, sizeof block), -1) << "a full queue drops the block rather than wait";
+  {
+    std::lock_guard<std::mutex> guard(gate->lock);
+    gate->open = true;
+  }
+  gate->opened.notify_all();
+  sink.Drain();
+  EXPECT_EQ(gate->seen, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_NE(gate->thread, std::this_thread::get_id());
 }
 
 // The device object stops the recording wherever the live graph goes: closing the receiver,

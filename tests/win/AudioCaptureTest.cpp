@@ -11,14 +11,17 @@
 #include <set>
 
 #include "audio/AudioError.h"
+#include "audio/AudioPreparation.h"
 #include "audio/CaptureRules.h"
 #include "audio/Mp3Writer.h"
 #include "audio/Recorder.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/WaveCapture.h"
 #include "audio/win32/WaveInCaptureEngine.h"
+#include "device/Clock.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
+#include "tests/support/FillingDrive.h"
 #include "tests/support/SimulatedReceiver.h"
 #include "tests/win/AudioWineDecode.h"
 
@@ -211,7 +214,7 @@ TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
   CountingReceiver kept, renewed;
   const uint8_t* keptBlock = nullptr;
   {
-    WaveCaptureDevice device(id, caps, &RefusingClose);
+    WaveCaptureDevice device(id, caps, {.close = &RefusingClose});
     captureThenRefuse(device, kept);
     keptBlock = kept.LowestBlock();
     // A new capture on the same device leaves the held buffers to the driver and takes new ones.
@@ -226,7 +229,7 @@ TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
 
   CountingReceiver released;
   {
-    WaveCaptureDevice device(id, caps, &RefusingClose);
+    WaveCaptureDevice device(id, caps, {.close = &RefusingClose});
     captureThenRefuse(device, released);
     g_refuseClose = false;
     EXPECT_FALSE(device.HeldByDriver());
@@ -235,6 +238,82 @@ TEST_F(AudioWaveIn, BuffersStayWithADriverThatRefusesToClose) {
   // The handles this test's driver kept are Wine's to close.
   for (HWAVEIN wave : g_refused) waveInClose(wave);
   g_refused.clear();
+}
+
+// A driver that takes the first buffer and refuses the next, or refuses the start.
+std::atomic<int> g_buffersAdded{0};
+MMRESULT WINAPI RefusingSecondBuffer(HWAVEIN wave, LPWAVEHDR header, UINT size) {
+  return g_buffersAdded.fetch_add(1) == 1 ? MMSYSERR_NOMEM : waveInAddBuffer(wave, header, size);
+}
+MMRESULT WINAPI RefusingStart(HWAVEIN) { return MMSYSERR_ERROR; }
+
+// Such a start fails with its message at once: the stop it makes waits only for the buffers the
+// driver took, which the reset returns, not the full time-out for buffers it never had.
+TEST_F(AudioWaveIn, AStartWhoseQueueingOrStartFailsAnswersAtOnce) {
+  const UINT id = FindWaveInDevice("FM Radio")->Id();
+  ClearWaveInDevices();
+  WAVEINCAPSA caps{};
+  ASSERT_EQ(waveInGetDevCapsA(id, &caps, sizeof caps), static_cast<MMRESULT>(MMSYSERR_NOERROR));
+  struct Case {
+    WaveInCalls calls;
+    const char* expected;
+  };
+  const Case cases[] = {{{.addBuffer = &RefusingSecondBuffer}, "Error queueing WAVEHDR 2."},
+                        {{.start = &RefusingStart}, "Error starting record."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    // The first buffer's message can be handled before or after the start gives up: every order.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      g_buffersAdded = 0;
+      WaveCaptureDevice device(id, caps, c.calls);
+      CountingReceiver receiver;
+      const auto begin = std::chrono::steady_clock::now();
+      EXPECT_EQ(Failure([&] { device.Start(&receiver); }), c.expected);
+      EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1000));
+      EXPECT_FALSE(device.IsCapturing());
+      EXPECT_FALSE(device.HeldByDriver());
+    }
+  }
+}
+
+class ShownMessages final : public IFailureBox {
+ public:
+  void Show(const std::string& message) override { shown.push_back(message); }
+  std::vector<std::string> shown;
+};
+
+// The record folder's drive fills up two seconds into a recording from the receiver: the writer
+// stops taking blocks at once, and after the stop the file is a chain of whole frames holding
+// the audio up to the failure, which mpg123 decodes; the failure is reported once.
+TEST_F(AudioWaveIn, AFullDriveLeavesAFileDecodableUpToTheFailure) {
+  std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
+  const std::string unixPath = wine_decode::UnixOutputFolder() + "/full-drive.mp3";
+  static constexpr uint64_t kCapacity = 2 * 16000 + 123;  // two seconds at 128 kbit/s, inside a frame
+  ShownMessages box;
+  Recorder recorder(
+      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &box,
+      Mp3SinkFactory([](const std::string& path) -> std::unique_ptr<IOutputFile> {
+        return std::make_unique<FillingDrive>(CreateOutputFile(path), kCapacity);
+      }),
+      [](const std::string&) { return false; });
+  ASSERT_TRUE(recorder.StartRecorder(wine_decode::WindowsPath(unixPath), 128));
+  for (int waited = 0; waited < 8000 && !recorder.WriteFailed(); waited += 50) Sleep(50);
+  ASSERT_TRUE(recorder.WriteFailed());
+  EXPECT_TRUE(recorder.IsRecording()) << "only the window's thread ends it";
+  recorder.StopRecorder();
+  recorder.ReportWriteFailure();
+  recorder.ReportWriteFailure();
+  EXPECT_EQ(box.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+
+  const std::vector<uint8_t> bytes = ReadWholeFile(wine_decode::WindowsPath(unixPath));
+  EXPECT_LE(bytes.size(), kCapacity);
+  const Mp3StreamInfo info = ScanMp3Frames(bytes);
+  ASSERT_TRUE(info.valid) << info.problem;
+  EXPECT_GT(info.frames * 1152.0 / 44100, 1.8);
+  const std::vector<int16_t> pcm = wine_decode::DecodeMp3(unixPath);
+  ASSERT_EQ(pcm.size(), static_cast<size_t>(info.frames) * 1152 * 2) << "mpg123 decodes every frame";
+  const std::vector<int16_t> middle(pcm.begin() + pcm.size() / 4, pcm.begin() + 3 * pcm.size() / 4);
+  EXPECT_GT(ToneShare(middle, 44100, 1000.0), 0.8);
 }
 
 // Three seconds of the receiver through the recorder's writer at every offered bit rate, read

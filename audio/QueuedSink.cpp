@@ -1,0 +1,55 @@
+#include "audio/QueuedSink.h"
+
+QueuedSink::QueuedSink(std::unique_ptr<IRecordingSink> next, size_t capacityBytes)
+    : next_(std::move(next)), capacityBytes_(capacityBytes), thread_([this] { Run(); }) {}
+
+QueuedSink::~QueuedSink() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    ending_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+  next_.reset();
+}
+
+int QueuedSink::Receive(const uint8_t* block, uint32_t bytes) {
+  if (!block || bytes == 0) return 0;
+  std::unique_lock<std::mutex> guard(lock_);
+  if (waitingBytes_ + bytes > capacityBytes_) return -1;
+  std::vector<uint8_t> copy;
+  if (!spare_.empty()) {
+    copy = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  copy.assign(block, block + bytes);
+  waitingBytes_ += bytes;
+  waiting_.push_back(std::move(copy));
+  guard.unlock();
+  changed_.notify_all();
+  return 0;
+}
+
+void QueuedSink::Drain() {
+  std::unique_lock<std::mutex> guard(lock_);
+  changed_.wait(guard, [this] { return waiting_.empty() && !busy_; });
+}
+
+void QueuedSink::Run() {
+  std::unique_lock<std::mutex> guard(lock_);
+  for (;;) {
+    changed_.wait(guard, [this] { return ending_ || !waiting_.empty(); });
+    if (waiting_.empty()) return;  // ending, and everything handed on
+    std::vector<uint8_t> block = std::move(waiting_.front());
+    waiting_.pop_front();
+    busy_ = true;
+    guard.unlock();
+    // The writer's own status is kept by the writer (WriteFailed); nobody else reads it.
+    next_->Receive(block.data(), static_cast<uint32_t>(block.size()));
+    guard.lock();
+    busy_ = false;
+    waitingBytes_ -= block.size();
+    spare_.push_back(std::move(block));
+    changed_.notify_all();
+  }
+}
