@@ -191,7 +191,13 @@ void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == m_lastSecond) return;
   m_lastSecond = static_cast<uint8_t>(now.second);
-  if (m_recording && device_.RecorderWriteFailed()) EndRecordingOnWriteFailure();
+  if (m_recording && device_.RecorderWriteFailed()) {
+    // Its after-action may have closed the window or put the PC to sleep, and its message has
+    // run later seconds meanwhile: this second is done. A reservation due in it is caught up by
+    // the next tick.
+    EndRecordingOnWriteFailure();
+    return;
+  }
   if (DeviceOpen() && m_recording) RecordingDisplayTick();
   ApplyKeepAwake();
   if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);

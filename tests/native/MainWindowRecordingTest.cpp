@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "app/RecordingRules.h"
@@ -268,10 +269,11 @@ class BlockFeed final : public ICaptureEngine {
 TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   struct Scheduler final : ISchedulerControl {
     void LoadSchedule() override {}
-    void SchedulerTick(const LocalTime&) override {}
+    void SchedulerTick(const LocalTime& t) override { ticks.push_back(t.hour * 3600 + t.minute * 60 + t.second); }
     void OnRecordingStopped() override { ++stops; }
     void OnRecordingFailed() override { ++failures; }
     int stops = 0, failures = 0;
+    std::vector<int> ticks;
   } scheduler;
   rig.window.SetParts({.scheduler = &scheduler});
   auto bytes = std::make_shared<std::vector<uint8_t>>();
@@ -305,6 +307,10 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
   EXPECT_EQ(scheduler.failures, 1);
   EXPECT_EQ(scheduler.stops, 0);
+  // The after-action may have closed the window or sent the PC to sleep, and the message's loop
+  // has run later seconds: the second that found the failure ticks the scheduler no more.
+  EXPECT_TRUE(std::adjacent_find(scheduler.ticks.begin(), scheduler.ticks.end(), std::greater_equal<int>()) ==
+              scheduler.ticks.end());
   Second(3);
   EXPECT_EQ(rig.failureBox.shown.size(), 1u);
   rig.Command(IDC_RECORD);
