@@ -21,7 +21,13 @@ Scheduler::Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerA
                      IRecordFolders& folders, ISchedulerClock& clock, const ICodePage& codePage)
     : window_(window), recording_(recording), power_(power), folders_(folders), clock_(clock), codePage_(codePage) {}
 
-void Scheduler::LoadSchedule() { table_ = ::LoadSchedule(window_.Settings()); }
+void Scheduler::LoadSchedule() {
+  table_ = ::LoadSchedule(window_.Settings());
+  // A start this run has made stays known even where its key could not keep it; one made by an
+  // earlier run comes from the key.
+  for (size_t k = 0; k < table_.size(); ++k)
+    if (started_[k].empty()) started_[k] = table_[k].lastStart;
+}
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
   const int64_t second = CivilSeconds(now);
@@ -32,7 +38,6 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   if (ticked_) first = second > lastTick_ ? std::max(lastTick_ + 1, first) : second;
   ticked_ = true;
   lastTick_ = second;
-  scheduledStopped_ = false;
 
   const DueStart due = TakeDueStart(first, second);
 
@@ -52,15 +57,9 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   RunAfterAction();
 }
 
-void Scheduler::OnRecordingStopped() {
-  if (scheduledDuration_ != 0) scheduledStopped_ = true;
-  scheduledDuration_ = 0;
-}
-
 void Scheduler::OnRecordingFailed() {
-  if (scheduledDuration_ == 0 && !scheduledStopped_) return;
+  if (scheduledDuration_ == 0) return;
   scheduledDuration_ = 0;
-  scheduledStopped_ = false;
   recording_.StopRecording();  // nothing when the caller has stopped it
   RestoreSavedStation();
   RunAfterAction();
@@ -69,7 +68,6 @@ void Scheduler::OnRecordingFailed() {
 void Scheduler::MarkStarted(size_t k, const std::string& stamp) {
   if (started_[k] == stamp) return;
   started_[k] = stamp;
-  table_[k].lastStart = stamp;
   window_.Settings().WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, stamp);
 }
 
@@ -82,7 +80,7 @@ Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
     size_t chosen = table_.size();
     for (size_t k = 0; k < table_.size(); ++k) {
       const ScheduleEntry& entry = table_[k];
-      if (!IsDueAt(entry, at) || started_[k] == stamp || entry.lastStart == stamp) continue;
+      if (!IsDueAt(entry, at) || started_[k] == stamp) continue;
       // Caught up at or after its stop time: nothing of it is left to record, and starting it
       // would only run its after-action.
       if (last - s >= int64_t{entry.duration}) continue;
@@ -292,7 +290,6 @@ void Scheduler::OnSuspending() {
   window_.SaveRadioState();
   recording_.StopRecording();
   scheduledDuration_ = 0;
-  scheduledStopped_ = false;  // cut by the sleep, not failed
   CMyKestrune& device = window_.Device();
   if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
   device.CloseDevice();

@@ -40,9 +40,8 @@ class Scheduler final : public ISchedulerControl {
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
   // Any stop through the recording controls ends what counted as a scheduled recording.
-  void OnRecordingStopped() override;
-  // Also when the window's stop came first (it reports itself through OnRecordingStopped): a
-  // scheduled recording stopped in the same second still counts.
+  void OnRecordingStopped() override { scheduledDuration_ = 0; }
+  // The window ends the failed recording first and reports it here instead of as a stop.
   void OnRecordingFailed() override;
 
   // WM_POWERBROADCAST; the answer is always TRUE.
@@ -97,10 +96,9 @@ class Scheduler final : public ISchedulerControl {
   ScheduleTable table_{};
   uint32_t scheduledDuration_ = 0;
   int64_t recordStart_ = 0;  // IWallClock::CalendarSeconds, as the window's recording clock
-  // A scheduled recording was stopped through the window since the last tick.
-  bool scheduledStopped_ = false;
   bool ticked_ = false;
   int64_t lastTick_ = 0;  // civil seconds of the previous tick
-  // Date and start text each reservation was last started (or passed over) at.
+  // Date and start text each reservation was last started (or passed over) at, by this run or,
+  // as its key keeps it, by an earlier one.
   std::array<std::string, 16> started_{};
 };

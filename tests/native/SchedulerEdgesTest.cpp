@@ -178,11 +178,10 @@ TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
   EXPECT_EQ(rig.window.m_freqFm, 8000);
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
 
-  // The window's write-failure path stops the recording (and says so) before it reports.
+  // The window's write-failure path ends the recording, without a stop notice, then reports.
   rig.Seconds(59);
   ASSERT_EQ(rig.window.m_band, BandAM);
   rig.recording.StopRecording();
-  rig.scheduler.OnRecordingStopped();
   rig.scheduler.OnRecordingFailed();
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_EQ(rig.window.m_band, BandFM);
