@@ -30,11 +30,6 @@ int QueuedSink::Receive(const uint8_t* block, uint32_t bytes) {
   return 0;
 }
 
-void QueuedSink::Drain() {
-  std::unique_lock<std::mutex> guard(lock_);
-  changed_.wait(guard, [this] { return waiting_.empty() && !busy_; });
-}
-
 void QueuedSink::Run() {
   std::unique_lock<std::mutex> guard(lock_);
   for (;;) {
@@ -42,14 +37,11 @@ void QueuedSink::Run() {
     if (waiting_.empty()) return;  // ending, and everything handed on
     std::vector<uint8_t> block = std::move(waiting_.front());
     waiting_.pop_front();
-    busy_ = true;
     guard.unlock();
     // The writer's own status is kept by the writer (WriteFailed); nobody else reads it.
     next_->Receive(block.data(), static_cast<uint32_t>(block.size()));
     guard.lock();
-    busy_ = false;
     waitingBytes_ -= block.size();
     spare_.push_back(std::move(block));
-    changed_.notify_all();
   }
 }

@@ -29,8 +29,6 @@ class QueuedSink final : public IRecordingSink {
   // Copies the block into the queue: 0, or -1 when the queue was full and the block dropped.
   int Receive(const uint8_t* block, uint32_t bytes) override;
   bool WriteFailed() const override { return next_->WriteFailed(); }
-  // Returns when every block received so far has been handed on.
-  void Drain();
 
  private:
   void Run();
@@ -43,7 +41,6 @@ class QueuedSink final : public IRecordingSink {
   // Emptied blocks kept for reuse, so that a steady recording allocates nothing per block.
   std::vector<std::vector<uint8_t>> spare_;
   size_t waitingBytes_ = 0;
-  bool busy_ = false;  // the thread is handing a block on
   bool ending_ = false;
   std::thread thread_;
 };

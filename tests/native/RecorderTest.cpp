@@ -235,40 +235,43 @@ TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrameAndIsReportedOnce) 
 }
 
 // The writer stalls (a disk that hangs for seconds): the capture side goes on without waiting,
-// and every block reaches the writer in order, on the writer's thread, once it moves again.
+// and every block reaches the writer in order, on the writer's thread, before the sink's end
+// (the recorder's stop) lets the writer go.
 TEST(QueuedSinkTest, AStalledWriterNeitherHoldsUpTheCaptureNorLosesABlock) {
-  struct Gate final : IRecordingSink {
-    int Receive(const uint8_t* block, uint32_t) override {
-      std::unique_lock<std::mutex> guard(lock);
-      opened.wait(guard, [this] { return open; });
-      seen.push_back(block[0]);
-      thread = std::this_thread::get_id();
-      return 0;
-    }
+  struct Gate {
     std::mutex lock;
     std::condition_variable opened;
     bool open = false;
     std::vector<uint8_t> seen;
     std::thread::id thread;
+  } gate;
+  struct GatedSink final : IRecordingSink {
+    explicit GatedSink(Gate& g) : gate(g) {}
+    int Receive(const uint8_t* block, uint32_t) override {
+      std::unique_lock<std::mutex> guard(gate.lock);
+      gate.opened.wait(guard, [this] { return gate.open; });
+      gate.seen.push_back(block[0]);
+      gate.thread = std::this_thread::get_id();
+      return 0;
+    }
+    Gate& gate;
   };
-  auto owned = std::make_unique<Gate>();
-  Gate* gate = owned.get();
-  QueuedSink sink(std::move(owned), 10 * 100);
+  auto sink = std::make_unique<QueuedSink>(std::make_unique<GatedSink>(gate), 10 * 100);
   uint8_t block[100] = {};
   for (uint8_t i = 0; i < 10; ++i) {
     block[0] = i;
-    EXPECT_EQ(sink.Receive(block, sizeof block), 0);
+    EXPECT_EQ(sink->Receive(block, sizeof block), 0);
   }
   block[0] = 99;
-  EXPECT_EQ(sink.Receive(block, sizeof block), -1) << "a full queue drops the block rather than wait";
+  EXPECT_EQ(sink->Receive(block, sizeof block), -1) << "a full queue drops the block rather than wait";
   {
-    std::lock_guard<std::mutex> guard(gate->lock);
-    gate->open = true;
+    std::lock_guard<std::mutex> guard(gate.lock);
+    gate.open = true;
   }
-  gate->opened.notify_all();
-  sink.Drain();
-  EXPECT_EQ(gate->seen, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-  EXPECT_NE(gate->thread, std::this_thread::get_id());
+  gate.opened.notify_all();
+  sink.reset();
+  EXPECT_EQ(gate.seen, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_NE(gate.thread, std::this_thread::get_id());
 }
 
 // The device object stops the recording wherever the live graph goes: closing the receiver,
