@@ -323,6 +323,18 @@ void SelectStation(HWND dlg, int entry) {
                reinterpret_cast<LPARAM>(Item(dlg, IDC_TIMER_STATION)));
 }
 
+// The mouse's double-click on a row of the timer list, as the list view receives it.
+void DoubleClickRow(HWND list, int index) {
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+  const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
+  SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(list, WM_LBUTTONUP, 0, at);
+  SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
 std::string ListText(HWND list, int row, int column) {
   char text[256] = {};
   LVITEMA item{};
@@ -468,14 +480,7 @@ TEST_F(SettingsDialogsTest, TimerListShowsEveryReservationAndEditsARowInPlace) {
         EXPECT_EQ(ListText(list, 15, 8), "OFF");
         EXPECT_TRUE(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES);
         SaveShot(listDlg, "timer-list.png");
-        RECT row{};
-        row.left = LVIR_BOUNDS;
-        SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
-        const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
-        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(list, WM_LBUTTONUP, 0, at);
-        SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);  // the editor runs its loop from here
-        SendMessageA(list, WM_LBUTTONUP, 0, at);
+        DoubleClickRow(list, 2);  // the editor runs its loop from here
       })
       .Until([&] { return (single = FindDialog("Recording Setting")) != nullptr; })
       .Do([&] {
@@ -541,18 +546,6 @@ void MouseClick(HWND button) {
   PostMessageA(button, WM_LBUTTONUP, 0, at);
 }
 
-// Reads and closes a message box, should one come up.
-std::function<bool()> CatchMessageBox(std::string& text) {
-  return [&text] {
-    HWND box = FindDialog("");
-    if (box) {
-      text = MessageBoxText(box);
-      PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    return box != nullptr;
-  };
-}
-
 TEST_F(SettingsDialogsTest, TimerDialogCancelByMouseOrEscapeWritesNothingOnScreen) {
   std::string refusal;
   {
@@ -565,22 +558,14 @@ TEST_F(SettingsDialogsTest, TimerDialogCancelByMouseOrEscapeWritesNothingOnScree
     run.Until([&] { return (dlg = FindDialog("Recording Setting")) != nullptr; })
         .Do([&] { ClickCommand(dlg, IDC_TIMER_LIST); })
         .Until([&] { return (listDlg = FindDialog("Show Timer setting")) != nullptr; })
-        .Do([&] {
-          HWND list = Item(listDlg, IDC_TIMER_LIST_VIEW);
-          RECT row{};
-          row.left = LVIR_BOUNDS;
-          SendMessageA(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
-          const LPARAM at = MAKELPARAM(row.left + 20, (row.top + row.bottom) / 2);
-          SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-          SendMessageA(list, WM_LBUTTONUP, 0, at);
-        })
+        .Do([&] { DoubleClickRow(Item(listDlg, IDC_TIMER_LIST_VIEW), 2); })
         .Until([&] { return (single = FindDialog("Recording Setting")) != nullptr; })
         .Do([&] {
           EditWithoutSaving(single, "Not this");
           MouseClick(Item(single, IDCANCEL));
         })
         .Until([&] {
-          CatchMessageBox(refusal)();
+          AnswerMessageBox(refusal)();
           return FindDialog("Recording Setting") == nullptr;
         })
         .Do([&] {
@@ -610,7 +595,7 @@ TEST_F(SettingsDialogsTest, TimerDialogCancelByMouseOrEscapeWritesNothingOnScree
           else
             MouseClick(Item(dlg, IDCANCEL));
         })
-        .Until(CatchMessageBox(refusal));  // only should the dialog stay open
+        .Until(AnswerMessageBox(refusal));  // only should the dialog stay open
     run.Start();
     EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL) << (escape ? "Escape" : "Cancel");
     EXPECT_EQ(refusal, "") << (escape ? "Escape" : "Cancel");
