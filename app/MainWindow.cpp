@@ -5,11 +5,16 @@
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
 
-int g_currentBand = BandFM;
+namespace {
+
+// A band switch settles before a reservation's station is tuned on it.
+constexpr unsigned kBandSettleMs = 1000;
+
+}  // namespace
 
 MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock,
                        IWallClock& wallClock, ITimerHost& timers, IMainView& view,
-                       IMainDisplay& display, IPowerControl& power)
+                       IMainDisplay& display, PowerState& power)
     : device_(device),
       settings_(settings),
       clock_(clock),
@@ -17,23 +22,16 @@ MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clo
       timers_(timers),
       view_(view),
       display_(&display),
-      power_(power) {}
+      power_(power),
+      radio_(settings),
+      recording_(device, radio_, wallClock, timers, view) {}
+
+void MainWindow::SetParts(const MainWindowParts& parts) {
+  parts_ = parts;
+  recording_.SetScheduler(parts.scheduler);
+}
 
 // ---- Shared operations ----
-
-uint16_t MainWindow::CurrentFrequency() const {
-  if (m_band == BandAM) return m_freqAm;
-  if (m_band == BandFM) return m_freqFm;
-  return m_freqSw;
-}
-
-uint16_t& MainWindow::CurrentRegister() {
-  if (m_band == BandAM) return m_freqAm;
-  if (m_band == BandFM) return m_freqFm;
-  return m_freqSw;
-}
-
-std::string MainWindow::PresetKeyOfBand() const { return PresetKey(m_band, m_region); }
 
 void MainWindow::RunLive() {
   if (ILiveAudio* live = Live(); live && DeviceOpen()) live->RunLive();
@@ -48,12 +46,12 @@ void MainWindow::SetLiveVolume(int level) {
 }
 
 void MainWindow::SetPlaybackVolume(int level) {
-  if (m_playing && parts_.playback) parts_.playback->SetGraphVolume(SliderLevelToVolume(level));
+  if (Playing()) parts_.playback->SetGraphVolume(SliderLevelToVolume(level));
 }
 
 void MainWindow::Retune() {
-  CurrentRegister() = ClampFrequency(CurrentFrequency(), m_band, m_region);
-  if (DeviceOpen()) device_.SendTune(CurrentFrequency());
+  const uint16_t frequency = radio_.ClampFrequency();
+  if (DeviceOpen()) device_.SendTune(frequency);
   timers_.SetTimer(kTimerSignal, 500);
 }
 
@@ -61,61 +59,48 @@ void MainWindow::CancelSeek() { StopSeek(true); }
 
 void MainWindow::StopSeek(bool endSilence) {
   timers_.KillTimer(kTimerSeekPoll);
-  const bool wasSeeking = m_seeking != 0;
+  const bool wasSeeking = seeking_;
   if (wasSeeking) {
-    m_seeking = 0;
+    seeking_ = false;
     display_->InvalidateReadout();
     RunLive();
     Retune();
   }
   // Nothing else would end this silence: the sound would stay off and the controls the seek
   // disabled would stay disabled.
-  const bool silenceEnds = endSilence && m_continuousTune;
+  const bool silenceEnds = endSilence && seekSilence_;
   if (silenceEnds) {
-    m_continuousTune = 0;
-    if (!m_userMutedLive) m_muted = 0;
+    seekSilence_ = false;
+    if (!radio_.UserMuted()) radio_.SetMuted(false);
     EnableSeekLockedControls(true);
   }
-  if (wasSeeking || silenceEnds) SetLiveVolume(LiveVolume());
+  if (wasSeeking || silenceEnds) SetLiveVolume(radio_.LiveVolume());
 }
 
 void MainWindow::ToggleSeekSilence() {
-  if (m_userMutedLive) return;
-  if (m_muted) {
-    m_muted = 0;
-    SetLiveVolume(m_volume);
+  if (radio_.UserMuted()) return;
+  if (radio_.Muted()) {
+    radio_.SetMuted(false);
+    SetLiveVolume(radio_.Volume());
   } else {
-    m_muted = 1;
+    radio_.SetMuted(true);
     SetLiveVolume(0);
   }
 }
 
-void MainWindow::FindCurrentPreset() {
-  m_prevPreset = m_preset;
-  m_preset = 0;
-  m_presetName.clear();
-  const std::string key = PresetKeyOfBand();
-  for (int n = 1; n <= 12; ++n) {
-    const auto freq = static_cast<uint16_t>(StrToIntLike(TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "FRQ")))));
-    if (freq != CurrentFrequency()) continue;
-    m_preset = static_cast<uint8_t>(n);
-    m_presetName = TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "ID")));
-    break;
-  }
-}
-
 void MainWindow::LoadCurrentPreset(bool refresh) {
-  const std::string key = PresetKeyOfBand();
-  m_presetName = settings_.ReadValue(key, PresetValueName(m_preset, "ID"));
-  const auto freq = static_cast<uint16_t>(settings_.ReadNumber(key, PresetValueName(m_preset, "FRQ")));
-  if (freq != CurrentFrequency()) {
-    CurrentRegister() = freq;
+  const std::string key = radio_.PresetKey();
+  const uint8_t preset = radio_.Preset();
+  radio_.SetPreset(preset, settings_.ReadValue(key, PresetValueName(preset, "ID")));
+  const auto freq = static_cast<uint16_t>(settings_.ReadNumber(key, PresetValueName(preset, "FRQ")));
+  if (freq != radio_.Frequency()) {
+    radio_.SetFrequency(freq);
     Retune();
     StopLive();
     // A region change can recall presets while a file plays: the file keeps the speakers.
-    if (!m_playing) {
+    if (!Playing()) {
       RunLive();
-      SetLiveVolume(LiveVolume());
+      SetLiveVolume(radio_.LiveVolume());
     }
     display_->InvalidateReadout();
   } else if (refresh) {
@@ -124,27 +109,26 @@ void MainWindow::LoadCurrentPreset(bool refresh) {
 }
 
 void MainWindow::SelectBand(uint8_t band) {
-  if (!DeviceOpen() || m_playing || band == m_band) return;
-  m_band = band;
-  g_currentBand = band;
-  FindCurrentPreset();
+  if (!DeviceOpen() || Playing() || band == radio_.Band()) return;
+  radio_.SetBand(band);
+  radio_.FindPreset();
   device_.SendBandSelect(band);
   Retune();
-  SetLiveVolume(LiveVolume());
+  SetLiveVolume(radio_.LiveVolume());
   display_->InvalidateReadout();
   display_->RefreshPresetTips();
 }
 
 void MainWindow::ApplyRegion(uint8_t region) {
-  if (region == m_region) return;
-  m_region = region;
+  if (region == radio_.Region()) return;
+  radio_.SetRegion(region);
   device_.SendRegionConfig(region);
-  device_.SendBandSelect(m_band);
-  const uint8_t band = m_band;
+  device_.SendBandSelect(radio_.Band());
+  const uint8_t band = radio_.Band();
   auto recallFirst = [this](uint8_t b) {
-    m_band = b;
-    m_preset = 1;
-    CurrentRegister() = 0;  // so that the recall always counts as a change and tunes
+    radio_.SetBand(b);
+    radio_.SetPreset(1, radio_.PresetName());
+    radio_.SetFrequency(0);  // so that the recall always counts as a change and tunes
     LoadCurrentPreset(true);
   };
   if (band == BandAM) {
@@ -154,11 +138,11 @@ void MainWindow::ApplyRegion(uint8_t region) {
     recallFirst(BandAM);
     recallFirst(BandFM);
     if (band != BandFM) {
-      m_band = band;
+      radio_.SetBand(band);
       Retune();
     }
   }
-  FindCurrentPreset();
+  radio_.FindPreset();
   display_->InvalidateReadout();
   display_->RefreshPresetTips();
 }
@@ -179,7 +163,7 @@ bool MainWindow::ReadStatusBatch(uint8_t (&report)[kReportLength]) {
 }
 
 void MainWindow::ShowMuteCells() {
-  const int cell = m_muted ? 0 : 1;
+  const int cell = radio_.Muted() ? 0 : 1;
   view_.SetButtonCells(IDC_MUTE, cell, cell);
   view_.RedrawButton(IDC_MUTE);
 }
@@ -223,25 +207,25 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     default: break;
   }
   if (id >= ID_REC_OPEN && id <= ID_REC_60) {
-    m_saveArmed = 0;
-    OnRecordMenu(id);
+    saveArmed_ = false;
+    recording_.OnRecordMenu(id);
     return true;
   }
   if (id >= ID_STOP_NOW && id <= ID_STOP_60) {
-    m_saveArmed = 0;
-    OnStopRecordMenu(id);
+    saveArmed_ = false;
+    recording_.OnStopRecordMenu(id);
     return true;
   }
   return false;
 }
 
 void MainWindow::OnTimer(unsigned id) {
-  if (m_suspended) return;
+  if (power_.Suspended()) return;
   switch (id) {
     case kTimerHeartbeat: OnHeartbeat(); break;
     case kTimerDeferredStart: DeferredStart(); break;
     case kTimerSignal: OnSignalTimer(); break;
-    case kTimerRecordLimit: OnRecordLimitTimer(); break;
+    case kTimerRecordLimit: recording_.OnRecordLimitTimer(); break;
     case kTimerHoldUp: OnHoldTick(true); break;
     case kTimerHoldDown: OnHoldTick(false); break;
     case kTimerSeekPoll: OnSeekPoll(); break;
@@ -273,6 +257,41 @@ void MainWindow::OnSignalTimer() {
   timers_.KillTimer(kTimerSignal);
   uint8_t report[kReportLength] = {};
   device_.ReadStatus(report);
-  m_signal = static_cast<uint8_t>(SignalLevel(DecodeStatus(report).signal));
+  radio_.SetSignal(static_cast<uint8_t>(SignalLevel(DecodeStatus(report).signal)));
   display_->InvalidateReadout();
+}
+
+// ---- The scheduler's operations ----
+
+void MainWindow::StopPlayback() {
+  if (Playing()) parts_.playback->StopPlayback();
+}
+
+void MainWindow::TuneCurrentStation(bool waitForBand) {
+  if (DeviceOpen()) {
+    device_.SendBandCompletion();
+    device_.SendBandSelect(radio_.Band());
+    if (waitForBand) clock_.SleepMs(kBandSettleMs);
+  }
+  Retune();
+  if (ILiveAudio* live = Live(); live && DeviceOpen()) {
+    live->StopLive();
+    live->RunLive();
+    live->SetVolume(radio_.LiveVolume());
+  }
+  radio_.FindPreset();
+  display_->InvalidateReadout();
+  display_->RefreshPresetTips();
+}
+
+void MainWindow::TuneForReservation(uint8_t band, uint16_t frequency) {
+  radio_.SaveStation();
+  radio_.SetBand(band);
+  radio_.SetFrequency(frequency);
+  TuneCurrentStation(true);
+}
+
+void MainWindow::RestoreSavedStation() {
+  radio_.RestoreStation();
+  TuneCurrentStation(false);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The main window's behaviour: its radio state, every command, timer and device event, the
-// bring-up of the receiver and the closing paths. Plain C++ over the receiver, the settings
-// store, the clocks and the view; CMainDlg feeds it the window's messages. One thread only.
+// The main window's behaviour: every command, timer and device event, the bring-up of the
+// receiver and the closing paths, sequenced over the state's owners: the radio (station,
+// presets, sound), the recording session, the playback part and the power state the scheduler
+// shares. Plain C++ over the receiver, the settings store, the clocks and the view; CMainDlg
+// feeds it the window's messages. One thread only.
 
 #include <cstdint>
 #include <initializer_list>
@@ -9,41 +11,19 @@
 #include <string>
 
 #include "app/MainWindowPorts.h"
+#include "app/Radio.h"
+#include "app/RecordingController.h"
 #include "device/BandPlan.h"
 #include "device/Clock.h"
 #include "device/MyKestrune.h"
-#include "settings/PowerSettings.h"
+#include "schedule/PowerState.h"
 
 class SettingsStore;
-
-// Timers of the main window.
-enum MainTimer : unsigned {
-  kTimerHeartbeat = 1,
-  kTimerDeferredStart = 2,
-  kTimerSignal = 8,
-  kTimerRecordLimit = 10,
-  kTimerHoldUp = 20,
-  kTimerHoldDown = 21,
-  kTimerSeekPoll = 30,
-  kTimerMuteEnable = 31,
-  kTimerBandEnable = 32,
-  kTimerTuneEnable = 33,
-  kTimerPlayback = 80,
-};
-
-// The timers that carry the window's running work: Close and standby stop them all and leave
-// only the control re-enabling ones, which are harmless to let fire.
-inline constexpr unsigned kWorkTimers[] = {kTimerHeartbeat,   kTimerDeferredStart, kTimerSignal,
-                                           kTimerRecordLimit, kTimerHoldUp,        kTimerHoldDown,
-                                           kTimerSeekPoll,    kTimerMuteEnable,    kTimerPlayback};
 
 enum class BringUpSituation { StartUp, Arrival, Resume };
 
 // Notification code of a Tune button being pressed down (its hold starts).
 constexpr int kButtonPressCode = 2;
-
-// Process-wide copy of the current band, read by the preferences dialog.
-extern int g_currentBand;
 
 struct MainWindowParts {
   IPlaybackControl* playback = nullptr;
@@ -51,34 +31,52 @@ struct MainWindowParts {
   IWindowDialogs* dialogs = nullptr;
 };
 
-class MainWindow {
+class MainWindow final : public ISchedulerHost {
  public:
   MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock, IWallClock& wallClock,
-             ITimerHost& timers, IMainView& view, IMainDisplay& display, IPowerControl& power);
+             ITimerHost& timers, IMainView& view, IMainDisplay& display, PowerState& power);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  void SetParts(const MainWindowParts& parts) { parts_ = parts; }
-  void SetDisplay(IMainDisplay& display) { display_ = &display; }
+  void SetParts(const MainWindowParts& parts);
   // Without a recording view the Record button and its menus do nothing.
-  void SetRecordingView(IRecordingView& view) { recordingView_ = &view; }
+  void SetRecordingView(IRecordingView& view) { recording_.SetView(&view); }
   IMainDisplay& Display() { return *display_; }
   const MainWindowParts& Parts() const { return parts_; }
   CMyKestrune& Device() { return device_; }
-  SettingsStore& Settings() { return settings_; }
-  IMainView& View() { return view_; }
-  ITimerHost& Timers() { return timers_; }
   IClock& Clock() { return clock_; }
   IWallClock& WallClock() { return wallClock_; }
+  ::Radio& Radio() { return radio_; }
+  const ::Radio& Radio() const { return radio_; }
+  RecordingController& Recording() { return recording_; }
+  const RecordingController& Recording() const { return recording_; }
+  PowerState& Power() { return power_; }
+
+  // ---- Window state ----
+  bool Playing() const { return parts_.playback && parts_.playback->IsPlaying(); }
+  // A seek runs: the receiver moves and its frequency is polled.
+  bool Seeking() const { return seeking_; }
+  // A seek's silence is on (from its start until it settles or a command ends it).
+  bool InSeekSilence() const { return seekSilence_; }
+  // Equal reads in a row while a seek polls.
+  uint16_t SeekStableReads() const { return seekStable_; }
+  // Save to Preset was pressed: the next preset button stores the station.
+  bool SaveArmed() const { return saveArmed_; }
+  void DisarmSave() { saveArmed_ = false; }
+  // The receiver was pulled out: the close leaves its handle alone.
+  bool DeviceLost() const { return deviceLost_; }
+  // The deferred start brings the receiver up (start-up; not after a standby's return).
+  void SetStartPending() { startPending_ = true; }
+  bool StartPending() const { return startPending_; }
 
   // ---- Start-up and closing ----
-  // The run-time fields cleared before the settings are read.
+  // The run-time state cleared before the settings are read.
   void ClearRunState();
+  // The stored radio state, with the recording's rate and folder.
   void LoadRadioState();
-  void SaveRadioState();
+  void SaveRadioState() override { radio_.Save(); }
   // Power settings from the registry; the keep-awake rule is applied at once.
-  void LoadPowerSettings();
-  void ApplyKeepAwake();
+  void LoadPowerSettings() { power_.Load(settings_); }
   // Timer 2, one shot, about 200 ms after the window shows.
   void DeferredStart();
   void BringUpReceiver(BringUpSituation situation);
@@ -100,17 +98,23 @@ class MainWindow {
   void OnMouseMove();
 
   // ---- Shared operations ----
-  uint16_t CurrentFrequency() const;
-  uint16_t& CurrentRegister();
-  void Retune();
   void CancelSeek();
-  void FindCurrentPreset();
-  void LoadCurrentPreset(bool refresh);
-  void ToggleSeekSilence();
   void SelectBand(uint8_t band);
   void ApplyRegion(uint8_t region);
-  std::string PresetKeyOfBand() const;
-  int LiveVolume() const { return m_muted ? 0 : m_volume; }
+
+  // ---- ISchedulerHost: what the scheduler asks of the window ----
+  void StopPlayback() override;
+  void TuneForReservation(uint8_t band, uint16_t frequency) override;
+  void RestoreSavedStation() override;
+  std::string RecordFolder() override { return recording_.Folder(); }
+  void CloseReceiver() override;
+  void StopSound() override { StopLive(); }
+  void StopWorkTimers() override;
+  void EnterStandby() override;
+  void Resume() override { BringUpReceiver(BringUpSituation::Resume); }
+  void PrepareShutdown() override;
+  void ShutdownRefused() override { view_.RegisterDeviceNotifications(); }
+  void CloseWindow() override { Close(); }
 
   // ---- Commands ----
   void OnPresetButton(int n);
@@ -128,30 +132,7 @@ class MainWindow {
   void OnPreferences();
   void OnTimerSettings();
   void OnAbout();
-
-  // ---- Recording (MainWindowRecording.cpp) ----
-  void OnRecordButton();                // command 1022
-  void OnRecordMenu(int command);       // 32802..32806
-  void OnStopRecordMenu(int command);   // 32807..32811
-  // A manual recording of the current station into the record folder; false when it failed.
-  bool StartRecording();
-  // Ends any recording, manual or scheduled, and clears its display: the display reset.
-  void StopRecording();
-  // A recording whose file stopped taking writes ends through the same stop; the scheduler hears
-  // of it as a failure (so that a reservation's after-action still runs) and the user is told
-  // once. Runs on the heartbeat: the capture thread that saw the failure never touches a window.
-  void EndRecordingOnWriteFailure();
-  void OnRecordLimitTimer();            // timer 10
-  void RecordingDisplayTick();          // once a second from the heartbeat
-  // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
-  // start time (`startSeconds` in IWallClock::CalendarSeconds, else now), elapsed time zero,
-  // 1128 the time, 1129 the rate, 1130 the file actually written, 1131 `nameText`. After a
-  // failure (its message shown) the window stays idle and this returns false. Manual and
-  // scheduled starts both come here.
-  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
-                      std::optional<int64_t> startSeconds = std::nullopt);
-  // Clears the label of a timed manual recording and ends its countdown (timer 10).
-  void CancelRecordLimit();
+  void OnRecordButton();  // command 1022
 
   // ---- Timers ----
   void OnHeartbeat();
@@ -159,50 +140,17 @@ class MainWindow {
   void OnHoldTick(bool up);
   void OnSeekPoll();
 
-  // ---- Radio state (names shared with the other subsystems) ----
-  uint8_t m_band = 0;
-  uint8_t m_region = 0;
-  uint16_t m_freqFm = 0;
-  uint16_t m_freqAm = 0;
-  uint16_t m_freqSw = 0;
-  uint8_t m_savedBand = 0;
-  uint16_t m_savedFreqFm = 0;
-  uint16_t m_savedFreqAm = 0;
-  uint16_t m_savedFreqSw = 0;
-  int m_volume = 0;
-  int m_muted = 0;
-  int m_userMutedLive = 0;
-  int m_seeking = 0;
-  uint16_t m_seekStable = 0;
-  int m_continuousTune = 0;
-  uint8_t m_holdTicks = 0;
-  uint8_t m_preset = 0;
-  uint8_t m_prevPreset = 0;
-  std::string m_presetName;
-  uint8_t m_stereo = 0;
-  uint8_t m_signal = 0;
-  int m_saveArmed = 0;
-  int m_playing = 0;
-  int m_recording = 0;
-  uint16_t m_recordLimit = 0;
-  int m_suspended = 0;
-  int m_startPending = 0;
-  int m_deviceLost = 0;
-  uint8_t m_lastSecond = 0;
-  uint8_t m_blink = 0;
-  int64_t m_recordStart = 0;  // IWallClock::CalendarSeconds at the start
-  uint8_t m_elapsedHours = 0;
-  uint8_t m_elapsedMinutes = 0;
-  uint8_t m_elapsedSeconds = 0;
-  uint8_t m_mp3Rate = 0;
-  std::string m_recordFolder;
-  std::string m_recordLabel;
-  PowerSettings m_power;
-
  private:
   bool DeviceOpen() const { return device_.IsOpen(); }
-  // StopRecording's work, without telling the scheduler. False when nothing recorded.
-  bool EndRecording();
+  // The current frequency brought into the band plan and sent; the signal is read 500 ms later.
+  void Retune();
+  // The current preset's stored station and name; tuned when the station differs.
+  void LoadCurrentPreset(bool refresh);
+  // A seek's silence on or off, unless the user muted the sound.
+  void ToggleSeekSilence();
+  // Tunes the current band and frequency on the receiver (its band given a second when
+  // `waitForBand`), brings the live sound back and repaints.
+  void TuneCurrentStation(bool waitForBand);
   ILiveAudio* Live() const { return device_.LiveAudio(); }
   void RunLive();
   void StopLive();
@@ -231,9 +179,22 @@ class MainWindow {
   ITimerHost& timers_;
   IMainView& view_;
   IMainDisplay* display_;
-  IPowerControl& power_;
+  PowerState& power_;
   MainWindowParts parts_;
-  IRecordingView* recordingView_ = nullptr;
+  ::Radio radio_;
+  RecordingController recording_;
+  // Sequencing of commands and timers.
+  bool seeking_ = false;
+  bool seekSilence_ = false;  // a seek's silence: the sound is off until it settles
+  uint16_t seekStable_ = 0;
+  uint8_t holdTicks_ = 0;
+  bool saveArmed_ = false;
+  bool startPending_ = false;
+  bool deviceLost_ = false;
+  uint8_t lastSecond_ = 0;
+
+  // Tests set up the sequencing state an earlier command would have left.
+  friend struct MainWindowProbe;
 };
 
 // True when an arrival's interface path names the receiver (upper-cased, after the first

@@ -6,7 +6,6 @@
 #include "app/MainWindow.h"
 #include "audio/LiveAudio.h"
 #include "resources/resource.h"
-#include "settings/RadioState.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -26,26 +25,20 @@ bool IsReceiverInterfacePath(const std::string& path) {
 }
 
 void MainWindow::ClearRunState() {
-  m_playing = 0;
-  m_muted = 0;
-  m_userMutedLive = 0;
-  m_seeking = 0;
-  m_continuousTune = 0;
-  m_saveArmed = 0;
-  m_suspended = 0;
-  m_recording = 0;
-  m_deviceLost = 0;
-  m_signal = 0;
-  m_blink = 0;
-  m_recordLabel.clear();
-  m_recordLimit = 0;
-  m_lastSecond = 0xFF;  // so that the first heartbeat acts at once
+  radio_.ClearRunState();
+  recording_.ClearRunState();
+  power_.SetSuspended(false);
+  seeking_ = false;
+  seekSilence_ = false;
+  saveArmed_ = false;
+  deviceLost_ = false;
+  lastSecond_ = 0xFF;  // so that the first heartbeat acts at once
 }
 
 void MainWindow::DeferredStart() {
   timers_.KillTimer(kTimerDeferredStart);
-  if (m_startPending) {
-    m_startPending = 0;
+  if (startPending_) {
+    startPending_ = false;
     BringUpReceiver(BringUpSituation::StartUp);
   }
   timers_.SetTimer(kTimerHeartbeat, 300);
@@ -55,11 +48,11 @@ void MainWindow::DeferredStart() {
 }
 
 bool MainWindow::OpenAndPowerUp() {
-  device_.SetRegion(m_region);
-  device_.SetBand(m_band);
+  device_.SetRegion(radio_.Region());
+  device_.SetBand(radio_.Band());
   if (device_.OpenDevice(view_.Handle()) != 1) return false;
-  m_deviceLost = 0;
-  device_.SendRegionConfig(m_region);
+  deviceLost_ = false;
+  device_.SendRegionConfig(radio_.Region());
   device_.PowerUp();
   device_.SendBandCompletion();
   return true;
@@ -68,7 +61,7 @@ bool MainWindow::OpenAndPowerUp() {
 int MainWindow::RunOrStopLive() {
   ILiveAudio* live = Live();
   if (!live) return kLiveSuccess;  // no sound to bring back
-  return m_playing ? live->StopLive() : live->RunLive();
+  return Playing() ? live->StopLive() : live->RunLive();
 }
 
 void MainWindow::BringUpReceiver(BringUpSituation situation) {
@@ -81,18 +74,18 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
         live->BuildLiveGraph();
         live->RunLive();
       }
-      SetLiveVolume(LiveVolume());
-      SetLiveVolume(m_volume);
-      view_.SetVolumeSlider(m_volume);
+      SetLiveVolume(radio_.LiveVolume());
+      SetLiveVolume(radio_.Volume());
+      view_.SetVolumeSlider(radio_.Volume());
       Retune();
       display_->InvalidateReadout();
       return;
     case BringUpSituation::Arrival:
-      if (m_playing && parts_.playback) parts_.playback->StopPlayback();
+      StopPlayback();
       // An open receiver is playing (perhaps recording) the station in use, and a recording that
       // runs while the receiver was closed (scheduled while another program held it) has set the
       // window to its station: the stored one would throw either away.
-      if (!DeviceOpen() && !m_recording) LoadRadioState();
+      if (!DeviceOpen() && !recording_.IsRecording()) LoadRadioState();
       if (!OpenAndPowerUp()) return;
       Retune();
       clock_.SleepMs(500);
@@ -101,8 +94,8 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
         live->StopLive();
         live->RunLive();
       }
-      SetLiveVolume(m_volume);
-      view_.SetVolumeSlider(m_volume);
+      SetLiveVolume(radio_.Volume());
+      view_.SetVolumeSlider(radio_.Volume());
       Retune();
       display_->InvalidateReadout();
       view_.ShowMainWindow(ShowCommand::Show);
@@ -120,15 +113,15 @@ void MainWindow::ResumeReceiver() {
   if (DeviceOpen()) {
     // The receiver survived the standby: only its sound needs to come back.
     liveResult = RunOrStopLive();
-    SetLiveVolume(LiveVolume());
+    SetLiveVolume(radio_.LiveVolume());
   } else {
     LoadRadioState();
     if (OpenAndPowerUp()) {
       Retune();
       if (ILiveAudio* live = Live()) live->BuildLiveGraph();
       RunOrStopLive();
-      SetLiveVolume(LiveVolume());
-      view_.SetVolumeSlider(m_volume);
+      SetLiveVolume(radio_.LiveVolume());
+      view_.SetVolumeSlider(radio_.Volume());
       Retune();
       liveResult = RunOrStopLive();
     } else {
@@ -152,17 +145,16 @@ bool MainWindow::OnDeviceArrival(const std::string& interfacePath) {
 
 bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
   if (handle != 0 && DeviceOpen() && handle == device_.NativeHandle()) {
-    m_deviceLost = 1;
+    deviceLost_ = true;
     Close();
   }
   return true;
 }
 
 void MainWindow::Close() {
-  for (unsigned id : kWorkTimers) timers_.KillTimer(id);
-  if (m_playing && parts_.playback) parts_.playback->EndForClose();
-  m_playing = 0;
-  if (!m_deviceLost) {
+  StopWorkTimers();
+  if (Playing()) parts_.playback->EndForClose();
+  if (!deviceLost_) {
     StopLive();
     device_.CloseDevice();
   }
@@ -178,7 +170,7 @@ void MainWindow::Close() {
 void MainWindow::Exit() {
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
-  if (!m_deviceLost) device_.CloseDevice();
+  if (!deviceLost_) device_.CloseDevice();
   view_.DestroyMainWindow();
 }
 
@@ -189,55 +181,51 @@ void MainWindow::OnEndSession(bool ending) {
 
 void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
-  if (now.second == m_lastSecond) return;
-  m_lastSecond = static_cast<uint8_t>(now.second);
-  if (m_recording && device_.RecorderWriteFailed()) {
+  if (now.second == lastSecond_) return;
+  lastSecond_ = static_cast<uint8_t>(now.second);
+  if (recording_.IsRecording() && device_.RecorderWriteFailed()) {
     // Its after-action may have closed the window or put the PC to sleep, and its message has
     // run later seconds meanwhile: this second is done. A reservation due in it is caught up by
     // the next tick.
-    EndRecordingOnWriteFailure();
+    recording_.EndRecordingOnWriteFailure();
     return;
   }
-  if (DeviceOpen() && m_recording) RecordingDisplayTick();
-  ApplyKeepAwake();
+  if (DeviceOpen() && recording_.IsRecording()) recording_.RecordingDisplayTick();
+  power_.ApplyKeepAwake();
   if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);
 }
-
-void MainWindow::LoadPowerSettings() {
-  m_power = ::LoadPowerSettings(settings_);
-  ApplyKeepAwake();
-}
-
-void MainWindow::ApplyKeepAwake() { power_.SetExecutionState(KeepAwakeExecutionState(m_power.autoSuspend)); }
 
 // ---- Radio state in the settings ----
 
 void MainWindow::LoadRadioState() {
-  const RadioState state = ::LoadRadioState(settings_);
-  m_band = state.band;
-  g_currentBand = state.band;
-  m_region = state.region;
-  m_freqAm = state.freqAm;
-  m_freqFm = state.freqFm;
-  m_freqSw = state.freqSw;
-  m_volume = state.volume;
-  m_mp3Rate = state.mp3Rate;
-  m_stereo = state.stereo;
-  m_recordFolder = state.recordFolder;
-  FindCurrentPreset();
+  const RadioState stored = radio_.Load();
+  recording_.SetRate(stored.mp3Rate);
+  recording_.SetFolder(stored.recordFolder);
   display_->InvalidateReadout();
 }
 
-void MainWindow::SaveRadioState() {
-  RadioState state;
-  state.band = m_band;
-  state.region = m_region;
-  state.freqAm = m_freqAm;
-  state.freqFm = m_freqFm;
-  state.freqSw = m_freqSw;
-  state.volume = m_volume;
-  state.mp3Rate = m_mp3Rate;
-  state.stereo = m_stereo;
-  state.recordFolder = m_recordFolder;
-  ::SaveRadioState(settings_, state);
+// ---- Standby and shutdown, as the scheduler asks for them ----
+
+void MainWindow::CloseReceiver() {
+  CancelSeek();
+  SaveRadioState();
+  device_.CloseDevice();
+}
+
+void MainWindow::StopWorkTimers() {
+  for (unsigned id : kWorkTimers) timers_.KillTimer(id);
+}
+
+void MainWindow::EnterStandby() {
+  StopLive();
+  device_.CloseDevice();
+  view_.ShowMainWindow(ShowCommand::Hide);
+  CancelSeek();
+  saveArmed_ = false;
+}
+
+void MainWindow::PrepareShutdown() {
+  SaveRadioState();
+  view_.UnregisterDeviceNotifications();
+  device_.CloseDevice();
 }

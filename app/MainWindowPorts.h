@@ -7,9 +7,32 @@
 #include <cstdint>
 #include <string>
 
+#include "device/Clock.h"
 #include "device/HidDevice.h"
+#include "schedule/SchedulerPorts.h"
 
 enum class ShowCommand { Hide, Show, ShowNormal };
+
+// Timers of the main window.
+enum MainTimer : unsigned {
+  kTimerHeartbeat = 1,
+  kTimerDeferredStart = 2,
+  kTimerSignal = 8,
+  kTimerRecordLimit = 10,
+  kTimerHoldUp = 20,
+  kTimerHoldDown = 21,
+  kTimerSeekPoll = 30,
+  kTimerMuteEnable = 31,
+  kTimerBandEnable = 32,
+  kTimerTuneEnable = 33,
+  kTimerPlayback = 80,
+};
+
+// The timers that carry the window's running work: Close and standby stop them all and leave
+// only the control re-enabling ones, which are harmless to let fire.
+inline constexpr unsigned kWorkTimers[] = {kTimerHeartbeat,   kTimerDeferredStart, kTimerSignal,
+                                           kTimerRecordLimit, kTimerHoldUp,        kTimerHoldDown,
+                                           kTimerSeekPoll,    kTimerMuteEnable,    kTimerPlayback};
 
 // The window's timers (window timers on Windows, delivered through the message loop).
 class ITimerHost {
@@ -18,37 +41,6 @@ class ITimerHost {
   // Arms or re-arms timer `id`; re-arming restarts its period.
   virtual void SetTimer(unsigned id, unsigned periodMs) = 0;
   virtual void KillTimer(unsigned id) = 0;
-};
-
-struct LocalTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int weekday = 0;  // 0 Sunday
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
-// Seconds of a local time counted from 1970-01-01 as if every day had 86400 of them.
-constexpr int64_t LocalTimeSeconds(const LocalTime& t) {
-  // Days of the proleptic Gregorian calendar, years starting in March.
-  const int64_t y = t.year - (t.month <= 2 ? 1 : 0);
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yearOfEra = y - era * 400;
-  const int64_t dayOfYear = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
-  const int64_t days = era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
-  return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-}
-
-// Wall-clock time of day, as the heartbeat and the scheduler see it.
-class IWallClock {
- public:
-  virtual ~IWallClock() = default;
-  virtual LocalTime Now() = 0;
-  // A count of seconds that runs on evenly across daylight-saving changes (calendar time), for
-  // measuring how long a recording has run. By default the local time's own count.
-  virtual int64_t CalendarSeconds() { return LocalTimeSeconds(Now()); }
 };
 
 // The window and its controls.
@@ -87,10 +79,12 @@ class IMainDisplay {
   virtual void ReloadStereoImages() = 0;
 };
 
-// Recorded-file playback, owned by the playback subsystem. It sets MainWindow::m_playing.
+// Recorded-file playback, owned by the playback subsystem, which alone knows whether a file plays.
 class IPlaybackControl {
  public:
   virtual ~IPlaybackControl() = default;
+  // A file is loaded in place of the live sound (playing, or paused while muted).
+  virtual bool IsPlaying() const = 0;
   // Ends playback for the Close path: notifications detached, graph stopped and released.
   virtual void EndForClose() = 0;
   // Ends playback and returns to the radio view (device arrival).
@@ -121,30 +115,6 @@ class IRecordingView {
   virtual void TrackRecordMenu(int menuId) = 0;
 };
 
-// The scheduler of timer reservations.
-class ISchedulerControl {
- public:
-  virtual ~ISchedulerControl() = default;
-  virtual void LoadSchedule() = 0;
-  // Once per new wall-clock second, after the recording display and the keep-awake rule have
-  // run: ends a scheduled recording whose time is up and starts a due reservation.
-  virtual void SchedulerTick(const LocalTime& now) = 0;
-  // Every stop of a recording through the window's recording controls (menu, time limit,
-  // playback start, display reset) ends what the scheduler counted as its own recording.
-  virtual void OnRecordingStopped() {}
-  // A recording that ended by itself on a failure (the disk full, the drive gone): a scheduled
-  // one ends as if its time were up, its station restored and its after-action run.
-  virtual void OnRecordingFailed() {}
-};
-
-// The system's power management, as far as the window asks it for anything.
-class IPowerControl {
- public:
-  virtual ~IPowerControl() = default;
-  // SetThreadExecutionState with these flags.
-  virtual void SetExecutionState(uint32_t flags) = 0;
-};
-
 struct PreferencesResult {
   uint8_t region = 0;
   uint8_t mp3Rate = 0;
@@ -158,6 +128,7 @@ class IWindowDialogs {
   virtual ~IWindowDialogs() = default;
   // True on OK, with the dialog's values in `result`. `result.dataReset` is set however the
   // dialog ended: a reset is not undone by a Cancel after it.
-  virtual bool RunPreferences(uint8_t region, PreferencesResult& result) = 0;
+  // `band` is the band tuned now (the SW band has no region to choose).
+  virtual bool RunPreferences(uint8_t region, uint8_t band, PreferencesResult& result) = 0;
   virtual void RunTimerDialog(uint8_t region) = 0;
 };

@@ -52,20 +52,20 @@ void PlaybackControl::StopLive() {
 void PlaybackControl::ResumeLive() {
   if (ILiveAudio* live = window_.Device().LiveAudio(); live && window_.Device().IsOpen()) {
     live->RunLive();
-    live->SetVolume(window_.LiveVolume());
+    live->SetVolume(window_.Radio().LiveVolume());
   }
 }
 
 void PlaybackControl::OnPlayButton() {
   window_.Display().ApplyButtonTips();
   window_.CancelSeek();
-  window_.m_saveArmed = 0;
-  if (window_.m_playing) {
+  window_.DisarmSave();
+  if (playing_) {
     StopPlayback();
     return;
   }
   std::string picked;
-  if (!view_.PickFile(window_.m_recordFolder, picked)) return;
+  if (!view_.PickFile(window_.Recording().Folder(), picked)) return;
   const std::string path = TrimSpaces(picked);
   // Windows names ignore letter case, so "X.MP3" is as much an MP3 file as "x.mp3".
   if (!HasMp3Extension(path) || !view_.FileExists(path)) return;
@@ -73,7 +73,7 @@ void PlaybackControl::OnPlayButton() {
 }
 
 void PlaybackControl::StartPlayback(const std::string& path) {
-  if (window_.m_recording) window_.StopRecording();
+  if (window_.Recording().IsRecording()) window_.Recording().StopRecording();
   StopLive();
   graph_.Release();
   timers_.KillTimer(kTimerPlayback);
@@ -96,9 +96,9 @@ void PlaybackControl::StartPlayback(const std::string& path) {
 
   StopLive();
   if (ILiveAudio* live = window_.Device().LiveAudio(); live && window_.Device().IsOpen())
-    live->SetVolume(window_.LiveVolume());
+    live->SetVolume(window_.Radio().LiveVolume());
   // Muted, the file stays loaded and silent until the sound is turned on again.
-  if (window_.m_muted) graph_.Stop();
+  if (window_.Radio().Muted()) graph_.Stop();
   else graph_.Run();
 
   duration_ = WholeSeconds(graph_.Duration());
@@ -107,9 +107,9 @@ void PlaybackControl::StartPlayback(const std::string& path) {
   view_.SetText(IDC_TEXT_FILE, playedPath_);
   view_.SetPlayButtonCell(kPlayCellPlaying);
   ShowPosition(0);
-  graph_.SetVolume(SliderLevelToVolume(window_.m_volume));
+  graph_.SetVolume(SliderLevelToVolume(window_.Radio().Volume()));
 
-  window_.m_playing = 1;
+  playing_ = true;
   for (int id : kTuningButtons) view_.ShowControl(id, false);
   view_.ShowControl(IDC_POSITION, true);
   if (duration_ <= kSliderSteps) {
@@ -124,7 +124,7 @@ void PlaybackControl::StartPlayback(const std::string& path) {
 }
 
 void PlaybackControl::ShowRadioView() {
-  window_.m_playing = 0;
+  playing_ = false;
   timers_.KillTimer(kTimerPlayback);
   for (int id : kTuningButtons) view_.ShowControl(id, true);
   view_.ShowControl(IDC_POSITION, false);
@@ -132,7 +132,7 @@ void PlaybackControl::ShowRadioView() {
 
 void PlaybackControl::StopPlayback() {
   if (!graph_.HasControl()) {
-    if (window_.m_playing) ShowRadioView();
+    if (playing_) ShowRadioView();
     return;
   }
   graph_.DetachEvents();
@@ -151,7 +151,7 @@ void PlaybackControl::StopPlayback() {
 void PlaybackControl::EndForClose() {
   graph_.Release();
   timers_.KillTimer(kTimerPlayback);
-  window_.m_playing = 0;
+  playing_ = false;
   playedPath_.clear();
 }
 
@@ -176,7 +176,7 @@ void PlaybackControl::ShowPosition(uint32_t seconds) {
 }
 
 void PlaybackControl::OnPlaybackTimer() {
-  if (!window_.m_playing || !graph_.HasPosition()) return;
+  if (!playing_ || !graph_.HasPosition()) return;
   const uint32_t seconds = WholeSeconds(graph_.CurrentPosition());
   ShowPosition(seconds);
   if (duration_ == 0) return;
@@ -190,7 +190,7 @@ void PlaybackControl::OnPositionScroll(int code) {
   uint32_t seconds = static_cast<uint32_t>(view_.SliderPosition() < 0 ? 0 : view_.SliderPosition());
   if (scale_ != 0) seconds = WholeSeconds(static_cast<double>(seconds) * scale_);
   if (code == kScrollEndTrack) {
-    if (!window_.m_muted) graph_.Run();
+    if (!window_.Radio().Muted()) graph_.Run();
     return;
   }
   if (!graph_.HasPosition()) return;

@@ -1,8 +1,9 @@
 #pragma once
 // Playing a recorded file in the main window, in place of the live sound: the Play button and
 // its file choice, the start and the two ends of playback, the graph's completion event, the
-// position clock (timer 80) and seeking with the position slider. Plain C++ over the window's
-// state, the playback graph and the few controls it shows; CMainDlg feeds it its messages.
+// position clock (timer 80) and seeking with the position slider. It alone knows whether a file
+// plays. Plain C++ over the window's operations, the playback graph and the few controls it
+// shows; CMainDlg feeds it its messages.
 
 #include <cstdint>
 #include <string>
@@ -50,6 +51,7 @@ class PlaybackControl final : public IPlaybackControl {
                   IClock& clock);
 
   // IPlaybackControl
+  bool IsPlaying() const override { return playing_; }
   void EndForClose() override;
   void StopPlayback() override;
   void RunGraph() override { graph_.Run(); }
@@ -82,6 +84,7 @@ class PlaybackControl final : public IPlaybackControl {
   IPlaybackView& view_;
   ITimerHost& timers_;
   IClock& clock_;
+  bool playing_ = false;
   std::string playedPath_;
   uint32_t duration_ = 0;
   std::string durationText_;

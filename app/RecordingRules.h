@@ -1,11 +1,11 @@
 #pragma once
 // The fixed rules of manual recordings: bit rates, file names, the Record menus' limits and
-// labels. Pure functions, shared by the window and the scheduler.
+// labels. Pure functions.
 
 #include <cstdint>
 #include <string>
 
-#include "app/MainWindowPorts.h"
+#include "device/Clock.h"
 
 // kbit/s of the MP3BPS index 0..3 (320, 192, 128, 64). An index above 3 is corrected to 2 in
 // place first.

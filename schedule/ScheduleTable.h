@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MainWindowPorts.h"
+#include "device/Clock.h"
 #include "settings/AnsiText.h"
 
 class SettingsStore;

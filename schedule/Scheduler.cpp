@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
-#include "app/MainWindow.h"
-#include "audio/LiveAudio.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerSetting.h"
 
 namespace {
 
-constexpr unsigned kBandSettleMs = 1000;
 constexpr unsigned kStopSettleMs = 200;
 constexpr unsigned kResumeSettleMs = 9000;
 
@@ -17,12 +14,22 @@ int Field(const std::string& text, size_t at, size_t length) { return StrToIntLi
 
 }  // namespace
 
-Scheduler::Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power,
-                     IRecordFolders& folders, ISchedulerClock& clock, const ICodePage& codePage)
-    : window_(window), recording_(recording), power_(power), folders_(folders), clock_(clock), codePage_(codePage) {}
+Scheduler::Scheduler(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState,
+                     IPowerActions& power, IRecordFolders& folders, ISchedulerClock& calendar,
+                     IWallClock& wallClock, IClock& clock, SettingsStore& settings, const ICodePage& codePage)
+    : host_(host),
+      recording_(recording),
+      powerState_(powerState),
+      power_(power),
+      folders_(folders),
+      calendar_(calendar),
+      wallClock_(wallClock),
+      clock_(clock),
+      settings_(settings),
+      codePage_(codePage) {}
 
 void Scheduler::LoadSchedule() {
-  table_ = ::LoadSchedule(window_.Settings());
+  table_ = ::LoadSchedule(settings_);
   // A start this run has made stays known even where its key could not keep it; one made by an
   // earlier run comes from the key.
   for (size_t k = 0; k < table_.size(); ++k)
@@ -46,7 +53,7 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   const bool ended = CheckScheduledEnd();
   if (due.index < table_.size()) {
     const bool started =
-        StartScheduledRecording(due.index, due.at, window_.WallClock().CalendarSeconds() - (second - due.second));
+        StartScheduledRecording(due.index, due.at, wallClock_.CalendarSeconds() - (second - due.second));
     // The reservation due in the same second took over: sleeping or closing now would lose it.
     // When it failed to start, the ended one's action is still owed, unless a recording begun
     // by hand while the failure was shown runs now.
@@ -61,14 +68,14 @@ void Scheduler::OnRecordingFailed() {
   if (scheduledDuration_ == 0) return;
   scheduledDuration_ = 0;
   recording_.StopRecording();  // nothing when the caller has stopped it
-  RestoreSavedStation();
+  host_.RestoreSavedStation();
   RunAfterAction();
 }
 
 void Scheduler::MarkStarted(size_t k, const std::string& stamp) {
   if (started_[k] == stamp) return;
   started_[k] = stamp;
-  window_.Settings().WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, stamp);
+  settings_.WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, stamp);
 }
 
 Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
@@ -107,27 +114,19 @@ bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   recording_.CancelRecordLimit();
   if (recording_.IsRecording()) {
     recording_.StopRecording();
-    window_.Clock().SleepMs(kStopSettleMs);
+    clock_.SleepMs(kStopSettleMs);
   }
-  if (window_.m_playing && window_.Parts().playback) window_.Parts().playback->StopPlayback();
-
-  window_.m_savedBand = window_.m_band;
-  window_.m_savedFreqFm = window_.m_freqFm;
-  window_.m_savedFreqAm = window_.m_freqAm;
-  window_.m_savedFreqSw = window_.m_freqSw;
-  window_.m_band = entry.band;
-  g_currentBand = entry.band;
-  window_.CurrentRegister() = entry.frequency;
-  TuneCurrentStation(true);
+  host_.StopPlayback();
+  host_.TuneForReservation(entry.band, entry.frequency);
 
   const std::string name = SafeFolderName(entry.name, codePage_);
-  const std::string& root = window_.m_recordFolder;
+  const std::string root = host_.RecordFolder();
   const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
   const std::string file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
   if (!recording_.StartScheduledRecording(file, entry.bitrate, entry.name, startSeconds)) {
     // Nothing records, so nothing will end and restore the station: the radio goes back now.
     // A recording started while the failure was shown keeps the station it is recording.
-    if (!recording_.IsRecording()) RestoreSavedStation();
+    if (!recording_.IsRecording()) host_.RestoreSavedStation();
     return false;
   }
   recordStart_ = startSeconds;
@@ -135,56 +134,27 @@ bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   return true;
 }
 
-void Scheduler::TuneCurrentStation(bool waitForBand) {
-  CMyKestrune& device = window_.Device();
-  if (device.IsOpen()) {
-    device.SendBandCompletion();
-    device.SendBandSelect(window_.m_band);
-    if (waitForBand) window_.Clock().SleepMs(kBandSettleMs);
-  }
-  window_.Retune();
-  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) {
-    live->StopLive();
-    live->RunLive();
-    live->SetVolume(window_.LiveVolume());
-  }
-  window_.FindCurrentPreset();
-  window_.Display().InvalidateReadout();
-  window_.Display().RefreshPresetTips();
-}
-
-void Scheduler::RestoreSavedStation() {
-  window_.m_band = window_.m_savedBand;
-  g_currentBand = window_.m_band;
-  window_.m_freqFm = window_.m_savedFreqFm;
-  window_.m_freqAm = window_.m_savedFreqAm;
-  window_.m_freqSw = window_.m_savedFreqSw;
-  TuneCurrentStation(false);
-}
-
 bool Scheduler::CheckScheduledEnd() {
   if (scheduledDuration_ == 0) return false;
-  if (window_.WallClock().CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
+  if (wallClock_.CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
   if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
 
   recording_.StopRecording();
-  RestoreSavedStation();
+  host_.RestoreSavedStation();
   return true;
 }
 
 bool Scheduler::RunAfterAction() {
-  switch (window_.m_power.afterRecording) {
+  switch (powerState_.Settings().afterRecording) {
     case AfterRecording::Shutdown:
       ShutDownComputer();
       return true;
     case AfterRecording::Standby:
-      window_.CancelSeek();
-      window_.SaveRadioState();
-      window_.Device().CloseDevice();
+      host_.CloseReceiver();
       EnterStandbyWithWake();
       return true;
     case AfterRecording::Close:
-      window_.Close();
+      host_.CloseWindow();
       return true;
     case AfterRecording::None:
       break;
@@ -193,14 +163,14 @@ bool Scheduler::RunAfterAction() {
 }
 
 uint32_t Scheduler::SecondsUntilNextStart() {
-  const LocalTime today = window_.WallClock().Now();
-  const int64_t now = clock_.NowSeconds();
+  const LocalTime today = wallClock_.Now();
+  const int64_t now = calendar_.NowSeconds();
   int64_t nearest = -1;
   auto consider = [&](LocalTime t, const std::string& start) {
     t.hour = Field(start, 0, 2);
     t.minute = Field(start, 2, 2);
     t.second = Field(start, 4, 2);
-    const int64_t at = clock_.LocalToSeconds(t);
+    const int64_t at = calendar_.LocalToSeconds(t);
     if (at >= now && (nearest < 0 || at < nearest)) nearest = at;
   };
   for (const ScheduleEntry& e : table_) {
@@ -226,7 +196,7 @@ uint32_t Scheduler::SecondsUntilNextStart() {
 
 bool Scheduler::ArmWakeBeforeNextStart() {
   const uint32_t seconds = SecondsUntilNextStart();
-  const uint32_t lead = WakeLead(window_.m_power.wakeUp);
+  const uint32_t lead = WakeLead(powerState_.Settings().wakeUp);
   if (seconds == 0 || lead == 0) return false;
   power_.ArmWakeTimer(WakeTimerWait(seconds, lead));
   return true;
@@ -234,18 +204,17 @@ bool Scheduler::ArmWakeBeforeNextStart() {
 
 void Scheduler::KillStandbyTimers() {
   // Nothing of the window's work runs while the computer sleeps.
-  for (unsigned id : kWorkTimers) window_.Timers().KillTimer(id);
+  host_.StopWorkTimers();
 }
 
 void Scheduler::EnterStandbyWithWake() {
-  CMyKestrune& device = window_.Device();
-  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
+  host_.StopSound();
   KillStandbyTimers();
   if (ArmWakeBeforeNextStart()) {
     power_.RequestWakeupLatency();
     power_.Beep();
   }
-  window_.m_suspended = 1;
+  powerState_.SetSuspended(true);
   power_.SetExecutionState(kExecutionContinuous);
   if (power_.Suspend()) return;
   // Refused (sleep disabled, a policy, no support): no resume will come to wake the window, so
@@ -254,28 +223,26 @@ void Scheduler::EnterStandbyWithWake() {
 }
 
 void Scheduler::ShutDownComputer() {
-  window_.SaveRadioState();
-  window_.View().UnregisterDeviceNotifications();
-  window_.Device().CloseDevice();
-  window_.Clock().SleepMs(kStopSettleMs);
+  host_.PrepareShutdown();
+  clock_.SleepMs(kStopSettleMs);
   if (power_.ShutDown()) return;
   // Refused (no privilege, a policy): the program runs on, so the receiver must too, or every
   // later reservation records a receiver that was switched off; and it must hear of a receiver
   // plugged in again.
-  window_.View().RegisterDeviceNotifications();
-  window_.BringUpReceiver(BringUpSituation::Resume);
+  host_.ShutdownRefused();
+  host_.Resume();
 }
 
 int Scheduler::OnPowerBroadcast(unsigned event) {
   switch (event) {
     case kPowerQuerySuspend:
     case kPowerSuspend:
-      if (!window_.m_suspended) OnSuspending();
+      if (!powerState_.Suspended()) OnSuspending();
       break;
     case kPowerResumeSuspend:
     case kPowerResumeAutomatic:
-      if (window_.m_suspended) {
-        window_.Clock().SleepMs(kResumeSettleMs);
+      if (powerState_.Suspended()) {
+        clock_.SleepMs(kResumeSettleMs);
         OnResumed();
       }
       break;
@@ -286,24 +253,19 @@ int Scheduler::OnPowerBroadcast(unsigned event) {
 }
 
 void Scheduler::OnSuspending() {
-  window_.m_suspended = 1;
-  window_.SaveRadioState();
+  powerState_.SetSuspended(true);
+  host_.SaveRadioState();
   recording_.StopRecording();
   scheduledDuration_ = 0;
-  CMyKestrune& device = window_.Device();
-  if (ILiveAudio* live = device.LiveAudio(); live && device.IsOpen()) live->StopLive();
-  device.CloseDevice();
-  window_.View().ShowMainWindow(ShowCommand::Hide);
-  window_.CancelSeek();
-  window_.m_saveArmed = 0;
+  host_.EnterStandby();
   power_.Beep();
   power_.RequestWakeupLatency();
   if (ArmWakeBeforeNextStart()) KillStandbyTimers();
 }
 
 void Scheduler::OnResumed() {
-  window_.m_suspended = 0;
+  powerState_.SetSuspended(false);
   power_.Beep();
   power_.CloseWakeTimer();
-  window_.BringUpReceiver(BringUpSituation::Resume);
+  host_.Resume();
 }

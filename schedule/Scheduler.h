@@ -16,11 +16,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MainWindowPorts.h"
+#include "schedule/PowerState.h"
 #include "schedule/ScheduleTable.h"
 #include "schedule/SchedulerPorts.h"
 
-class MainWindow;
+class SettingsStore;
 
 // Power broadcast events (WM_POWERBROADCAST's wParam) the scheduler acts on.
 enum PowerEvent : unsigned {
@@ -32,10 +32,11 @@ enum PowerEvent : unsigned {
 
 class Scheduler final : public ISchedulerControl {
  public:
-  // Everything must outlive the scheduler.
-  // `codePage` is the one reservation names are stored in.
-  Scheduler(MainWindow& window, IScheduledRecording& recording, IPowerActions& power, IRecordFolders& folders,
-            ISchedulerClock& clock, const ICodePage& codePage = AnsiCodePage());
+  // Everything must outlive the scheduler. `powerState` is shared with the window, which loads
+  // it and applies its keep-awake rule; `codePage` is the one reservation names are stored in.
+  Scheduler(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState, IPowerActions& power,
+            IRecordFolders& folders, ISchedulerClock& calendar, IWallClock& wallClock, IClock& clock,
+            SettingsStore& settings, const ICodePage& codePage = AnsiCodePage());
 
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
@@ -75,10 +76,6 @@ class Scheduler final : public ISchedulerControl {
   bool RunAfterAction();
   // False when the recording did not start.
   bool StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
-  // Tunes the current band and frequency on the receiver, brings the sound back and repaints.
-  void TuneCurrentStation(bool waitForBand);
-  // The station in use before the scheduled recording, tuned again.
-  void RestoreSavedStation();
   void EnterStandbyWithWake();
   void ShutDownComputer();
   void OnSuspending();
@@ -87,11 +84,15 @@ class Scheduler final : public ISchedulerControl {
   bool ArmWakeBeforeNextStart();
   void KillStandbyTimers();
 
-  MainWindow& window_;
+  ISchedulerHost& host_;
   IScheduledRecording& recording_;
+  PowerState& powerState_;
   IPowerActions& power_;
   IRecordFolders& folders_;
-  ISchedulerClock& clock_;
+  ISchedulerClock& calendar_;
+  IWallClock& wallClock_;
+  IClock& clock_;
+  SettingsStore& settings_;
   const ICodePage& codePage_;
   ScheduleTable table_{};
   uint32_t scheduledDuration_ = 0;

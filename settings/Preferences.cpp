@@ -56,7 +56,7 @@ void LoadPreferenceLists(SettingsStore& store, PreferencesForm& form) {
   LoadList(store, BandSW, form.region, form.sw);
 }
 
-bool SavePreferences(SettingsStore& store, const PreferencesForm& form, IDialogMessage& message) {
+bool SaveAll(SettingsStore& store, const PreferencesForm& form, IDialogMessage& message) {
   store.WriteNumber(kGeneralKey, "COUNTRY", form.region);
   store.WriteNumber(kGeneralKey, "MP3BPS", form.format);
   store.WriteValue(kGeneralKey, "RECORDFOLDER", form.folder);

@@ -43,4 +43,4 @@ void LoadPreferenceLists(SettingsStore& store, PreferencesForm& form);
 // checked and normalised frequency, value by value. The first invalid frequency is shown
 // through `message` ("frequency <text> setting error!") and ends the save: false, with what
 // was written before it left written.
-bool SavePreferences(SettingsStore& store, const PreferencesForm& form, IDialogMessage& message);
+bool SaveAll(SettingsStore& store, const PreferencesForm& form, IDialogMessage& message);

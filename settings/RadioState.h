@@ -35,7 +35,7 @@ std::string LoadRecordFolder(SettingsStore& store);
 // order (a missing value is recreated empty as it is read) and brings each into range: an empty
 // band is FM and one above 2 (as a byte) SW; a region above 2 (as a byte) is Japan; the volume
 // is held to 0..100; a bit-rate index above 3 (as a byte) is 128 kbit/s; a blank folder is
-// "C:\RadioREC". The caller publishes the band to g_currentBand.
+// "C:\RadioREC".
 RadioState LoadRadioState(SettingsStore& store);
 
 // Writes FM, FREQ, FREQ_SW, STEREO, FREQ_AM, COUNTRY, VOLUME in this order, each as "%d".

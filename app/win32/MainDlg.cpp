@@ -29,7 +29,7 @@ CMainDlg::CMainDlg(HINSTANCE instance, IHidPlatform& hid, IKeyValueTree& setting
     : instance_(instance),
       settings_(settingsTree),
       device_(hid, clock),
-      window_(device_, settings_, clock, *this, *this, *this, *this, *this) {
+      window_(device_, settings_, clock, *this, *this, *this, *this, power_) {
   window_.SetRecordingView(*this);
 }
 
@@ -111,7 +111,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       break;
   }
   if (msg == WM_ERASEBKGND) {
-    result = skin_.PaintSkin(Hwnd(), reinterpret_cast<HDC>(wParam), ReadoutState(), window_.m_presetName);
+    result = skin_.PaintSkin(Hwnd(), reinterpret_cast<HDC>(wParam), ReadoutState(), window_.Radio().PresetName());
     return true;
   }
   if (skin_.HandleCtlColor(msg, wParam, lParam, result)) return true;
@@ -129,10 +129,10 @@ LRESULT CMainDlg::OnInitDialog() {
   MoveWindow(Hwnd(), 0, 0, 535, 252, FALSE);
   CentreOnWorkArea();
   window_.LoadRadioState();
-  SetVolumeSlider(window_.m_volume);
+  SetVolumeSlider(window_.Radio().Volume());
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);
-  skin_.Load(Hwnd(), window_.m_stereo);
+  skin_.Load(Hwnd(), window_.Radio().Stereo());
   // Lets the shell's broadcast through where message filtering exists (Vista and later).
   using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))
@@ -142,7 +142,7 @@ LRESULT CMainDlg::OnInitDialog() {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
   }
-  window_.m_startPending = 1;
+  window_.SetStartPending();
   window_.Display().BuildWindowRegion();
   SetTimer(kTimerDeferredStart, 200);
   // A timer comes after all painting: the window is on the screen before the rest is done.
@@ -161,7 +161,7 @@ void CMainDlg::FinishStart() {
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   if (bigIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   if (smallIcon_) SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  skin_.LoadTips(window_.m_stereo);
+  skin_.LoadTips(window_.Radio().Stereo());
   if (hooks_.addTrayIcon) hooks_.addTrayIcon(Hwnd());
   RegisterHidArrivals();
   if (ISchedulerControl* scheduler = window_.Parts().scheduler) scheduler->LoadSchedule();
@@ -282,11 +282,11 @@ void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(stati
 
 void CMainDlg::InvalidateReadout() { InvalidateRect(Hwnd(), &kReadoutRect, TRUE); }
 
-void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.m_stereo); }
+void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.Radio().Stereo()); }
 
 void CMainDlg::RefreshPresetTips() {
-  const std::string key = window_.PresetKeyOfBand();
-  skin_.RefreshPresetTips(window_.m_band, [&](int n) {
+  const std::string key = window_.Radio().PresetKey();
+  skin_.RefreshPresetTips(window_.Radio().Band(), [&](int n) {
     return std::pair{settings_.ReadValue(key, PresetValueName(n, "ID")), settings_.ReadValue(key, PresetValueName(n, "FRQ"))};
   });
 }
@@ -297,14 +297,15 @@ void CMainDlg::ReloadStereoImages() { skin_.ReloadStereoList(); }
 
 display::IndicatorState CMainDlg::ReadoutState() const {
   display::IndicatorState state;
-  state.playing = window_.m_playing != 0;
-  state.recording = window_.m_recording != 0;
+  const Radio& radio = window_.Radio();
+  state.playing = window_.Playing();
+  state.recording = window_.Recording().IsRecording();
   state.deviceOpen = device_.IsOpen();
-  state.band = window_.m_band;
-  state.frequency = window_.CurrentFrequency();
-  state.preset = window_.m_preset;
-  state.stereo = window_.m_stereo;
-  state.signal = window_.m_signal;
+  state.band = radio.Band();
+  state.frequency = radio.Frequency();
+  state.preset = radio.Preset();
+  state.stereo = radio.Stereo();
+  state.signal = radio.Signal();
   return state;
 }
 

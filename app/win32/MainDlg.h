@@ -50,6 +50,7 @@ class CMainDlg final : public DialogWindow,
   ~CMainDlg() override;
 
   MainWindow& Window() { return window_; }
+  const MainWindow& Window() const { return window_; }
   CMyKestrune& Device() { return device_; }
   SettingsStore& Settings() { return settings_; }
   MainDlgHooks& Hooks() { return hooks_; }
@@ -119,6 +120,7 @@ class CMainDlg final : public DialogWindow,
   HINSTANCE instance_;
   SettingsStore settings_;
   CMyKestrune device_;
+  PowerState power_{*this};
   MainWindow window_;
   MainDlgHooks hooks_;
   MainSkin skin_;

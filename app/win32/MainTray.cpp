@@ -36,8 +36,8 @@ UniqueMenu MainTray::BuildTrayMenu() {
   UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(kIconId)));
   HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
   if (!popup) return UniqueMenu();
-  const MainWindow& window = dialog_.Window();
-  const auto names = TrayPresetNames(dialog_.Settings(), window.m_band, window.m_region);
+  const Radio& radio = dialog_.Window().Radio();
+  const auto names = TrayPresetNames(dialog_.Settings(), radio.Band(), radio.Region());
   for (UINT i = 0; i < names.size(); ++i) {
     char text[kTrayMenuTextChars] = {};
     std::memcpy(text, names[i].data(), names[i].size());  // at most kTrayMenuTextChars - 1

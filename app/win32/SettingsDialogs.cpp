@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
-#include "app/MainWindow.h"
 #include "settings/win32/SettingDlg.h"
 #include "settings/win32/TimerSetDlg.h"
 
-bool SettingsDialogs::RunPreferences(uint8_t region, PreferencesResult& result) {
+bool SettingsDialogs::RunPreferences(uint8_t region, uint8_t band, PreferencesResult& result) {
   CSettingDlg dialog(tree_);
   dialog.SetRegion(region);
-  dialog.SetCurrentBand(g_currentBand);
+  dialog.SetCurrentBand(band);
   const INT_PTR ended = dialog.DoModal(GetActiveWindow());
   result.dataReset = dialog.DataReset();
   if (ended != IDOK) return false;

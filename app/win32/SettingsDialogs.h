@@ -9,7 +9,7 @@ class IKeyValueTree;
 class SettingsDialogs final : public IWindowDialogs {
  public:
   explicit SettingsDialogs(IKeyValueTree& tree) : tree_(tree) {}
-  bool RunPreferences(uint8_t region, PreferencesResult& result) override;
+  bool RunPreferences(uint8_t region, uint8_t band, PreferencesResult& result) override;
   void RunTimerDialog(uint8_t region) override;
 
  private:

@@ -7,6 +7,7 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
 #include "app/win32/PlaybackPart.h"
+#include "app/win32/SchedulerPart.h"
 #include "app/win32/ProcessHidPlatform.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
@@ -15,7 +16,6 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
-#include "schedule/win32/WindowScheduler.h"
 #include "settings/win32/RegistryTree.h"
 
 #ifndef KESTRUNE_DEMO
@@ -60,7 +60,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
   MainTray tray(*dialog, instance);
   tray.Install();
-  WindowScheduler scheduler(*dialog);
+  SchedulerPart scheduler(*dialog);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.

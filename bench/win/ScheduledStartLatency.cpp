@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "app/ScheduledRecording.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "schedule/Scheduler.h"
@@ -48,7 +47,7 @@ class TimedSink final : public IRecordingSink {
   std::unique_ptr<IRecordingSink> next_;
 };
 
-struct Quiet final : ITimerHost, IMainView, IMainDisplay, IPowerControl, IPowerActions {
+struct Quiet final : ITimerHost, IMainView, IMainDisplay, IPowerActions {
   void SetTimer(unsigned, unsigned) override {}
   void KillTimer(unsigned) override {}
   void EnableControl(int, bool) override {}
@@ -111,16 +110,17 @@ int main(int argc, char** argv) {
       }));
   Quiet quiet;
   SystemWallClock wall;
-  MainWindow window(device, store, SteadyClock::Instance(), wall, quiet, quiet, quiet, quiet);
-  WindowScheduledRecording recording(window);
+  PowerState power(quiet);
+  MainWindow window(device, store, SteadyClock::Instance(), wall, quiet, quiet, quiet, power);
   Win32RecordFolders folders;
   SystemSchedulerClock calendar;
-  Scheduler scheduler(window, recording, quiet, folders, calendar);
+  Scheduler scheduler(window, window.Recording(), power, quiet, folders, calendar, wall, SteadyClock::Instance(),
+                      store);
   window.SetParts({.scheduler = &scheduler});
   window.ClearRunState();
   window.LoadPowerSettings();
   window.LoadRadioState();
-  window.m_startPending = 1;
+  window.SetStartPending();
   window.DeferredStart();
   if (!device.IsOpen()) {
     std::fprintf(stderr, "the simulated receiver did not open\n");
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     bool started = false;
     for (;;) {
       window.OnTimer(kTimerHeartbeat);
-      if (window.m_recording) started = true;
+      if (window.Recording().IsRecording()) started = true;
       else if (started) break;  // the reservation ran its time and stopped
       Sleep(300);
     }

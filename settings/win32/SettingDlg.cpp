@@ -191,5 +191,5 @@ void CSettingDlg::OnOK() {
   }
   TakeLists();
   DialogMessageBox message(dialog_);
-  if (SavePreferences(store_, form_, message)) EndDialog(dialog_, IDOK);
+  if (SaveAll(store_, form_, message)) EndDialog(dialog_, IDOK);
 }

@@ -77,7 +77,7 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
       const int id = LOWORD(wParam), code = HIWORD(wParam);
       if (id >= IDC_TIMER_SELECT1 && id <= IDC_TIMER_SELECT16) {
-        OnReservationButton(id - IDC_TIMER_SELECT1 + 1);
+        ReservationButton(id - IDC_TIMER_SELECT1 + 1);
         return TRUE;
       }
       switch (id) {
@@ -267,7 +267,7 @@ void CTimerSetDlg::RefillStations(uint8_t previousBand) {
   SetItemText(dialog_, IDC_TIMER_UNIT, TimerUnitText(band));
 }
 
-void CTimerSetDlg::OnReservationButton(int n) {
+void CTimerSetDlg::ReservationButton(int n) {
   if (n == current_) return;
   Save();  // a refused frequency is shown, but the switch goes on
   SelectReservation(n);

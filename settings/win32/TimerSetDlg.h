@@ -46,7 +46,7 @@ class CTimerSetDlg {
   void PushDateSide();
   void Take();
   bool Save();
-  void OnReservationButton(int n);
+  void ReservationButton(int n);
   void OnBand();
   void OnStationChange();
   void OnDateDropDown();

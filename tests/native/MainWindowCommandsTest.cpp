@@ -6,6 +6,7 @@
 
 #include "audio/Volume.h"
 #include "tests/native/MainWindowRig.h"
+#include "tests/support/StateProbes.h"
 
 namespace {
 
@@ -53,21 +54,21 @@ TEST_F(Commands, SeekSettlesOnTheSixthEqualReadAndLeavesTheTunerWhereItStopped) 
   EXPECT_FALSE(rig.view.Enabled(IDC_STEREO));
 
   // Walk until the frequency reaches the station, then count the equal reads.
-  uint16_t last = rig.window.m_freqFm;
+  uint16_t last = rig.window.Radio().Frequency(BandFM);
   int polls = 0;
-  while (rig.window.m_freqFm != 8000 && polls < 200) {
+  while (rig.window.Radio().Frequency(BandFM) != 8000 && polls < 200) {
     Poll();
     ++polls;
   }
-  ASSERT_EQ(rig.window.m_freqFm, 8000);
+  ASSERT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
   EXPECT_NE(last, 8000);
   for (int equal = 1; equal <= 5; ++equal) {
     Poll();
-    EXPECT_EQ(rig.window.m_seeking, 1) << equal;
+    EXPECT_EQ(rig.window.Seeking(), 1) << equal;
   }
   Poll();
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_continuousTune, 0);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.InSeekSilence(), 0);
   EXPECT_EQ(rig.audio->volume, 60);
   EXPECT_TRUE(TunesSent().empty());
   EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
@@ -84,9 +85,9 @@ TEST_F(Commands, SeekRunsOnWindowTimersToItsEnd) {
   rig.Run(600);
   EXPECT_TRUE(rig.view.Enabled(IDC_TUNE_UP));  // timer 33 gives the Tune buttons back
   rig.Run(5000);
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7600);  // nothing strong below: the band edge
-  EXPECT_EQ(rig.window.m_preset, 0);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);  // nothing strong below: the band edge
+  EXPECT_EQ(rig.window.Radio().Preset(), 0);
 }
 
 TEST_F(Commands, SeekStartedFromTheTrayDuringASeekStaysSilentAndEndsWithSound) {
@@ -95,64 +96,64 @@ TEST_F(Commands, SeekStartedFromTheTrayDuringASeekStaysSilentAndEndsWithSound) {
   rig.Command(IDC_SEEK_UP);  // "Seek UP" of the tray menu arrives although the button is disabled
   EXPECT_EQ(rig.audio->volume, 0);
   rig.Run(5000);
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 8000);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
   EXPECT_EQ(rig.audio->volume, 60);
-  EXPECT_EQ(rig.window.m_muted, 0);
+  EXPECT_EQ(rig.window.Radio().Muted(), 0);
 }
 
 TEST_F(Commands, SeekRefusedAtTheBandEdgeSendsNothing) {
-  rig.window.m_freqFm = 9000;
+  rig.window.Radio().SetFrequency(BandFM, 9000);
   rig.Command(IDC_SEEK_UP);
-  rig.window.m_freqFm = 7600;
+  rig.window.Radio().SetFrequency(BandFM, 7600);
   rig.Command(IDC_SEEK_DOWN);
   EXPECT_TRUE(rig.Reports().empty());
   EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
-  EXPECT_EQ(rig.window.m_continuousTune, 0);
+  EXPECT_EQ(rig.window.InSeekSilence(), 0);
   // Beyond the edge is not at it.
-  rig.window.m_freqFm = 9005;
+  rig.window.Radio().SetFrequency(BandFM, 9005);
   rig.Command(IDC_SEEK_UP);
-  EXPECT_EQ(rig.window.m_seeking, 1);
+  EXPECT_EQ(rig.window.Seeking(), 1);
 }
 
 TEST_F(Commands, TuneUpDuringASeekStopsAtTheReachedFrequencyWithoutAStep) {
   rig.Command(IDC_SEEK_UP);
   for (int i = 0; i < 3; ++i) Poll();
-  const uint16_t reached = rig.window.m_freqFm;
+  const uint16_t reached = rig.window.Radio().Frequency(BandFM);
   ASSERT_GT(reached, 7810);
   ASSERT_LT(reached, 8000);
   rig.receiver.ClearLog();
 
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_continuousTune, 0);
-  EXPECT_EQ(rig.window.m_freqFm, reached);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), reached);
   EXPECT_EQ(rig.receiver.Frequency(), reached);
   for (uint16_t tune : TunesSent()) EXPECT_EQ(tune, reached);
   EXPECT_EQ(rig.audio->volume, 60);  // the sound is back
-  EXPECT_EQ(rig.window.m_muted, 0);
+  EXPECT_EQ(rig.window.Radio().Muted(), 0);
   EXPECT_TRUE(rig.view.Enabled(IDC_PRESET1));
   EXPECT_FALSE(rig.view.Enabled(IDC_SEEK_UP));
   EXPECT_EQ(rig.timers.Period(kTimerBandEnable), 1500u);
 
   // The next press is an ordinary step.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.m_freqFm, reached + 10);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), reached + 10);
 }
 
 TEST_F(Commands, SeekWhoseReadsAllFailKeepsThePreviousFrequency) {
-  rig.window.m_signal = 3;
-  rig.window.m_seekStable = 6;  // left from an earlier seek: must not end this one early
+  rig.window.Radio().SetSignal(3);
+  MainWindowProbe::SetSeekStableReads(rig.window, 6);  // left from an earlier seek: must not end this one early
   rig.receiver.allReadsTimeOut = true;
   rig.Command(IDC_SEEK_UP);
-  EXPECT_EQ(rig.window.m_seekStable, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
-  EXPECT_EQ(rig.window.m_signal, 3);
+  EXPECT_EQ(rig.window.SeekStableReads(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.window.Radio().Signal(), 3);
   Poll();
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
-  EXPECT_EQ(rig.window.m_seeking, 1);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.window.Seeking(), 1);
   rig.Command(IDC_TUNE_DOWN);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   EXPECT_EQ(TunesSent().back(), 7810);
 }
 
@@ -161,14 +162,14 @@ TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   Poll();
   ASSERT_EQ(rig.audio->volume, 0);
   rig.Command(IDC_PRESET1 + 2);  // F3
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7660);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7660);
   EXPECT_EQ(rig.receiver.Frequency(), 7660);
-  EXPECT_EQ(rig.window.m_presetName, "Station3");
+  EXPECT_EQ(rig.window.Radio().PresetName(), "Station3");
   // The sound is back and nothing the seek disabled waits for a later press.
   EXPECT_EQ(rig.audio->volume, 60);
-  EXPECT_EQ(rig.window.m_muted, 0);
-  EXPECT_EQ(rig.window.m_continuousTune, 0);
+  EXPECT_EQ(rig.window.Radio().Muted(), 0);
+  EXPECT_EQ(rig.window.InSeekSilence(), 0);
   for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) {
     // Mute waits for timer 31, as after any preset.
     EXPECT_EQ(rig.view.Enabled(id), id != IDC_MUTE) << id;
@@ -178,7 +179,7 @@ TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   EXPECT_TRUE(rig.view.Enabled(IDC_STEREO));
   // The next Tune press is an ordinary step that keeps the sound on; Mute then mutes.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.m_freqFm, 7670);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7670);
   EXPECT_EQ(rig.audio->volume, 60);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 0);
@@ -189,7 +190,7 @@ TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
   Poll();
   rig.Command(IDC_MINIMISE);
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
-  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.window.Seeking(), 0);
   EXPECT_EQ(rig.audio->volume, 60);
   EXPECT_TRUE(rig.view.Enabled(IDC_PRESET1));
   EXPECT_TRUE(rig.view.Enabled(IDC_STEREO));
@@ -200,9 +201,9 @@ TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
   rig.Command(IDC_SEEK_UP);
   Poll();
   rig.Command(IDC_PRESET1 + 5);  // "Preset 6" of the tray menu
-  EXPECT_EQ(rig.window.m_seeking, 0);
+  EXPECT_EQ(rig.window.Seeking(), 0);
   EXPECT_EQ(rig.audio->volume, 0);
-  EXPECT_EQ(rig.window.m_muted, 1);
+  EXPECT_EQ(rig.window.Radio().Muted(), 1);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], (std::pair<int, int>{0, 0}));
   EXPECT_TRUE(rig.view.Enabled(IDC_SEEK_UP));
   rig.Command(IDC_MUTE);
@@ -211,32 +212,32 @@ TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
 
 TEST_F(Commands, PresetUpAndDownWrapAndStartFromThePreviousPreset) {
   rig.Command(IDC_PRESET1 + 11);
-  EXPECT_EQ(rig.window.m_preset, 12);
+  EXPECT_EQ(rig.window.Radio().Preset(), 12);
   rig.Command(IDC_PRESET_UP);
-  EXPECT_EQ(rig.window.m_preset, 1);
-  EXPECT_EQ(rig.window.m_freqFm, 7620);
+  EXPECT_EQ(rig.window.Radio().Preset(), 1);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.m_preset, 12);
-  EXPECT_EQ(rig.window.m_freqFm, 7840);
+  EXPECT_EQ(rig.window.Radio().Preset(), 12);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7840);
   EXPECT_EQ(rig.receiver.Frequency(), 7840);
 
   rig.Command(IDC_PRESET1 + 4);
   rig.Command(IDC_TUNE_UP);  // off preset 5
-  EXPECT_EQ(rig.window.m_preset, 0);
-  EXPECT_EQ(rig.window.m_prevPreset, 5);
+  EXPECT_EQ(rig.window.Radio().Preset(), 0);
+  EXPECT_EQ(rig.window.Radio().PreviousPreset(), 5);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.m_preset, 4);
-  EXPECT_EQ(rig.window.m_freqFm, 7680);
+  EXPECT_EQ(rig.window.Radio().Preset(), 4);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7680);
   rig.Command(IDC_TUNE_UP);
   rig.Command(IDC_PRESET_UP);
-  EXPECT_EQ(rig.window.m_preset, 5);
+  EXPECT_EQ(rig.window.Radio().Preset(), 5);
 }
 
 TEST_F(Commands, PresetDownWithNoCurrentOrPreviousPresetGoesToTwelve) {
-  ASSERT_EQ(rig.window.m_preset, 0);
-  ASSERT_EQ(rig.window.m_prevPreset, 0);
+  ASSERT_EQ(rig.window.Radio().Preset(), 0);
+  ASSERT_EQ(rig.window.Radio().PreviousPreset(), 0);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.m_preset, 12);
+  EXPECT_EQ(rig.window.Radio().Preset(), 12);
   EXPECT_FALSE(rig.view.Enabled(IDC_MUTE));
   rig.Run(800);
   EXPECT_TRUE(rig.view.Enabled(IDC_MUTE));
@@ -253,37 +254,37 @@ TEST_F(Commands, RecallingThePresetAlreadyTunedDoesNotRestartTheSound) {
 
 TEST_F(Commands, SaveToPresetThenF3StoresTheFrequencyKeepingTheName) {
   rig.Command(IDC_SAVE_PRESET);
-  EXPECT_EQ(rig.window.m_saveArmed, 1);
+  EXPECT_EQ(rig.window.SaveArmed(), 1);
   rig.Command(IDC_PRESET1 + 2);
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH03_FRQ"), "7810");
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH03_ID"), "Station3");
-  EXPECT_EQ(rig.window.m_preset, 3);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.Radio().Preset(), 3);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
 
   // Any other button first cancels the store: F4 then recalls.
   rig.Command(IDC_SAVE_PRESET);
   rig.Command(IDC_STEREO);
   rig.Command(IDC_PRESET1 + 3);
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH04_FRQ"), "7680");
-  EXPECT_EQ(rig.window.m_freqFm, 7680);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7680);
 }
 
 TEST_F(Commands, TuneStepWrapsAndHoldRunsTheDisplayAheadOfTheTuner) {
-  rig.window.m_freqFm = 9000;
+  rig.window.Radio().SetFrequency(BandFM, 9000);
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.m_freqFm, 7600);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{7600});
 
   rig.receiver.ClearLog();
   rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
   rig.Run(900);
-  EXPECT_EQ(rig.window.m_freqFm, 7600);  // nothing in the first second
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);  // nothing in the first second
   rig.Run(300);
-  EXPECT_EQ(rig.window.m_freqFm, 8980);  // ticks 10, 11, 12: wrapped, then two steps down
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8980);  // ticks 10, 11, 12: wrapped, then two steps down
   EXPECT_TRUE(TunesSent().empty());
   rig.Command(IDC_TUNE_DOWN);  // the release
-  EXPECT_EQ(rig.window.m_freqFm, 8970);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8970);
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{8970});
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldDown));
 
@@ -293,27 +294,27 @@ TEST_F(Commands, TuneStepWrapsAndHoldRunsTheDisplayAheadOfTheTuner) {
 }
 
 TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
-  rig.window.m_volume = 100;
+  rig.window.Radio().SetVolume(100);
   rig.Command(ID_VOLUME_UP);
-  EXPECT_EQ(rig.window.m_volume, 100);
-  rig.window.m_volume = 0;
+  EXPECT_EQ(rig.window.Radio().Volume(), 100);
+  rig.window.Radio().SetVolume(0);
   rig.Command(ID_VOLUME_DOWN);
-  EXPECT_EQ(rig.window.m_volume, 0);
+  EXPECT_EQ(rig.window.Radio().Volume(), 0);
   EXPECT_EQ(rig.view.slider, 0);
 
-  rig.window.m_volume = 50;
+  rig.window.Radio().SetVolume(50);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 0);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
   rig.Command(ID_VOLUME_UP);
   EXPECT_EQ(rig.audio->volume, 51);
-  EXPECT_EQ(rig.window.m_muted, 1);
+  EXPECT_EQ(rig.window.Radio().Muted(), 1);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
 
   // The slider respects the mute.
   rig.view.slider = 70;
   rig.window.OnVolumeSliderNotify();
-  EXPECT_EQ(rig.window.m_volume, 70);
+  EXPECT_EQ(rig.window.Radio().Volume(), 70);
   EXPECT_EQ(rig.audio->volume, 0);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 70);
@@ -339,17 +340,17 @@ TEST_F(Commands, BandButtonOfTheCurrentBandOnlyReArmsTimer32) {
 
 TEST_F(Commands, BandSwitchKeepsEachBandsFrequency) {
   rig.Set("FREQ_AM", "999");
-  rig.window.m_freqAm = 999;
+  rig.window.Radio().SetFrequency(BandAM, 999);
   rig.Command(IDC_AM);
   EXPECT_EQ(rig.Reports(), (std::vector<Bytes>{{0x0A, 0x80, 0x02, 0xFF}, {0x05, 0x00, 0x00, 0xFF}, {0x02, 0x03, 0xE7, 0xFF}}));
-  EXPECT_EQ(g_currentBand, BandAM);
+  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
   rig.Command(IDC_FM);
-  EXPECT_EQ(rig.window.m_band, BandFM);
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
 TEST_F(Commands, StereoToggleSendsTheModeAndTheTooltip) {
-  rig.window.m_stereo = 1;
+  rig.window.Radio().SetStereo(1);
   rig.Command(IDC_STEREO);
   EXPECT_EQ(rig.LastReport(), (Bytes{0x06, 0x00, 0x00, 0xFF}));
   EXPECT_EQ(rig.view.tips[IDC_STEREO], "Mono");
@@ -360,30 +361,30 @@ TEST_F(Commands, StereoToggleSendsTheModeAndTheTooltip) {
 }
 
 TEST_F(Commands, SignalTimerReadsTheLevelAfterATune) {
-  rig.window.m_freqFm = 7990;
+  rig.window.Radio().SetFrequency(BandFM, 7990);
   rig.Command(IDC_TUNE_UP);
   rig.Run(500);
-  EXPECT_EQ(rig.window.m_signal, 4);  // signal 45
+  EXPECT_EQ(rig.window.Radio().Signal(), 4);  // signal 45
   rig.receiver.allReadsTimeOut = true;
   rig.Command(IDC_TUNE_UP);
   rig.Run(500);
-  EXPECT_EQ(rig.window.m_signal, 0);
+  EXPECT_EQ(rig.window.Radio().Signal(), 0);
 }
 
 TEST_F(Commands, RegionChangeReconfiguresAndRecallsTheFirstPresets) {
-  rig.window.m_region = RegionEurope;
-  rig.window.m_freqSw = 9500;
+  rig.window.Radio().SetRegion(RegionEurope);
+  rig.window.Radio().SetFrequency(BandSW, 9500);
   rig.SetPreset("CH_SET_AM_JAP", 1, "AM1", "594");
-  rig.window.m_band = BandSW;
+  rig.window.Radio().SetBand(BandSW);
   rig.window.ApplyRegion(RegionJapan);
   const auto reports = rig.Reports();
   ASSERT_GE(reports.size(), 6u);
   EXPECT_EQ(reports[0][0], 0x14);
   EXPECT_EQ(reports[1], (Bytes{0x0A, 0x87, 0x02, 0xFF}));
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{594, 7620, 9500}));
-  EXPECT_EQ(rig.window.m_band, BandSW);
-  EXPECT_EQ(rig.window.m_freqFm, 7620);
-  EXPECT_EQ(rig.window.m_freqAm, 594);
+  EXPECT_EQ(rig.window.Radio().Band(), BandSW);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 594);
 
   rig.receiver.ClearLog();
   rig.window.ApplyRegion(RegionJapan);
@@ -391,23 +392,25 @@ TEST_F(Commands, RegionChangeReconfiguresAndRecallsTheFirstPresets) {
 }
 
 TEST_F(Commands, RegionChangeDuringPlaybackRetunesWithoutStartingLiveSound) {
-  rig.window.m_region = RegionUSA;
-  rig.window.m_band = BandFM;
-  rig.window.m_playing = 1;
+  rig.window.Radio().SetRegion(RegionUSA);
+  rig.window.Radio().SetBand(BandFM);
+  FakePlayback playback{rig.audioLog};
+  playback.playing = true;
+  rig.window.SetParts({.playback = &playback});
   rig.audioLog.clear();
   rig.window.ApplyRegion(RegionJapan);
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{522, 7620}));
   EXPECT_EQ(std::count(rig.audioLog.begin(), rig.audioLog.end(), "run"), 0);
   EXPECT_GT(std::count(rig.audioLog.begin(), rig.audioLog.end(), "stop"), 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7620);
-  EXPECT_EQ(rig.window.m_freqAm, 522);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 522);
 }
 
 TEST_F(Commands, MinimiseHidesCancelsTheSeekAndDisarmsTheStore) {
   rig.Command(IDC_SAVE_PRESET);
   rig.Command(IDC_MINIMISE);
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
   rig.Command(ID_SHOW_RADIO);
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
 }
@@ -416,7 +419,7 @@ TEST_F(Commands, AboutOpensTheBoxEvenWithoutAReceiverAndDisarmsTheStore) {
   rig.Command(IDC_SAVE_PRESET);
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 1);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
   rig.window.Device().CloseDevice();
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 2);
@@ -432,9 +435,9 @@ class DuringPlayback : public Commands {
   void SetUp() override {
     Commands::SetUp();
     rig.window.SetParts({.playback = &playback});
-    rig.window.m_playing = 1;
+    playback.playing = true;
   }
-  FakePlayback playback{rig.audioLog, rig.window.m_playing};
+  FakePlayback playback{rig.audioLog};
 };
 
 TEST_F(DuringPlayback, RadioCommandsDoNothing) {
@@ -443,9 +446,9 @@ TEST_F(DuringPlayback, RadioCommandsDoNothing) {
   rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
   rig.Command(IDC_SAVE_PRESET);
   EXPECT_TRUE(rig.Reports().empty());
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
-  EXPECT_EQ(rig.window.m_band, BandFM);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldDown));
   EXPECT_TRUE(rig.audioLog.empty());
 }
@@ -458,8 +461,8 @@ TEST_F(DuringPlayback, VolumeFollowsTheCurveAndMuteStopsAndRunsTheFile) {
                                                     "playback volume -1600"}));
   rig.audioLog.clear();
   rig.Command(IDC_MUTE);
-  EXPECT_EQ(rig.window.m_muted, 1);
-  EXPECT_EQ(rig.window.m_userMutedLive, 0);  // the live sound was not what Mute silenced
+  EXPECT_EQ(rig.window.Radio().Muted(), 1);
+  EXPECT_EQ(rig.window.Radio().UserMuted(), 0);  // the live sound was not what Mute silenced
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback pause", "playback run"}));
   rig.view.slider = 0;
@@ -470,7 +473,7 @@ TEST_F(DuringPlayback, VolumeFollowsTheCurveAndMuteStopsAndRunsTheFile) {
 TEST_F(DuringPlayback, CloseEndsThePlaybackBeforeTheReceiverShutsDown) {
   rig.Command(IDC_CLOSE);
   EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback end", "stop", "release"}));
-  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_EQ(rig.window.Playing(), 0);
   EXPECT_FALSE(rig.device.IsOpen());
 }
 
@@ -491,19 +494,19 @@ namespace {
 TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
   rig.receiver.Remove();
   rig.Command(IDC_SEEK_UP);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   for (int i = 0; i < 20; ++i) Poll();
-  EXPECT_EQ(rig.window.m_seeking, 1);  // no answer: the seek cannot settle by itself
+  EXPECT_EQ(rig.window.Seeking(), 1);  // no answer: the seek cannot settle by itself
   const uint64_t before = rig.clock.NowMs();
   rig.Command(IDC_TUNE_UP);
   EXPECT_LE(rig.clock.NowMs() - before, 5u * kStatusReadTimeoutMs);
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_continuousTune, 0);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   EXPECT_EQ(rig.audio->volume, 60);
   for (int id : {IDC_PRESET1, IDC_AM, IDC_FM, IDC_STEREO, IDC_PRESET_UP}) rig.Command(id);
   rig.Run(2000);
-  EXPECT_EQ(rig.window.m_signal, 0);
+  EXPECT_EQ(rig.window.Radio().Signal(), 0);
   rig.Command(IDC_CLOSE);
   EXPECT_TRUE(rig.view.destroyed);
 }
@@ -512,8 +515,8 @@ TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
 TEST_F(Commands, SeekStartTakesTheLastReadThatAnswered) {
   rig.receiver.readsTimingOut = 4;
   rig.Command(IDC_SEEK_UP);
-  EXPECT_NE(rig.window.m_freqFm, 7810);  // the fifth read answered with where the seek is
-  EXPECT_EQ(rig.window.m_freqFm, rig.receiver.Frequency());
+  EXPECT_NE(rig.window.Radio().Frequency(BandFM), 7810);  // the fifth read answered with where the seek is
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), rig.receiver.Frequency());
 }
 
 }  // namespace

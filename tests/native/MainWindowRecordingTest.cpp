@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "app/RecordingRules.h"
-#include "app/ScheduledRecording.h"
 #include "app/TrayMenu.h"
 #include "audio/CaptureRules.h"
 #include "resources/skin_ids.h"
@@ -51,7 +50,7 @@ TEST_F(Recording, OpenEndedRecordingOfTheCurrentStation) {
   EXPECT_EQ(rig.recordingView.menus, std::vector<int>{IDR_RECORDMENU});
   rig.Command(ID_REC_OPEN);
   EXPECT_EQ(rig.audioLog, std::vector<std::string>{"record C:\\RadioREC\\FM8980_20261206_135700.mp3 128"});
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_EQ(Text(IDC_TEXT_TIME), "00:00:00");
   EXPECT_EQ(Text(IDC_TEXT_RATE), "128 Kbps");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "C:\\RadioREC\\FM8980_20261206_135700.mp3");
@@ -73,11 +72,11 @@ TEST_F(Recording, OpenEndedRecordingOfTheCurrentStation) {
 
   // Tuning on does not touch the recording; the Record button now offers the stop menu.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
   rig.Command(ID_STOP_NOW);
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_EQ(rig.audioLog.back(), "record stop");
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) EXPECT_EQ(Text(id), "") << id;
   EXPECT_EQ(rig.view.cells[IDC_RECORD], std::make_pair(2, 2));
@@ -94,13 +93,13 @@ TEST_F(Recording, FileNamesOfEveryBandAndTheBitrateTable) {
 
   const std::pair<uint8_t, int> rates[] = {{0, 320}, {1, 192}, {2, 128}, {3, 64}, {7, 128}};
   for (auto [index, kbps] : rates) {
-    rig.window.m_mp3Rate = index;
+    rig.window.Recording().SetRate(index);
     rig.Command(ID_REC_OPEN);
     EXPECT_EQ(rig.audioLog.back(), "record C:\\RadioREC\\FM8980_20261206_135700.mp3 " + std::to_string(kbps));
     EXPECT_EQ(Text(IDC_TEXT_RATE), std::to_string(kbps) + " Kbps");
     rig.Command(ID_STOP_NOW);
   }
-  EXPECT_EQ(rig.window.m_mp3Rate, 2) << "the window's copy is corrected";
+  EXPECT_EQ(rig.window.Recording().Rate(), 2) << "the window's copy is corrected";
 
   rig.Command(IDC_AM);
   rig.wall.Advance(5);
@@ -112,10 +111,10 @@ TEST_F(Recording, TimedRecordingStopsAtTheFirstTickPastItsLimit) {
   rig.Command(ID_REC_15);
   EXPECT_EQ(rig.timers.Period(kTimerRecordLimit), 1000u);
   Second(900);
-  EXPECT_EQ(rig.window.m_recording, 1) << "900 s is not past 15 minutes";
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "900 s is not past 15 minutes";
   EXPECT_EQ(Text(IDC_TEXT_TIME), "REC 15Min   00:15:00");
   Second();
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_EQ(rig.audioLog.back(), "record stop");
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
 }
@@ -124,9 +123,9 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   rig.Command(ID_REC_OPEN);
   Second(20 * 60);
   rig.Command(ID_STOP_15);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   Second();
-  EXPECT_EQ(rig.window.m_recording, 0) << "already past 15 minutes: stops at the next tick";
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0) << "already past 15 minutes: stops at the next tick";
 
   rig.Command(ID_REC_OPEN);
   Second(5 * 60);
@@ -134,9 +133,9 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   Second();
   EXPECT_EQ(Text(IDC_TEXT_TIME), "REC Stop15Min   00:05:01");
   Second(600 - 1);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   Second();
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
 
   // An open-ended start after a limited one leaves no old limit behind.
   rig.Command(ID_REC_30);
@@ -144,7 +143,7 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   rig.Command(ID_REC_OPEN);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
   Second(3700);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
 }
 
 // The stop menu was opened during a timed recording that ended before the choice arrived.
@@ -153,19 +152,19 @@ TEST_F(Recording, StopAfterChosenWhenTheRecordingHasEndedDoesNothing) {
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
   Second(901);
-  ASSERT_EQ(rig.window.m_recording, 0);
-  const std::string label = rig.window.m_recordLabel;
+  ASSERT_EQ(rig.window.Recording().IsRecording(), 0);
+  const std::string label = rig.window.Recording().Label();
   rig.Command(ID_STOP_30);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "no timer ticks with nothing to stop";
-  EXPECT_EQ(rig.window.m_recordLimit, 0);
-  EXPECT_EQ(rig.window.m_recordLabel, label);
+  EXPECT_EQ(rig.window.Recording().Limit(), 0);
+  EXPECT_EQ(rig.window.Recording().Label(), label);
 }
 
 TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
   rig.recorder->failure = "Can't create MP3 file.";
   rig.Command(ID_REC_15);
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Can't create MP3 file."});
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   Second(2);
@@ -178,16 +177,15 @@ TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
   rig.Command(ID_REC_OPEN);
   rig.recorder->failure = "Device not found.";
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_FALSE(rig.recorder->running);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
 }
 
 TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
-  int playing = 0;
-  FakePlayback playback(rig.audioLog, playing);
+  FakePlayback playback(rig.audioLog);
   rig.window.SetParts({.playback = &playback});
-  rig.window.m_playing = playing = 1;
+  playback.playing = true;
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.audioLog.front(), "playback stop");
   EXPECT_EQ(rig.recordingView.menus, std::vector<int>{IDR_RECORDMENU});
@@ -195,8 +193,8 @@ TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   rig.Command(IDC_SEEK_UP);
   rig.Command(IDC_SAVE_PRESET);
   rig.Command(IDC_RECORD);
-  EXPECT_EQ(rig.window.m_seeking, 0);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_EQ(rig.window.Seeking(), 0);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
 
   MainWindowRig none;
   none.platform.slots.clear();
@@ -204,7 +202,7 @@ TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   none.Command(IDC_RECORD);
   none.Command(ID_REC_OPEN);
   EXPECT_TRUE(none.recordingView.menus.empty());
-  EXPECT_EQ(none.window.m_recording, 0);
+  EXPECT_EQ(none.window.Recording().IsRecording(), 0);
   EXPECT_FALSE(none.recorder->running);
 }
 
@@ -233,11 +231,11 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
     int stops = 0;
   } scheduler;
   rig.window.SetParts({.scheduler = &scheduler});
-  ASSERT_TRUE(rig.window.BeginRecording("C:\\RadioREC\\News\\20261206_140000.mp3", 320, "News"));
+  ASSERT_TRUE(rig.window.Recording().BeginRecording("C:\\RadioREC\\News\\20261206_140000.mp3", 320, "News"));
   EXPECT_EQ(Text(IDC_TEXT_LABEL), "News");
   EXPECT_EQ(Text(IDC_TEXT_RATE), "320 Kbps");
-  rig.window.StopRecording();
-  rig.window.StopRecording();
+  rig.window.Recording().StopRecording();
+  rig.window.Recording().StopRecording();
   EXPECT_EQ(scheduler.stops, 1);
 }
 
@@ -287,20 +285,20 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
       [](const std::string&) { return false; }));
 
   rig.Command(ID_REC_OPEN);
-  ASSERT_EQ(rig.window.m_recording, 1);
+  ASSERT_EQ(rig.window.Recording().IsRecording(), 1);
   capture->Deliver(4);
   Second();
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   capture->Deliver(20);
   // The writer works on its own thread.
   for (int waited = 0; waited < 5000 && !rig.device.RecorderWriteFailed(); ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(rig.window.m_recording, 1) << "the capture thread never touches the window";
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());
 
   rig.failureBox.whileShown = [&] { Second(2); };
   Second();
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_FALSE(rig.device.IsRecorderRunning());
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
@@ -339,13 +337,13 @@ TEST(TrayMenuNames, TheBandsNamesTrimmedAndCutToTheMenuBuffer) {
 // recorder. A reservation whose start fails leaves the window idle and counts as nothing.
 TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   SchedulerRig rig;
-  WindowScheduledRecording recording(rig.window);
-  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+                      rig.wall, rig.clock, rig.store);
   rig.window.SetParts({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
-  rig.window.m_mp3Rate = 0;
+  rig.window.Recording().SetRate(0);
   rig.Command(ID_REC_15);
   rig.Reserve(1, "News", "100000", "100010", "20261207", BandFM, "8000", 1);
   scheduler.LoadSchedule();
@@ -356,14 +354,14 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   ASSERT_FALSE(rig.audioLog.empty());
   EXPECT_EQ(rig.audioLog.front(), "record stop");
   EXPECT_EQ(rig.audioLog.back(), "record C:\\Rec\\News\\20261207_100000.mp3 192");
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "the manual limit is gone";
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "News");
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_FILE], "C:\\Rec\\News\\20261207_100000.mp3");
   rig.Seconds(3);
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_TIME], "REC    00:00:03");
   rig.Seconds(8);
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_FALSE(rig.recorder->running);
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "");
 
@@ -372,7 +370,7 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   scheduler.LoadSchedule();
   rig.Seconds(60);
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Device not found."});
-  EXPECT_EQ(rig.window.m_recording, 0);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
   EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
 }
 
@@ -381,8 +379,8 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
 // its own station.
 TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunning) {
   SchedulerRig rig;
-  WindowScheduledRecording recording(rig.window);
-  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+                      rig.wall, rig.clock, rig.store);
   rig.window.SetParts({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
@@ -398,7 +396,7 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   rig.recorder->failure = "Device not found.";
   rig.recorder->whileShown = reservationStartsMeanwhile;
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\News\\20261207_100000.mp3");
   EXPECT_EQ(scheduler.ScheduledDuration(), 60u);
@@ -415,16 +413,16 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   rig.Seconds(1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\Second\\20261207_100012.mp3");
-  EXPECT_EQ(rig.window.m_band, BandFM);
-  EXPECT_EQ(rig.window.m_freqFm, 8500);
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8500);
 }
 
 // A manual recording chosen while a reservation records (its menu was open across the start)
 // takes over as a manual one: the reservation's end neither stops it nor shuts the PC down.
 TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled) {
   SchedulerRig rig;
-  WindowScheduledRecording recording(rig.window);
-  Scheduler scheduler(rig.window, recording, rig.powerActions, rig.folders, rig.calendar);
+  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+                      rig.wall, rig.clock, rig.store);
   rig.window.SetParts({.scheduler = &scheduler});
   rig.Set("SHUTDOWN", "1");
   rig.SetWall(2026, 12, 7, 9, 59, 58);
@@ -438,7 +436,7 @@ TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled)
   rig.Command(ID_REC_OPEN);
   EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
   rig.Seconds(20);
-  EXPECT_EQ(rig.window.m_recording, 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "shutdown"), 0);
   EXPECT_TRUE(rig.device.IsOpen());

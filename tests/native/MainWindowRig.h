@@ -145,18 +145,19 @@ class FakeLiveAudio final : public ILiveAudio {
 // Recorded-file playback: what the window asked of it, in order, in the same log as the live graph.
 class FakePlayback final : public IPlaybackControl {
  public:
-  FakePlayback(std::vector<std::string>& log, int& playing) : log_(log), playing_(playing) {}
-  void EndForClose() override { log_.push_back("playback end"); playing_ = 0; }
-  void StopPlayback() override { log_.push_back("playback stop"); playing_ = 0; }
+  explicit FakePlayback(std::vector<std::string>& log) : log_(log) {}
+  bool IsPlaying() const override { return playing; }
+  void EndForClose() override { log_.push_back("playback end"); playing = false; }
+  void StopPlayback() override { log_.push_back("playback stop"); playing = false; }
   void RunGraph() override { log_.push_back("playback run"); }
   void StopGraph() override { log_.push_back("playback pause"); }
   void SetGraphVolume(long centibels) override { log_.push_back("playback volume " + std::to_string(centibels)); }
   void OnPlayButton() override {}
   void OnPlaybackTimer() override {}
+  bool playing = false;
 
  private:
   std::vector<std::string>& log_;
-  int& playing_;
 };
 
 // The playback graph as the window drives it, in the same log as the live graph; its answers
@@ -350,8 +351,8 @@ struct MainWindowRig {
     window.ClearRunState();
     window.LoadPowerSettings();
     window.LoadRadioState();
-    view.SetVolumeSlider(window.m_volume);
-    window.m_startPending = 1;
+    view.SetVolumeSlider(window.Radio().Volume());
+    window.SetStartPending();
     timers.SetTimer(kTimerDeferredStart, 200);
     timers.RunFor(200, window);
   }
@@ -383,10 +384,11 @@ struct MainWindowRig {
   FakeView view;
   FakeDisplay display;
   FakePower power;
+  PowerState powerState{power};
   FakeLiveAudio* audio = nullptr;
   FakeAudioPreparation preparation{device};
   FakeFailureBox failureBox;
   FakeRecorder* recorder = nullptr;
   FakeRecordingView recordingView;
-  MainWindow window{device, store, clock, wall, timers, view, display, power};
+  MainWindow window{device, store, clock, wall, timers, view, display, powerState};
 };

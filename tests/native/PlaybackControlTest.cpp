@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tests/native/MainWindowRig.h"
+#include "tests/support/StateProbes.h"
 
 namespace {
 
@@ -50,17 +51,17 @@ class Playback : public ::testing::Test {
 
 TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
   rig.Command(ID_REC_OPEN);
-  ASSERT_EQ(rig.window.m_recording, 1);
+  ASSERT_EQ(rig.window.Recording().IsRecording(), 1);
   rig.audioLog.clear();
-  rig.window.m_saveArmed = 1;
+  MainWindowProbe::ArmSave(rig.window);
   Pick("  " + file + " ");
   EXPECT_EQ(view.pickedFrom, "C:\\RadioREC");
   EXPECT_EQ(rig.audioLog, (Log{"record stop", "stop", "graph create",
                                "graph render " + file, "graph attach", "stop", "volume 50", "graph run",
                                "graph volume -1500"}));
-  EXPECT_EQ(rig.window.m_playing, 1);
-  EXPECT_EQ(rig.window.m_recording, 0);
-  EXPECT_EQ(rig.window.m_saveArmed, 0);
+  EXPECT_EQ(rig.window.Playing(), 1);
+  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.window.SaveArmed(), 0);
   EXPECT_EQ(control.PlayedPath(), file);
   EXPECT_EQ(view.texts[IDC_TEXT_RATE], "128 Kbps");
   EXPECT_EQ(view.texts[IDC_TEXT_TIME], "00:00:00 / 03:00:00");
@@ -88,13 +89,13 @@ TEST_F(Playback, ChoicesThatChangeNothingAndTheExtensionInAnyCase) {
   Pick(wav);
   Pick(file.substr(0, file.size() - 1));
   EXPECT_TRUE(rig.audioLog.empty());
-  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_EQ(rig.window.Playing(), 0);
 
   // Windows file names ignore case: a file saved as ".MP3" plays.
   const std::string upper = file.substr(0, file.size() - 4) + ".Mp3";
   view.existing.insert(upper);
   Pick(upper);
-  EXPECT_EQ(rig.window.m_playing, 1);
+  EXPECT_EQ(rig.window.Playing(), 1);
   EXPECT_EQ(control.PlayedPath(), upper);
   EXPECT_EQ(view.texts[IDC_TEXT_RATE], "0 Kbps") << "the scan cannot open it here";
 }
@@ -107,7 +108,7 @@ TEST_F(Playback, AFileThatWillNotPlayBringsTheLiveSoundBack) {
   rig.audioLog.clear();
   Pick(file);
   EXPECT_EQ(rig.audioLog, (Log{"stop", "graph create", "run", "volume 50"}));
-  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_EQ(rig.window.Playing(), 0);
   EXPECT_TRUE(view.hidden.count(IDC_POSITION));
   EXPECT_FALSE(rig.timers.IsActive(kTimerPlayback));
   EXPECT_EQ(view.playCell, 1);
@@ -151,7 +152,7 @@ TEST_F(Playback, StartingMutedLoadsTheFileSilently) {
   Pick(file);
   EXPECT_EQ(rig.audioLog, (Log{"stop", "graph create", "graph render " + file, "graph attach", "stop", "volume 0",
                                "graph stop", "graph volume -1500"}));
-  EXPECT_EQ(rig.window.m_playing, 1);
+  EXPECT_EQ(rig.window.Playing(), 1);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audioLog.back(), "graph run");
 }
@@ -164,7 +165,7 @@ TEST_F(Playback, ThePlayButtonAndTheEndOfTheFileBothReturnToTheRadio) {
   EXPECT_EQ(rig.audioLog, (Log{"graph detach", "graph release", "run", "volume 50"}));
   EXPECT_EQ(rig.clock.Sleeps().size(), sleeps + 1);
   EXPECT_EQ(rig.clock.Sleeps().back(), 10u);
-  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_EQ(rig.window.Playing(), 0);
   EXPECT_EQ(view.hidden, (std::set<int>{IDC_POSITION}));
   EXPECT_EQ(view.playCell, 1);
   EXPECT_TRUE(view.texts[IDC_TEXT_TIME].empty() && view.texts[IDC_TEXT_RATE].empty() && view.texts[IDC_TEXT_FILE].empty());
@@ -179,11 +180,11 @@ TEST_F(Playback, ThePlayButtonAndTheEndOfTheFileBothReturnToTheRadio) {
   control.OnGraphEvent();
   control.OnGraphEvent();  // none waiting
   EXPECT_TRUE(rig.audioLog.empty());
-  EXPECT_EQ(rig.window.m_playing, 1);
+  EXPECT_EQ(rig.window.Playing(), 1);
   graph.events = {kGraphComplete};
   control.OnGraphEvent();
   EXPECT_EQ(rig.audioLog, (Log{"graph stop", "run", "volume 50", "graph release"}));
-  EXPECT_EQ(rig.window.m_playing, 0);
+  EXPECT_EQ(rig.window.Playing(), 0);
   EXPECT_EQ(view.hidden, (std::set<int>{IDC_POSITION}));
   EXPECT_EQ(view.playCell, 1);
   EXPECT_TRUE(view.texts[IDC_TEXT_FILE].empty());
@@ -198,7 +199,7 @@ TEST_F(Playback, WithoutAReceiverTheFilePlaysAndNothingLiveIsTouched) {
   ASSERT_FALSE(rig.device.IsOpen());
   rig.audioLog.clear();
   Pick(file);
-  EXPECT_EQ(rig.window.m_playing, 1);
+  EXPECT_EQ(rig.window.Playing(), 1);
   rig.Command(IDC_PLAYBACK);
   EXPECT_EQ(rig.audioLog, (Log{"graph create", "graph render " + file, "graph attach", "graph run", "graph volume -1500",
                                "graph detach", "graph release"}));

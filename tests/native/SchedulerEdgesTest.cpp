@@ -100,7 +100,8 @@ TEST_F(ScheduleEdges, ProgramStartedAgainWithinTheMinuteDoesNotRecordTheSameStar
   // The program goes away and comes back 20 s later.
   rig.recording.StopRecording();
   rig.Skip(20);
-  Scheduler again{rig.window, rig.recording, rig.powerActions, rig.folders, rig.calendar, rig.codePage};
+  Scheduler again{rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders,
+                  rig.calendar, rig.wall, rig.clock, rig.store, rig.codePage};
   again.LoadSchedule();
   again.SchedulerTick(rig.wall.now);
   EXPECT_EQ(rig.recording.starts, 1);
@@ -119,14 +120,14 @@ TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) 
   rig.Reserve(1, "First", "100000", "100004", "20261207");
   rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.m_recording);
+  ASSERT_TRUE(rig.window.Recording().IsRecording());
   rig.recording.failStart = true;
   rig.Seconds(5);
   EXPECT_EQ(rig.recording.starts, 2);
-  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
   EXPECT_EQ(rig.schedLog.back(), "suspend");
-  EXPECT_EQ(rig.window.m_band, BandFM);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
 }
 
 // ---- Stored times that are no times ----
@@ -154,12 +155,12 @@ TEST_F(ScheduleEdges, EqualStartAndStopRecordAWholeDay) {
   AfterRecording("CLOSE");
   rig.Reserve(1, "Day", "100000", "100000", "20261207");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.m_recording);
+  ASSERT_TRUE(rig.window.Recording().IsRecording());
   rig.Skip(86400);
   rig.Tick();  // not more than the duration
-  EXPECT_TRUE(rig.window.m_recording);
+  EXPECT_TRUE(rig.window.Recording().IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
   EXPECT_TRUE(rig.view.destroyed);
 }
 
@@ -175,16 +176,16 @@ TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
   rig.scheduler.OnRecordingStopped();
   rig.Seconds(1);
   rig.scheduler.OnRecordingFailed();
-  EXPECT_EQ(rig.window.m_freqFm, 8000);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
 
   // The window's write-failure path ends the recording, without a stop notice, then reports.
   rig.Seconds(59);
-  ASSERT_EQ(rig.window.m_band, BandAM);
+  ASSERT_EQ(rig.window.Radio().Band(), BandAM);
   rig.recording.StopRecording();
   rig.scheduler.OnRecordingFailed();
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
-  EXPECT_EQ(rig.window.m_band, BandFM);
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
   EXPECT_EQ(rig.schedLog.back(), "suspend");
 }
 

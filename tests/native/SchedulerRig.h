@@ -10,15 +10,16 @@
 #include "schedule/Scheduler.h"
 #include "settings/TimerSetting.h"
 #include "tests/native/MainWindowRig.h"
+#include "tests/support/StateProbes.h"
 
-// The recording control as the scheduler sees it; it shows its state in the window's flag.
+// The recording session as the scheduler sees it; it shows its state in the window's session.
 class FakeScheduledRecording final : public IScheduledRecording {
  public:
-  FakeScheduledRecording(std::vector<std::string>& log, int& recordingFlag) : log_(log), flag_(recordingFlag) {}
-  bool IsRecording() override { return flag_ != 0; }
+  FakeScheduledRecording(std::vector<std::string>& log, RecordingController& session) : log_(log), session_(session) {}
+  bool IsRecording() const override { return session_.IsRecording(); }
   void StopRecording() override {
-    if (!flag_) return;
-    flag_ = 0;
+    if (!session_.IsRecording()) return;
+    RecordingControllerProbe::SetRecording(session_, false);
     log_.push_back("record stop");
   }
   void CancelRecordLimit() override { log_.push_back("limit cancel"); }
@@ -30,7 +31,7 @@ class FakeScheduledRecording final : public IScheduledRecording {
     startSeconds = s;
     ++starts;
     if (failStart) return false;
-    flag_ = 1;
+    RecordingControllerProbe::SetRecording(session_, true);
     return true;
   }
   std::string file, name;
@@ -41,7 +42,7 @@ class FakeScheduledRecording final : public IScheduledRecording {
 
  private:
   std::vector<std::string>& log_;
-  int& flag_;
+  RecordingController& session_;
 };
 
 class FakePowerActions final : public IPowerActions {
@@ -153,11 +154,11 @@ struct SchedulerRig : MainWindowRig {
   }
 
   std::vector<std::string> schedLog;
-  FakePlayback playback{schedLog, window.m_playing};
-  FakeScheduledRecording recording{schedLog, window.m_recording};
+  FakePlayback playback{schedLog};
+  FakeScheduledRecording recording{schedLog, window.Recording()};
   FakePowerActions powerActions{schedLog};
   FakeFolders folders;
   FakeSchedulerClock calendar{wall};
   SwitchableCodePage codePage;
-  Scheduler scheduler{window, recording, powerActions, folders, calendar, codePage};
+  Scheduler scheduler{window, recording, powerState, powerActions, folders, calendar, wall, clock, store, codePage};
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/native/SchedulerRig.h"
+#include "tests/support/StateProbes.h"
 
 namespace {
 
@@ -55,18 +56,18 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1F, 0x40, 0xFF}));  // 80.00 MHz
   EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end()),
             std::vector<unsigned>{1000});
-  EXPECT_EQ(rig.window.m_freqFm, 8000);
-  EXPECT_EQ(rig.window.m_preset, 4);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.window.Radio().Preset(), 4);
   EXPECT_EQ(rig.audioLog, (Log{"stop", "run", "volume 40"}));
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 60u);
 
   // Ends in the first tick at which more than 60 s have passed; the station comes back.
   rig.receiver.ClearLog();
   rig.Seconds(60);
-  EXPECT_TRUE(rig.window.m_recording);
+  EXPECT_TRUE(rig.window.Recording().IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.m_recording);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_FALSE(rig.view.destroyed);
@@ -76,33 +77,33 @@ TEST_F(Schedule, TakesOverAManualRecordingAndRunsAcrossMidnight) {
   rig.SetWall(2026, 12, 7, 23, 29, 59);
   rig.Tick();
   rig.Reserve(1, "Late", "233000", "001500", "0100000", BandAM, "1134", 3);
-  rig.window.m_recording = 1;  // a manual recording runs
+  RecordingControllerProbe::SetRecording(rig.window.Recording(), true);  // a manual recording runs
   rig.schedLog.clear();
   const size_t sleepsBefore = rig.clock.Sleeps().size();
   rig.Seconds(1);
   EXPECT_EQ(rig.schedLog, (Log{"limit cancel", "record stop", "record C:\\Rec\\Late\\20261207_233000.mp3 64"}));
   EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end()),
             (std::vector<unsigned>{200, 1000}));
-  EXPECT_EQ(rig.window.m_band, BandAM);
+  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 2700u);
 
   rig.Skip(2699);
   rig.Tick();  // 2699 s
   rig.Seconds(1);  // 2700 s: not more than the duration
-  EXPECT_TRUE(rig.window.m_recording);
+  EXPECT_TRUE(rig.window.Recording().IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.m_recording);
-  EXPECT_EQ(rig.window.m_band, BandFM);
-  EXPECT_EQ(rig.window.m_freqAm, 594);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 594);
 }
 
 TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   rig.Reserve(3, "Open", "100000", "100000", "20261207");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.m_recording);
+  ASSERT_TRUE(rig.window.Recording().IsRecording());
   rig.Skip(86000);
   rig.Tick();
-  EXPECT_TRUE(rig.window.m_recording);
+  EXPECT_TRUE(rig.window.Recording().IsRecording());
 
   rig.Reserve(4, "Short", "100000", "100500", "20261208");
   rig.Skip(400);
@@ -113,9 +114,9 @@ TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   rig.Set("STANDBY", "1");
   rig.window.LoadPowerSettings();
   rig.Seconds(400);
-  EXPECT_EQ(rig.window.m_freqFm, 8000);  // still the reservation's station
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);  // still the reservation's station
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
-  EXPECT_EQ(rig.window.m_suspended, 0);
+  EXPECT_EQ(rig.window.Power().Suspended(), 0);
 }
 
 TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
@@ -124,11 +125,11 @@ TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
   rig.Seconds(10);
   rig.Seconds(10);
   EXPECT_EQ(rig.recording.file, "C:\\Rec\\B\\20261207_100010.mp3");
-  EXPECT_EQ(rig.window.m_band, BandAM);
+  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
   rig.Seconds(11);
-  EXPECT_FALSE(rig.window.m_recording);
-  EXPECT_EQ(rig.window.m_band, BandFM);
-  EXPECT_EQ(rig.window.m_freqFm, 8000);  // the first reservation's, not 78.10
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);  // the first reservation's, not 78.10
 }
 
 TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
@@ -144,7 +145,7 @@ TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
     rig.Reserve(1, name, "100000", "100001", date);
     rig.Seconds(3);
     EXPECT_EQ(rig.recording.file, folder + date + "_100000.mp3") << name;
-    EXPECT_FALSE(rig.window.m_recording);
+    EXPECT_FALSE(rig.window.Recording().IsRecording());
   }
   rig.folders.refuse = true;
   rig.SetWall(2026, 12, 20, 9, 59, 59);
@@ -162,7 +163,7 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   ASSERT_EQ(rig.recording.starts, 1);
   rig.Skip(601);
   rig.Tick();
-  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
   // The clock falls back from 03:00 to 02:00.
   rig.SetWall(2026, 10, 25, 2, 0, 0);
   rig.Tick();
@@ -182,7 +183,7 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Seconds(5);
   EXPECT_EQ(rig.recording.starts, 1);
   rig.Seconds(47);  // 61 s after the start
-  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
 
   // More than a minute late: not started.
   rig.Reserve(2, "Late", "101000", "101100", "0100000");
@@ -221,7 +222,7 @@ TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   EXPECT_EQ(rig.recording.starts, 1);
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_FALSE(rig.view.destroyed);
-  EXPECT_EQ(rig.window.m_freqFm, 7810);  // the radio is back on the station it played
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);  // the radio is back on the station it played
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
@@ -253,7 +254,7 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_TRUE(Has(rig.schedLog, "wake 328"));  // 358 s away, 10 minutes lead: 30 s before
   EXPECT_EQ(rig.powerActions.states.back(), kExecutionContinuous);
-  EXPECT_EQ(rig.window.m_suspended, 1);
+  EXPECT_EQ(rig.window.Power().Suspended(), 1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
   EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "7810");
@@ -293,7 +294,7 @@ TEST_F(Schedule, RefusedSleepBringsTheWindowBackAndWakeUp3ArmsNothing) {
   rig.Reserve(2, "Next", "100600", "100700", "20261207");
   rig.Seconds(12);
   EXPECT_FALSE(std::any_of(rig.schedLog.begin(), rig.schedLog.end(), [](auto& e) { return e.starts_with("wake ") && e != "wake close"; }));
-  EXPECT_EQ(rig.window.m_suspended, 0);
+  EXPECT_EQ(rig.window.Power().Suspended(), 0);
   EXPECT_TRUE(rig.device.IsOpen());
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
 }
@@ -339,10 +340,10 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   rig.Reserve(1, "Cut", "100000", "110000", "20261207");
   rig.Reserve(2, "Later", "120000", "130000", "20261207");
   rig.Seconds(15);
-  ASSERT_TRUE(rig.window.m_recording);
+  ASSERT_TRUE(rig.window.Recording().IsRecording());
   rig.schedLog.clear();
   rig.scheduler.OnPowerBroadcast(kPowerSuspend);
-  EXPECT_FALSE(rig.window.m_recording);
+  EXPECT_FALSE(rig.window.Recording().IsRecording());
   EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
@@ -354,7 +355,7 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   rig.audio->runResults = {1, 1, 1};
   rig.scheduler.OnPowerBroadcast(kPowerResumeSuspend);
   EXPECT_TRUE(rig.device.IsOpen());
-  EXPECT_EQ(rig.window.m_suspended, 0);
+  EXPECT_EQ(rig.window.Power().Suspended(), 0);
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
   EXPECT_EQ(std::count(rig.clock.Sleeps().begin(), rig.clock.Sleeps().end(), 1000u), 3);
   rig.scheduler.OnPowerBroadcast(kPowerResumeSuspend);  // not suspended: ignored

@@ -161,7 +161,7 @@ TEST_F(PreferencesTest, SaveWritesEveryValueInOrderWithNormalisedFrequencies) {
   form.fm[1] = {"News", "107.9"};
   form.am[11] = {"Talk", " 1710 "};
   tree.ClearJournal();
-  ASSERT_TRUE(SavePreferences(store, form, messages));
+  ASSERT_TRUE(SaveAll(store, form, messages));
   EXPECT_TRUE(messages.shown.empty());
   const auto writes = Writes(tree);
   ASSERT_EQ(writes.size(), 3u + 3 * 24);
@@ -184,7 +184,7 @@ TEST_F(PreferencesTest, AnInvalidFrequencyStopsTheSaveWhereItStands) {
   form.fm[0].name = "First";
   form.fm[1] = {"Second", "87.6"};  // off the USA grid of 200 kHz
   form.fm[2].name = "Third";
-  ASSERT_FALSE(SavePreferences(store, form, messages));
+  ASSERT_FALSE(SaveAll(store, form, messages));
   EXPECT_EQ(messages.shown, std::vector<std::string>{"frequency 87.6 setting error!"});
   EXPECT_EQ(Stored(tree, "CH_SET_FM_USA", "CH01_ID"), "First");
   EXPECT_EQ(Stored(tree, "CH_SET_FM_USA", "CH02_ID"), "Second");  // the name went before the check
@@ -195,7 +195,7 @@ TEST_F(PreferencesTest, AnInvalidFrequencyStopsTheSaveWhereItStands) {
   messages.shown.clear();
   form.fm[1].frequency = "87.7";
   form.sw[4].frequency = "";
-  ASSERT_FALSE(SavePreferences(store, form, messages));
+  ASSERT_FALSE(SaveAll(store, form, messages));
   EXPECT_EQ(messages.shown, std::vector<std::string>{"frequency  setting error!"});
   EXPECT_EQ(Stored(tree, "CH_SET_FM_USA", "CH02_FRQ"), "8770");
 }

@@ -163,7 +163,7 @@ TEST_F(MainDlgInteraction, FailureBoxRunsCommandsTimersAndRemovalOnAReceiverThat
   // The removal ended the program, and nothing followed it to the receiver.
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_EQ(reports.size(), 12u);  // band select, its completion and the tune
-  EXPECT_EQ(dlg->Window().m_deviceLost, 1);
+  EXPECT_EQ(dlg->Window().DeviceLost(), 1);
 }
 
 // ---- The real Tune button ----
@@ -185,7 +185,7 @@ class TuneHold : public MainDlgInteraction {
     ASSERT_EQ(GetCapture(), up);
     for (int i = 0; i < ticks; ++i) Timer(kTimerHoldUp);
   }
-  uint16_t Fm() { return dlg->Window().m_freqFm; }
+  uint16_t Fm() { return dlg->Window().Radio().Frequency(BandFM); }
 
   HWND up = nullptr;
 };
@@ -236,7 +236,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \tC:\\KestruneInteractionRec  ");
   RemoveDirectoryA("C:\\KestruneInteractionRec");
   Create();
-  EXPECT_EQ(dlg->Window().m_recordFolder, "C:\\KestruneInteractionRec");
+  EXPECT_EQ(dlg->Window().Recording().Folder(), "C:\\KestruneInteractionRec");
   EXPECT_TRUE(IsFolder("C:\\KestruneInteractionRec"));
 
   // A folder of blanks only records into the default folder, so that one must exist.
@@ -244,7 +244,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \t ");
   RemoveDirectoryA("C:\\RadioREC");
   Create();
-  EXPECT_EQ(dlg->Window().m_recordFolder, "C:\\RadioREC");
+  EXPECT_EQ(dlg->Window().Recording().Folder(), "C:\\RadioREC");
   EXPECT_TRUE(IsFolder("C:\\RadioREC"));
 }
 

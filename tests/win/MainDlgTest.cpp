@@ -18,6 +18,7 @@
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/support/StateProbes.h"
 #include "tests/win/MainWindowTestKit.h"
 
 namespace {
@@ -80,7 +81,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
   EXPECT_NE(GetFileAttributesA("C:\\KestruneTestRec"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ(dlg->Window().m_power.autoSuspend, 0);  // the power settings come from the store
+  EXPECT_EQ(dlg->Window().Power().Settings().autoSuspend, 0);  // the power settings come from the store
   // The schedule (with the tray icon and arrivals) waits until the window has been painted: a
   // timer, which comes after painting, loads it once.
   EXPECT_EQ(scheduler.scheduleLoads, 0);
@@ -95,7 +96,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
   // Nothing reaches the receiver before the deferred start.
   EXPECT_TRUE(receiver.Log().empty());
-  EXPECT_EQ(dlg->Window().m_startPending, 1);
+  EXPECT_EQ(dlg->Window().StartPending(), 1);
 
   Timer(kTimerDeferredStart);
   EXPECT_EQ(scheduler.scheduleLoads, 1);
@@ -107,10 +108,10 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(clock.Sleeps(), std::vector<unsigned>{500});
 
   // Timer 1's first tick acts at once.
-  ASSERT_EQ(dlg->Window().m_lastSecond, 0xFF);
+  ASSERT_EQ(MainWindowProbe::LastSecond(dlg->Window()), 0xFF);
   Timer(kTimerHeartbeat);
   EXPECT_EQ(scheduler.ticks, 1);
-  EXPECT_LT(dlg->Window().m_lastSecond, 60);
+  EXPECT_LT(MainWindowProbe::LastSecond(dlg->Window()), 60);
   RemoveDirectoryA("C:\\KestruneTestRec");
 }
 
@@ -125,12 +126,12 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
   Timer(kTimerTuneEnable);
   EXPECT_TRUE(Enabled(IDC_TUNE_UP));
   EXPECT_TRUE(Enabled(IDC_TUNE_DOWN));
-  for (int i = 0; i < 60 && dlg->Window().m_seeking; ++i) {
+  for (int i = 0; i < 60 && dlg->Window().Seeking(); ++i) {
     clock.Advance(100);
     Timer(kTimerSeekPoll);
   }
-  EXPECT_EQ(dlg->Window().m_seeking, 0);
-  EXPECT_EQ(dlg->Window().m_freqFm, 8000);
+  EXPECT_EQ(dlg->Window().Seeking(), 0);
+  EXPECT_EQ(dlg->Window().Radio().Frequency(BandFM), 8000);
   EXPECT_TRUE(Enabled(IDC_SEEK_UP));
   EXPECT_TRUE(Enabled(IDC_PRESET1));
   EXPECT_FALSE(Enabled(IDC_FM));
@@ -139,7 +140,7 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
   EXPECT_EQ(receiver.LogPrefixes(4).size(), 1u);  // no tune after the seek
 
   // Timers are ignored during a standby.
-  dlg->Window().m_suspended = 1;
+  dlg->Window().Power().SetSuspended(true);
   Command(IDC_TUNE_UP);
   EXPECT_FALSE(Enabled(IDC_FM));
   Timer(kTimerBandEnable);
@@ -157,7 +158,7 @@ TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
   EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x02, 0x1F, 0xB8, 0xFF}));
   MSG up{hwnd, WM_KEYDOWN, VK_UP, 0, 0, {}};
   dlg->PreTranslateMessage(&up);
-  EXPECT_EQ(dlg->Window().m_volume, 36);
+  EXPECT_EQ(dlg->Window().Radio().Volume(), 36);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 36);
 
   receiver.ClearLog();
@@ -181,7 +182,7 @@ TEST_F(MainDlgTest, EndOfSessionInTheTraySavesTheStateAndShutsTheReceiverDown) {
   Timer(kTimerDeferredStart);
   ShowWindow(hwnd, SW_HIDE);
   Command(IDC_TUNE_UP);
-  const uint16_t tuned = dlg->Window().m_freqFm;
+  const uint16_t tuned = dlg->Window().Radio().Frequency(BandFM);
   ASSERT_NE(tuned, 7810);
   receiver.ClearLog();
 

@@ -19,6 +19,7 @@
 #include "tests/support/ManualClock.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/SimulatedReceiver.h"
+#include "tests/support/StateProbes.h"
 #include "tests/win/MainWindowTestKit.h"
 #include "tests/win/PixelGrab.h"
 
@@ -82,6 +83,18 @@ std::filesystem::path ArtifactDir() {
   std::filesystem::create_directories(dir);
   return dir;
 }
+
+// A recorded file loaded, as far as the readout asks.
+struct PlayingFile final : IPlaybackControl {
+  bool IsPlaying() const override { return true; }
+  void EndForClose() override {}
+  void StopPlayback() override {}
+  void RunGraph() override {}
+  void StopGraph() override {}
+  void SetGraphVolume(long) override {}
+  void OnPlayButton() override {}
+  void OnPlaybackTimer() override {}
+};
 
 class MainSkinTest : public ::testing::Test {
  protected:
@@ -185,7 +198,7 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   // Timer 8 reads the signal (45 gives four bars); only the readout is repainted, and the
   // preset name over it is repainted with it.
   Timer(kTimerSignal);
-  EXPECT_EQ(dlg->Window().m_signal, 4);
+  EXPECT_EQ(dlg->Window().Radio().Signal(), 4);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, meter, 56, 4, 84, 85, kBlueKey, 138 - 84));
   EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), nameInk) << kFontDependent;
@@ -260,7 +273,7 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
   receiver.ClearLog();
   Click(IDC_TUNE_DOWN);
   ::KillTimer(hwnd, kTimerSignal);
-  EXPECT_EQ(dlg->Window().m_freqFm, 10800);
+  EXPECT_EQ(dlg->Window().Radio().Frequency(BandFM), 10800);
   EXPECT_EQ(receiver.LogPrefixes(1), (std::vector<std::vector<uint8_t>>{{0x02}}));
   Pixels shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 1, 173, 74));
@@ -287,7 +300,7 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
 
   // Stereo to mono: indicator, button cells and tooltip follow.
   Command(IDC_STEREO);
-  EXPECT_EQ(dlg->Window().m_stereo, 0);
+  EXPECT_EQ(dlg->Window().Radio().Stereo(), 0);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_STEREO_INDICATOR), 43, 0, 40, 86));
   const Pixels stereoStrip = PixelsOfResource(IDB_STEREO_BUTTON);
@@ -297,11 +310,11 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
 
   // One mouse click on Mute mutes once and shows the crossed-out speaker.
   Click(IDC_MUTE);
-  EXPECT_EQ(dlg->Window().m_muted, 1);
+  EXPECT_EQ(dlg->Window().Radio().Muted(), 1);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 0, 94, 157, kGreenKey));
   Click(IDC_MUTE);
-  EXPECT_EQ(dlg->Window().m_muted, 0);
+  EXPECT_EQ(dlg->Window().Radio().Muted(), 0);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 1, 94, 157, kGreenKey));
 }
@@ -329,8 +342,8 @@ TEST_F(MainSkinTest, HeldTuneButtonShowsItsPushedCellAndRepeats) {
   const auto tunes = receiver.LogPrefixes(3);
   ASSERT_GE(tunes.size(), 2u);
   for (const auto& report : tunes) EXPECT_EQ(report[0], 0x02);
-  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], dlg->Window().m_freqFm);
-  EXPECT_GT(dlg->Window().m_freqFm, 8760);
+  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], dlg->Window().Radio().Frequency(BandFM));
+  EXPECT_GT(dlg->Window().Radio().Frequency(BandFM), 8760);
   EXPECT_FALSE(dlg->Skin().Button(IDC_TUNE_UP)->IsPushed());
 }
 
@@ -374,7 +387,8 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, IDC_TEXT_FILE)));
 
   // Playback: the letters M, P, 3 and the file text, nothing else.
-  dlg->Window().m_playing = 1;
+  static PlayingFile playing;
+  dlg->Window().SetParts({.playback = &playing});
   dlg->SetStaticText(IDC_TEXT_FILE, "FM8750_20240101_120000.mp3");
   InvalidateRect(hwnd, nullptr, TRUE);
   shot = Shot();
@@ -406,10 +420,10 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
   // The window's clock reads the real time: a second may pass before it does.
   auto tickAfter = [&](int64_t seconds) {
-    dlg->Window().m_recordStart = CalendarNow() - seconds;
-    dlg->Window().RecordingDisplayTick();
+    RecordingControllerProbe::SetStartSeconds(dlg->Window().Recording(), CalendarNow() - seconds);
+    dlg->Window().Recording().RecordingDisplayTick();
   };
-  dlg->Window().m_recordLabel = "REC 15Min";
+  RecordingControllerProbe::SetLabel(dlg->Window().Recording(), "REC 15Min");
   tickAfter(187);
   char clock[64] = {};
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
@@ -426,7 +440,7 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
     for (int x = time.left; x < time.right; ++x) red += shot.At(x, y) == 0xFF0000;
   EXPECT_GT(red, 20) << kFontDependent;
 
-  dlg->Window().m_recordLabel.clear();
+  RecordingControllerProbe::SetLabel(dlg->Window().Recording(), "");
   tickAfter(3 * 3600 + 4 * 60 + 5);
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
   EXPECT_THAT(clock, ::testing::AnyOf(::testing::StrEq("REC    03:04:05"), ::testing::StrEq("REC    03:04:06")));
@@ -436,9 +450,9 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
 
 TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
   Start(true);
-  dlg->Window().m_recording = 1;
-  dlg->Window().m_recordStart = CalendarNow() - 187;
-  dlg->Window().RecordingDisplayTick();
+  RecordingControllerProbe::SetRecording(dlg->Window().Recording(), true);
+  RecordingControllerProbe::SetStartSeconds(dlg->Window().Recording(), CalendarNow() - 187);
+  dlg->Window().Recording().RecordingDisplayTick();
   dlg->SetStaticText(IDC_TEXT_RATE, "128 Kbps");
   dlg->SetStaticText(IDC_TEXT_FILE, "C:\\RadioREC\\Morning & Evening\\FM8750_20240101_120000.mp3");
   ShowWindow(GetDlgItem(hwnd, IDC_TEXT_FILE), SW_SHOW);
@@ -496,7 +510,7 @@ TEST_F(MainSkinTest, LongPresetNameIsShownWholeAndPaintingComesToRest) {
     SCOPED_TRACE(length);
     std::string name(length, 'n');
     name.back() = 'Z';
-    dlg->Window().m_presetName = name;
+    dlg->Window().Radio().SetPreset(dlg->Window().Radio().Preset(), name);
     InvalidateRect(hwnd, nullptr, TRUE);
     int paints = 0;
     const DWORD end = GetTickCount() + 400;
@@ -546,9 +560,9 @@ TEST_F(MainSkinTest, AboutButtonOpensTheBoxOverTheWindow) {
   g_aboutShot = {};
   g_aboutTicksShown = 0;
   SetTimer(nullptr, 0, 50, CloseAboutBox);
-  dlg->Window().m_saveArmed = 1;
+  MainWindowProbe::ArmSave(dlg->Window());
   Click(IDC_ABOUT);
-  EXPECT_EQ(dlg->Window().m_saveArmed, 0);
+  EXPECT_EQ(dlg->Window().SaveArmed(), 0);
   EXPECT_EQ(g_aboutOwner, hwnd);
   ASSERT_GT(g_aboutShot.width, 0);
   // Light grey page, blue writing.

@@ -158,16 +158,16 @@ class PlaybackWindowTest : public ::testing::Test {
     ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
   }
   void Command(int id) { SendCommand(hwnd, id); }
-  bool Playing() const { return dlg->Window().m_playing != 0; }
+  bool Playing() const { return dlg->Window().Playing() != 0; }
   // Three seconds of the station, recorded by the window's own Record commands.
   std::string RecordThroughTheWindow() {
     std::filesystem::create_directories(Folder());
     Command(ID_REC_OPEN);
-    EXPECT_EQ(dlg->Window().m_recording, 1) << (failures.shown.empty() ? "" : failures.shown[0]);
+    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << (failures.shown.empty() ? "" : failures.shown[0]);
     const std::string path = dlg->Device().RecorderPath();
     PumpUntil([] { return false; }, 3000);
     Command(ID_STOP_NOW);
-    EXPECT_EQ(dlg->Window().m_recording, 0);
+    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
     return path;
   }
 

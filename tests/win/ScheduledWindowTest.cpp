@@ -13,7 +13,7 @@
 #include "app/win32/MainDlg.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
-#include "schedule/win32/WindowScheduler.h"
+#include "app/win32/SchedulerPart.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/TimerSetting.h"
 #include "tests/support/AudioMp3Scan.h"
@@ -83,7 +83,7 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
 
   CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
   dlg.Device().SetRecorder(WaveInRecorder(nullptr));
-  WindowScheduler scheduler(dlg, {NoExitWindows, NoSuspend});
+  SchedulerPart scheduler(dlg, {NoExitWindows, NoSuspend});
   HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
   ASSERT_NE(hwnd, nullptr);
   ShowWindow(hwnd, SW_SHOW);
@@ -120,7 +120,7 @@ TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBrings
   Set(kGeneralKey, "WAKEUP", "0");
   ManualClock clock;
   CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, clock);
-  WindowScheduler scheduler(dlg, {NoExitWindows, NoSuspend});
+  SchedulerPart scheduler(dlg, {NoExitWindows, NoSuspend});
   HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
   ASSERT_NE(hwnd, nullptr);
   ShowWindow(hwnd, SW_SHOW);

@@ -100,13 +100,13 @@ TEST_F(SettingsFromMainWindow, PreferencesMoveTheReceiverToTheNewRegionsFirstPre
   EXPECT_EQ(owner, hwnd) << "owned by the active main window";
   EXPECT_EQ(Stored(kGeneralKey, "COUNTRY"), "2");
   MainWindow& window = dlg->Window();
-  EXPECT_EQ(window.m_region, RegionJapan);
-  EXPECT_EQ(window.m_band, BandFM);
-  EXPECT_EQ(window.m_freqFm, 7600);  // Japan FM preset 1
-  EXPECT_EQ(window.m_freqAm, 522);   // Japan AM preset 1
-  EXPECT_EQ(window.m_preset, 1);
-  EXPECT_EQ(window.m_mp3Rate, 1);
-  EXPECT_EQ(window.m_recordFolder, "C:\\KestruneMainRec");
+  EXPECT_EQ(window.Radio().Region(), RegionJapan);
+  EXPECT_EQ(window.Radio().Band(), BandFM);
+  EXPECT_EQ(window.Radio().Frequency(BandFM), 7600);  // Japan FM preset 1
+  EXPECT_EQ(window.Radio().Frequency(BandAM), 522);   // Japan AM preset 1
+  EXPECT_EQ(window.Radio().Preset(), 1);
+  EXPECT_EQ(window.Recording().Rate(), 1);
+  EXPECT_EQ(window.Recording().Folder(), "C:\\KestruneMainRec");
   EXPECT_EQ(receiver.Region(), RegionJapan);
   EXPECT_EQ(receiver.Band(), BandFM);
   EXPECT_EQ(receiver.Frequency(), 7600);
@@ -138,8 +138,8 @@ TEST_F(SettingsFromMainWindow, TimerDialogEditsReachTheScheduleAndThePowerSettin
   EXPECT_EQ(Stored(kGeneralKey, "CLOSE"), "1");
   EXPECT_EQ(Stored(kGeneralKey, "WAKEUP"), "0");
   EXPECT_EQ(schedule.loads, loadsBefore + 1);
-  EXPECT_EQ(dlg->Window().m_power.afterRecording, AfterRecording::Close);
-  EXPECT_EQ(dlg->Window().m_power.wakeUp, 0);
+  EXPECT_EQ(dlg->Window().Power().Settings().afterRecording, AfterRecording::Close);
+  EXPECT_EQ(dlg->Window().Power().Settings().wakeUp, 0);
 }
 
 TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowerSettingsAndRegion) {
@@ -154,7 +154,7 @@ TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowe
   SettingsStore(tree).WriteValue(kGeneralKey, "SHUTDOWN", "1");
   MainWindow& window = dlg->Window();
   window.LoadPowerSettings();
-  ASSERT_EQ(window.m_power.afterRecording, AfterRecording::Shutdown);
+  ASSERT_EQ(window.Power().Settings().afterRecording, AfterRecording::Shutdown);
   const int loadsBefore = schedule.loads;
 
   std::string notice;
@@ -192,12 +192,12 @@ TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowe
   EXPECT_EQ(notice, "All data is restore to default!");
   EXPECT_EQ(Stored(kGeneralKey, "SHUTDOWN"), "0");
   EXPECT_EQ(schedule.loads, loadsBefore + 1) << "the wiped reservations leave the schedule";
-  EXPECT_EQ(window.m_power.afterRecording, AfterRecording::None) << "no shutdown after a recording";
+  EXPECT_EQ(window.Power().Settings().afterRecording, AfterRecording::None) << "no shutdown after a recording";
   // The stored region is the default one now, and so is the receiver's.
-  EXPECT_EQ(window.m_region, RegionJapan);
+  EXPECT_EQ(window.Radio().Region(), RegionJapan);
   EXPECT_EQ(receiver.Region(), RegionJapan);
-  EXPECT_EQ(window.m_recordFolder, "C:\\RadioREC");
-  EXPECT_EQ(window.m_mp3Rate, 2);
+  EXPECT_EQ(window.Recording().Folder(), "C:\\RadioREC");
+  EXPECT_EQ(window.Recording().Rate(), 2);
 }
 
 }  // namespace

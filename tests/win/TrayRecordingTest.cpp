@@ -276,7 +276,7 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   Create();
   const std::vector<std::string> startMenu = RecordMenu(0);  // "Recording"
   EXPECT_EQ(startMenu, (std::vector<std::string>{"Recording", "Rec 15min", "Rec 30min", "Rec 45min", "Rec 60min"}));
-  ASSERT_EQ(dlg->Window().m_recording, 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
   const ULONGLONG started = GetTickCount64();
   const std::string path = Text(IDC_TEXT_FILE);
   EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\FM8980_\d{8}_\d{6}\.mp3)"))) << path;
@@ -292,7 +292,7 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   const std::vector<std::string> stopMenu = RecordMenu(0);  // "Stop Recording"
   EXPECT_EQ(stopMenu, (std::vector<std::string>{"Stop Recording", "Stop after 15min", "Stop after 30min",
                                                 "Stop after 45min", "Stop after 60min"}));
-  EXPECT_EQ(dlg->Window().m_recording, 0);
+  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_TRUE(messages.shown.empty());
 
@@ -314,7 +314,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
   Create();
   RecordMenu(1);  // "Rec 15min"
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Can't create MP3 file."});
-  EXPECT_EQ(dlg->Window().m_recording, 0);
+  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_FALSE(KillTimer(hwnd, kTimerRecordLimit)) << "no limit timer runs";
   const std::vector<std::string> menu = RecordMenu(-1);
@@ -325,7 +325,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
 TEST_F(TrayRecordingTest, PullingTheReceiverDuringARecordingLeavesAFinishedFile) {
   Create();
   RecordMenu(0);
-  ASSERT_EQ(dlg->Window().m_recording, 1);
+  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1);
   const std::string path = Text(IDC_TEXT_FILE);
   const ULONGLONG started = GetTickCount64();
   Pump(5000);

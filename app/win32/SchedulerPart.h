@@ -4,17 +4,16 @@
 // Made before the window is created (start-up loads the schedule through it); the window's
 // messages reach it until the window is destroyed, so it must not go before that.
 
-#include "app/ScheduledRecording.h"
 #include "app/win32/MainDlg.h"
 #include "schedule/Scheduler.h"
 #include "schedule/win32/Win32Power.h"
 
-class WindowScheduler {
+class SchedulerPart {
  public:
   // `calls` are the real shutdown and sleep calls but in tests.
-  explicit WindowScheduler(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls());
-  WindowScheduler(const WindowScheduler&) = delete;
-  WindowScheduler& operator=(const WindowScheduler&) = delete;
+  explicit SchedulerPart(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls());
+  SchedulerPart(const SchedulerPart&) = delete;
+  SchedulerPart& operator=(const SchedulerPart&) = delete;
 
   Scheduler& Get() { return scheduler_; }
   Win32PowerActions& Power() { return power_; }
@@ -23,6 +22,5 @@ class WindowScheduler {
   Win32PowerActions power_;
   Win32RecordFolders folders_;
   SystemSchedulerClock calendar_;
-  WindowScheduledRecording recording_;
   Scheduler scheduler_;
 };

@@ -1,0 +1,77 @@
+#include "app/Radio.h"
+
+#include <utility>
+
+
+
+uint16_t Radio::Frequency(uint8_t band) const {
+  TuningState copy = tuning_;
+  return copy.Register(band);
+}
+
+uint16_t Radio::ClampFrequency() {
+  tuning_.Clamp();
+  return Frequency();
+}
+
+void Radio::Step(bool up) {
+  if (up) tuning_.StepUp();
+  else tuning_.StepDown();
+}
+
+void Radio::RestoreStation() {
+  tuning_.band = saved_.band;
+  tuning_.freqFm = saved_.freqFm;
+  tuning_.freqAm = saved_.freqAm;
+  tuning_.freqSw = saved_.freqSw;
+}
+
+void Radio::FindPreset() {
+  prevPreset_ = preset_;
+  preset_ = 0;
+  presetName_.clear();
+  const std::string key = PresetKey();
+  for (int n = 1; n <= 12; ++n) {
+    const auto freq = static_cast<uint16_t>(StrToIntLike(TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "FRQ")))));
+    if (freq != Frequency()) continue;
+    preset_ = static_cast<uint8_t>(n);
+    presetName_ = TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "ID")));
+    break;
+  }
+}
+
+void Radio::SetPreset(uint8_t n, std::string name) {
+  preset_ = n;
+  presetName_ = std::move(name);
+}
+
+RadioState Radio::Load() {
+  const RadioState state = ::LoadRadioState(settings_);
+  tuning_.band = state.band;
+  tuning_.region = state.region;
+  tuning_.freqAm = state.freqAm;
+  tuning_.freqFm = state.freqFm;
+  tuning_.freqSw = state.freqSw;
+  volume_ = state.volume;
+  stereo_ = state.stereo;
+  FindPreset();
+  return state;
+}
+
+void Radio::Save() {
+  RadioState state;
+  state.band = tuning_.band;
+  state.region = tuning_.region;
+  state.freqAm = tuning_.freqAm;
+  state.freqFm = tuning_.freqFm;
+  state.freqSw = tuning_.freqSw;
+  state.volume = volume_;
+  state.stereo = stereo_;
+  ::SaveRadioState(settings_, state);
+}
+
+void Radio::ClearRunState() {
+  muted_ = false;
+  userMuted_ = false;
+  signal_ = 0;
+}

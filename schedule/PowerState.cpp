@@ -1,0 +1,6 @@
+#include "schedule/PowerState.h"
+
+void PowerState::Load(SettingsStore& store) {
+  settings_ = LoadPowerSettings(store);
+  ApplyKeepAwake();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Test access to state that an earlier command, a running recorder or a seek in progress would
+// have left, for the cases that start from such a state without playing their way to it.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "app/MainWindow.h"
+
+struct MainWindowProbe {
+  static void SetSeekStableReads(MainWindow& window, uint16_t reads) { window.seekStable_ = reads; }
+  static void ArmSave(MainWindow& window) { window.saveArmed_ = true; }
+  // The wall-clock second the heartbeat last acted in; 0xFF before the first.
+  static uint8_t LastSecond(const MainWindow& window) { return window.lastSecond_; }
+};
+
+struct RecordingControllerProbe {
+  // The session's flag alone: no recorder runs.
+  static void SetRecording(RecordingController& recording, bool on) { recording.recording_ = on; }
+  static void SetStartSeconds(RecordingController& recording, int64_t seconds) { recording.start_ = seconds; }
+  static void SetLabel(RecordingController& recording, std::string label) { recording.label_ = std::move(label); }
+};
