@@ -68,17 +68,17 @@ void MainWindow::StopSeek(bool endSilence) {
   }
   // Nothing else would end this silence: the sound would stay off and the controls the seek
   // disabled would stay disabled.
-  const bool silenceEnds = endSilence && seekSilence_;
+  const bool silenceEnds = endSilence && continuousTune_;
   if (silenceEnds) {
-    seekSilence_ = false;
-    if (!radio_.UserMuted()) radio_.SetMuted(false);
+    continuousTune_ = false;
+    if (!radio_.UserMutedLive()) radio_.SetMuted(false);
     EnableSeekLockedControls(true);
   }
   if (wasSeeking || silenceEnds) SetLiveVolume(radio_.LiveVolume());
 }
 
 void MainWindow::ToggleSeekSilence() {
-  if (radio_.UserMuted()) return;
+  if (radio_.UserMutedLive()) return;
   if (radio_.Muted()) {
     radio_.SetMuted(false);
     SetLiveVolume(radio_.Volume());
@@ -111,7 +111,7 @@ void MainWindow::LoadCurrentPreset(bool refresh) {
 void MainWindow::SelectBand(uint8_t band) {
   if (!DeviceOpen() || Playing() || band == radio_.Band()) return;
   radio_.SetBand(band);
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   device_.SendBandSelect(band);
   Retune();
   SetLiveVolume(radio_.LiveVolume());
@@ -142,7 +142,7 @@ void MainWindow::ApplyRegion(uint8_t region) {
       Retune();
     }
   }
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   display_->RefreshPresetTips();
 }
@@ -279,7 +279,7 @@ void MainWindow::TuneCurrentStation(bool waitForBand) {
     live->RunLive();
     live->SetVolume(radio_.LiveVolume());
   }
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   display_->RefreshPresetTips();
 }

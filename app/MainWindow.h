@@ -57,7 +57,7 @@ class MainWindow final : public ISchedulerHost {
   // A seek runs: the receiver moves and its frequency is polled.
   bool Seeking() const { return seeking_; }
   // A seek's silence is on (from its start until it settles or a command ends it).
-  bool InSeekSilence() const { return seekSilence_; }
+  bool ContinuousTune() const { return continuousTune_; }
   // Equal reads in a row while a seek polls.
   uint16_t SeekStableReads() const { return seekStable_; }
   // Save to Preset was pressed: the next preset button stores the station.
@@ -106,7 +106,7 @@ class MainWindow final : public ISchedulerHost {
   void StopPlayback() override;
   void TuneForReservation(uint8_t band, uint16_t frequency) override;
   void RestoreSavedStation() override;
-  std::string RecordFolder() override { return recording_.Folder(); }
+  std::string RecordFolder() override { return recording_.RecordFolder(); }
   void CloseReceiver() override;
   void StopSound() override { StopLive(); }
   void StopWorkTimers() override;
@@ -185,7 +185,7 @@ class MainWindow final : public ISchedulerHost {
   RecordingController recording_;
   // Sequencing of commands and timers.
   bool seeking_ = false;
-  bool seekSilence_ = false;  // a seek's silence: the sound is off until it settles
+  bool continuousTune_ = false;  // a seek's silence: the sound is off until it settles
   uint16_t seekStable_ = 0;
   uint8_t holdTicks_ = 0;
   bool saveArmed_ = false;

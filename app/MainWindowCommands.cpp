@@ -83,7 +83,7 @@ void MainWindow::OnTuneStep(bool up) {
   if (Playing()) return;
   timers_.KillTimer(kTimerHoldDown);
   timers_.KillTimer(kTimerHoldUp);
-  if (!seekSilence_) {
+  if (!continuousTune_) {
     StopLive();
     radio_.Step(up);
     Retune();
@@ -98,15 +98,15 @@ void MainWindow::OnTuneStep(bool up) {
     if (ReadStatusBatch(report)) radio_.SetFrequency(DecodeStatus(report).frequency);
     StopLive();
     Retune();
-    radio_.FindPreset();
+    radio_.FindCurrentPreset();
     display_->InvalidateReadout();
     RunLive();
-    seekSilence_ = false;
+    continuousTune_ = false;
     EnableSeekLockedControls(true);
-    radio_.SetUserMuted(false);
+    radio_.SetUserMutedLive(false);
     EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, false);
   }
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   timers_.SetTimer(kTimerBandEnable, 1500);
 }
@@ -139,8 +139,8 @@ void MainWindow::OnSeek(bool up) {
   // A seek started while an earlier seek's silence is still on (the tray menu reaches Seek
   // while its buttons are disabled) keeps that silence: toggling again would play the noise
   // of the seek and leave the sound off once it settles.
-  if (!seekSilence_) {
-    seekSilence_ = true;
+  if (!continuousTune_) {
+    continuousTune_ = true;
     ToggleSeekSilence();
   }
   timers_.SetTimer(kTimerSeekPoll, 100);
@@ -171,11 +171,11 @@ void MainWindow::OnSeekPoll() {
   if (seekStable_ < 0xFFFF) ++seekStable_;
   if (seekStable_ <= 5) return;
   // Six equal reads in a row: the receiver has stopped. It stays where it is, untuned.
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   seeking_ = false;
   ToggleSeekSilence();
-  seekSilence_ = false;
+  continuousTune_ = false;
   EnableSeekLockedControls(true);
   timers_.KillTimer(kTimerSeekPoll);
   timers_.KillTimer(kTimerBandEnable);
@@ -192,13 +192,13 @@ void MainWindow::OnMute() {
       parts_.playback->RunGraph();
     } else {
       SetLiveVolume(radio_.Volume());
-      radio_.SetUserMuted(false);
+      radio_.SetUserMutedLive(false);
     }
-    if (seekSilence_) {
+    if (continuousTune_) {
       // This ends the silence of a seek that another command cancelled. Left set, the next
       // Tune press would take it for a running silence and turn the sound off again, and the
       // controls the seek disabled would wait for that press.
-      seekSilence_ = false;
+      continuousTune_ = false;
       EnableSeekLockedControls(true);
     }
   } else {
@@ -207,7 +207,7 @@ void MainWindow::OnMute() {
       parts_.playback->StopGraph();
     } else {
       SetLiveVolume(0);
-      radio_.SetUserMuted(true);
+      radio_.SetUserMutedLive(true);
     }
   }
   ShowMuteCells();
@@ -284,10 +284,10 @@ void MainWindow::OnPreferences() {
     result.mp3Rate = stored.mp3Rate;
     result.recordFolder = stored.recordFolder;
   }
-  recording_.SetRate(result.mp3Rate);
-  recording_.SetFolder(result.recordFolder);
+  recording_.SetMp3Rate(result.mp3Rate);
+  recording_.SetRecordFolder(result.recordFolder);
   ApplyRegion(result.region);
-  radio_.FindPreset();
+  radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   display_->RefreshPresetTips();
 }

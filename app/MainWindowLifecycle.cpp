@@ -29,7 +29,7 @@ void MainWindow::ClearRunState() {
   recording_.ClearRunState();
   power_.SetSuspended(false);
   seeking_ = false;
-  seekSilence_ = false;
+  continuousTune_ = false;
   saveArmed_ = false;
   deviceLost_ = false;
   lastSecond_ = 0xFF;  // so that the first heartbeat acts at once
@@ -199,8 +199,8 @@ void MainWindow::OnHeartbeat() {
 
 void MainWindow::LoadRadioState() {
   const RadioState stored = radio_.Load();
-  recording_.SetRate(stored.mp3Rate);
-  recording_.SetFolder(stored.recordFolder);
+  recording_.SetMp3Rate(stored.mp3Rate);
+  recording_.SetRecordFolder(stored.recordFolder);
   display_->InvalidateReadout();
 }
 

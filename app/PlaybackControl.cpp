@@ -65,7 +65,7 @@ void PlaybackControl::OnPlayButton() {
     return;
   }
   std::string picked;
-  if (!view_.PickFile(window_.Recording().Folder(), picked)) return;
+  if (!view_.PickFile(window_.Recording().RecordFolder(), picked)) return;
   const std::string path = TrimSpaces(picked);
   // Windows names ignore letter case, so "X.MP3" is as much an MP3 file as "x.mp3".
   if (!HasMp3Extension(path) || !view_.FileExists(path)) return;

@@ -2,13 +2,6 @@
 
 #include <utility>
 
-
-
-uint16_t Radio::Frequency(uint8_t band) const {
-  TuningState copy = tuning_;
-  return copy.Register(band);
-}
-
 uint16_t Radio::ClampFrequency() {
   tuning_.Clamp();
   return Frequency();
@@ -26,13 +19,14 @@ void Radio::RestoreStation() {
   tuning_.freqSw = saved_.freqSw;
 }
 
-void Radio::FindPreset() {
+void Radio::FindCurrentPreset() {
   prevPreset_ = preset_;
   preset_ = 0;
   presetName_.clear();
   const std::string key = PresetKey();
   for (int n = 1; n <= 12; ++n) {
-    const auto freq = static_cast<uint16_t>(StrToIntLike(TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "FRQ")))));
+    const std::string stored = TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "FRQ")));
+    const auto freq = static_cast<uint16_t>(StrToIntLike(stored));
     if (freq != Frequency()) continue;
     preset_ = static_cast<uint8_t>(n);
     presetName_ = TrimBlanks(settings_.ReadValue(key, PresetValueName(n, "ID")));
@@ -54,7 +48,7 @@ RadioState Radio::Load() {
   tuning_.freqSw = state.freqSw;
   volume_ = state.volume;
   stereo_ = state.stereo;
-  FindPreset();
+  FindCurrentPreset();
   return state;
 }
 
@@ -72,6 +66,6 @@ void Radio::Save() {
 
 void Radio::ClearRunState() {
   muted_ = false;
-  userMuted_ = false;
+  userMutedLive_ = false;
   signal_ = 0;
 }

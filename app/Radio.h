@@ -11,7 +11,6 @@
 #include "settings/RadioState.h"
 #include "settings/SettingsStore.h"
 
-
 class Radio {
  public:
   explicit Radio(SettingsStore& settings) : settings_(settings) {}
@@ -23,7 +22,7 @@ class Radio {
   uint8_t Region() const { return tuning_.region; }
   // Of the current band.
   uint16_t Frequency() const { return tuning_.CurrentFrequency(); }
-  uint16_t Frequency(uint8_t band) const;
+  uint16_t Frequency(uint8_t band) const { return tuning_.FrequencyOf(band); }
   // The current band's frequency as it is given (the receiver's own word, a hold running ahead).
   void SetFrequency(uint16_t freq) { tuning_.CurrentRegister() = freq; }
   void SetFrequency(uint8_t band, uint16_t freq) { tuning_.Register(band) = freq; }
@@ -46,7 +45,7 @@ class Radio {
   uint8_t PreviousPreset() const { return prevPreset_; }
   const std::string& PresetName() const { return presetName_; }
   // The preset that holds the current frequency, by the stored presets; none when no one does.
-  void FindPreset();
+  void FindCurrentPreset();
   void SetPreset(uint8_t n, std::string name);
 
   // ---- Sound ----
@@ -56,8 +55,8 @@ class Radio {
   bool Muted() const { return muted_; }
   void SetMuted(bool muted) { muted_ = muted; }
   // The user muted the live sound with the Mute button (a seek's silence leaves it on).
-  bool UserMuted() const { return userMuted_; }
-  void SetUserMuted(bool muted) { userMuted_ = muted; }
+  bool UserMutedLive() const { return userMutedLive_; }
+  void SetUserMutedLive(bool muted) { userMutedLive_ = muted; }
   // The live sound's level: the volume, 0 while muted.
   int LiveVolume() const { return muted_ ? 0 : volume_; }
   // Non-zero for stereo; the stored value as it was read, until the Stereo button toggles it.
@@ -86,7 +85,7 @@ class Radio {
   std::string presetName_;
   int volume_ = 0;
   bool muted_ = false;
-  bool userMuted_ = false;
+  bool userMutedLive_ = false;
   uint8_t stereo_ = 0;
   uint8_t signal_ = 0;
 };

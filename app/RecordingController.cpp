@@ -14,8 +14,8 @@ RecordingController::RecordingController(CMyKestrune& device, Radio& radio, IWal
 void RecordingController::ClearRunState() {
   recording_ = false;
   blink_ = 0;
-  label_.clear();
-  limit_ = 0;
+  recordLabel_.clear();
+  recordLimit_ = 0;
 }
 
 void RecordingController::ShowRecordMenu() {
@@ -26,9 +26,9 @@ void RecordingController::OnRecordMenu(int command) {
   if (!recordingView_) return;
   const std::string label = RecordCommandLabel(command);
   if (!StartRecording()) return;
-  label_ = label;
-  limit_ = RecordCommandLimit(command);
-  if (limit_ == 0) timers_.KillTimer(kTimerRecordLimit);
+  recordLabel_ = label;
+  recordLimit_ = RecordCommandLimit(command);
+  if (recordLimit_ == 0) timers_.KillTimer(kTimerRecordLimit);
   else timers_.SetTimer(kTimerRecordLimit, 1000);
 }
 
@@ -41,8 +41,8 @@ void RecordingController::OnStopRecordMenu(int command) {
   // only keep timer 10 ticking until some later recording.
   if (!recording_) return;
   // The limit counts from the start of the recording, not from this choice.
-  limit_ = RecordCommandLimit(command);
-  label_ = RecordCommandLabel(command);
+  recordLimit_ = RecordCommandLimit(command);
+  recordLabel_ = RecordCommandLabel(command);
   timers_.SetTimer(kTimerRecordLimit, 1000);
 }
 
@@ -52,8 +52,8 @@ bool RecordingController::StartRecording() {
   // the window's own stop, so the scheduler no longer counts it as its own to end later.
   if (recording_) StopRecording();
   const LocalTime now = wallClock_.Now();
-  const uint16_t kbps = RecordingBitrate(rate_);
-  return BeginRecording(folder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "");
+  const uint16_t kbps = RecordingBitrate(mp3Rate_);
+  return BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "");
 }
 
 bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
@@ -65,7 +65,7 @@ bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps,
     if (recording_ && !device_.IsRecorderRunning()) StopRecording();
     return false;
   }
-  start_ = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();
+  recordStart_ = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();
   recording_ = true;
   if (recordingView_) {
     recordingView_->SetDisplayText(IDC_TEXT_TIME, ElapsedText(0, 0, 0));
@@ -107,15 +107,15 @@ bool RecordingController::EndRecording() {
 }
 
 void RecordingController::CancelRecordLimit() {
-  label_.clear();
-  limit_ = 0;
+  recordLabel_.clear();
+  recordLimit_ = 0;
   timers_.KillTimer(kTimerRecordLimit);
 }
 
 void RecordingController::OnRecordLimitTimer() {
-  if (limit_ == 0) return;
-  if (wallClock_.CalendarSeconds() - start_ > limit_) limit_ = 0;
-  if (limit_ == 0) StopRecording();
+  if (recordLimit_ == 0) return;
+  if (wallClock_.CalendarSeconds() - recordStart_ > recordLimit_) recordLimit_ = 0;
+  if (recordLimit_ == 0) StopRecording();
 }
 
 void RecordingController::RecordingDisplayTick() {
@@ -123,10 +123,10 @@ void RecordingController::RecordingDisplayTick() {
   const display::CellPair cells = display::RecordButtonCells(blink_);
   view_.SetButtonCells(IDC_RECORD, cells.normal, cells.pushed);
   view_.RedrawButton(IDC_RECORD);
-  const int64_t seconds = wallClock_.CalendarSeconds() - start_;
+  const int64_t seconds = wallClock_.CalendarSeconds() - recordStart_;
   // A clock set back during the recording shows zero rather than a wrapped count.
   const uint64_t elapsed = seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
   if (!recordingView_) return;
   recordingView_->SetTrayPicture((blink_ & 1) ? IDI_RECORDING : IDI_KESTRUNE);
-  recordingView_->SetDisplayText(IDC_TEXT_TIME, display::RecordingTimeText(label_, elapsed));
+  recordingView_->SetDisplayText(IDC_TEXT_TIME, display::RecordingTimeText(recordLabel_, elapsed));
 }

@@ -28,15 +28,15 @@ class RecordingController final : public IScheduledRecording {
 
   bool IsRecording() const override { return recording_; }
   // Index 0..3 of the bit rate (320, 192, 128, 64 kbit/s) of manual recordings.
-  uint8_t Rate() const { return rate_; }
-  void SetRate(uint8_t rate) { rate_ = rate; }
-  const std::string& Folder() const { return folder_; }
-  void SetFolder(std::string folder) { folder_ = std::move(folder); }
+  uint8_t Mp3Rate() const { return mp3Rate_; }
+  void SetMp3Rate(uint8_t rate) { mp3Rate_ = rate; }
+  const std::string& RecordFolder() const { return recordFolder_; }
+  void SetRecordFolder(std::string folder) { recordFolder_ = std::move(folder); }
   // Seconds of a timed manual recording (0: none) and the label before its running time.
-  uint16_t Limit() const { return limit_; }
-  const std::string& Label() const { return label_; }
+  uint16_t RecordLimit() const { return recordLimit_; }
+  const std::string& RecordLabel() const { return recordLabel_; }
   // IWallClock::CalendarSeconds at the start.
-  int64_t StartSeconds() const { return start_; }
+  int64_t RecordStart() const { return recordStart_; }
   // A start's run state: nothing records, no label.
   void ClearRunState();
 
@@ -84,10 +84,10 @@ class RecordingController final : public IScheduledRecording {
   IRecordingView* recordingView_ = nullptr;
   ISchedulerControl* scheduler_ = nullptr;
   bool recording_ = false;
-  int64_t start_ = 0;
-  uint16_t limit_ = 0;
-  std::string label_;
-  uint8_t rate_ = 0;
-  std::string folder_;
+  int64_t recordStart_ = 0;
+  uint16_t recordLimit_ = 0;
+  std::string recordLabel_;
+  uint8_t mp3Rate_ = 0;
+  std::string recordFolder_;
   uint8_t blink_ = 0;
 };

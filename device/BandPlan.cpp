@@ -49,9 +49,9 @@ uint16_t& TuningState::Register(uint8_t b) {
   return freqSw;
 }
 
-uint16_t TuningState::CurrentFrequency() const {
-  if (band == BandAM) return freqAm;
-  if (band == BandFM) return freqFm;
+uint16_t TuningState::FrequencyOf(uint8_t b) const {
+  if (b == BandAM) return freqAm;
+  if (b == BandFM) return freqFm;
   return freqSw;
 }
 

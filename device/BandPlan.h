@@ -41,7 +41,8 @@ struct TuningState {
 
   uint16_t& Register(uint8_t b);
   uint16_t& CurrentRegister() { return Register(band); }
-  uint16_t CurrentFrequency() const;
+  uint16_t FrequencyOf(uint8_t b) const;
+  uint16_t CurrentFrequency() const { return FrequencyOf(band); }
   BandLimits Limits() const { return GetBandLimits(band, region); }
   void StepUp() { CurrentRegister() = StepFrequencyUp(CurrentFrequency(), band, region); }
   void StepDown() { CurrentRegister() = StepFrequencyDown(CurrentFrequency(), band, region); }

@@ -68,7 +68,7 @@ TEST_F(Commands, SeekSettlesOnTheSixthEqualReadAndLeavesTheTunerWhereItStopped) 
   }
   Poll();
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.ContinuousTune(), 0);
   EXPECT_EQ(rig.audio->volume, 60);
   EXPECT_TRUE(TunesSent().empty());
   EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
@@ -109,7 +109,7 @@ TEST_F(Commands, SeekRefusedAtTheBandEdgeSendsNothing) {
   rig.Command(IDC_SEEK_DOWN);
   EXPECT_TRUE(rig.Reports().empty());
   EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
-  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.ContinuousTune(), 0);
   // Beyond the edge is not at it.
   rig.window.Radio().SetFrequency(BandFM, 9005);
   rig.Command(IDC_SEEK_UP);
@@ -126,7 +126,7 @@ TEST_F(Commands, TuneUpDuringASeekStopsAtTheReachedFrequencyWithoutAStep) {
 
   rig.Command(IDC_TUNE_UP);
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.ContinuousTune(), 0);
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), reached);
   EXPECT_EQ(rig.receiver.Frequency(), reached);
   for (uint16_t tune : TunesSent()) EXPECT_EQ(tune, reached);
@@ -169,7 +169,7 @@ TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   // The sound is back and nothing the seek disabled waits for a later press.
   EXPECT_EQ(rig.audio->volume, 60);
   EXPECT_EQ(rig.window.Radio().Muted(), 0);
-  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.ContinuousTune(), 0);
   for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) {
     // Mute waits for timer 31, as after any preset.
     EXPECT_EQ(rig.view.Enabled(id), id != IDC_MUTE) << id;
@@ -462,7 +462,7 @@ TEST_F(DuringPlayback, VolumeFollowsTheCurveAndMuteStopsAndRunsTheFile) {
   rig.audioLog.clear();
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.window.Radio().Muted(), 1);
-  EXPECT_EQ(rig.window.Radio().UserMuted(), 0);  // the live sound was not what Mute silenced
+  EXPECT_EQ(rig.window.Radio().UserMutedLive(), 0);  // the live sound was not what Mute silenced
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback pause", "playback run"}));
   rig.view.slider = 0;
@@ -501,7 +501,7 @@ TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
   rig.Command(IDC_TUNE_UP);
   EXPECT_LE(rig.clock.NowMs() - before, 5u * kStatusReadTimeoutMs);
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.InSeekSilence(), 0);
+  EXPECT_EQ(rig.window.ContinuousTune(), 0);
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   EXPECT_EQ(rig.audio->volume, 60);
   for (int id : {IDC_PRESET1, IDC_AM, IDC_FM, IDC_STEREO, IDC_PRESET_UP}) rig.Command(id);

@@ -93,13 +93,13 @@ TEST_F(Recording, FileNamesOfEveryBandAndTheBitrateTable) {
 
   const std::pair<uint8_t, int> rates[] = {{0, 320}, {1, 192}, {2, 128}, {3, 64}, {7, 128}};
   for (auto [index, kbps] : rates) {
-    rig.window.Recording().SetRate(index);
+    rig.window.Recording().SetMp3Rate(index);
     rig.Command(ID_REC_OPEN);
     EXPECT_EQ(rig.audioLog.back(), "record C:\\RadioREC\\FM8980_20261206_135700.mp3 " + std::to_string(kbps));
     EXPECT_EQ(Text(IDC_TEXT_RATE), std::to_string(kbps) + " Kbps");
     rig.Command(ID_STOP_NOW);
   }
-  EXPECT_EQ(rig.window.Recording().Rate(), 2) << "the window's copy is corrected";
+  EXPECT_EQ(rig.window.Recording().Mp3Rate(), 2) << "the window's copy is corrected";
 
   rig.Command(IDC_AM);
   rig.wall.Advance(5);
@@ -153,11 +153,11 @@ TEST_F(Recording, StopAfterChosenWhenTheRecordingHasEndedDoesNothing) {
   EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
   Second(901);
   ASSERT_EQ(rig.window.Recording().IsRecording(), 0);
-  const std::string label = rig.window.Recording().Label();
+  const std::string label = rig.window.Recording().RecordLabel();
   rig.Command(ID_STOP_30);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "no timer ticks with nothing to stop";
-  EXPECT_EQ(rig.window.Recording().Limit(), 0);
-  EXPECT_EQ(rig.window.Recording().Label(), label);
+  EXPECT_EQ(rig.window.Recording().RecordLimit(), 0);
+  EXPECT_EQ(rig.window.Recording().RecordLabel(), label);
 }
 
 TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
@@ -343,7 +343,7 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
-  rig.window.Recording().SetRate(0);
+  rig.window.Recording().SetMp3Rate(0);
   rig.Command(ID_REC_15);
   rig.Reserve(1, "News", "100000", "100010", "20261207", BandFM, "8000", 1);
   scheduler.LoadSchedule();

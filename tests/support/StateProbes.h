@@ -18,6 +18,6 @@ struct MainWindowProbe {
 struct RecordingControllerProbe {
   // The session's flag alone: no recorder runs.
   static void SetRecording(RecordingController& recording, bool on) { recording.recording_ = on; }
-  static void SetStartSeconds(RecordingController& recording, int64_t seconds) { recording.start_ = seconds; }
-  static void SetLabel(RecordingController& recording, std::string label) { recording.label_ = std::move(label); }
+  static void SetRecordStart(RecordingController& recording, int64_t seconds) { recording.recordStart_ = seconds; }
+  static void SetRecordLabel(RecordingController& recording, std::string label) { recording.recordLabel_ = std::move(label); }
 };

@@ -236,7 +236,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \tC:\\KestruneInteractionRec  ");
   RemoveDirectoryA("C:\\KestruneInteractionRec");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().Folder(), "C:\\KestruneInteractionRec");
+  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\KestruneInteractionRec");
   EXPECT_TRUE(IsFolder("C:\\KestruneInteractionRec"));
 
   // A folder of blanks only records into the default folder, so that one must exist.
@@ -244,7 +244,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \t ");
   RemoveDirectoryA("C:\\RadioREC");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().Folder(), "C:\\RadioREC");
+  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\RadioREC");
   EXPECT_TRUE(IsFolder("C:\\RadioREC"));
 }
 

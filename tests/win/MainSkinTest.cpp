@@ -420,10 +420,10 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
   // The window's clock reads the real time: a second may pass before it does.
   auto tickAfter = [&](int64_t seconds) {
-    RecordingControllerProbe::SetStartSeconds(dlg->Window().Recording(), CalendarNow() - seconds);
+    RecordingControllerProbe::SetRecordStart(dlg->Window().Recording(), CalendarNow() - seconds);
     dlg->Window().Recording().RecordingDisplayTick();
   };
-  RecordingControllerProbe::SetLabel(dlg->Window().Recording(), "REC 15Min");
+  RecordingControllerProbe::SetRecordLabel(dlg->Window().Recording(), "REC 15Min");
   tickAfter(187);
   char clock[64] = {};
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
@@ -440,7 +440,7 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
     for (int x = time.left; x < time.right; ++x) red += shot.At(x, y) == 0xFF0000;
   EXPECT_GT(red, 20) << kFontDependent;
 
-  RecordingControllerProbe::SetLabel(dlg->Window().Recording(), "");
+  RecordingControllerProbe::SetRecordLabel(dlg->Window().Recording(), "");
   tickAfter(3 * 3600 + 4 * 60 + 5);
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
   EXPECT_THAT(clock, ::testing::AnyOf(::testing::StrEq("REC    03:04:05"), ::testing::StrEq("REC    03:04:06")));
@@ -451,7 +451,7 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
 TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
   Start(true);
   RecordingControllerProbe::SetRecording(dlg->Window().Recording(), true);
-  RecordingControllerProbe::SetStartSeconds(dlg->Window().Recording(), CalendarNow() - 187);
+  RecordingControllerProbe::SetRecordStart(dlg->Window().Recording(), CalendarNow() - 187);
   dlg->Window().Recording().RecordingDisplayTick();
   dlg->SetStaticText(IDC_TEXT_RATE, "128 Kbps");
   dlg->SetStaticText(IDC_TEXT_FILE, "C:\\RadioREC\\Morning & Evening\\FM8750_20240101_120000.mp3");

@@ -105,8 +105,8 @@ TEST_F(SettingsFromMainWindow, PreferencesMoveTheReceiverToTheNewRegionsFirstPre
   EXPECT_EQ(window.Radio().Frequency(BandFM), 7600);  // Japan FM preset 1
   EXPECT_EQ(window.Radio().Frequency(BandAM), 522);   // Japan AM preset 1
   EXPECT_EQ(window.Radio().Preset(), 1);
-  EXPECT_EQ(window.Recording().Rate(), 1);
-  EXPECT_EQ(window.Recording().Folder(), "C:\\KestruneMainRec");
+  EXPECT_EQ(window.Recording().Mp3Rate(), 1);
+  EXPECT_EQ(window.Recording().RecordFolder(), "C:\\KestruneMainRec");
   EXPECT_EQ(receiver.Region(), RegionJapan);
   EXPECT_EQ(receiver.Band(), BandFM);
   EXPECT_EQ(receiver.Frequency(), 7600);
@@ -196,8 +196,8 @@ TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowe
   // The stored region is the default one now, and so is the receiver's.
   EXPECT_EQ(window.Radio().Region(), RegionJapan);
   EXPECT_EQ(receiver.Region(), RegionJapan);
-  EXPECT_EQ(window.Recording().Folder(), "C:\\RadioREC");
-  EXPECT_EQ(window.Recording().Rate(), 2);
+  EXPECT_EQ(window.Recording().RecordFolder(), "C:\\RadioREC");
+  EXPECT_EQ(window.Recording().Mp3Rate(), 2);
 }
 
 }  // namespace
