@@ -324,15 +324,15 @@ void WaveCaptureDevice::Stop() {
 
 namespace {
 
-struct DeviceList {
+struct WaveCaptureDeviceList {
   std::mutex lock;
   bool enumerated = false;
   std::vector<std::shared_ptr<WaveCaptureDevice>> devices;
 };
 
-DeviceList& List() {
+WaveCaptureDeviceList& List() {
   // Never destroyed: a capture still running at exit is not torn down by a static destructor.
-  static DeviceList* list = new DeviceList;
+  static WaveCaptureDeviceList* list = new WaveCaptureDeviceList;
   return *list;
 }
 
@@ -341,7 +341,7 @@ bool UsableWaveIn(UINT id, WAVEINCAPSA& caps) {
   return waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR && (caps.dwFormats & WAVE_FORMAT_4S16);
 }
 
-void EnumerateLocked(DeviceList& list) {
+void EnumerateLocked(WaveCaptureDeviceList& list) {
   if (list.enumerated) return;
   const UINT count = waveInGetNumDevs();
   for (UINT id = 0; id < count; ++id) {
@@ -354,13 +354,13 @@ void EnumerateLocked(DeviceList& list) {
 }  // namespace
 
 void EnumerateWaveInDevices() {
-  DeviceList& list = List();
+  WaveCaptureDeviceList& list = List();
   std::lock_guard<std::mutex> guard(list.lock);
   EnumerateLocked(list);
 }
 
 std::shared_ptr<WaveCaptureDevice> FindWaveInDevice(const std::string& name) {
-  DeviceList& list = List();
+  WaveCaptureDeviceList& list = List();
   std::lock_guard<std::mutex> guard(list.lock);
   EnumerateLocked(list);
   for (const auto& device : list.devices)
@@ -371,7 +371,7 @@ std::shared_ptr<WaveCaptureDevice> FindWaveInDevice(const std::string& name) {
 void ClearWaveInDevices() {
   std::vector<std::shared_ptr<WaveCaptureDevice>> forgotten;
   {
-    DeviceList& list = List();
+    WaveCaptureDeviceList& list = List();
     std::lock_guard<std::mutex> guard(list.lock);
     forgotten.swap(list.devices);
     list.enumerated = false;
@@ -391,7 +391,7 @@ UINT FindWaveInId(const std::string& name) {
 }
 
 std::vector<std::string> ListedWaveInDevices() {
-  DeviceList& list = List();
+  WaveCaptureDeviceList& list = List();
   std::lock_guard<std::mutex> guard(list.lock);
   EnumerateLocked(list);
   std::vector<std::string> names;
