@@ -66,6 +66,7 @@ bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps,
     return false;
   }
   recordStart_ = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();
+  kbps_ = kbps;
   recording_ = true;
   if (recordingView_) {
     recordingView_->SetDisplayText(IDC_TEXT_TIME, ElapsedText(0, 0, 0));

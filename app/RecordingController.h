@@ -37,6 +37,8 @@ class RecordingController final : public IScheduledRecording {
   const std::string& RecordLabel() const { return recordLabel_; }
   // IWallClock::CalendarSeconds at the start.
   int64_t RecordStart() const { return recordStart_; }
+  // kbit/s of the recording running or last started.
+  uint16_t Kbps() const { return kbps_; }
   // A start's run state: nothing records, no label.
   void ClearRunState();
 
@@ -89,5 +91,6 @@ class RecordingController final : public IScheduledRecording {
   std::string recordLabel_;
   uint8_t mp3Rate_ = 0;
   std::string recordFolder_;
+  uint16_t kbps_ = 0;
   uint8_t blink_ = 0;
 };

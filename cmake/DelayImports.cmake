@@ -36,7 +36,8 @@ endfunction()
 
 set(KESTRUNE_DELAYED_LIBS "")
 foreach(pair comdlg32:comdlg32.dll powrprof:powrprof.dll setupapi:setupapi.dll winmm:winmm.dll
-             oleaut32:oleaut32.dll ole32:ole32.dll shell32:shell32.dll shlwapi:shlwapi.dll hid:hid.dll)
+             oleaut32:oleaut32.dll ole32:ole32.dll shell32:shell32.dll shlwapi:shlwapi.dll hid:hid.dll
+             oleacc:oleacc.dll)
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 library)
   list(GET pair 1 dll)

@@ -61,19 +61,35 @@ void CBitmapButton::Release(bool click) {
   }
 }
 
+void CBitmapButton::Paint(HDC dc) {
+  HWND self = Hwnd();
+  // Transparent cells: the parent's skin under the button shows through.
+  if (strip_ != nullptr) strip_->Draw(dc, pushed_now_ ? pushed_ : normal_, 0, 0);
+  // The focus mark, as Windows draws it on buttons: only once the keyboard has been used, so a
+  // mouse user's window looks as it always did.
+  const auto cues = static_cast<UINT>(SendMessageA(self, WM_QUERYUISTATE, 0, 0));
+  if (GetFocus() == self && (cues & UISF_HIDEFOCUS) == 0) {
+    RECT rc;
+    GetClientRect(self, &rc);
+    InflateRect(&rc, -1, -1);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &rc);
+  }
+}
+
 LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND self = Hwnd();
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(self, &ps);
-      // Transparent cells: the parent's skin under the button shows through.
-      if (strip_ != nullptr) strip_->Draw(dc, pushed_now_ ? pushed_ : normal_, 0, 0);
+      Paint(dc);
       EndPaint(self, &ps);
       return 0;
     }
     case WM_PRINTCLIENT:
-      if (strip_ != nullptr) strip_->Draw(reinterpret_cast<HDC>(wParam), pushed_now_ ? pushed_ : normal_, 0, 0);
+      Paint(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -107,6 +123,10 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Press();
         return 0;
       }
+      if (wParam == VK_RETURN) {
+        if (IsWindowEnabled(self)) Notify(BN_CLICKED);
+        return 0;
+      }
       break;
     case WM_KEYUP:
       if (wParam == VK_SPACE) {
@@ -115,9 +135,27 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_ENABLE:
+    case WM_UPDATEUISTATE:
       InvalidateRect(self, nullptr, FALSE);
       break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // The parent's skin repaints under the cell, taking the old mark away with it.
+      if (HWND parent = GetParent(self)) {
+        RECT rc;
+        GetWindowRect(self, &rc);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+        InvalidateRect(parent, &rc, TRUE);
+      }
+      InvalidateRect(self, nullptr, FALSE);
+      Notify(msg == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
+      break;
     case WM_GETDLGCODE:
+      // Enter comes to the focused button (it clicks it) instead of to the dialog's default.
+      if (lParam != 0) {
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN) return DLGC_BUTTON | DLGC_WANTMESSAGE;
+      }
       return DLGC_BUTTON;
     default:
       break;

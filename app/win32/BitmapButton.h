@@ -4,7 +4,9 @@
 // also report the press (BN_HILITE, code 2) when the mouse goes down and click while held, and
 // end every press with one report: the click, or BN_UNHILITE (code 3) when released elsewhere
 // or when the capture is lost. Other buttons keep quiet on the press, so a command never runs
-// twice for one click.
+// twice for one click. From the keyboard, Space presses it like the mouse and Enter clicks it; the
+// focus is marked (once the keyboard has been used) and reported to the parent as BN_SETFOCUS
+// and BN_KILLFOCUS.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -30,6 +32,7 @@ class CBitmapButton {
   void Release(bool click);
   void Notify(WORD code);
   void SetPushed(bool pushed);
+  void Paint(HDC dc);
 
   const CellStrip* strip_ = nullptr;
   int normal_ = 0, pushed_ = 0;

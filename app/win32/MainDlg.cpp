@@ -1,5 +1,7 @@
 #include "app/win32/MainDlg.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 #include <dbt.h>
 extern "C" {
@@ -18,8 +20,16 @@ namespace {
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
+constexpr UINT kAnnounceMessage = WM_APP + 1;
 // One-shot timer of the start, outside the behaviour's timer ids.
 constexpr UINT_PTR kTimerFinishStart = 0x4B53;
+std::string ControlText(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(std::max(GetWindowTextA(control, text.data(), static_cast<int>(text.size())), 0)));
+  return text;
+}
+
 constexpr RECT kReadoutRect{display::kReadoutRect.left, display::kReadoutRect.top, display::kReadoutRect.right,
                              display::kReadoutRect.bottom};
 
@@ -42,6 +52,10 @@ CMainDlg::~CMainDlg() {
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   skin_.RelayToTips(*msg);
+  // Moving the focus by keyboard shows where it is, as in every dialog of Windows.
+  if (msg->message == WM_KEYDOWN && (msg->wParam == VK_TAB || msg->wParam == VK_SPACE || msg->wParam == VK_RETURN) &&
+      (SendMessageA(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
+    SendMessageA(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && accelerators_ &&
       TranslateAcceleratorA(Hwnd(), accelerators_, msg))
     return TRUE;
@@ -91,8 +105,30 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       window_.OnMouseMove();
       return true;
     case WM_COMMAND:
+      // The skinned buttons' focus reports are no commands: a screen reader hears which one has
+      // the focus, by the name this window gives it.
+      if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == BN_KILLFOCUS) {
+        if (HIWORD(wParam) == BN_SETFOCUS) {
+          const std::vector<int> ids = AccessibleChildIds(Hwnd());
+          const auto at = std::find(ids.begin(), ids.end(), static_cast<int>(LOWORD(wParam)));
+          if (at != ids.end())
+            NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, static_cast<LONG>(at - ids.begin()) + 1);
+        }
+        return true;
+      }
       if (window_.OnCommand(LOWORD(wParam), HIWORD(wParam))) return true;
       break;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT || !accessible_) break;
+      {
+        auto* object = new MainAccessible(accessible_);
+        result = LresultFromObject(kIID_IAccessible, wParam, object);
+        object->Release();
+      }
+      return true;
+    case kAnnounceMessage:
+      AnnounceChanges();
+      return true;
     case WM_NOTIFY:
       // The volume slider's notifications are watched, then left to default processing.
       if (wParam == IDC_VOLUME) window_.OnVolumeSliderNotify();
@@ -119,6 +155,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 LRESULT CMainDlg::OnInitDialog() {
+  accessible_ = std::make_shared<AccessibleSource>(AccessibleSource{Hwnd(), [this] { return AccessibleFacts(); }});
   window_.ClearRunState();
   window_.LoadPowerSettings();
   EnsureRecordFolder();
@@ -143,6 +180,8 @@ LRESULT CMainDlg::OnInitDialog() {
     loop->AddIdleHandler(this);
   }
   window_.SetStartPending();
+  // The focus starts on the first control, unmarked until the keyboard is used.
+  SendMessageA(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   window_.Display().BuildWindowRegion();
   SetTimer(kTimerDeferredStart, 200);
   // A timer comes after all painting: the window is on the screen before the rest is done.
@@ -169,6 +208,7 @@ void CMainDlg::FinishStart() {
 }
 
 void CMainDlg::OnDestroy() {
+  accessible_.reset();
   RemovePropA(Hwnd(), kInstanceProperty);
   if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
     loop->RemoveMessageFilter(this);
@@ -236,6 +276,7 @@ int CMainDlg::VolumeSliderPosition() {
 
 void CMainDlg::SetButtonCells(int id, int normalCell, int pushedCell) {
   skin_.SetButtonCells(id, {normalCell, pushedCell}, false);
+  NoteDisplayChange();
 }
 
 void CMainDlg::RedrawButton(int id) {
@@ -280,7 +321,10 @@ void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(stati
 
 // ---- Display ----
 
-void CMainDlg::InvalidateReadout() { InvalidateRect(Hwnd(), &kReadoutRect, TRUE); }
+void CMainDlg::InvalidateReadout() {
+  InvalidateRect(Hwnd(), &kReadoutRect, TRUE);
+  NoteDisplayChange();
+}
 
 void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.Radio().Stereo()); }
 
@@ -313,7 +357,10 @@ void CMainDlg::ShowDisplayText(int id) {
   if (HWND text = GetDlgItem(Hwnd(), id)) ShowWindow(text, SW_SHOW);
 }
 
-void CMainDlg::RepaintDisplay() { InvalidateRect(Hwnd(), nullptr, TRUE); }
+void CMainDlg::RepaintDisplay() {
+  InvalidateRect(Hwnd(), nullptr, TRUE);
+  NoteDisplayChange();
+}
 
 void CMainDlg::SetTrayPicture(int iconId) {
   if (hooks_.setTrayPicture) hooks_.setTrayPicture(iconId);
@@ -324,4 +371,69 @@ void CMainDlg::TrackRecordMenu(int menuId) {
   TrackPopupAtCursor(menu.Get(), Hwnd(), 0);
 }
 
-void CMainDlg::SetStaticText(int id, const std::string& text) { skin::SetStaticText(Hwnd(), id, text); }
+void CMainDlg::SetStaticText(int id, const std::string& text) {
+  skin::SetStaticText(Hwnd(), id, text);
+  NoteDisplayChange();
+}
+
+// ---- Screen readers ----
+
+accessible::Facts CMainDlg::AccessibleFacts() {
+  accessible::Facts facts;
+  const Radio& radio = window_.Radio();
+  facts.deviceOpen = device_.IsOpen();
+  facts.band = radio.Band();
+  facts.frequency = radio.Frequency();
+  facts.preset = radio.Preset();
+  facts.presetName = radio.PresetName();
+  facts.stereo = radio.Stereo();
+  facts.signal = radio.Signal();
+  facts.muted = radio.Muted();
+  facts.volume = radio.Volume();
+  const RecordingController& recording = window_.Recording();
+  facts.recording = recording.IsRecording();
+  if (facts.recording) {
+    const int64_t seconds = CalendarSeconds() - recording.RecordStart();
+    facts.recordSeconds = seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
+    facts.recordKbps = recording.Kbps();
+    facts.recordFile = device_.RecorderPath();
+  }
+  facts.playing = window_.Playing();
+  if (facts.playing) {
+    facts.playFile = ControlText(Hwnd(), IDC_TEXT_FILE);
+    facts.playPosition = ControlText(Hwnd(), IDC_TEXT_TIME);
+  }
+  const std::string key = radio.PresetKey();
+  for (int n = 1; n <= 12; ++n) {
+    facts.presetNames[n - 1] = settings_.ReadValue(key, PresetValueName(n, "ID"));
+    facts.presetFrequencies[n - 1] = settings_.ReadValue(key, PresetValueName(n, "FRQ"));
+  }
+  return facts;
+}
+
+void CMainDlg::NoteDisplayChange() {
+  if (announcePending_ || !Hwnd()) return;
+  announcePending_ = PostMessageA(Hwnd(), kAnnounceMessage, 0, 0) != FALSE;
+}
+
+void CMainDlg::AnnounceChanges() {
+  announcePending_ = false;
+  const accessible::Facts facts = AccessibleFacts();
+  const std::vector<int> ids = AccessibleChildIds(Hwnd());
+  auto childOf = [&](int id) {
+    const auto at = std::find(ids.begin(), ids.end(), id);
+    return at == ids.end() ? 0L : static_cast<LONG>(at - ids.begin()) + 1;
+  };
+  std::string announcement = accessible::ReadoutAnnouncement(facts);
+  if (announcement != announced_) {
+    announced_ = std::move(announcement);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Hwnd(), OBJID_CLIENT, childOf(accessible::kReadoutId));
+  }
+  std::vector<std::pair<int, bool>> pressed;
+  for (int id : {IDC_STEREO, IDC_MUTE, IDC_RECORD, IDC_PLAYBACK})
+    pressed.emplace_back(id, accessible::Describe(id, facts, true).pressed);
+  for (size_t i = 0; i < pressed.size(); ++i)
+    if (i < pressedStates_.size() && pressedStates_[i] != pressed[i] && childOf(pressed[i].first) != 0)
+      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, childOf(pressed[i].first));
+  pressedStates_ = std::move(pressed);
+}

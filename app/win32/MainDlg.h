@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "app/AccessibleView.h"
 #include "app/MainWindow.h"
+#include "app/win32/MainAccessible.h"
 #include "app/win32/MainSkin.h"
 #include "app/win32/WindowLayer.h"
 #include "settings/SettingsStore.h"
@@ -58,6 +60,8 @@ class CMainDlg final : public DialogWindow,
 
   // What the readout shows for the radio state as it is now.
   display::IndicatorState ReadoutState() const;
+  // What a screen reader is told the window shows now.
+  accessible::Facts AccessibleFacts();
   // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
   // old letters repainted.
   void SetStaticText(int id, const std::string& text);
@@ -82,6 +86,10 @@ class CMainDlg final : public DialogWindow,
   void FinishStart();
   void UnregisterHidArrivals();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  // The readout or a button's state may have changed: screen readers hear of it once the
+  // current message is through (one check however many changes it made).
+  void NoteDisplayChange();
+  void AnnounceChanges();
 
   // IMainView
   void EnableControl(int id, bool enable) override;
@@ -129,4 +137,9 @@ class CMainDlg final : public DialogWindow,
   bool startFinished_ = false;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
+  // Read by the accessible objects handed out; reset when the window goes, which disconnects them.
+  std::shared_ptr<AccessibleSource> accessible_;
+  bool announcePending_ = false;
+  std::string announced_;
+  std::vector<std::pair<int, bool>> pressedStates_;  // the toggles' pressed state last announced
 };

@@ -1,0 +1,84 @@
+#pragma once
+// The main window's accessible object (MSAA), served for WM_GETOBJECT: the skinned window's
+// controls as one flat list of children in reading order, named for what they do, with the
+// readout as a text whose value says what is on. Screen readers (NVDA, JAWS, Narrator) read this
+// instead of the bare child windows, which carry no useful names.
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AccessibleView.h"
+
+// MinGW's oleacc import library resolves IID_IAccessible to an import thunk, not the GUID.
+inline constexpr GUID kIID_IAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// What the object reads, owned by the window; the object holds it weakly, so that a screen reader
+// that keeps the object after the window has gone is told it is disconnected.
+struct AccessibleSource {
+  HWND window = nullptr;
+  std::function<accessible::Facts()> facts;
+};
+
+// The children the window has now: its visible controls and the readout, in reading order.
+std::vector<int> AccessibleChildIds(HWND window);
+
+class MainAccessible final : public IAccessible {
+ public:
+  explicit MainAccessible(std::weak_ptr<const AccessibleSource> source) : source_(std::move(source)) {}
+  MainAccessible(const MainAccessible&) = delete;
+  MainAccessible& operator=(const MainAccessible&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+  ULONG STDMETHODCALLTYPE Release() override;
+  // IDispatch: not offered (screen readers call IAccessible directly).
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  // IAccessible
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override;
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override;
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override;
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override;
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override;
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override;
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override;
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override;
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override;
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override;
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override;
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override;
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override;
+  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override;
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override;
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override;
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override;
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+ private:
+  ~MainAccessible() = default;
+  // The element of child `child` (1-based), or none: self (CHILDID_SELF), out of range, or the
+  // window gone. `hr` says which.
+  struct Lookup {
+    HRESULT hr = S_OK;
+    bool self = false;
+    int id = 0;  // control id or accessible::kReadoutId
+    std::shared_ptr<const AccessibleSource> source;
+  };
+  Lookup Find(const VARIANT& child) const;
+
+  std::weak_ptr<const AccessibleSource> source_;
+  LONG references_ = 1;
+};

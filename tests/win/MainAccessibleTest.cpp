@@ -1,0 +1,243 @@
+// The main window as a screen reader meets it: its accessible object fetched through oleacc the
+// way NVDA or Narrator fetch it, the tree walked, the readout read after a preset key and during a
+// recording, the change events a reader listens for, and the keyboard alone moving through the
+// controls and pressing them.
+#include <windows.h>
+#include <objbase.h>
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win32/MainDlg.h"
+#include "audio/Recorder.h"
+#include "resources/resource.h"
+#include "settings/MemoryKeyValueTree.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/SimulatedReceiver.h"
+#include "tests/win/MainWindowTestKit.h"
+#include "tests/win/PixelGrab.h"
+
+namespace {
+
+// A recorder that takes every start: the readout only needs to see one running.
+class AcceptingRecorder final : public IRecorder {
+ public:
+  bool StartRecorder(const std::string& path, uint16_t) override {
+    path_ = path;
+    running_ = true;
+    return true;
+  }
+  void StopRecorder() override { running_ = false; }
+  bool IsRecording() const override { return running_; }
+  std::string RecordingPath() const override { return path_; }
+
+ private:
+  std::string path_;
+  bool running_ = false;
+};
+
+std::string Utf8(BSTR text) {
+  if (!text) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  SysFreeString(text);
+  return out;
+}
+
+VARIANT Child(long id) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+std::vector<LONG> g_valueChanges;
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT) g_valueChanges.push_back(child);
+}
+
+class MainAccessibleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The accessible object is handed over through COM's marshaling, as to another process.
+    comEntered = SUCCEEDED(CoInitialize(nullptr));
+    ReadyMainWindowRig(platform, receiver, 1);
+    receiver.SetStations({{BandFM, 8000, 45}});
+    for (auto [name, value] : {std::pair{"COUNTRY", "2"}, {"FM", "1"}, {"FREQ", "7810"}, {"VOLUME", "35"},
+                               {"STEREO", "1"}, {"MP3BPS", "2"}, {"RECORDFOLDER", "C:\\KestruneA11yRec"}})
+      PlantGeneral(tree, name, value);
+    const std::string presets = std::string(kSettingsRoot) + "\\" + PresetKey(BandFM, RegionJapan);
+    tree.PlantString(presets, "CH01_ID", "Channel01");
+    tree.PlantString(presets, "CH01_FRQ", "7810");
+    tree.PlantString(presets, "CH02_ID", "Morning");
+    tree.PlantString(presets, "CH02_FRQ", "8000");
+    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
+    dlg->Device().SetRecorder(std::make_unique<AcceptingRecorder>());
+    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+    SetForegroundWindow(hwnd);
+    ASSERT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
+                                         reinterpret_cast<void**>(&acc)),
+              S_OK);
+  }
+  void TearDown() override {
+    if (acc) acc->Release();
+    dlg.reset();
+    DrainQuit();
+    RemoveDirectoryA("C:\\KestruneA11yRec");
+    if (comEntered) CoUninitialize();
+  }
+  // A key as the message loop hands it over: the window's accelerators and dialog keys first.
+  void Key(UINT message, WPARAM key) {
+    MSG msg{GetFocus() ? GetFocus() : hwnd, message, key, 0, 0, {}};
+    if (!dlg->PreTranslateMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    PumpMessages(20);
+  }
+  std::string Name(long child) {
+    BSTR text = nullptr;
+    acc->get_accName(Child(child), &text);
+    return Utf8(text);
+  }
+  std::string Value(long child) {
+    BSTR text = nullptr;
+    acc->get_accValue(Child(child), &text);
+    return Utf8(text);
+  }
+  long State(long child) {
+    VARIANT v;
+    acc->get_accState(Child(child), &v);
+    return v.lVal;
+  }
+  // The child that carries `name`, 0 when none does.
+  long Find(const std::string& name) {
+    long count = 0;
+    acc->get_accChildCount(&count);
+    for (long i = 1; i <= count; ++i)
+      if (Name(i) == name) return i;
+    return 0;
+  }
+
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  MemoryKeyValueTree tree;
+  MessageLoop loop;
+  std::unique_ptr<CMainDlg> dlg;
+  HWND hwnd = nullptr;
+  IAccessible* acc = nullptr;
+  bool comEntered = false;
+};
+
+TEST_F(MainAccessibleTest, TheTreeNamesEveryControlAndTheReadoutSaysWhatIsOn) {
+  long count = 0;
+  ASSERT_EQ(acc->get_accChildCount(&count), S_OK);
+  std::vector<VARIANT> children(static_cast<size_t>(count));
+  long got = 0;
+  ASSERT_EQ(AccessibleChildren(acc, 0, count, children.data(), &got), S_OK);
+  ASSERT_EQ(got, count);
+  std::vector<std::string> names;
+  for (const VARIANT& child : children) {
+    ASSERT_EQ(child.vt, VT_I4);
+    names.push_back(Name(child.lVal));
+    VARIANT role;
+    acc->get_accRole(child, &role);
+    const std::string& name = names.back();
+    const long expected =
+        name == "Volume" ? ROLE_SYSTEM_SLIDER : name == "Radio" ? ROLE_SYSTEM_STATICTEXT : ROLE_SYSTEM_PUSHBUTTON;
+    EXPECT_EQ(role.lVal, expected) << name;
+  }
+  const std::vector<std::string> expected = {"About", "Minimise", "Close", "Previous preset",
+                                             "Preset 1, Channel01, 78.10 MHz", "Preset 2, Morning, 80.00 MHz"};
+  ASSERT_GE(names.size(), 32u);
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6), expected);
+  EXPECT_EQ(std::vector<std::string>(names.begin() + 16, names.end()),
+            (std::vector<std::string>{"Next preset", "Radio", "Preferences", "Mute", "Volume", "Seek down", "Tune down",
+                                      "Tune up", "Seek up", "Stereo", "AM", "FM", "Record", "Play", "Save to preset",
+                                      "Timer settings"}));
+  EXPECT_EQ(Value(Find("Volume")), "35 %");
+  EXPECT_EQ(Value(Find("Radio")).rfind("FM 78.10 MHz, preset 1, Channel01, stereo, signal ", 0), 0u);
+  BSTR key = nullptr;
+  acc->get_accKeyboardShortcut(Child(5), &key);
+  EXPECT_EQ(Utf8(key), "F1");
+  EXPECT_TRUE(State(Find("Stereo")) & STATE_SYSTEM_PRESSED);
+  EXPECT_FALSE(State(Find("Mute")) & STATE_SYSTEM_PRESSED);
+  // A band switch leaves the band buttons disabled for a moment: unavailable to a reader too.
+  SendCommand(hwnd, IDC_AM);
+  EXPECT_TRUE(State(Find("FM")) & STATE_SYSTEM_UNAVAILABLE);
+  EXPECT_FALSE(State(Find("Record")) & STATE_SYSTEM_UNAVAILABLE);
+  // The point of a button hits that button; the point of the glass the readout.
+  RECT rc;
+  GetWindowRect(GetDlgItem(hwnd, IDC_RECORD), &rc);
+  VARIANT hit;
+  ASSERT_EQ(acc->accHitTest(rc.left + 2, rc.top + 2, &hit), S_OK);
+  EXPECT_EQ(Name(hit.lVal), "Record");
+  VARIANT next;
+  ASSERT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(Find("Record")), &next), S_OK);
+  EXPECT_EQ(Name(next.lVal), "Play");
+}
+
+TEST_F(MainAccessibleTest, APresetKeyIsAnnouncedAndARecordingIsRead) {
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  PumpMessages(50);
+  g_valueChanges.clear();
+  Key(WM_KEYDOWN, VK_F2);
+  PumpMessages(50);
+  const long readout = Find("Radio");
+  EXPECT_EQ(g_valueChanges, std::vector<LONG>{readout});
+  EXPECT_EQ(Value(readout).rfind("FM 80.00 MHz, preset 2, Morning, stereo, signal ", 0), 0u) << Value(readout);
+  // The running time is in the value but not announced every second.
+  SendCommand(hwnd, ID_REC_OPEN);
+  PumpMessages(50);
+  const std::string value = Value(readout);
+  EXPECT_NE(value.find(", recording 00:00:0"), std::string::npos) << value;
+  EXPECT_NE(value.find(", 128 kbit/s, FM8000_"), std::string::npos) << value;
+  EXPECT_TRUE(State(Find("Record")) & STATE_SYSTEM_PRESSED);
+  g_valueChanges.clear();
+  SendMessageA(hwnd, WM_TIMER, kTimerHeartbeat, 0);
+  PumpMessages(50);
+  EXPECT_TRUE(g_valueChanges.empty());
+  UnhookWinEvent(hook);
+}
+
+TEST_F(MainAccessibleTest, TabWalksTheControlsInReadingOrderAndSpaceOrEnterPressesTheFocusedOne) {
+  EXPECT_EQ(GetFocus(), GetDlgItem(hwnd, IDC_ABOUT));  // the first control at start-up
+  std::vector<int> order;
+  for (int i = 0; i < 40 && (order.empty() || GetFocus() != GetDlgItem(hwnd, IDC_ABOUT)); ++i) {
+    order.push_back(GetDlgCtrlID(GetFocus()));
+    Key(WM_KEYDOWN, VK_TAB);
+  }
+  std::vector<int> expected = {IDC_ABOUT, IDC_MINIMISE, IDC_CLOSE, IDC_PRESET_DOWN};
+  for (int id = IDC_PRESET1; id <= IDC_PRESET12; ++id) expected.push_back(id);
+  for (int id : {IDC_PRESET_UP, IDC_SETTINGS, IDC_MUTE, IDC_VOLUME, IDC_SEEK_DOWN, IDC_TUNE_DOWN, IDC_TUNE_UP, IDC_SEEK_UP,
+                 IDC_STEREO, IDC_AM, IDC_FM, IDC_RECORD, IDC_PLAYBACK, IDC_SAVE_PRESET, IDC_TIMER_SETTINGS})
+    expected.push_back(id);
+  EXPECT_EQ(order, expected);
+  // The keyboard has been used: the focus is marked.
+  EXPECT_EQ(SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
+
+  SetFocus(GetDlgItem(hwnd, IDC_MUTE));
+  VARIANT focus;
+  ASSERT_EQ(acc->get_accFocus(&focus), S_OK);
+  EXPECT_EQ(Name(focus.lVal), "Mute");
+  Key(WM_KEYDOWN, VK_SPACE);
+  Key(WM_KEYUP, VK_SPACE);
+  EXPECT_TRUE(dlg->Window().Radio().Muted());
+  EXPECT_TRUE(State(Find("Mute")) & STATE_SYSTEM_PRESSED);
+  SetFocus(GetDlgItem(hwnd, IDC_STEREO));
+  Key(WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(dlg->Window().Radio().Stereo(), 0);
+  EXPECT_EQ(GetFocus(), GetDlgItem(hwnd, IDC_STEREO));
+}
+
+}  // namespace
