@@ -65,10 +65,8 @@ void CBitmapButton::Paint(HDC dc) {
   HWND self = Hwnd();
   // Transparent cells: the parent's skin under the button shows through.
   if (strip_ != nullptr) strip_->Draw(dc, pushed_now_ ? pushed_ : normal_, 0, 0);
-  // The focus mark, as Windows draws it on buttons: only once the keyboard has been used, so a
-  // mouse user's window looks as it always did.
-  const auto cues = static_cast<UINT>(SendMessageA(self, WM_QUERYUISTATE, 0, 0));
-  if (GetFocus() == self && (cues & UISF_HIDEFOCUS) == 0) {
+  // The focus mark, as Windows draws it on buttons.
+  if (GetFocus() == self && GetPropA(GetParent(self), kFocusMarkProperty) != nullptr) {
     RECT rc;
     GetClientRect(self, &rc);
     InflateRect(&rc, -1, -1);
@@ -135,7 +133,6 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_ENABLE:
-    case WM_UPDATEUISTATE:
       InvalidateRect(self, nullptr, FALSE);
       break;
     case WM_SETFOCUS:

@@ -14,6 +14,10 @@
 #include "app/win32/CellStrip.h"
 #include "controls/win32/Subclass.h"
 
+// Set on the parent once the keyboard has moved the focus there: from then on the focused button
+// shows its mark (a mouse user's window stays as it always looked).
+inline constexpr const char* kFocusMarkProperty = "KestruneFocusMark";
+
 class CBitmapButton {
  public:
   bool Attach(HWND button);

@@ -52,10 +52,12 @@ CMainDlg::~CMainDlg() {
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   skin_.RelayToTips(*msg);
-  // Moving the focus by keyboard shows where it is, as in every dialog of Windows.
+  // Once the keyboard moves or uses the focus, the focused button shows it.
   if (msg->message == WM_KEYDOWN && (msg->wParam == VK_TAB || msg->wParam == VK_SPACE || msg->wParam == VK_RETURN) &&
-      (SendMessageA(Hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0)
-    SendMessageA(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+      !GetPropA(Hwnd(), kFocusMarkProperty)) {
+    SetPropA(Hwnd(), kFocusMarkProperty, reinterpret_cast<HANDLE>(1));
+    if (HWND focus = GetFocus(); focus && GetParent(focus) == Hwnd()) InvalidateRect(focus, nullptr, FALSE);
+  }
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && accelerators_ &&
       TranslateAcceleratorA(Hwnd(), accelerators_, msg))
     return TRUE;
@@ -180,8 +182,6 @@ LRESULT CMainDlg::OnInitDialog() {
     loop->AddIdleHandler(this);
   }
   window_.SetStartPending();
-  // The focus starts on the first control, unmarked until the keyboard is used.
-  SendMessageA(Hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
   window_.Display().BuildWindowRegion();
   SetTimer(kTimerDeferredStart, 200);
   // A timer comes after all painting: the window is on the screen before the rest is done.
@@ -210,6 +210,7 @@ void CMainDlg::FinishStart() {
 void CMainDlg::OnDestroy() {
   accessible_.reset();
   RemovePropA(Hwnd(), kInstanceProperty);
+  RemovePropA(Hwnd(), kFocusMarkProperty);
   if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);

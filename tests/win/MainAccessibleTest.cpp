@@ -56,6 +56,14 @@ VARIANT Child(long id) {
   return v;
 }
 
+// Closes the About box with Escape once it shows.
+void CALLBACK EscapeAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindWindowA("#32770", "About");
+  if (!box || !IsWindowVisible(box)) return;
+  KillTimer(nullptr, id);
+  PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 std::vector<LONG> g_valueChanges;
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
   if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT) g_valueChanges.push_back(child);
@@ -224,7 +232,7 @@ TEST_F(MainAccessibleTest, TabWalksTheControlsInReadingOrderAndSpaceOrEnterPress
     expected.push_back(id);
   EXPECT_EQ(order, expected);
   // The keyboard has been used: the focus is marked.
-  EXPECT_EQ(SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
+  EXPECT_NE(GetPropA(hwnd, kFocusMarkProperty), nullptr);
 
   SetFocus(GetDlgItem(hwnd, IDC_MUTE));
   VARIANT focus;
@@ -237,6 +245,10 @@ TEST_F(MainAccessibleTest, TabWalksTheControlsInReadingOrderAndSpaceOrEnterPress
   SetFocus(GetDlgItem(hwnd, IDC_STEREO));
   Key(WM_KEYDOWN, VK_RETURN);
   EXPECT_EQ(dlg->Window().Radio().Stereo(), 0);
+  EXPECT_EQ(GetFocus(), GetDlgItem(hwnd, IDC_STEREO));
+  // A dialog opened and closed: the focus is back where it was.
+  SetTimer(nullptr, 0, 50, EscapeAboutBox);
+  SendCommand(hwnd, IDC_ABOUT);
   EXPECT_EQ(GetFocus(), GetDlgItem(hwnd, IDC_STEREO));
 }
 
