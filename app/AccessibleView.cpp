@@ -37,7 +37,9 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string Station(const Facts& f) {
+// `signal` false leaves the signal out: it is read half a second after every tune, and a second
+// announcement of the same station for it would only repeat what was just said.
+std::string Station(const Facts& f, bool signal) {
   if (!f.deviceOpen) return "no receiver";
   std::string text = std::string(BandText(f.band)) + " " + FrequencyText(f.frequency, f.band);
   if (f.preset != 0) {
@@ -46,14 +48,16 @@ std::string Station(const Facts& f) {
     if (!f.presetName.empty()) text += ", " + f.presetName;
   }
   text += f.stereo ? ", stereo" : ", mono";
-  text += ", signal ";
-  text += std::to_string(f.signal);
-  text += " of 5";
+  if (signal) {
+    text += ", signal ";
+    text += std::to_string(f.signal);
+    text += " of 5";
+  }
   if (f.muted) text += ", muted";
   return text;
 }
 
-// The readout with or without its running times.
+// The readout with or without what changes on its own: running times and the signal.
 std::string Readout(const Facts& f, bool times) {
   if (f.playing) {
     std::string text = "playing ";
@@ -62,7 +66,7 @@ std::string Readout(const Facts& f, bool times) {
     if (f.muted) text += ", muted";
     return text;
   }
-  std::string text = Station(f);
+  std::string text = Station(f, times);
   if (f.recording) {
     text += ", recording";
     if (times) text.append(" ").append(Clock(f.recordSeconds));

@@ -55,8 +55,8 @@ std::string FrequencyText(std::uint16_t frequency, std::uint8_t band);
 // ", recording 00:03:07, 128 kbit/s, FM8750_20261207_120000.mp3", or while a file plays
 // "playing FM8750_20261207_120000.mp3, 00:01:02 of 00:30:00".
 std::string ReadoutValue(const Facts& facts);
-// The same without the running times: it changes when the station, band, preset, stereo, mute or
-// the recording or playing state does, not every second.
+// The same without the running times and the signal: it changes when the station, band, preset,
+// stereo, mute or the recording or playing state does, not every second.
 std::string ReadoutAnnouncement(const Facts& facts);
 
 // Name of a button ("Preset 1, Channel01, 87.50 MHz" for the presets), "" for an unknown id.
