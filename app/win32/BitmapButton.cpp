@@ -135,6 +135,13 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
       InvalidateRect(self, nullptr, FALSE);
       break;
+    case WM_SETTEXT: {
+      // The text is the button's name for screen readers; the system's button would paint its
+      // own face with it at once, over the picture.
+      const LRESULT result = DefWindowProcW(self, msg, wParam, lParam);  // the subclass is a wide one
+      InvalidateRect(self, nullptr, FALSE);
+      return result;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       // The parent's skin repaints under the cell, taking the old mark away with it.

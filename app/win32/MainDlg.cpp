@@ -330,6 +330,7 @@ void CMainDlg::InvalidateReadout() {
 void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.Radio().Stereo()); }
 
 void CMainDlg::RefreshPresetTips() {
+  NoteDisplayChange();  // the presets' names may have changed
   const std::string key = window_.Radio().PresetKey();
   skin_.RefreshPresetTips(window_.Radio().Band(), [&](int n) {
     return std::pair{settings_.ReadValue(key, PresetValueName(n, "ID")), settings_.ReadValue(key, PresetValueName(n, "FRQ"))};
@@ -429,6 +430,14 @@ void CMainDlg::AnnounceChanges() {
   if (announcement != announced_) {
     announced_ = std::move(announcement);
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Hwnd(), OBJID_CLIENT, childOf(accessible::kReadoutId));
+  }
+  // The buttons' own window texts carry the same names, for readers that meet a button through
+  // the system's object of its window (its focus event, a review of the window's children).
+  for (int id : accessible::ReadingOrder()) {
+    HWND control = GetDlgItem(Hwnd(), id);
+    if (!control || id == IDC_VOLUME || id == IDC_POSITION) continue;
+    const std::string name = accessible::ButtonName(id, facts);
+    if (!name.empty() && ControlText(Hwnd(), id) != name) SetWindowTextA(control, name.c_str());
   }
   std::vector<std::pair<int, bool>> pressed;
   for (int id : {IDC_STEREO, IDC_MUTE, IDC_RECORD, IDC_PLAYBACK})
