@@ -75,6 +75,16 @@ inline void SaveShot(HWND window, const std::string& name) {
 inline HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 inline std::string ItemText(HWND dialog, int id) { return WindowTextOf(Item(dialog, id)); }
 inline LRESULT ComboSelection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
+// A cell of a list view, as anyone reading the list (a screen reader too) is given it.
+inline std::string ListText(HWND list, int row, int column) {
+  char text[256] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
 
 // Waits for the message box, reads it into `text` and closes it with OK.
 inline std::function<bool()> AnswerMessageBox(std::string& text) {

@@ -2,6 +2,8 @@
 // loops with window messages and keys; each leaves a screenshot among the artifacts.
 #include "tests/win/SettingsDialogsKit.h"
 
+#include "settings/TimerDialogTexts.h"
+
 namespace {
 
 // ---- PC settings ----
@@ -239,6 +241,87 @@ TEST_F(SettingsDialogsTest, PreferencesBrowseForAFolderPutsItsPathInTheField) {
   EXPECT_EQ(cancelled, "C:\\RadioREC");
   EXPECT_EQ(General("RECORDFOLDER"), "C:\\RadioREC");  // Cancel writes nothing
   RemoveDirectoryA("C:\\KestruneBrowse");
+}
+
+// ---- What a screen reader says ----
+
+// The names of the Tab stops, as accessibility finds them: a button or box by its window text (a
+// skinned one paints that text: without it, its picture changes), any other field by the static
+// or group box (it answers as a static) right before it among its siblings.
+std::string TabStopNames(HWND dlg) {
+  std::string names;
+  HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE), stop = first;
+  do {
+    char cls[32] = {};
+    GetClassNameA(stop, cls, sizeof cls);
+    const bool button = lstrcmpiA(cls, "Button") == 0;
+    HWND named = button ? stop : GetWindow(stop, GW_HWNDPREV);
+    const std::string name = WindowTextOf(named);
+    names += button || (SendMessageA(named, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) ? name + "|" : "no label|";
+    if (button && (GetWindowLongPtrA(stop, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) {
+      auto picture = [stop] {
+        RECT rc{};
+        GetClientRect(stop, &rc);
+        Canvas canvas(rc.right, rc.bottom, 0);
+        SendMessageA(stop, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+        return canvas.Snapshot().data;
+      };
+      const std::vector<DWORD> shown = picture();
+      SetWindowTextA(stop, "");
+      EXPECT_NE(picture(), shown) << name << " paints a caption of its own";
+      SetWindowTextA(stop, name.c_str());
+    }
+  } while ((stop = GetNextDlgTabItem(dlg, stop, FALSE)) != first && names.size() < 4000);
+  return names;
+}
+
+// Opens a dialog, reads its Tab stops in `step` and leaves it with Escape.
+template <typename Dialog>
+void ReadDialog(Dialog& dialog, const char* caption, const std::function<void(HWND)>& step) {
+  ModalScript run;
+  run.Until([caption] { return FindDialog(caption) != nullptr; }).Do([&] {
+    step(FindDialog(caption));
+    PressKey(VK_ESCAPE);
+  });
+  run.Start();
+  dialog.DoModal(nullptr);
+}
+
+TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrCaption) {
+  Write("TIMER_SETTING02", "ITEM", "News & Weather");
+  std::string preferences, pc, timer, list, rows;
+  // On FM the SW rows are read-only, so no Tab stops; Tab reaches the region that is checked.
+  CSettingDlg prefs(tree);
+  ReadDialog(prefs, "Kestrune Setting", [&](HWND dlg) { preferences = TabStopNames(dlg); });
+  CMySettingDlg power(tree);
+  ReadDialog(power, "PC Setting", [&](HWND dlg) { pc = TabStopNames(dlg); });
+  CTimerSetDlg timerDialog(tree);
+  SettingsStore store(tree);
+  CShowAll all(tree);
+  all.SetRows(ReadTimerListRows(store));
+  ReadDialog(timerDialog, "Recording Setting", [&](HWND dlg) {
+    ClickBox(dlg, IDC_TIMER_DATE);  // the date picker takes the weekdays' place among the Tab stops
+    timer = TabStopNames(dlg);
+  });
+  ReadDialog(all, "Show Timer setting", [&](HWND dlg) {
+    list = TabStopNames(dlg);
+    for (int row = 0; row < 16; ++row) rows += ListText(Item(dlg, IDC_TIMER_LIST_VIEW), row, 0) + "|";
+  });
+
+  std::string expected;
+  for (const char* band : {"FM", "AM"})
+    for (int n = 1; n <= 12; ++n) expected += std::to_string(n) + "|" + band + " frequency " + std::to_string(n) + "|";
+  EXPECT_EQ(preferences, expected + "Recording format|Folder|Brow...|Default|  Japan|OK|Cancel|");
+  EXPECT_EQ(pc, "Wake up time from sleep(stand by)|Wake up before the recording by|Sleep(Stand by) after timer "
+                "recording|Shut down after timer recording|Clsose after timer recording|&OK|&Cancel|");
+  expected = "Reserve record 1|News && Weather|";
+  for (int n = 3; n <= 16; ++n) expected += "Reserve record " + std::to_string(n) + "|";
+  EXPECT_EQ(timer, expected + "Name|FM|Station|Frequency|Recording format|Date|Date|Start|Stop|ON|OK|Cancel|List|"
+                              "PC Setting|");
+  EXPECT_EQ(list, "Timer recordings|");
+  expected = "Reserve 1|News & Weather|";  // a row reads as its item text: the reservation's name
+  for (int n = 3; n <= 16; ++n) expected += "Reserve " + std::to_string(n) + "|";
+  EXPECT_EQ(rows, expected);
 }
 
 }  // namespace

@@ -49,16 +49,6 @@ void DoubleClickRow(HWND list, int index) {
   SendMessageA(list, WM_LBUTTONUP, 0, at);
 }
 
-std::string ListText(HWND list, int row, int column) {
-  char text[256] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 TEST_F(TimerDialogsTest, TimerDialogSavesOnSwitchingAndCancelKeepsWhatWasSaved) {
   CTimerSetDlg dialog(tree);
   dialog.SetRegion(2);
