@@ -153,6 +153,7 @@ bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
 
 void MainWindow::Close() {
   StopWorkTimers();
+  if (parts_.scheduler) parts_.scheduler->OnClosing();
   if (Playing()) parts_.playback->EndForClose();
   if (!deviceLost_) {
     StopLive();
@@ -168,6 +169,7 @@ void MainWindow::Close() {
 }
 
 void MainWindow::Exit() {
+  if (parts_.scheduler) parts_.scheduler->OnClosing();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   if (!deviceLost_) device_.CloseDevice();

@@ -70,6 +70,7 @@ class RecordingController final : public IScheduledRecording {
                                int64_t startSeconds) override {
     return BeginRecording(file, kbps, name, startSeconds);
   }
+  std::string RecordingPath() const override { return device_.RecorderPath(); }
 
  private:
   // StopRecording's work, without telling the scheduler. False when nothing recorded.

@@ -38,6 +38,7 @@ void Scheduler::LoadSchedule() {
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
   const int64_t second = CivilSeconds(now);
+  const bool firstTick = !ticked_;
   // Seconds that passed without a tick are looked at too, the last minute of them at most (also
   // before the first tick: a program started late under load still makes the recording). A
   // clock set back looks at the current second only.
@@ -47,6 +48,8 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   lastTick_ = second;
 
   const DueStart due = TakeDueStart(first, second);
+  if (firstTick) ReportMissed(second);
+  KeepRunningTime(now, false);
 
   // Stopped through the recording controls: no longer a scheduled recording.
   if (scheduledDuration_ != 0 && !recording_.IsRecording()) scheduledDuration_ = 0;
@@ -64,8 +67,39 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   RunAfterAction();
 }
 
+void Scheduler::OnRecordingStopped() {
+  if (scheduledDuration_ != 0) ReportEnd("");
+  scheduledDuration_ = 0;
+}
+
+void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
+
+void Scheduler::KeepRunningTime(const LocalTime& now, bool always) {
+  if (!always && now.minute == lastRunMinute_) return;
+  lastRunMinute_ = now.minute;
+  settings_.WriteValue(kGeneralKey, kLastRunningValue, StampText(now));
+}
+
+void Scheduler::ReportMissed(int64_t now) {
+  LocalTime last;
+  if (!reporter_ || !ParseStamp(settings_.ReadOptionalValue(kGeneralKey, kLastRunningValue), last)) return;
+  std::vector<std::pair<std::string, LocalTime>> missed;
+  for (const MissedStart& m : MissedStarts(table_, started_, CivilSeconds(last), now))
+    missed.emplace_back(table_[m.index].name, m.at);
+  reporter_->Missed(host_.RecordFolder(), missed, wallClock_.Now());
+}
+
+void Scheduler::ReportEnd(const std::string& failure) {
+  if (!reporter_) return;
+  const int64_t seconds = wallClock_.CalendarSeconds() - recordStart_;
+  const std::string file = recording_.RecordingPath();
+  if (failure.empty()) reporter_->Ended(host_.RecordFolder(), recordingName_, file, seconds, wallClock_.Now());
+  else reporter_->Failed(host_.RecordFolder(), recordingName_, failure + ": " + file, wallClock_.Now());
+}
+
 void Scheduler::OnRecordingFailed() {
   if (scheduledDuration_ == 0) return;
+  ReportEnd("the MP3 file could not be written (what was recorded is kept)");
   scheduledDuration_ = 0;
   recording_.StopRecording();  // nothing when the caller has stopped it
   host_.RestoreSavedStation();
@@ -127,10 +161,13 @@ bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
     // Nothing records, so nothing will end and restore the station: the radio goes back now.
     // A recording started while the failure was shown keeps the station it is recording.
     if (!recording_.IsRecording()) host_.RestoreSavedStation();
+    if (reporter_) reporter_->Failed(root, entry.name, "the recording could not start", wallClock_.Now());
     return false;
   }
   recordStart_ = startSeconds;
   scheduledDuration_ = entry.duration;
+  recordingName_ = entry.name;
+  if (reporter_) reporter_->Started(root, entry.name, recording_.RecordingPath(), wallClock_.Now());
   return true;
 }
 
@@ -139,6 +176,7 @@ bool Scheduler::CheckScheduledEnd() {
   if (wallClock_.CalendarSeconds() - recordStart_ > int64_t{scheduledDuration_}) scheduledDuration_ = 0;
   if (scheduledDuration_ != 0 || !recording_.IsRecording()) return false;
 
+  ReportEnd("");
   recording_.StopRecording();
   host_.RestoreSavedStation();
   return true;

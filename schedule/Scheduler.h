@@ -17,6 +17,7 @@
 #include <string>
 
 #include "schedule/PowerState.h"
+#include "schedule/ScheduleReport.h"
 #include "schedule/ScheduleTable.h"
 #include "schedule/SchedulerPorts.h"
 
@@ -41,9 +42,12 @@ class Scheduler final : public ISchedulerControl {
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
   // Any stop through the recording controls ends what counted as a scheduled recording.
-  void OnRecordingStopped() override { scheduledDuration_ = 0; }
+  void OnRecordingStopped() override;
   // The window ends the failed recording first and reports it here instead of as a stop.
   void OnRecordingFailed() override;
+  void OnClosing() override;
+  // Where starts, ends, failures and misses are reported; none by default.
+  void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
@@ -83,6 +87,13 @@ class Scheduler final : public ISchedulerControl {
   // Arms the wake timer before the next start when a wake-up is wanted; true when armed.
   bool ArmWakeBeforeNextStart();
   void KillStandbyTimers();
+  // The first tick: the starts missed since the program last ran are reported.
+  void ReportMissed(int64_t now);
+  // The time the program runs at, kept once a minute.
+  void KeepRunningTime(const LocalTime& now, bool always);
+  // The scheduled recording has ended: its time up, stopped by hand or by a standby, or (with a
+  // `failure`) its file no longer written.
+  void ReportEnd(const std::string& failure);
 
   ISchedulerHost& host_;
   IScheduledRecording& recording_;
@@ -102,4 +113,7 @@ class Scheduler final : public ISchedulerControl {
   // Date and start text each reservation was last started (or passed over) at, by this run or,
   // as its key keeps it, by an earlier one.
   std::array<std::string, 16> started_{};
+  ScheduleReporter* reporter_ = nullptr;
+  std::string recordingName_;  // of the scheduled recording running
+  int lastRunMinute_ = -1;
 };

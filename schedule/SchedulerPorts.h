@@ -23,6 +23,8 @@ class ISchedulerControl {
   // A recording that ended by itself on a failure (the disk full, the drive gone): a scheduled
   // one ends as if its time were up, its station restored and its after-action run.
   virtual void OnRecordingFailed() {}
+  // The program ends (Close, Exit, the end of the session): the time it ran until is kept.
+  virtual void OnClosing() {}
 };
 
 // Calendar time as the C library keeps it, for the distance to a reservation's next start: seconds
@@ -64,6 +66,8 @@ class IScheduledRecording {
   // has been shown and the window stays idle.
   virtual bool StartScheduledRecording(const std::string& file, uint16_t kbps, const std::string& name,
                                        int64_t startSeconds) = 0;
+  // The file the running (or last) recording writes: the one asked for, or "_2" … beside it.
+  virtual std::string RecordingPath() const = 0;
 };
 
 // The radio and the window of the application, as the scheduler drives them around a reservation,

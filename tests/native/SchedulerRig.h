@@ -34,6 +34,7 @@ class FakeScheduledRecording final : public IScheduledRecording {
     RecordingControllerProbe::SetRecording(session_, true);
     return true;
   }
+  std::string RecordingPath() const override { return file; }
   std::string file, name;
   uint16_t kbps = 0;
   int64_t startSeconds = 0;

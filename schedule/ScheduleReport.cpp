@@ -1,0 +1,125 @@
+#include "schedule/ScheduleReport.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kTitle = "Kestrune";
+// A notification's text holds 255 bytes.
+constexpr size_t kNotifyBytes = 255;
+constexpr int64_t kLookBackSeconds = 366 * 86400;
+
+std::string LogTime(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+std::string Clock(int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds % 3600 / 60), static_cast<long long>(seconds % 60));
+  return text;
+}
+
+std::string FileName(const std::string& path) {
+  const size_t cut = path.find_last_of('\\');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+}  // namespace
+
+std::string StampText(const LocalTime& t) { return DateText(t) + TimeText(t); }
+
+bool ParseStamp(const std::string& text, LocalTime& t) {
+  if (text.size() != 14) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  auto field = [&](size_t at, size_t length) { return std::stoi(text.substr(at, length)); };
+  LocalTime parsed{field(0, 4), field(4, 2), field(6, 2), 0, field(8, 2), field(10, 2), field(12, 2)};
+  if (parsed.month < 1 || parsed.month > 12 || parsed.day < 1 || parsed.hour > 23 || parsed.minute > 59 ||
+      parsed.second > 59)
+    return false;
+  const LocalTime back = CivilTime(CivilSeconds(parsed));
+  if (back.day != parsed.day || back.month != parsed.month) return false;  // 31 November
+  t = back;
+  return true;
+}
+
+std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::array<std::string, 16>& started,
+                                      int64_t after, int64_t upTo) {
+  std::vector<MissedStart> missed;
+  if (upTo <= after) return missed;
+  if (upTo - after > kLookBackSeconds) after = upTo - kLookBackSeconds;
+  const int64_t firstDay = after / 86400 - (after % 86400 < 0 ? 1 : 0);
+  for (int64_t day = firstDay; day * 86400 <= upTo; ++day) {
+    for (size_t k = 0; k < table.size(); ++k) {
+      const ScheduleEntry& e = table[k];
+      if (!e.active || e.start.size() != 6) continue;
+      const int64_t second = day * 86400 + std::stoi(e.start.substr(0, 2)) * 3600 +
+                             std::stoi(e.start.substr(2, 2)) * 60 + std::stoi(e.start.substr(4, 2));
+      if (second <= after || second > upTo) continue;
+      const LocalTime at = CivilTime(second);
+      if (!IsDueAt(e, at) || started[k] == StampText(at)) continue;
+      missed.push_back({k, at});
+    }
+  }
+  return missed;
+}
+
+std::string ShortDateTime(const LocalTime& t) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char text[48];
+  std::snprintf(text, sizeof text, "%s %d %s %02d:%02d", kDays[(t.weekday % 7 + 7) % 7], t.day,
+                kMonths[(t.month - 1 + 12) % 12], t.hour, t.minute);
+  return text;
+}
+
+void ScheduleReporter::Tell(const std::string& text) {
+  if (output_.WindowHidden()) output_.Notify(kTitle, text);
+}
+
+void ScheduleReporter::Started(const std::string& folder, const std::string& name, const std::string& file,
+                               const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Started " + Quoted(name) + ": " + file);
+  Tell("Recording " + Quoted(name) + " into " + FileName(file));
+}
+
+void ScheduleReporter::Ended(const std::string& folder, const std::string& name, const std::string& file,
+                             int64_t seconds, const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Ended " + Quoted(name) + ": " + file + ", " + Clock(seconds));
+  Tell("Recorded " + Quoted(name) + ": " + FileName(file) + ", " + Clock(seconds));
+}
+
+void ScheduleReporter::Failed(const std::string& folder, const std::string& name, const std::string& why,
+                              const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Failed " + Quoted(name) + ": " + why);
+  Tell("Could not record " + Quoted(name) + ": " + why);
+}
+
+void ScheduleReporter::Missed(const std::string& folder, const std::vector<std::pair<std::string, LocalTime>>& missed,
+                              const LocalTime& now) {
+  if (missed.empty()) return;
+  for (const auto& [name, at] : missed)
+    output_.AppendLog(folder, LogTime(now) + "  Missed " + Quoted(name) + " of " + ShortDateTime(at) +
+                                  ": Kestrune was not running");
+  // Whole entries only: a name's bytes are never cut.
+  std::string text = "Missed while Kestrune was not running:";
+  for (size_t i = 0; i < missed.size(); ++i) {
+    const std::string entry = (i == 0 ? " " : "\n") + missed[i].first + ", " + ShortDateTime(missed[i].second);
+    const std::string more = "\n... and " + std::to_string(missed.size() - i) + " more in " + kLogFileName;
+    const bool last = i + 1 == missed.size();
+    if (text.size() + entry.size() + (last ? 0 : more.size()) > kNotifyBytes) {
+      text += more;
+      break;
+    }
+    text += entry;
+  }
+  output_.Notify(kTitle, text);
+}

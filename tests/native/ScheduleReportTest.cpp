@@ -1,0 +1,100 @@
+// What the scheduler reports of a night: the reservation missed while the program was not
+// running, the one it recorded, as log lines and tray notifications; and the starts it counts as
+// missed.
+#include <gtest/gtest.h>
+
+#include "schedule/ScheduleReport.h"
+#include "tests/native/SchedulerRig.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FakeReportOutput final : public IReportOutput {
+ public:
+  void AppendLog(const std::string& folder, const std::string& line) override { log.push_back(folder + "|" + line); }
+  bool WindowHidden() override { return hidden; }
+  void Notify(const std::string&, const std::string& text) override { notes.push_back(text); }
+  Lines log, notes;
+  bool hidden = true;
+};
+
+struct ReportRig : SchedulerRig {
+  ReportRig() { scheduler.SetReporter(&reporter); }
+  FakeReportOutput output;
+  ScheduleReporter reporter{output};
+};
+
+TEST(ScheduleReport, ANightWithOneReservationMissedAndOneRecorded) {
+  ReportRig rig;
+  rig.Set(kLastRunningValue, "20261206230000");  // the program ran until 23:00 the evening before
+  rig.Reserve(1, "Morning News", "070000", "071000", "20261207");
+  rig.Reserve(2, "Jazz", "074000", "074005", "0111110", BandFM, "8000");
+  rig.SetWall(2026, 12, 7, 7, 30, 0);
+  rig.Start();
+  rig.Tick();
+  rig.Seconds(10 * 60 + 6);
+  rig.window.Close();
+  EXPECT_EQ(rig.output.log,
+            (Lines{"C:\\Rec|2026-12-07 07:30:00  Missed \"Morning News\" of Mon 7 Dec 07:00: Kestrune was not running",
+                   "C:\\Rec|2026-12-07 07:40:00  Started \"Jazz\": C:\\Rec\\Jazz\\20261207_074000.mp3",
+                   "C:\\Rec|2026-12-07 07:40:06  Ended \"Jazz\": C:\\Rec\\Jazz\\20261207_074000.mp3, 00:00:06"}));
+  EXPECT_EQ(rig.output.notes,
+            (Lines{"Missed while Kestrune was not running: Morning News, Mon 7 Dec 07:00",
+                   "Recording \"Jazz\" into 20261207_074000.mp3", "Recorded \"Jazz\": 20261207_074000.mp3, 00:00:06"}));
+  EXPECT_EQ(rig.Get(kGeneralKey, kLastRunningValue), "20261207074006");  // kept at the end of the run
+}
+
+TEST(ScheduleReport, AFirstRunReportsNothingAndAShownWindowOnlyLogs) {
+  ReportRig rig;
+  rig.output.hidden = false;
+  rig.Reserve(1, "Morning News", "070000", "071000", "20261207");
+  rig.SetWall(2026, 12, 7, 7, 30, 0);
+  rig.Start();
+  rig.Tick();
+  EXPECT_TRUE(rig.output.log.empty());
+  EXPECT_EQ(rig.Get(kGeneralKey, kLastRunningValue), "20261207073000");
+  rig.Reserve(2, "Late", "073005", "073010", "20261207");
+  rig.recording.failStart = true;
+  rig.Seconds(5);
+  EXPECT_EQ(rig.output.log, Lines{"C:\\Rec|2026-12-07 07:30:05  Failed \"Late\": the recording could not start"});
+  EXPECT_TRUE(rig.output.notes.empty());
+}
+
+TEST(ScheduleReport, MissedStartsAreThoseOfActiveReservationsThatDidNotRecord) {
+  ScheduleTable table{};
+  auto set = [&](size_t k, bool active, bool weekly, const char* date, const char* start) {
+    table[k].active = active;
+    table[k].weekly = weekly;
+    table[k].date = date;
+    table[k].start = start;
+    table[k].week = "1111111";
+    table[k].duration = 600;
+  };
+  set(0, true, true, "", "060000");
+  set(1, true, false, "20261207", "120000");
+  set(2, false, true, "", "060000");
+  std::array<std::string, 16> started{};
+  started[0] = "20261206060000";  // recorded on Sunday
+  const int64_t from = CivilSeconds({2026, 12, 5, 6, 6, 0, 0});
+  const auto missed = MissedStarts(table, started, from, CivilSeconds({2026, 12, 7, 1, 12, 0, 0}));
+  ASSERT_EQ(missed.size(), 2u);
+  EXPECT_EQ(StampText(missed[0].at), "20261207060000");
+  EXPECT_EQ(missed[1].index, 1u);  // the start at the upper end counts
+  EXPECT_TRUE(MissedStarts(table, started, from, from).empty());
+
+  // The notification holds whole entries and says how many more the log has.
+  FakeReportOutput output;
+  std::vector<std::pair<std::string, LocalTime>> many(20, {std::string(30, 'n'), LocalTime{2026, 12, 7, 1, 7, 0, 0}});
+  ScheduleReporter(output).Missed("C:\\Rec", many, {2026, 12, 7, 1, 8, 0, 0});
+  EXPECT_EQ(output.log.size(), 20u);
+  ASSERT_EQ(output.notes.size(), 1u);
+  EXPECT_LE(output.notes[0].size(), 255u);
+  EXPECT_NE(output.notes[0].find(" more in Kestrune log.txt"), std::string::npos);
+  LocalTime t;
+  EXPECT_FALSE(ParseStamp("20261131120000", t));
+  EXPECT_FALSE(ParseStamp("2026120712000x", t));
+  EXPECT_TRUE(ParseStamp("20261207120000", t) && t.weekday == 1);
+}
+
+}  // namespace
