@@ -119,6 +119,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
         return true;
       }
       if (window_.OnCommand(LOWORD(wParam), HIWORD(wParam))) return true;
+      if (hooks_.trayCommand && hooks_.trayCommand(LOWORD(wParam))) return true;
       break;
     case WM_GETOBJECT:
       if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT || !accessible_) break;

@@ -34,6 +34,8 @@ struct MainDlgHooks {
   std::function<LRESULT(WPARAM, LPARAM)> graphEvent;      // message 1035
   std::function<LRESULT(WPARAM, LPARAM)> powerBroadcast;  // WM_POWERBROADCAST
   std::function<void(WPARAM, LPARAM)> positionScroll;     // WM_HSCROLL from 1148
+  std::function<void(const std::string&, const std::string&)> notify;  // a tray notification
+  std::function<bool(int)> trayCommand;  // a command of the tray menu the window does not know
 };
 
 class CMainDlg final : public DialogWindow,

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "app/TrayMenu.h"
+#include "app/win32/StartWithWindows.h"
+#include "resources/resource.h"
 #include "resources/skin_ids.h"
 
 namespace {
@@ -18,6 +20,12 @@ void MainTray::Install() {
   hooks.setTrayPicture = [this](int iconId) { icon_.SetIcon(static_cast<UINT>(iconId)); };
   hooks.trayNotify = [this](WPARAM id, LPARAM message) { return OnTrayNotify(id, message); };
   hooks.reAddTrayIcon = [this] { ReAddTrayIcon(); };
+  hooks.notify = [this](const std::string& title, const std::string& text) { icon_.ShowBalloon(title, text); };
+  hooks.trayCommand = [](int id) {
+    if (id != ID_START_WITH_WINDOWS) return false;
+    SetStartWithWindows(!StartsWithWindows());
+    return true;
+  };
 }
 
 void MainTray::AddTrayIcon(HWND owner) {
@@ -49,6 +57,7 @@ UniqueMenu MainTray::BuildTrayMenu() {
     SetMenuItemInfoA(popup, kFirstPresetPosition + i, TRUE, &item);
   }
   SetMenuDefaultItem(popup, 0, TRUE);
+  CheckMenuItem(popup, ID_START_WITH_WINDOWS, MF_BYCOMMAND | (StartsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
   return menu;
 }
 

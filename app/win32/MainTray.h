@@ -1,7 +1,8 @@
 #pragma once
 // The main window's notification icon and tray menu: added when the window is made, its picture
-// following the recording blink, put back when the shell restarts, and menu 415 with the current
-// band's preset names on a right click. Install before the window is created; the object must
+// following the recording blink, put back when the shell restarts, menu 415 with the current
+// band's preset names on a right click and "Start with Windows" checked as the Run entry is, and
+// the scheduler's notifications as balloons. Install before the window is created; the object must
 // outlive the window's messages.
 
 #include <windows.h>

@@ -32,6 +32,32 @@ BOOL CTrayIcon::SetIcon(UINT iconId) {
   return Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
+namespace {
+
+// Up to `size` - 1 bytes of `text`, cut after a whole line when it does not fit (a line's bytes
+// may be a double-byte code page's).
+void CopyWholeLines(char* out, size_t size, const std::string& text) {
+  std::string kept = text;
+  while (kept.size() >= size) {
+    const size_t cut = kept.find_last_of('\n');
+    kept = cut == std::string::npos ? std::string() : kept.substr(0, cut);
+  }
+  std::memset(out, 0, size);
+  std::memcpy(out, kept.data(), kept.size());
+}
+
+}  // namespace
+
+BOOL CTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+  if (!added_) return FALSE;
+  data_.uFlags = NIF_INFO;
+  CopyWholeLines(data_.szInfoTitle, sizeof data_.szInfoTitle, title);
+  CopyWholeLines(data_.szInfo, sizeof data_.szInfo, text);
+  data_.uTimeout = 10000;
+  data_.dwInfoFlags = NIIF_INFO;
+  return Shell_NotifyIconA(NIM_MODIFY, &data_);
+}
+
 void CTrayIcon::Remove() {
   if (!added_) return;
   data_.uFlags = 0;

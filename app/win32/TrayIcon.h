@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 class CTrayIcon final {
  public:
   CTrayIcon();
@@ -17,6 +19,9 @@ class CTrayIcon final {
   // The picture from the program's icon resource `iconId`. 0 while the icon is not added.
   BOOL SetIcon(UINT iconId);
   void Remove();
+  // A notification (balloon) from the icon; false while the icon is not added or the shell
+  // refused. Texts are cut to what the shell holds (63 and 255 bytes) at a whole line.
+  BOOL ShowBalloon(const std::string& title, const std::string& text);
 
   bool IsAdded() const { return added_ != 0; }
   const NOTIFYICONDATAA& Data() const { return data_; }

@@ -11,6 +11,7 @@
 #include "app/win32/ProcessHidPlatform.h"
 #include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
+#include "app/win32/StartWithWindows.h"
 #include "app/win32/WindowLayer.h"
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/LiveGraph.h"
@@ -40,7 +41,7 @@ class ComApartment {
   bool entered_ = false;
 };
 
-int RunMainWindow(HINSTANCE instance, int showCommand) {
+int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
   ComApartment com;  // first, so that it is left last
   MessageLoop loop;
   const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
@@ -67,7 +68,8 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
   PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
   // COM before the loop runs the deferred start, which builds the live graph.
-  ShowAsRunningInstance(window, showCommand, [&com] { com.Enter(); });
+  // In the tray (a start at log-on) everything runs as usual but the window stays hidden.
+  ShowAsRunningInstance(window, inTray ? SW_HIDE : showCommand, [&com] { com.Enter(); });
   const int result = loop.Run();
   dialog.reset();
   return result;
@@ -75,9 +77,11 @@ int RunMainWindow(HINSTANCE instance, int showCommand) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  const bool inTray = IsTrayStart(commandLine);
   if (HWND running = FindRunningInstance()) {
-    ActivateInstance(running);
+    // A start in the tray leaves the running copy as it is; any other start shows it.
+    if (!inTray) ActivateInstance(running);
     return 0;
   }
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
@@ -87,7 +91,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  const int result = RunMainWindow(instance, showCommand);
+  const int result = RunMainWindow(instance, showCommand, inTray);
 
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
   return result;

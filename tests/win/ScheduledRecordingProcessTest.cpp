@@ -3,12 +3,16 @@
 // reserved time, the station in use before comes back, and "close after recording" ends the
 // program.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
+#include "app/win32/SingleInstance.h"
+#include "resources/resource.h"
+#include "schedule/ScheduleReport.h"
 #include "schedule/ScheduleTable.h"
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/win/AudioWineDecode.h"
@@ -135,6 +139,83 @@ TEST(ScheduledRecordingProcess, ReservationRecordsIntoItsFolderRestoresTheStatio
 
   DeleteFileA((folder + "\\Wine News\\" + name).c_str());
   RemoveDirectoryA((folder + "\\Wine News").c_str());
+  RemoveDirectoryA(folder.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KESTRUNE");
+}
+
+// Started at log-on in the tray: the program runs hidden with its tray icon, a second start in the
+// tray leaves it so and a plain one shows it; the reservation that fell while it was not running
+// is in the log, and the end of the run is kept for the next start's report.
+TEST(ScheduledRecordingProcess, ATrayStartRunsHiddenReportsAMissedReservationAndAPlainStartShowsIt) {
+  const std::string exe = ExePath();
+  if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "kestrune.exe not built";
+  ASSERT_EQ(FindRunningInstance(), nullptr);
+  const std::string folder =
+      wine_decode::WindowsPath(wine_decode::UnixOutputFolder() + "/tray-" + std::to_string(GetCurrentProcessId()));
+  CreateDirectoryA(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()).c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KESTRUNE");
+  for (auto [name, value] : {std::pair{"FM", "1"}, {"COUNTRY", "2"}, {"FREQ", "7810"}, {"CLOSE", "0"}})
+    SetString("FM_AM_SETTING", name, value);
+  SetString("FM_AM_SETTING", "RECORDFOLDER", folder);
+  const LocalTime now = LocalNow();
+  const LocalTime missedAt = CivilTime(CivilSeconds(now) - 1800);
+  SetString("FM_AM_SETTING", kLastRunningValue, StampText(CivilTime(CivilSeconds(now) - 3600)));
+  for (auto [name, value] : {std::pair{"ITEM", "Missed News"}, {"ACTIVE", "1"}, {"ISAMFM", "1"}, {"FREQ", "8000"},
+                             {"QUALITY", "2"}, {"DATETYPE", "0"}})
+    SetString("TIMER_SETTING01", name, value);
+  SetString("TIMER_SETTING01", "DATE", DateText(missedAt));
+  SetString("TIMER_SETTING01", "STARTTIME", TimeText(missedAt));
+  SetString("TIMER_SETTING01", "ENDSTART", TimeText(CivilTime(CivilSeconds(missedAt) + 600)));
+
+  auto start = [&](const std::string& arguments) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    EXPECT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    CloseHandle(process.hThread);
+    return process.hProcess;
+  };
+  auto within = [](DWORD ms, const auto& done) {
+    for (DWORD waited = 0; !done() && waited < ms; waited += 100) Sleep(100);
+    return done();
+  };
+  HANDLE first = start("/tray");
+  HWND window = nullptr;
+  ASSERT_TRUE(within(20000, [&] { return (window = FindRunningInstance()) != nullptr; }));
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  probe.hWnd = window;
+  probe.uID = 415;
+  EXPECT_TRUE(within(5000, [&] { return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE; })) << "no tray icon";
+  EXPECT_FALSE(IsWindowVisible(window));
+
+  HANDLE second = start("/tray");
+  EXPECT_EQ(WaitForSingleObject(second, 20000), WAIT_OBJECT_0);
+  CloseHandle(second);
+  EXPECT_FALSE(IsWindowVisible(window)) << "a second start in the tray showed the window";
+  HANDLE third = start("");
+  EXPECT_EQ(WaitForSingleObject(third, 20000), WAIT_OBJECT_0);
+  CloseHandle(third);
+  EXPECT_TRUE(within(5000, [&] { return IsWindowVisible(window) != FALSE; })) << "a plain second start did not show it";
+
+  const std::string line = "Missed \"Missed News\" of " + ShortDateTime(missedAt) + ": Kestrune was not running";
+  std::string log;
+  EXPECT_TRUE(within(10000, [&] {
+    const std::vector<uint8_t> bytes = ReadWholeFile(folder + "\\" + kLogFileName);
+    log.assign(bytes.begin(), bytes.end());
+    return log.find(line) != std::string::npos;
+  })) << log;
+
+  PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
+  EXPECT_EQ(WaitForSingleObject(first, 20000), WAIT_OBJECT_0) << MessageBoxTexts(GetProcessId(first));
+  CloseHandle(first);
+  LocalTime kept;
+  ASSERT_TRUE(ParseStamp(GetString("FM_AM_SETTING", kLastRunningValue), kept));
+  EXPECT_GE(CivilSeconds(kept), CivilSeconds(now));
+  DeleteFileA((folder + "\\" + kLogFileName).c_str());
   RemoveDirectoryA(folder.c_str());
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KESTRUNE");
 }

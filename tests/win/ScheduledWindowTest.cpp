@@ -11,9 +11,10 @@
 #include <string>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/SchedulerPart.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
-#include "app/win32/SchedulerPart.h"
+#include "schedule/ScheduleReport.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/TimerSetting.h"
 #include "tests/support/AudioMp3Scan.h"
@@ -109,6 +110,12 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
   EXPECT_TRUE(info.valid) << file << ": " << info.problem;
   EXPECT_EQ(info.bitrateKbps, 128);
   EXPECT_GT(info.frames * 1152.0 / 44100.0, 2.5);
+  // The night's log in the record folder: the start and the end with the file and its length.
+  const std::vector<uint8_t> bytes = ReadWholeFile(folder + "\\" + kLogFileName);
+  const std::string night(bytes.begin(), bytes.end());
+  EXPECT_NE(night.find("  Started \"Morning\": " + file + "\r\n"), std::string::npos) << night;
+  EXPECT_NE(night.find("  Ended \"Morning\": " + file + ", 00:00:0"), std::string::npos) << night;
+  DeleteFileA((folder + "\\" + kLogFileName).c_str());
   DeleteFileA(file.c_str());
   RemoveDirectoryA((folder + "\\Morning").c_str());
   RemoveDirectoryA(folder.c_str());

@@ -16,6 +16,7 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/MainTray.h"
+#include "app/win32/StartWithWindows.h"
 #include "audio/AudioPreparation.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
@@ -177,6 +178,36 @@ class TrayRecordingTest : public ::testing::Test {
   HWND hwnd = nullptr;
   std::string folder, folderUnix;
 };
+
+// The menu's last item writes the current user's Run entry that starts the program in the tray at
+// log-on, and takes it away again; its check mark follows the entry.
+TEST_F(TrayRecordingTest, StartWithWindowsWritesAndRemovesTheRunEntry) {
+  Create();
+  SetStartWithWindows(false);
+  auto checked = [&] {
+    UniqueMenu menu = tray->BuildTrayMenu();
+    return (GetMenuState(GetSubMenu(menu.Get(), 0), ID_START_WITH_WINDOWS, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  auto entry = [] {
+    char value[MAX_PATH * 2] = {};
+    DWORD size = sizeof value - 1;
+    const LSTATUS found = RegGetValueA(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value, &size);
+    return found == ERROR_SUCCESS ? std::string(value) : std::string("(none)");
+  };
+  EXPECT_FALSE(checked());
+  SendCommand(hwnd, ID_START_WITH_WINDOWS);
+  const std::string command = entry();
+  EXPECT_EQ(command, StartWithWindowsCommand());
+  EXPECT_TRUE(std::regex_match(command, std::regex(R"(^"[A-Z]:\\.*\\kestrune_wintests\.exe" /tray$)"))) << command;
+  EXPECT_TRUE(checked());
+  SendCommand(hwnd, ID_START_WITH_WINDOWS);
+  EXPECT_EQ(entry(), "(none)");
+  EXPECT_FALSE(checked());
+  EXPECT_TRUE(IsTrayStart("/tray"));
+  EXPECT_TRUE(IsTrayStart(" -x /TRAY "));
+  EXPECT_FALSE(IsTrayStart("/trayx"));
+  EXPECT_FALSE(IsTrayStart(""));
+}
 
 TEST_F(TrayRecordingTest, TrayIconComesWithTheWindowAndBackAfterAShellRestart) {
   Create();
