@@ -23,6 +23,7 @@ constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
 constexpr UINT kAnnounceMessage = WM_APP + 1;
 // One-shot timer of the start, outside the behaviour's timer ids.
 constexpr UINT_PTR kTimerFinishStart = 0x4B53;
+
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
   std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
