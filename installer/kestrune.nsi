@@ -36,6 +36,7 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Kestrune"
 ; Another install goes where the last one went, over its files.
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Kestrune ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
