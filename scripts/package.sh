@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Windows package: build/kestrune-win64.zip with kestrune.exe, lame_enc.dll, the user
-# guide, the licence, and LAME's licence with where its source comes from. Text files get
-# Windows line ends so that Notepad shows them as written.
+# Builds the Windows package: build/kestrune-win64.zip (the portable choice) with kestrune.exe,
+# lame_enc.dll, the user guide, the licence, and LAME's licence with where its source comes from,
+# and build/kestrune-setup.exe, the per-user installer of the same files (installer/kestrune.nsi).
+# Text files get Windows line ends so that Notepad shows them as written.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -45,3 +46,12 @@ out="$root/build/kestrune-win64.zip"
 rm -f "$out"
 (cd "$stage" && zip -q -X -r "$out" Kestrune)
 echo "$out"
+
+# The installer states the version the program's version resource carries.
+version="$(sed -n 's/^#define KESTRUNE_VERSION_TEXT "\(.*\)"$/\1/p' resources/version.rc)"
+[ -n "$version" ] || { echo "package: no KESTRUNE_VERSION_TEXT in resources/version.rc" >&2; exit 1; }
+setup="$root/build/kestrune-setup.exe"
+rm -f "$setup"
+makensis -NOCONFIG -V2 -DVERSION="$version" -DSTAGE="$dir" -DOUTFILE="$setup" installer/kestrune.nsi \
+  >"$stage/makensis.log" 2>&1 || { cat "$stage/makensis.log" >&2; exit 1; }
+echo "$setup"

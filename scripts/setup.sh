@@ -12,6 +12,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox mpg123 lame libmp3lame-dev
   zip unzip espeak-ng
+  # The Windows installer's compiler (makensis, with its 64-bit stubs).
+  nsis
   # The Japanese locale's sources, for the Wine run whose ANSI code page is 932.
   locales
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -1,0 +1,147 @@
+; Kestrune's Windows installer: a per-user install (no administrator rights) into the user's own
+; programs folder, with a Start menu shortcut, an entry in Windows' installed apps and, by choice,
+; a start into the tray at log-on. scripts/package.sh builds it from its staging folder:
+;   makensis -DVERSION=1.0.0.0 -DSTAGE=<packaged files> -DOUTFILE=<setup.exe> kestrune.nsi
+; /S installs (and uninstall.exe /S uninstalls) silently with the defaults.
+; The user's settings (HKCU\Software\KESTRUNE) and recordings are never touched: an install over
+; an older version keeps them, and so does the uninstaller.
+
+Unicode true
+; The program is 64-bit; NSIS's 64-bit stub is also the one that Wine's wine64 runs.
+Target amd64-unicode
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!ifndef VERSION
+  !error "makensis needs -DVERSION=, -DSTAGE= and -DOUTFILE= (scripts/package.sh passes them)"
+!endif
+!ifndef STAGE
+  !error "makensis needs -DVERSION=, -DSTAGE= and -DOUTFILE= (scripts/package.sh passes them)"
+!endif
+!ifndef OUTFILE
+  !error "makensis needs -DVERSION=, -DSTAGE= and -DOUTFILE= (scripts/package.sh passes them)"
+!endif
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define PUBLISHER "The Kestrune developers"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include Sections.nsh
+!include FileFunc.nsh
+
+Name "Kestrune"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Kestrune"
+; Another install goes where the last one went, over its files.
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "Kestrune ${VERSION}"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+!define MUI_ICON "../resources/bitmaps/128.ico"
+!define MUI_UNICON "../resources/bitmaps/128.ico"
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\kestrune.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Kestrune now"
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey "ProductName" "Kestrune"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "Kestrune Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (c) The Kestrune developers. MIT licence."
+
+; A running Kestrune holds its program file open, so neither installing over it nor removing it
+; can work. Closing it from here could cut a recording short: the user closes it instead. A silent
+; run has no one to ask and ends with exit code 2, changing nothing.
+!macro WaitForKestruneToClose
+  ${Do}
+    ; The main window is a dialog captioned "Kestrune" (the setup's own windows say "Kestrune Setup").
+    FindWindow $0 "#32770" "Kestrune"
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Kestrune is running. Close it (its tray menu's Exit or its Close button), then click Retry." /SD IDCANCEL IDRETRY`
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${Loop}
+!macroend
+
+Section "Kestrune" SecProgram
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  File "${STAGE}/kestrune.exe"
+  File "${STAGE}/lame_enc.dll"
+  File "${STAGE}/User Guide.txt"
+  File "${STAGE}/LICENSE.txt"
+  File "${STAGE}/LAME-LICENSE.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateShortcut "$SMPROGRAMS\Kestrune.lnk" "$INSTDIR\kestrune.exe"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Kestrune"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kestrune.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  ; The log-on choice below is the user's answer for this install: unticked, it ends an earlier
+  ; start at log-on too.
+  DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+SectionEnd
+
+; The program's own tray item "Start with Windows" writes and removes this same value.
+Section "Start Kestrune when I log on (in the tray)" SecLogon
+  WriteRegStr HKCU "${RUN_KEY}" "Kestrune" '"$INSTDIR\kestrune.exe" /tray'
+SectionEnd
+
+Function .onInit
+  SetShellVarContext current
+  !insertmacro WaitForKestruneToClose
+  ; Over an earlier install, the log-on choice starts as the user left it (here or through the
+  ; tray item) rather than as the first install's default.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    ReadRegStr $1 HKCU "${RUN_KEY}" "Kestrune"
+    ${If} $1 == ""
+      !insertmacro UnselectSection ${SecLogon}
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+  !insertmacro WaitForKestruneToClose
+FunctionEnd
+
+; Only what the installer put there goes: the recordings (the record folder) and the settings
+; stay, and a folder the user chose that holds other files is left with them.
+Section "Uninstall"
+  Delete "$INSTDIR\kestrune.exe"
+  Delete "$INSTDIR\lame_enc.dll"
+  Delete "$INSTDIR\User Guide.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\LAME-LICENSE.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Kestrune.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+SectionEnd
