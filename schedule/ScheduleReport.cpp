@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "settings/SettingsStore.h"
+
 namespace {
 
 constexpr const char* kTitle = "Kestrune";
@@ -60,8 +62,10 @@ std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::arr
     for (size_t k = 0; k < table.size(); ++k) {
       const ScheduleEntry& e = table[k];
       if (!e.active || e.start.size() != 6) continue;
-      const int64_t second = day * 86400 + std::stoi(e.start.substr(0, 2)) * 3600 +
-                             std::stoi(e.start.substr(2, 2)) * 60 + std::stoi(e.start.substr(4, 2));
+      // The loader keeps a reservation active only with a real start time; the text is taken as
+      // it is all the same, and IsDueAt below checks the second it gives.
+      const int64_t second = day * 86400 + StrToIntLike(e.start.substr(0, 2)) * 3600 +
+                             StrToIntLike(e.start.substr(2, 2)) * 60 + StrToIntLike(e.start.substr(4, 2));
       if (second <= after || second > upTo) continue;
       const LocalTime at = CivilTime(second);
       if (!IsDueAt(e, at) || started[k] == StampText(at)) continue;
