@@ -40,17 +40,17 @@ std::string Trimmed(const std::string& text) {
 // `signal` false leaves the signal out: it is read half a second after every tune, and a second
 // announcement of the same station for it would only repeat what was just said.
 std::string Station(const Facts& f, bool signal) {
-  if (!f.deviceOpen) return "no receiver";
-  std::string text = std::string(BandText(f.band)) + " " + FrequencyText(f.frequency, f.band);
-  if (f.preset != 0) {
+  if (!f.shown.deviceOpen) return "no receiver";
+  std::string text = std::string(BandText(f.shown.band)) + " " + FrequencyText(f.shown.frequency, f.shown.band);
+  if (f.shown.preset != 0) {
     text += ", preset ";
-    text += std::to_string(f.preset);
+    text += std::to_string(f.shown.preset);
     if (!f.presetName.empty()) text += ", " + f.presetName;
   }
-  text += f.stereo ? ", stereo" : ", mono";
+  text += f.shown.stereo ? ", stereo" : ", mono";
   if (signal) {
     text += ", signal ";
-    text += std::to_string(f.signal);
+    text += std::to_string(f.shown.signal);
     text += " of 5";
   }
   if (f.muted) text += ", muted";
@@ -59,7 +59,7 @@ std::string Station(const Facts& f, bool signal) {
 
 // The readout with or without what changes on its own: running times and the signal.
 std::string Readout(const Facts& f, bool times) {
-  if (f.playing) {
+  if (f.shown.playing) {
     std::string text = "playing ";
     text += FileName(f.playFile);
     if (times && !f.playPosition.empty()) text.append(", ").append(Spoken(f.playPosition));
@@ -67,7 +67,7 @@ std::string Readout(const Facts& f, bool times) {
     return text;
   }
   std::string text = Station(f, times);
-  if (f.recording) {
+  if (f.shown.recording) {
     text += ", recording";
     if (times) text.append(" ").append(Clock(f.recordSeconds));
     text += ", ";
@@ -98,7 +98,7 @@ std::string ButtonName(int id, const Facts& f) {
     if (!stored.empty()) name += ", " + stored;
     const long frequency = std::strtol(Trimmed(f.presetFrequencies[n - 1]).c_str(), nullptr, 10);
     if (frequency > 0 && frequency <= 0xFFFF)
-      name.append(", ").append(FrequencyText(static_cast<std::uint16_t>(frequency), f.band));
+      name.append(", ").append(FrequencyText(static_cast<std::uint16_t>(frequency), f.shown.band));
     else
       name += ", empty";
     return name;
@@ -174,8 +174,8 @@ Element Describe(int id, const Facts& f, bool enabled) {
     e.role = Role::Slider;
     e.value = Spoken(f.playPosition);
   } else {
-    e.pressed = (id == IDC_STEREO && f.stereo) || (id == IDC_MUTE && f.muted) ||
-                (id == IDC_RECORD && f.recording) || (id == IDC_PLAYBACK && f.playing);
+    e.pressed = (id == IDC_STEREO && f.shown.stereo) || (id == IDC_MUTE && f.muted) ||
+                (id == IDC_RECORD && f.shown.recording) || (id == IDC_PLAYBACK && f.shown.playing);
   }
   return e;
 }

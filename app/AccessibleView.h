@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/DisplayLayout.h"
+
 namespace accessible {
 
 enum class Role { PushButton, Slider, Text };
@@ -28,20 +30,13 @@ struct Element {
 
 // What the window shows now, gathered by the caller.
 struct Facts {
-  bool deviceOpen = false;
-  std::uint8_t band = 1;  // 0 AM, 1 FM, 2 SW
-  std::uint16_t frequency = 0;
-  std::uint8_t preset = 0;
+  display::IndicatorState shown;  // what the readout shows: band, frequency, preset, stereo, signal …
   std::string presetName;
-  std::uint8_t stereo = 0;
-  std::uint8_t signal = 0;  // bars 0..5
   bool muted = false;
   int volume = 0;
-  bool recording = false;
   std::uint64_t recordSeconds = 0;
   std::uint16_t recordKbps = 0;
   std::string recordFile;  // the path written
-  bool playing = false;
   std::string playFile;      // the path played
   std::string playPosition;  // as the display shows it: "00:01:02 / 00:30:00"
   // The current band's presets as stored: name and frequency text of 1..12.

@@ -159,7 +159,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 LRESULT CMainDlg::OnInitDialog() {
-  accessible_ = std::make_shared<AccessibleSource>(AccessibleSource{Hwnd(), [this] { return AccessibleFacts(); }});
+  accessible_ = std::make_shared<AccessibleSource>(AccessibleSource{Hwnd(), [this] { return AccessibleFacts(true); }});
   window_.ClearRunState();
   window_.LoadPowerSettings();
   EnsureRecordFolder();
@@ -332,11 +332,13 @@ void CMainDlg::InvalidateReadout() {
 void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(window_.Radio().Stereo()); }
 
 void CMainDlg::RefreshPresetTips() {
-  NoteDisplayChange();  // the presets' names may have changed
-  const std::string key = window_.Radio().PresetKey();
+  // The presets read once serve the tips and the buttons' names.
+  const accessible::Facts facts = AccessibleFacts(true);
   skin_.RefreshPresetTips(window_.Radio().Band(), [&](int n) {
-    return std::pair{settings_.ReadValue(key, PresetValueName(n, "ID")), settings_.ReadValue(key, PresetValueName(n, "FRQ"))};
+    const auto at = static_cast<size_t>(n - 1);
+    return std::pair{facts.presetNames[at], facts.presetFrequencies[at]};
   });
+  NameButtons(facts);
 }
 
 void CMainDlg::BuildWindowRegion() { skin::BuildWindowRegion(Hwnd()); }
@@ -382,31 +384,25 @@ void CMainDlg::SetStaticText(int id, const std::string& text) {
 
 // ---- Screen readers ----
 
-accessible::Facts CMainDlg::AccessibleFacts() {
+accessible::Facts CMainDlg::AccessibleFacts(bool presets) {
   accessible::Facts facts;
+  facts.shown = ReadoutState();
   const Radio& radio = window_.Radio();
-  facts.deviceOpen = device_.IsOpen();
-  facts.band = radio.Band();
-  facts.frequency = radio.Frequency();
-  facts.preset = radio.Preset();
   facts.presetName = radio.PresetName();
-  facts.stereo = radio.Stereo();
-  facts.signal = radio.Signal();
   facts.muted = radio.Muted();
   facts.volume = radio.Volume();
   const RecordingController& recording = window_.Recording();
-  facts.recording = recording.IsRecording();
-  if (facts.recording) {
+  if (facts.shown.recording) {
     const int64_t seconds = CalendarSeconds() - recording.RecordStart();
     facts.recordSeconds = seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
     facts.recordKbps = recording.Kbps();
     facts.recordFile = device_.RecorderPath();
   }
-  facts.playing = window_.Playing();
-  if (facts.playing) {
+  if (facts.shown.playing) {
     facts.playFile = ControlText(Hwnd(), IDC_TEXT_FILE);
     facts.playPosition = ControlText(Hwnd(), IDC_TEXT_TIME);
   }
+  if (!presets) return facts;
   const std::string key = radio.PresetKey();
   for (int n = 1; n <= 12; ++n) {
     facts.presetNames[n - 1] = settings_.ReadValue(key, PresetValueName(n, "ID"));
@@ -422,7 +418,7 @@ void CMainDlg::NoteDisplayChange() {
 
 void CMainDlg::AnnounceChanges() {
   announcePending_ = false;
-  const accessible::Facts facts = AccessibleFacts();
+  const accessible::Facts facts = AccessibleFacts(false);
   const std::vector<int> ids = AccessibleChildIds(Hwnd());
   auto childOf = [&](int id) {
     const auto at = std::find(ids.begin(), ids.end(), id);
@@ -433,14 +429,6 @@ void CMainDlg::AnnounceChanges() {
     announced_ = std::move(announcement);
     NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Hwnd(), OBJID_CLIENT, childOf(accessible::kReadoutId));
   }
-  // The buttons' own window texts carry the same names, for readers that meet a button through
-  // the system's object of its window (its focus event, a review of the window's children).
-  for (int id : accessible::ReadingOrder()) {
-    HWND control = GetDlgItem(Hwnd(), id);
-    if (!control || id == IDC_VOLUME || id == IDC_POSITION) continue;
-    const std::string name = accessible::ButtonName(id, facts);
-    if (!name.empty() && ControlText(Hwnd(), id) != name) SetWindowTextA(control, name.c_str());
-  }
   std::vector<std::pair<int, bool>> pressed;
   for (int id : {IDC_STEREO, IDC_MUTE, IDC_RECORD, IDC_PLAYBACK})
     pressed.emplace_back(id, accessible::Describe(id, facts, true).pressed);
@@ -448,4 +436,13 @@ void CMainDlg::AnnounceChanges() {
     if (i < pressedStates_.size() && pressedStates_[i] != pressed[i] && childOf(pressed[i].first) != 0)
       NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, childOf(pressed[i].first));
   pressedStates_ = std::move(pressed);
+}
+
+void CMainDlg::NameButtons(const accessible::Facts& facts) {
+  for (int id : accessible::ReadingOrder()) {
+    HWND control = GetDlgItem(Hwnd(), id);
+    if (!control || id == IDC_VOLUME || id == IDC_POSITION) continue;
+    const std::string name = accessible::ButtonName(id, facts);
+    if (!name.empty() && ControlText(Hwnd(), id) != name) SetWindowTextA(control, name.c_str());
+  }
 }

@@ -62,8 +62,9 @@ class CMainDlg final : public DialogWindow,
 
   // What the readout shows for the radio state as it is now.
   display::IndicatorState ReadoutState() const;
-  // What a screen reader is told the window shows now.
-  accessible::Facts AccessibleFacts();
+  // What a screen reader is told the window shows now; the stored presets (for the buttons'
+  // names) only with `presets`, as they come from the registry.
+  accessible::Facts AccessibleFacts(bool presets);
   // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
   // old letters repainted.
   void SetStaticText(int id, const std::string& text);
@@ -92,6 +93,9 @@ class CMainDlg final : public DialogWindow,
   // current message is through (one check however many changes it made).
   void NoteDisplayChange();
   void AnnounceChanges();
+  // The buttons' window texts set to their accessible names, for readers that meet a button
+  // through the system's object of its window (its focus event, a review of the children).
+  void NameButtons(const accessible::Facts& facts);
 
   // IMainView
   void EnableControl(int id, bool enable) override;

@@ -9,13 +9,13 @@ namespace {
 
 accessible::Facts Tuned() {
   accessible::Facts f;
-  f.deviceOpen = true;
-  f.band = 1;
-  f.frequency = 8750;
-  f.preset = 1;
+  f.shown.deviceOpen = true;
+  f.shown.band = 1;
+  f.shown.frequency = 8750;
+  f.shown.preset = 1;
   f.presetName = "Channel01";
-  f.stereo = 1;
-  f.signal = 4;
+  f.shown.stereo = 1;
+  f.shown.signal = 4;
   f.volume = 50;
   return f;
 }
@@ -23,15 +23,15 @@ accessible::Facts Tuned() {
 TEST(AccessibleView, TheReadoutSaysWhatIsOnAndAnnouncesOnlyWhatChanges) {
   accessible::Facts f = Tuned();
   EXPECT_EQ(accessible::ReadoutValue(f), "FM 87.50 MHz, preset 1, Channel01, stereo, signal 4 of 5");
-  f.band = 0;
-  f.frequency = 999;
-  f.preset = 0;
-  f.stereo = 0;
+  f.shown.band = 0;
+  f.shown.frequency = 999;
+  f.shown.preset = 0;
+  f.shown.stereo = 0;
   f.muted = true;
   EXPECT_EQ(accessible::ReadoutValue(f), "AM 999 kHz, mono, signal 4 of 5, muted");
 
   f = Tuned();
-  f.recording = true;
+  f.shown.recording = true;
   f.recordSeconds = 187;
   f.recordKbps = 128;
   f.recordFile = "C:\\RadioREC\\FM8750_20261207_120000.mp3";
@@ -42,17 +42,17 @@ TEST(AccessibleView, TheReadoutSaysWhatIsOnAndAnnouncesOnlyWhatChanges) {
   f.recordSeconds = 188;
   EXPECT_EQ(accessible::ReadoutAnnouncement(f), announced);  // not every second
   EXPECT_EQ(announced, "FM 87.50 MHz, preset 1, Channel01, stereo, recording, 128 kbit/s, FM8750_20261207_120000.mp3");
-  f.signal = 3;
+  f.shown.signal = 3;
   EXPECT_EQ(accessible::ReadoutAnnouncement(f), announced);  // read after every tune: not said twice
 
-  f.playing = true;
+  f.shown.playing = true;
   f.playFile = "C:\\RadioREC\\News\\FM8750_20261207_070000.mp3";
   f.playPosition = "00:01:02 / 00:30:00";
   EXPECT_EQ(accessible::ReadoutValue(f), "playing FM8750_20261207_070000.mp3, 00:01:02 of 00:30:00");
   EXPECT_EQ(accessible::Describe(IDC_POSITION, f, true).value, "00:01:02 of 00:30:00");
-  f.deviceOpen = false;
-  f.playing = false;
-  f.recording = false;
+  f.shown.deviceOpen = false;
+  f.shown.playing = false;
+  f.shown.recording = false;
   EXPECT_EQ(accessible::ReadoutValue(f), "no receiver");
 }
 
@@ -66,7 +66,7 @@ TEST(AccessibleView, ButtonsAreNamedForWhatTheyDoWithTheirStateAndKey) {
   EXPECT_EQ(accessible::ButtonName(IDC_PRESET1, f), "Preset 1, Channel01, 87.50 MHz");
   EXPECT_EQ(accessible::ButtonName(IDC_PRESET1 + 1, f), "Preset 2, empty");
   EXPECT_EQ(accessible::ButtonName(IDC_PRESET1 + 2, f), "Preset 3, Jポップ, empty");
-  f.band = 0;
+  f.shown.band = 0;
   f.presetFrequencies[0] = "1134";
   EXPECT_EQ(accessible::ButtonName(IDC_PRESET1, f), "Preset 1, Channel01, 1134 kHz");
   EXPECT_EQ(accessible::Shortcut(IDC_PRESET12), "F12");
