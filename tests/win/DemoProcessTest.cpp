@@ -15,6 +15,7 @@
 #include "app/win32/SingleInstance.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/win/ProgramProcess.h"
 #include "tests/win/SpeakerProbe.h"
 
 namespace {
@@ -51,15 +52,11 @@ class DemoProcess : public ::testing::Test {
  protected:
   void SetUp() override { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot); }
   void TearDown() override {
-    if (process.hProcess) {
-      if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 1);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
+    if (process) WaitForExit(process.Get(), 0);
     ClearWaveInDevices();
     SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
   }
-  PROCESS_INFORMATION process{};
+  UniqueHandle process;
 };
 
 TEST_F(DemoProcess, TunedStationIsHeardAndChangesWithTuningAndSeeking) {
@@ -87,16 +84,9 @@ TEST_F(DemoProcess, TunedStationIsHeardAndChangesWithTuningAndSeeking) {
   SetGeneral("VOLUME", "100");
 
   ASSERT_EQ(FindRunningInstance(), nullptr) << "another copy is running";
-  std::string commandLine = "\"" + exe + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                             &startup, &process));
-  HWND window = nullptr;
-  for (int i = 0; i < 300 && !window; ++i) {
-    window = FindRunningInstance();
-    if (!window) Sleep(100);
-  }
+  process = StartProgram(exe, {}, folder);
+  ASSERT_TRUE(process);
+  HWND window = WaitForMainWindow();
   ASSERT_NE(window, nullptr) << "the demo never showed its window";
 
   // The deferred start brings the receiver up and starts live listening.
@@ -126,9 +116,7 @@ TEST_F(DemoProcess, TunedStationIsHeardAndChangesWithTuningAndSeeking) {
   EXPECT_LT(ListenToSpeakers().rms, 20);
 
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 0), 0);
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(WaitForExit(process.Get()), 0u);
 
   DeleteFileA((stations + "\\stations.txt").c_str());
   DeleteFileA((stations + "\\FM8930.wav").c_str());

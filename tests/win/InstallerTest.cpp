@@ -15,6 +15,7 @@
 #include "app/win32/SingleInstance.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
+#include "tests/win/ProgramProcess.h"
 
 namespace {
 
@@ -66,13 +67,10 @@ long RunToEnd(std::string commandLine) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return -1;
-  DWORD code = 0;
-  const bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0 &&
-                     GetExitCodeProcess(process.hProcess, &code);
-  if (!ended) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return ended ? static_cast<long>(code) : -1;
+  const UniqueHandle owned(process.hProcess);
+  const DWORD code = WaitForExit(owned.Get(), 120000);
+  return code == STILL_ACTIVE ? -1 : static_cast<long>(code);
 }
 
 std::string ShortcutTarget(const std::string& link) {
@@ -138,30 +136,17 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
 
   // The installed program runs; a setup started meanwhile leaves it and its files alone.
   ASSERT_EQ(FindRunningInstance(), nullptr) << "another copy is running";
-  std::string commandLine = "\"" + exe + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                             &startup, &process));
-  HWND window = nullptr;
-  for (int i = 0; i < 300 && !window; ++i) {
-    window = FindRunningInstance();
-    if (!window) Sleep(100);
-  }
+  const UniqueHandle process = StartProgram(exe, {}, folder);
+  ASSERT_TRUE(process);
+  HWND window = WaitForMainWindow();
   EXPECT_NE(window, nullptr) << "the installed program never showed its window";
   if (window) {
     EXPECT_EQ(RunToEnd("\"" + setup + "\" /S"), 2) << "the setup went on over the running program";
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(WaitForSingleObject(process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(IsWindowVisible(window));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 0), 0);
   }
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, 1);
-  EXPECT_EQ(code, 0u) << "the installed program did not end cleanly";
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(WaitForExit(process.Get()), 0u) << "the installed program did not end cleanly";
 
   // The user's own things: a setting, a recording, and the start at log-on turned off (as the
   // program's tray item does). An older version's file stands in the folder.

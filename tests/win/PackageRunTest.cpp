@@ -9,6 +9,7 @@
 
 #include "app/win32/SingleInstance.h"
 #include "resources/resource.h"
+#include "tests/win/ProgramProcess.h"
 
 namespace {
 
@@ -37,30 +38,16 @@ TEST(UnpackedPackage, HoldsEverythingAndRunsFromAFreshFolder) {
   FreeLibrary(lame);
 
   ASSERT_EQ(FindRunningInstance(), nullptr) << "another copy is running";
-  const std::string exe = folder + "\\kestrune.exe";
-  std::string commandLine = "\"" + exe + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             folder.c_str(), &startup, &process));
-  HWND window = nullptr;
-  for (int i = 0; i < 300 && !window; ++i) {
-    window = FindRunningInstance();
-    if (!window) Sleep(100);
-  }
+  const UniqueHandle process = StartProgram(folder + "\\kestrune.exe", {}, folder);
+  ASSERT_TRUE(process);
+  HWND window = WaitForMainWindow();
   EXPECT_NE(window, nullptr) << "the unpacked program never showed its window";
   if (window) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    EXPECT_EQ(owner, process.dwProcessId);
+    EXPECT_EQ(owner, GetProcessId(process.Get()));
     EXPECT_TRUE(IsWindowVisible(window));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 0), 0);
   }
-  DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, 1);
-  EXPECT_EQ(code, 0u) << "the program did not end cleanly";
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(WaitForExit(process.Get()), 0u) << "the program did not end cleanly";
 }

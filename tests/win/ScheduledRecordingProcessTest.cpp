@@ -16,6 +16,7 @@
 #include "schedule/ScheduleTable.h"
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/win/AudioWineDecode.h"
+#include "tests/win/ProgramProcess.h"
 
 namespace {
 
@@ -103,20 +104,14 @@ TEST(ScheduledRecordingProcess, ReservationRecordsIntoItsFolderRestoresTheStatio
   SetString(timer, "STARTTIME", TimeText(start));
   SetString(timer, "ENDSTART", TimeText(stop));
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + exe + "\"";
-  ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process));
-  const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+  const UniqueHandle process = StartProgram(exe);
+  ASSERT_TRUE(process);
+  const DWORD waited = WaitForSingleObject(process.Get(), 60000);
   std::string boxes;
   if (waited != WAIT_OBJECT_0) {
-    boxes = MessageBoxTexts(process.dwProcessId);
-    TerminateProcess(process.hProcess, 1);
+    boxes = MessageBoxTexts(GetProcessId(process.Get()));
+    TerminateProcess(process.Get(), 1);
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   ASSERT_EQ(waited, WAIT_OBJECT_0) << "the program did not close after the recording; message boxes:" << boxes;
 
   const std::string name = DateText(start) + "_" + TimeText(start) + ".mp3";
@@ -168,23 +163,14 @@ TEST(ScheduledRecordingProcess, ATrayStartRunsHiddenReportsAMissedReservationAnd
   SetString("TIMER_SETTING01", "STARTTIME", TimeText(missedAt));
   SetString("TIMER_SETTING01", "ENDSTART", TimeText(CivilTime(CivilSeconds(missedAt) + 600)));
 
-  auto start = [&](const std::string& arguments) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    EXPECT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    return process.hProcess;
-  };
   auto within = [](DWORD ms, const auto& done) {
     for (DWORD waited = 0; !done() && waited < ms; waited += 100) Sleep(100);
     return done();
   };
-  HANDLE first = start("/tray");
-  HWND window = nullptr;
-  ASSERT_TRUE(within(20000, [&] { return (window = FindRunningInstance()) != nullptr; }));
+  const UniqueHandle first = StartProgram(exe, "/tray");
+  ASSERT_TRUE(first);
+  HWND window = WaitForMainWindow(20000);
+  ASSERT_NE(window, nullptr);
   NOTIFYICONDATAA probe{};
   probe.cbSize = NOTIFYICONDATAA_V2_SIZE;
   probe.hWnd = window;
@@ -192,13 +178,9 @@ TEST(ScheduledRecordingProcess, ATrayStartRunsHiddenReportsAMissedReservationAnd
   EXPECT_TRUE(within(5000, [&] { return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE; })) << "no tray icon";
   EXPECT_FALSE(IsWindowVisible(window));
 
-  HANDLE second = start("/tray");
-  EXPECT_EQ(WaitForSingleObject(second, 20000), WAIT_OBJECT_0);
-  CloseHandle(second);
+  EXPECT_EQ(WaitForExit(StartProgram(exe, "/tray").Get(), 20000), 0u);
   EXPECT_FALSE(IsWindowVisible(window)) << "a second start in the tray showed the window";
-  HANDLE third = start("");
-  EXPECT_EQ(WaitForSingleObject(third, 20000), WAIT_OBJECT_0);
-  CloseHandle(third);
+  EXPECT_EQ(WaitForExit(StartProgram(exe).Get(), 20000), 0u);
   EXPECT_TRUE(within(5000, [&] { return IsWindowVisible(window) != FALSE; })) << "a plain second start did not show it";
 
   const std::string line = "Missed \"Missed News\" of " + ShortDateTime(missedAt) + ": Kestrune was not running";
@@ -210,8 +192,7 @@ TEST(ScheduledRecordingProcess, ATrayStartRunsHiddenReportsAMissedReservationAnd
   })) << log;
 
   PostMessageA(window, WM_COMMAND, ID_EXIT, 0);
-  EXPECT_EQ(WaitForSingleObject(first, 20000), WAIT_OBJECT_0) << MessageBoxTexts(GetProcessId(first));
-  CloseHandle(first);
+  EXPECT_EQ(WaitForSingleObject(first.Get(), 20000), WAIT_OBJECT_0) << MessageBoxTexts(GetProcessId(first.Get()));
   LocalTime kept;
   ASSERT_TRUE(ParseStamp(GetString("FM_AM_SETTING", kLastRunningValue), kept));
   EXPECT_GE(CivilSeconds(kept), CivilSeconds(now));
