@@ -133,7 +133,7 @@ HRESULT MainAccessible::get_accName(VARIANT child, BSTR* name) {
   const Lookup found = Find(child);
   if (FAILED(found.hr)) return found.hr;
   if (found.self) return ReturnText("Kestrune", name);
-  return ReturnText(accessible::ButtonName(found.id, found.source->facts()), name);
+  return ReturnText(accessible::ButtonName(found.id, found.source->facts(true)), name);
 }
 
 HRESULT MainAccessible::get_accValue(VARIANT child, BSTR* value) {
@@ -142,7 +142,7 @@ HRESULT MainAccessible::get_accValue(VARIANT child, BSTR* value) {
   const Lookup found = Find(child);
   if (FAILED(found.hr)) return found.hr;
   if (found.self) return S_FALSE;
-  return ReturnText(accessible::Describe(found.id, found.source->facts(), true).value, value);
+  return ReturnText(accessible::Describe(found.id, found.source->facts(false), true).value, value);
 }
 
 HRESULT MainAccessible::get_accDescription(VARIANT child, BSTR* description) {
@@ -159,7 +159,7 @@ HRESULT MainAccessible::get_accRole(VARIANT child, VARIANT* role) {
   if (FAILED(found.hr)) return found.hr;
   long value = ROLE_SYSTEM_CLIENT;
   if (!found.self) {
-    switch (accessible::Describe(found.id, found.source->facts(), true).role) {
+    switch (accessible::Describe(found.id, found.source->facts(false), true).role) {
       case accessible::Role::PushButton: value = ROLE_SYSTEM_PUSHBUTTON; break;
       case accessible::Role::Slider: value = ROLE_SYSTEM_SLIDER; break;
       case accessible::Role::Text: value = ROLE_SYSTEM_STATICTEXT; break;
@@ -185,7 +185,7 @@ HRESULT MainAccessible::get_accState(VARIANT child, VARIANT* state) {
   } else {
     HWND control = GetDlgItem(window, found.id);
     const bool enabled = IsWindowEnabled(control) != FALSE;
-    const accessible::Element e = accessible::Describe(found.id, found.source->facts(), enabled);
+    const accessible::Element e = accessible::Describe(found.id, found.source->facts(false), enabled);
     value = STATE_SYSTEM_FOCUSABLE;
     if (e.unavailable) value |= STATE_SYSTEM_UNAVAILABLE;
     if (e.pressed) value |= STATE_SYSTEM_PRESSED;
@@ -246,7 +246,7 @@ HRESULT MainAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
   const Lookup found = Find(child);
   if (FAILED(found.hr)) return found.hr;
   if (found.self) return S_FALSE;
-  const accessible::Element e = accessible::Describe(found.id, found.source->facts(), true);
+  const accessible::Element e = accessible::Describe(found.id, found.source->facts(false), true);
   return e.role == accessible::Role::PushButton ? ReturnText("Press", action) : S_FALSE;
 }
 
@@ -336,7 +336,7 @@ HRESULT MainAccessible::accDoDefaultAction(VARIANT child) {
   if (found.self || found.id == accessible::kReadoutId) return DISP_E_MEMBERNOTFOUND;
   HWND control = GetDlgItem(found.source->window, found.id);
   const bool enabled = IsWindowEnabled(control) != FALSE;
-  const accessible::Element e = accessible::Describe(found.id, found.source->facts(), enabled);
+  const accessible::Element e = accessible::Describe(found.id, found.source->facts(false), enabled);
   if (e.role != accessible::Role::PushButton) return DISP_E_MEMBERNOTFOUND;
   if (e.unavailable) return E_ACCESSDENIED;
   // Posted: the command may open a modal dialog, and the caller must not wait for it to close.

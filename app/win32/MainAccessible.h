@@ -21,7 +21,9 @@ inline constexpr GUID kIID_IAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0
 // that keeps the object after the window has gone is told it is disconnected.
 struct AccessibleSource {
   HWND window = nullptr;
-  std::function<accessible::Facts()> facts;
+  // The stored presets are read (from the registry) only when `presets` asks for them: only the
+  // buttons' names need them.
+  std::function<accessible::Facts(bool presets)> facts;
 };
 
 // The children the window has now: its visible controls and the readout, in reading order.

@@ -159,7 +159,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 LRESULT CMainDlg::OnInitDialog() {
-  accessible_ = std::make_shared<AccessibleSource>(AccessibleSource{Hwnd(), [this] { return AccessibleFacts(true); }});
+  accessible_ = std::make_shared<AccessibleSource>(AccessibleSource{Hwnd(), [this](bool presets) { return AccessibleFacts(presets); }});
   window_.ClearRunState();
   window_.LoadPowerSettings();
   EnsureRecordFolder();

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleacc.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -91,11 +92,11 @@ class MainAccessibleTest : public ::testing::Test {
     ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
     SetForegroundWindow(hwnd);
     ASSERT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
-                                         reinterpret_cast<void**>(&acc)),
+                                         reinterpret_cast<void**>(acc.GetAddressOf())),
               S_OK);
   }
   void TearDown() override {
-    if (acc) acc->Release();
+    acc.Reset();
     dlg.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneA11yRec");
@@ -141,7 +142,7 @@ class MainAccessibleTest : public ::testing::Test {
   MessageLoop loop;
   std::unique_ptr<CMainDlg> dlg;
   HWND hwnd = nullptr;
-  IAccessible* acc = nullptr;
+  Microsoft::WRL::ComPtr<IAccessible> acc;
   bool comEntered = false;
 };
 
@@ -150,7 +151,7 @@ TEST_F(MainAccessibleTest, TheTreeNamesEveryControlAndTheReadoutSaysWhatIsOn) {
   ASSERT_EQ(acc->get_accChildCount(&count), S_OK);
   std::vector<VARIANT> children(static_cast<size_t>(count));
   long got = 0;
-  ASSERT_EQ(AccessibleChildren(acc, 0, count, children.data(), &got), S_OK);
+  ASSERT_EQ(AccessibleChildren(acc.Get(), 0, count, children.data(), &got), S_OK);
   ASSERT_EQ(got, count);
   std::vector<std::string> names;
   for (const VARIANT& child : children) {
