@@ -4,17 +4,11 @@
 #include <cstdlib>
 
 #include "resources/resource.h"
+#include "schedule/ScheduleTable.h"
 
 namespace accessible {
 
 namespace {
-
-std::string Clock(std::uint64_t seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
-                static_cast<unsigned long long>(seconds % 3600 / 60), static_cast<unsigned long long>(seconds % 60));
-  return text;
-}
 
 // The file's name without its folder.
 std::string FileName(const std::string& path) {
@@ -69,7 +63,7 @@ std::string Readout(const Facts& f, bool times) {
   std::string text = Station(f, times);
   if (f.shown.recording) {
     text += ", recording";
-    if (times) text.append(" ").append(Clock(f.recordSeconds));
+    if (times) text.append(" ").append(ClockText(static_cast<std::int64_t>(f.recordSeconds)));
     text += ", ";
     text += std::to_string(f.recordKbps);
     text += " kbit/s, ";

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "schedule/ScheduleTable.h"
 #include "settings/SettingsStore.h"
 
 namespace display {
@@ -47,10 +48,8 @@ std::string PresetTip(int n, std::uint8_t band, const std::string& storedName, c
 }
 
 std::string RecordingTimeText(const std::string& label, std::uint64_t elapsed) {
-  char clock[48];
-  std::snprintf(clock, sizeof clock, "%02u:%02u:%02u", static_cast<unsigned>(elapsed / 3600),
-                static_cast<unsigned>(elapsed / 60 % 60), static_cast<unsigned>(elapsed % 60));
-  return label.empty() ? "REC    " + std::string(clock) : label + "   " + clock;
+  const std::string clock = ClockText(static_cast<int64_t>(elapsed));
+  return label.empty() ? "REC    " + clock : label + "   " + clock;
 }
 
 }  // namespace display

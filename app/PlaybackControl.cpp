@@ -1,11 +1,11 @@
 #include "app/PlaybackControl.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "audio/LiveAudio.h"
 #include "audio/Mp3Info.h"
 #include "audio/Volume.h"
+#include "schedule/ScheduleTable.h"
 #include "resources/resource.h"
 
 namespace {
@@ -21,12 +21,6 @@ uint32_t WholeSeconds(double seconds) {
 }
 
 }  // namespace
-
-std::string ClockText(uint32_t seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02u:%02u:%02u", seconds / 3600, seconds % 3600 / 60, seconds % 60);
-  return text;
-}
 
 bool HasMp3Extension(const std::string& path) {
   if (path.size() < 4) return false;

@@ -38,8 +38,6 @@ constexpr uint32_t kSliderSteps = 32767;
 // Trackbar scroll code that ends a drag (TB_ENDTRACK).
 constexpr int kScrollEndTrack = 8;
 
-// "hh:mm:ss" of whole seconds; hours go on past 99.
-std::string ClockText(uint32_t seconds);
 // True for a path the file choice accepts by its name: ".mp3" at the end in any letter case.
 bool HasMp3Extension(const std::string& path);
 // A path trimmed of blanks at both ends.

@@ -18,14 +18,6 @@ std::string LogTime(const LocalTime& t) {
   return text;
 }
 
-std::string Clock(int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds % 3600 / 60), static_cast<long long>(seconds % 60));
-  return text;
-}
-
 std::string FileName(const std::string& path) {
   const size_t cut = path.find_last_of('\\');
   return cut == std::string::npos ? path : path.substr(cut + 1);
@@ -97,8 +89,8 @@ void ScheduleReporter::Started(const std::string& folder, const std::string& nam
 
 void ScheduleReporter::Ended(const std::string& folder, const std::string& name, const std::string& file,
                              int64_t seconds, const LocalTime& now) {
-  output_.AppendLog(folder, LogTime(now) + "  Ended " + Quoted(name) + ": " + file + ", " + Clock(seconds));
-  Tell("Recorded " + Quoted(name) + ": " + FileName(file) + ", " + Clock(seconds));
+  output_.AppendLog(folder, LogTime(now) + "  Ended " + Quoted(name) + ": " + file + ", " + ClockText(seconds));
+  Tell("Recorded " + Quoted(name) + ": " + FileName(file) + ", " + ClockText(seconds));
 }
 
 void ScheduleReporter::Failed(const std::string& folder, const std::string& name, const std::string& why,

@@ -148,6 +148,14 @@ std::string TimeText(const LocalTime& t) {
   return text;
 }
 
+std::string ClockText(int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds % 3600 / 60), static_cast<long long>(seconds % 60));
+  return text;
+}
+
 bool IsDueAt(const ScheduleEntry& entry, const LocalTime& t) {
   if (!entry.active || entry.start != TimeText(t)) return false;
   if (entry.weekly) {

@@ -54,6 +54,9 @@ LocalTime CivilTime(int64_t civilSeconds);
 
 std::string DateText(const LocalTime& t);  // "%04d%02d%02d"
 std::string TimeText(const LocalTime& t);  // "%02d%02d%02d"
+// "hh:mm:ss" of a count of seconds (a length, a position, a running time); hours go on past 99,
+// and a negative count reads 00:00:00.
+std::string ClockText(int64_t seconds);
 
 // Whether the entry starts at this local second: active, start text equal to the time text,
 // and a one-date entry on its date or a weekly one on a weekday marked '1'.
