@@ -10,12 +10,6 @@ namespace accessible {
 
 namespace {
 
-// The file's name without its folder.
-std::string FileName(const std::string& path) {
-  const size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // "00:01:02 / 00:30:00" as it is said: "00:01:02 of 00:30:00".
 std::string Spoken(const std::string& position) {
   const size_t slash = position.find(" / ");
@@ -55,7 +49,7 @@ std::string Station(const Facts& f, bool signal) {
 std::string Readout(const Facts& f, bool times) {
   if (f.shown.playing) {
     std::string text = "playing ";
-    text += FileName(f.playFile);
+    text += FileNameOf(f.playFile);
     if (times && !f.playPosition.empty()) text.append(", ").append(Spoken(f.playPosition));
     if (f.muted) text += ", muted";
     return text;
@@ -67,7 +61,7 @@ std::string Readout(const Facts& f, bool times) {
     text += ", ";
     text += std::to_string(f.recordKbps);
     text += " kbit/s, ";
-    text += FileName(f.recordFile);
+    text += FileNameOf(f.recordFile);
   }
   return text;
 }

@@ -18,11 +18,6 @@ std::string LogTime(const LocalTime& t) {
   return text;
 }
 
-std::string FileName(const std::string& path) {
-  const size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
 }  // namespace
@@ -84,13 +79,13 @@ void ScheduleReporter::Tell(const std::string& text) {
 void ScheduleReporter::Started(const std::string& folder, const std::string& name, const std::string& file,
                                const LocalTime& now) {
   output_.AppendLog(folder, LogTime(now) + "  Started " + Quoted(name) + ": " + file);
-  Tell("Recording " + Quoted(name) + " into " + FileName(file));
+  Tell("Recording " + Quoted(name) + " into " + FileNameOf(file));
 }
 
 void ScheduleReporter::Ended(const std::string& folder, const std::string& name, const std::string& file,
                              int64_t seconds, const LocalTime& now) {
   output_.AppendLog(folder, LogTime(now) + "  Ended " + Quoted(name) + ": " + file + ", " + ClockText(seconds));
-  Tell("Recorded " + Quoted(name) + ": " + FileName(file) + ", " + ClockText(seconds));
+  Tell("Recorded " + Quoted(name) + ": " + FileNameOf(file) + ", " + ClockText(seconds));
 }
 
 void ScheduleReporter::Failed(const std::string& folder, const std::string& name, const std::string& why,

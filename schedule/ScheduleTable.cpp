@@ -156,6 +156,11 @@ std::string ClockText(int64_t seconds) {
   return text;
 }
 
+std::string FileNameOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 bool IsDueAt(const ScheduleEntry& entry, const LocalTime& t) {
   if (!entry.active || entry.start != TimeText(t)) return false;
   if (entry.weekly) {

@@ -74,6 +74,8 @@ std::string SafeFolderName(const std::string& name, const ICodePage& codePage);
 // Where a scheduled recording goes. `folderReady` says whether <record folder>\<name> exists or
 // could be made; with an empty name the record folder itself is the folder.
 std::string ScheduledFolder(const std::string& recordFolder, const std::string& safeName);
+// The file's name in a recording's path, without its folders.
+std::string FileNameOf(const std::string& path);
 std::string ScheduledFilePath(const std::string& recordFolder, const std::string& safeName, bool folderReady,
                               const std::string& date, const std::string& start);
 
