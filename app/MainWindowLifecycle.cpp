@@ -185,7 +185,7 @@ void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == lastSecond_) return;
   lastSecond_ = static_cast<uint8_t>(now.second);
-  if (recording_.IsRecording() && device_.RecorderWriteFailed()) {
+  if (recording_.IsRecording() && device_.Recorder() && device_.Recorder()->Status().writeFailed) {
     // Its after-action may have closed the window or put the PC to sleep, and its message has
     // run later seconds meanwhile: this second is done. A reservation due in it is caught up by
     // the next tick.

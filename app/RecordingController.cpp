@@ -88,7 +88,6 @@ void RecordingController::EndRecordingOnWriteFailure() {
   // The after-action comes before the message: an unattended PC must not wait for a click to
   // sleep or shut down. The box pumps the window's messages, and the flag is already clear.
   if (scheduler_) scheduler_->OnRecordingFailed();
-  device_.ReportRecorderWriteFailure();
 }
 
 bool RecordingController::EndRecording() {

@@ -15,8 +15,12 @@ QueuedSink::~QueuedSink() {
 
 int QueuedSink::Receive(const uint8_t* block, uint32_t bytes) {
   if (!block || bytes == 0) return 0;
+  received_.fetch_add(1, std::memory_order_relaxed);
   std::unique_lock<std::mutex> guard(lock_);
-  if (waitingBytes_ + bytes > capacityBytes_) return -1;
+  if (waitingBytes_ + bytes > capacityBytes_) {
+    dropped_.fetch_add(bytes, std::memory_order_relaxed);
+    return -1;
+  }
   std::vector<uint8_t> copy;
   if (!spare_.empty()) {
     copy = std::move(spare_.back());

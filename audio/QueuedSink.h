@@ -3,6 +3,7 @@
 // encoder and the file. The capture thread then never waits for an encode or a write: a busy PC
 // or a disk that stalls for seconds delays the file, not the capture, and no block is lost.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -29,6 +30,8 @@ class QueuedSink final : public IRecordingSink {
   // Copies the block into the queue: 0, or -1 when the queue was full and the block dropped.
   int Receive(const uint8_t* block, uint32_t bytes) override;
   bool WriteFailed() const override { return next_->WriteFailed(); }
+  uint64_t DroppedBytes() const override { return dropped_.load(std::memory_order_relaxed); }
+  uint64_t BlocksReceived() const override { return received_.load(std::memory_order_relaxed); }
 
  private:
   void Run();
@@ -42,5 +45,7 @@ class QueuedSink final : public IRecordingSink {
   std::vector<std::vector<uint8_t>> spare_;
   size_t waitingBytes_ = 0;
   bool ending_ = false;
+  std::atomic<uint64_t> dropped_{0};
+  std::atomic<uint64_t> received_{0};
   std::thread thread_;
 };

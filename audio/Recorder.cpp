@@ -54,13 +54,13 @@ Recorder::~Recorder() { StopRecorder(); }
 bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
   // One recording at a time: a start while one runs ends the old file first.
   StopRecorder();
-  unreportedWriteFailure_ = false;
   try {
     engine_->PrepareDevice();
     path_ = FreeRecordingPath(path, exists_);
     sink_ = sinks_(path_, kbps);
     engine_->Start(*sink_);
     recording_ = true;
+    ++serial_;
     return true;
   } catch (const AudioError& e) {
     // Nothing is left half-started: the next start looks for the device again, and a file
@@ -75,19 +75,25 @@ bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
   }
 }
 
-void Recorder::StopRecorder() {
-  if (!engine_->HasDevice() && !sink_) return;
+RecorderStatus Recorder::Status() const {
+  if (!sink_) return {};
+  return {sink_->WriteFailed(), sink_->DroppedBytes(), sink_->BlocksReceived()};
+}
+
+RecorderStatus Recorder::StopRecorder() {
+  if (!engine_->HasDevice() && !sink_) return {};
   engine_->Stop();
   if (sink_) clock_.SleepMs(kStopSettleMs);
-  if (sink_ && sink_->WriteFailed()) unreportedWriteFailure_ = true;
+  RecordingOutcome outcome;
+  const bool hadSink = sink_ != nullptr;
+  outcome.status = Status();
   sink_.reset();
   engine_->Forget();
   recording_ = false;
-}
-
-void Recorder::ReportWriteFailure() {
-  if (!unreportedWriteFailure_) return;
-  // Cleared first: the box runs the window's timers, which must not show it again.
-  unreportedWriteFailure_ = false;
-  if (failures_) failures_->Show(audio_messages::kCantWriteMp3File);
+  if (hadSink && finished_) {
+    outcome.serial = serial_;
+    outcome.path = path_;
+    finished_(outcome);
+  }
+  return outcome.status;
 }

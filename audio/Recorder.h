@@ -6,12 +6,39 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/OutputFile.h"
 #include "audio/Receiver.h"
 #include "device/Clock.h"
 
 class IFailureBox;
+
+// Bytes of captured audio per second: 16 kHz, stereo, 16-bit.
+constexpr uint32_t kCaptureBytesPerSecond = 64000;
+
+// The running recording's figures, as the window's thread reads them while the capture runs.
+struct RecorderStatus {
+  // A write into the file failed (disk full, drive gone): the writer takes no more blocks and the
+  // file ends at the last whole frame before the failure.
+  bool writeFailed = false;
+  // Captured audio the writer's full queue had to drop.
+  uint64_t droppedBytes = 0;
+  // Blocks the capture delivered so far, dropped ones included: a count that stops growing
+  // means the capture stopped delivering.
+  uint64_t blocksReceived = 0;
+};
+
+// What became of a stopped recording once its writer was through: every queued block encoded,
+// the encoder's last frames flushed, the file closed.
+struct RecordingOutcome {
+  uint64_t serial = 0;  // the recording's number (IRecorder::Serial)
+  std::string path;
+  RecorderStatus status;  // final: a write failure found while draining or flushing included
+  // The file could not be cut back to its last whole frame, not even at close: its end may hold
+  // a broken frame.
+  bool cutFailed = false;
+};
 
 // What the device object asks of a recorder. All calls come from the window's thread.
 class IRecorder {
@@ -22,18 +49,27 @@ class IRecorder {
   // when the recording runs; false after a failure, whose message has already been shown once,
   // with nothing left running.
   virtual bool StartRecorder(const std::string& path, uint16_t kbps) = 0;
-  // Ends the recording: every captured block is in the file, the encoder's last frames are
-  // flushed and the file is closed when this returns. Harmless when nothing records.
-  virtual void StopRecorder() = 0;
+  // Stops the capture at once and returns its final figures (no block is dropped after this):
+  // the backlog, the encoder's flush and the close go on without the caller, and the outcome
+  // reaches the finished handler when they are through. Harmless when nothing records (all
+  // zero then).
+  virtual RecorderStatus StopRecorder() = 0;
   virtual bool IsRecording() const = 0;
   // The file of the running (or last) recording.
   virtual std::string RecordingPath() const = 0;
-  // True once a write into the running recording's file failed (disk full, drive gone): the
-  // writer takes no more blocks, and the window's thread ends the recording by StopRecorder.
-  virtual bool WriteFailed() const { return false; }
-  // Shows "Recording stopped: cannot write the MP3 file." when the last recording ended on a
-  // write failure and that was not shown yet; nothing otherwise. Call it after StopRecorder.
-  virtual void ReportWriteFailure() {}
+  // The number of the running (or last) recording: 1 for the first started, 0 before any.
+  virtual uint64_t Serial() const { return 0; }
+  virtual RecorderStatus Status() const { return {}; }
+  // Receives every stopped recording's outcome, on the thread that finished it (a writer's
+  // thread; the caller's at destruction). Set it before the first start; it must be safe to call
+  // from another thread.
+  virtual void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) { (void)handler; }
+  // Waits up to `ms` for the writers of stopped recordings; the paths of those still writing
+  // (their outcome never comes). At process exit.
+  virtual std::vector<std::string> WaitForWriters(unsigned ms) {
+    (void)ms;
+    return {};
+  }
 };
 
 // The receiver's capture device as the recorder drives it (wave-in on Windows). Failures throw
@@ -59,6 +95,10 @@ class IRecordingSink : public IReceiver {
   virtual ~IRecordingSink() = default;
   // True once a write failed and the sink stopped taking blocks; read from any thread.
   virtual bool WriteFailed() const { return false; }
+  // Bytes of blocks dropped for want of room, and blocks offered (dropped ones included); read
+  // from any thread.
+  virtual uint64_t DroppedBytes() const { return 0; }
+  virtual uint64_t BlocksReceived() const { return 0; }
 };
 // Creates the writer of one recording; throws AudioError ("Can't create MP3 file." ...).
 using SinkFactory = std::function<std::unique_ptr<IRecordingSink>(const std::string& path, uint16_t kbps)>;
@@ -81,11 +121,14 @@ class Recorder final : public IRecorder {
   Recorder& operator=(const Recorder&) = delete;
 
   bool StartRecorder(const std::string& path, uint16_t kbps) override;
-  void StopRecorder() override;
+  RecorderStatus StopRecorder() override;
   bool IsRecording() const override { return recording_; }
   std::string RecordingPath() const override { return path_; }
-  bool WriteFailed() const override { return sink_ && sink_->WriteFailed(); }
-  void ReportWriteFailure() override;
+  uint64_t Serial() const override { return serial_; }
+  RecorderStatus Status() const override;
+  void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) override {
+    finished_ = std::move(handler);
+  }
 
   // Pause between the capture stop and closing the file.
   static constexpr unsigned kStopSettleMs = 200;
@@ -99,6 +142,6 @@ class Recorder final : public IRecorder {
   std::unique_ptr<IRecordingSink> sink_;
   std::string path_;
   bool recording_ = false;
-  // The last recording ended on a write failure that ReportWriteFailure has not shown yet.
-  bool unreportedWriteFailure_ = false;
+  uint64_t serial_ = 0;
+  std::function<void(const RecordingOutcome&)> finished_;
 };

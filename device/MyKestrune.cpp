@@ -33,12 +33,6 @@ bool CMyKestrune::IsRecorderRunning() const { return recorder_ && recorder_->IsR
 
 std::string CMyKestrune::RecorderPath() const { return recorder_ ? recorder_->RecordingPath() : std::string(); }
 
-bool CMyKestrune::RecorderWriteFailed() const { return recorder_ && recorder_->WriteFailed(); }
-
-void CMyKestrune::ReportRecorderWriteFailure() {
-  if (recorder_) recorder_->ReportWriteFailure();
-}
-
 void CMyKestrune::ReleaseLiveGraph() {
   if (live_) live_->ReleaseLiveGraph();
   StopRecorder();

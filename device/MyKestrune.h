@@ -36,18 +36,16 @@ class CMyKestrune {
   ILiveAudio* LiveAudio() const { return live_.get(); }
   void SetRecorder(std::unique_ptr<IRecorder> recorder);
 
-  // The recorder (audio/Recorder.h). Neither looks at the HID handle: the audio function is a
-  // device of its own. StartRecorder is true when the recording runs (false also without a
-  // recorder); a failure has shown its message. StopRecorder always answers 1.
+  // The recorder (audio/Recorder.h), null when none was given. It does not look at the HID
+  // handle: the audio function is a device of its own. StartRecorder is true when the recording
+  // runs (false also without a recorder); a failure has shown its message. StopRecorder always
+  // answers 1.
+  IRecorder* Recorder() const { return recorder_.get(); }
   bool StartRecorder(const std::string& path, uint16_t kbps);
   int StopRecorder();
   bool IsRecorderRunning() const;
   // The file actually written (a taken name gets "_2", "_3" ...).
   std::string RecorderPath() const;
-  // A write into the recording's file failed: the recording must be stopped, then reported.
-  bool RecorderWriteFailed() const;
-  // Shows the write failure of the last recording once (IRecorder::ReportWriteFailure).
-  void ReportRecorderWriteFailure();
 
   bool IsOpen() const { return device_ != nullptr; }
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }

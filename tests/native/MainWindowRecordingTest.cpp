@@ -291,7 +291,7 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   capture->Deliver(20);
   // The writer works on its own thread.
-  for (int waited = 0; waited < 5000 && !rig.device.RecorderWriteFailed(); ++waited)
+  for (int waited = 0; waited < 5000 && !rig.device.Recorder()->Status().writeFailed; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());

@@ -301,10 +301,11 @@ class FakeRecorder final : public IRecorder {
     path_ = path;
     return true;
   }
-  void StopRecorder() override {
-    if (!running) return;
+  RecorderStatus StopRecorder() override {
+    if (!running) return {};
     log_.push_back("record stop");
     running = false;
+    return {};
   }
   bool IsRecording() const override { return running; }
   std::string RecordingPath() const override { return path_; }

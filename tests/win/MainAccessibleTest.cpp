@@ -31,7 +31,10 @@ class AcceptingRecorder final : public IRecorder {
     running_ = true;
     return true;
   }
-  void StopRecorder() override { running_ = false; }
+  RecorderStatus StopRecorder() override {
+    running_ = false;
+    return {};
+  }
   bool IsRecording() const override { return running_; }
   std::string RecordingPath() const override { return path_; }
 
