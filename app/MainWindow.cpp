@@ -24,11 +24,12 @@ MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clo
       display_(&display),
       power_(power),
       radio_(settings),
-      recording_(device, radio_, wallClock, timers, view) {}
+      recording_(device, radio_, clock, wallClock, timers, view) {}
 
 void MainWindow::SetParts(const MainWindowParts& parts) {
   parts_ = parts;
   recording_.SetScheduler(parts.scheduler);
+  recording_.SetFailureBox(parts.failures);
 }
 
 // ---- Shared operations ----

@@ -29,6 +29,7 @@ struct MainWindowParts {
   IPlaybackControl* playback = nullptr;
   ISchedulerControl* scheduler = nullptr;
   IWindowDialogs* dialogs = nullptr;
+  IFailureBox* failures = nullptr;  // a recording's failure is shown here
 };
 
 class MainWindow final : public ISchedulerHost {
@@ -80,7 +81,8 @@ class MainWindow final : public ISchedulerHost {
   // Timer 2, one shot, about 200 ms after the window shows.
   void DeferredStart();
   void BringUpReceiver(BringUpSituation situation);
-  void Close();  // command 1028
+  // Command 1028; `why` is what the recording that runs, if any, is ended for.
+  void Close(RecordingEndReason why = RecordingEndReason::ProgramClosed);
   void Exit();   // command 32780
   // Log-off or shutdown: when the session really ends the Close button's sequence runs, since
   // the process may be ended as soon as the message returns.
@@ -89,6 +91,12 @@ class MainWindow final : public ISchedulerHost {
   // ---- Device notifications; both always answer TRUE ----
   bool OnDeviceArrival(const std::string& interfacePath);
   bool OnDeviceRemoveComplete(uintptr_t handle);
+  // The program ends: the writers of stopped recordings get up to `ms` to finish their files, and
+  // those that could not are logged.
+  void WaitForRecordingFiles(unsigned ms);
+  static constexpr unsigned kExitWaitMs = 10000;
+  // A stopped recording's writer is through (posted from its thread).
+  void OnRecorderFinished(const RecordingOutcome& outcome) { recording_.OnRecorderFinished(outcome); }
 
   // ---- Messages ----
   // Returns true when the command was handled.

@@ -146,29 +146,29 @@ bool MainWindow::OnDeviceArrival(const std::string& interfacePath) {
 bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
   if (handle != 0 && DeviceOpen() && handle == device_.NativeHandle()) {
     deviceLost_ = true;
-    Close();
+    Close(RecordingEndReason::ReceiverRemoved);
   }
   return true;
 }
 
-void MainWindow::Close() {
+void MainWindow::Close(RecordingEndReason why) {
   StopWorkTimers();
+  // The recording ends first, told with its reason, and its writer finishes the file on its own
+  // thread; the process waits for it at its end.
+  recording_.StopRecording(why);
   if (parts_.scheduler) parts_.scheduler->OnClosing();
   if (Playing()) parts_.playback->EndForClose();
   if (!deviceLost_) {
     StopLive();
     device_.CloseDevice();
   }
-  // The device close ends a recording with the graph; after a removal, or with a recording
-  // that runs without the receiver's HID side, it would be left to the process exit, which
-  // drops the encoder's last frames and leaves the file unclosed.
-  device_.StopRecorder();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   view_.DestroyMainWindow();
 }
 
 void MainWindow::Exit() {
+  recording_.StopRecording(RecordingEndReason::ProgramClosed);
   if (parts_.scheduler) parts_.scheduler->OnClosing();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
@@ -176,23 +176,26 @@ void MainWindow::Exit() {
   view_.DestroyMainWindow();
 }
 
+void MainWindow::WaitForRecordingFiles(unsigned ms) {
+  IRecorder* recorder = device_.Recorder();
+  if (!recorder) return;
+  const std::vector<std::string> unfinished = recorder->WaitForWriters(ms);
+  if (!unfinished.empty() && parts_.scheduler) parts_.scheduler->OnUnfinishedRecordings(unfinished);
+}
+
 void MainWindow::OnEndSession(bool ending) {
   // A hidden window (in the tray) is asked too; the answer to a cancelled log-off is nothing.
-  if (ending) Close();
+  if (ending) Close(RecordingEndReason::EndOfSession);
 }
 
 void MainWindow::OnHeartbeat() {
   const LocalTime now = wallClock_.Now();
   if (now.second == lastSecond_) return;
   lastSecond_ = static_cast<uint8_t>(now.second);
-  if (recording_.IsRecording() && device_.Recorder() && device_.Recorder()->Status().writeFailed) {
-    // Its after-action may have closed the window or put the PC to sleep, and its message has
-    // run later seconds meanwhile: this second is done. A reservation due in it is caught up by
-    // the next tick.
-    recording_.EndRecordingOnWriteFailure();
-    return;
-  }
-  if (DeviceOpen() && recording_.IsRecording()) recording_.RecordingDisplayTick();
+  // A recording that failed ends here; its after-action may have closed the window or put the
+  // PC to sleep, and its message has run later seconds meanwhile: this second is done. A
+  // reservation due in it is caught up by the next tick.
+  if (recording_.Heartbeat(DeviceOpen())) return;
   power_.ApplyKeepAwake();
   if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);
 }

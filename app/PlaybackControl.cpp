@@ -67,7 +67,7 @@ void PlaybackControl::OnPlayButton() {
 }
 
 void PlaybackControl::StartPlayback(const std::string& path) {
-  if (window_.Recording().IsRecording()) window_.Recording().StopRecording();
+  window_.Recording().StopRecording(RecordingEndReason::ByHand);
   StopLive();
   graph_.Release();
   timers_.KillTimer(kTimerPlayback);

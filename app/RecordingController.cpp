@@ -4,12 +4,34 @@
 #include "app/DisplayTexts.h"
 #include "app/Radio.h"
 #include "app/RecordingRules.h"
+#include "audio/AudioPreparation.h"
 #include "resources/resource.h"
 #include "resources/skin_ids.h"
 
-RecordingController::RecordingController(CMyKestrune& device, Radio& radio, IWallClock& wallClock,
+std::string recording_messages::LostAudio(uint64_t seconds) {
+  return "Recording ended: " + std::to_string(seconds) + " s of audio were lost because the disk did not keep up.";
+}
+
+namespace {
+
+// Whole seconds of dropped audio, a part of one counted as one: a loss is never reported as none.
+uint64_t LostSeconds(uint64_t droppedBytes) {
+  return (droppedBytes + kCaptureBytesPerSecond - 1) / kCaptureBytesPerSecond;
+}
+
+// The one message for what the recorder says of a recording, the worst first.
+std::string FailureText(const RecorderStatus& status, RecordingEndReason reason) {
+  if (status.writeFailed) return recording_messages::kCannotWrite;
+  if (reason == RecordingEndReason::CaptureStopped) return recording_messages::kCaptureStopped;
+  if (status.droppedBytes) return recording_messages::LostAudio(LostSeconds(status.droppedBytes));
+  return {};
+}
+
+}  // namespace
+
+RecordingController::RecordingController(CMyKestrune& device, Radio& radio, IClock& clock, IWallClock& wallClock,
                                          ITimerHost& timers, IMainView& view)
-    : device_(device), radio_(radio), wallClock_(wallClock), timers_(timers), view_(view) {}
+    : device_(device), radio_(radio), clock_(clock), wallClock_(wallClock), timers_(timers), view_(view) {}
 
 void RecordingController::ClearRunState() {
   recording_ = false;
@@ -17,6 +39,13 @@ void RecordingController::ClearRunState() {
   recordLabel_.clear();
   recordLimit_ = 0;
 }
+
+int64_t RecordingController::ElapsedSeconds() const {
+  const uint64_t now = clock_.NowMs();
+  return now > startMs_ ? static_cast<int64_t>((now - startMs_) / 1000) : 0;
+}
+
+std::string RecordingController::RecordingPath() const { return Recorder() ? Recorder()->RecordingPath() : std::string(); }
 
 void RecordingController::ShowRecordMenu() {
   if (recordingView_) recordingView_->TrackRecordMenu(recording_ ? IDR_STOPRECORDMENU : IDR_RECORDMENU);
@@ -28,73 +57,128 @@ void RecordingController::OnRecordMenu(int command) {
   if (!StartRecording()) return;
   recordLabel_ = label;
   recordLimit_ = RecordCommandLimit(command);
-  if (recordLimit_ == 0) timers_.KillTimer(kTimerRecordLimit);
-  else timers_.SetTimer(kTimerRecordLimit, 1000);
+  if (recordLimit_ == 0) {
+    timers_.KillTimer(kTimerRecordLimit);
+  } else {
+    kind_ = RecordingKind::Timed;
+    timers_.SetTimer(kTimerRecordLimit, 1000);
+  }
 }
 
 void RecordingController::OnStopRecordMenu(int command) {
   if (command == ID_STOP_NOW) {
-    StopRecording();
+    StopRecording(RecordingEndReason::ByHand);
     return;
   }
   // The menu may have been opened during a recording that has ended since: a limit then would
   // only keep timer 10 ticking until some later recording.
   if (!recording_) return;
-  // The limit counts from the start of the recording, not from this choice.
+  // The limit counts from the start of the recording, not from this choice. A reservation's
+  // recording given a limit ends at whichever comes first.
   recordLimit_ = RecordCommandLimit(command);
   recordLabel_ = RecordCommandLabel(command);
+  if (kind_ == RecordingKind::Manual) kind_ = RecordingKind::Timed;
   timers_.SetTimer(kTimerRecordLimit, 1000);
 }
 
 bool RecordingController::StartRecording() {
   if (!device_.IsOpen()) return false;
-  // A recording still running (a reservation that began while the menu was open) ends through
-  // the window's own stop, so the scheduler no longer counts it as its own to end later.
-  if (recording_) StopRecording();
+  // A recording still running (a reservation that began while the menu was open) ends first,
+  // so that the scheduler no longer counts it as its own to end later.
+  StopRecording(RecordingEndReason::ByHand);
   const LocalTime now = wallClock_.Now();
   const uint16_t kbps = RecordingBitrate(mp3Rate_);
-  return BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "");
+  if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "", 0))
+    return false;
+  kind_ = RecordingKind::Manual;
+  return true;
+}
+
+bool RecordingController::StartScheduledRecording(const ReservationStart& start) {
+  if (!BeginRecording(start.file, start.kbps, start.name, start.lateSeconds)) return false;
+  kind_ = RecordingKind::Reservation;
+  reservation_ = start.index;
+  name_ = start.name;
+  deadlineMs_ = clock_.NowMs() + static_cast<uint64_t>(start.remainingSeconds > 0 ? start.remainingSeconds : 0) * 1000;
+  return true;
 }
 
 bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
-                                         std::optional<int64_t> startSeconds) {
-  if (!device_.StartRecorder(path, kbps)) {
-    // The recorder ended whatever ran before it tried: the window shows that nothing records.
-    // Unless a recording began while the failure was shown (the box runs the window's timers,
-    // so a reservation may have started): that one goes on.
-    if (recording_ && !device_.IsRecorderRunning()) StopRecording();
-    return false;
-  }
-  recordStart_ = startSeconds ? *startSeconds : wallClock_.CalendarSeconds();
+                                         int64_t lateSeconds) {
+  IRecorder* recorder = Recorder();
+  // A failure's box runs the window's timers: a reservation may begin meanwhile, and goes on.
+  if (!recorder || !recorder->StartRecorder(path, kbps)) return false;
+  const uint64_t now = clock_.NowMs();
+  const uint64_t late = lateSeconds > 0 ? static_cast<uint64_t>(lateSeconds) * 1000 : 0;
+  startMs_ = now > late ? now - late : 0;
+  lastBlockMs_ = now;
+  lastBlocks_ = 0;
+  serial_ = recorder->Serial();
+  kind_ = RecordingKind::Manual;
+  reservation_ = -1;
+  name_.clear();
+  deadlineMs_ = 0;
   kbps_ = kbps;
   recording_ = true;
   if (recordingView_) {
     recordingView_->SetDisplayText(IDC_TEXT_TIME, ElapsedText(0, 0, 0));
     recordingView_->SetDisplayText(IDC_TEXT_RATE, BitrateText(kbps));
     recordingView_->ShowDisplayText(IDC_TEXT_FILE);
-    recordingView_->SetDisplayText(IDC_TEXT_FILE, device_.RecorderPath());
+    recordingView_->SetDisplayText(IDC_TEXT_FILE, recorder->RecordingPath());
     recordingView_->SetDisplayText(IDC_TEXT_LABEL, nameText);
     recordingView_->RepaintDisplay();
   }
   return true;
 }
 
-void RecordingController::StopRecording() {
-  if (EndRecording() && scheduler_) scheduler_->OnRecordingStopped();
+void RecordingController::StopRecording(RecordingEndReason reason, const std::string& handedTo) {
+  End(reason, handedTo);
 }
 
-void RecordingController::EndRecordingOnWriteFailure() {
-  if (!EndRecording()) return;
-  // The after-action comes before the message: an unattended PC must not wait for a click to
-  // sleep or shut down. The box pumps the window's messages, and the flag is already clear.
-  if (scheduler_) scheduler_->OnRecordingFailed();
-}
-
-bool RecordingController::EndRecording() {
+bool RecordingController::End(RecordingEndReason reason, const std::string& handedTo) {
   if (!recording_) return false;
+  RecordingEnd end;
+  end.kind = kind_;
+  end.reservation = kind_ == RecordingKind::Reservation ? reservation_ : -1;
+  end.name = name_;
+  end.file = RecordingPath();
+  end.seconds = ElapsedSeconds();
+  end.reason = reason;
+  end.handedTo = handedTo;
+  // The session is idle before anything is told: the scheduler's after-action and the box both
+  // run the window's messages, which must find nothing recording.
   recording_ = false;
-  timers_.KillTimer(kTimerRecordLimit);
-  device_.StopRecorder();
+  CancelRecordLimit();
+  const RecorderStatus status = Recorder() ? Recorder()->StopRecorder() : RecorderStatus{};
+  end.lostSeconds = LostSeconds(status.droppedBytes);
+  end.failure = FailureText(status, reason);
+  ShowIdle();
+  // Its writer may still find a failure; that one is told when the writer is through.
+  if (end.failure != recording_messages::kCannotWrite) {
+    // Bounded: a writer whose outcome never comes (the process ends first) is forgotten.
+    if (finishing_.size() >= kMaxFinishing) finishing_.erase(finishing_.begin());
+    finishing_[serial_] = end;
+  }
+  // The after-action comes before the box: an unattended PC must not wait for a click to sleep
+  // or shut down.
+  if (scheduler_) scheduler_->OnRecordingEnded(end);
+  if (!end.failure.empty() && failures_) failures_->Show(end.failure);
+  return true;
+}
+
+void RecordingController::OnRecorderFinished(const RecordingOutcome& outcome) {
+  const auto it = finishing_.find(outcome.serial);
+  if (it == finishing_.end()) return;  // its failure was told at its end
+  RecordingEnd end = std::move(it->second);
+  finishing_.erase(it);
+  if (!outcome.status.writeFailed && !outcome.cutFailed) return;
+  end.failure = recording_messages::kCannotWrite;
+  end.afterEnd = true;
+  if (scheduler_) scheduler_->OnRecordingEnded(end);
+  if (failures_) failures_->Show(end.failure);
+}
+
+void RecordingController::ShowIdle() {
   if (recordingView_) {
     for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) recordingView_->SetDisplayText(id, "");
     recordingView_->SetTrayPicture(IDI_KESTRUNE);
@@ -103,7 +187,6 @@ bool RecordingController::EndRecording() {
   const display::CellPair idle = display::RecordButtonCells(0);
   view_.SetButtonCells(IDC_RECORD, idle.normal, idle.pushed);
   view_.RedrawButton(IDC_RECORD);
-  return true;
 }
 
 void RecordingController::CancelRecordLimit() {
@@ -113,9 +196,28 @@ void RecordingController::CancelRecordLimit() {
 }
 
 void RecordingController::OnRecordLimitTimer() {
-  if (recordLimit_ == 0) return;
-  if (wallClock_.CalendarSeconds() - recordStart_ > recordLimit_) recordLimit_ = 0;
-  if (recordLimit_ == 0) StopRecording();
+  if (recordLimit_ == 0 || !recording_) return;
+  if (clock_.NowMs() - startMs_ > uint64_t{recordLimit_} * 1000) End(RecordingEndReason::TimeUp);
+}
+
+bool RecordingController::EndIfDue() {
+  if (!recording_ || kind_ != RecordingKind::Reservation || clock_.NowMs() <= deadlineMs_) return false;
+  return End(RecordingEndReason::TimeUp);
+}
+
+bool RecordingController::Heartbeat(bool showTime) {
+  if (!recording_) return false;
+  const RecorderStatus status = Recorder() ? Recorder()->Status() : RecorderStatus{};
+  const uint64_t now = clock_.NowMs();
+  if (status.writeFailed) return End(RecordingEndReason::WriteFailure);
+  if (status.blocksReceived != lastBlocks_) {
+    lastBlocks_ = status.blocksReceived;
+    lastBlockMs_ = now;
+  } else if (now - lastBlockMs_ >= kCaptureSilenceMs) {
+    return End(RecordingEndReason::CaptureStopped);
+  }
+  if (showTime) RecordingDisplayTick();
+  return false;
 }
 
 void RecordingController::RecordingDisplayTick() {
@@ -123,10 +225,8 @@ void RecordingController::RecordingDisplayTick() {
   const display::CellPair cells = display::RecordButtonCells(blink_);
   view_.SetButtonCells(IDC_RECORD, cells.normal, cells.pushed);
   view_.RedrawButton(IDC_RECORD);
-  const int64_t seconds = wallClock_.CalendarSeconds() - recordStart_;
-  // A clock set back during the recording shows zero rather than a wrapped count.
-  const uint64_t elapsed = seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
   if (!recordingView_) return;
   recordingView_->SetTrayPicture((blink_ & 1) ? IDI_RECORDING : IDI_KESTRUNE);
-  recordingView_->SetDisplayText(IDC_TEXT_TIME, display::RecordingTimeText(recordLabel_, elapsed));
+  recordingView_->SetDisplayText(IDC_TEXT_TIME,
+                                 display::RecordingTimeText(recordLabel_, static_cast<uint64_t>(ElapsedSeconds())));
 }

@@ -1,23 +1,36 @@
 #pragma once
-// The recording session of the main window: manual recordings from the Record button and its
-// menus, the scheduler's recordings, the running time on the display and the stop paths they all
-// share. It owns what a session is (whether one runs, its start, limit and label) and where and
-// how recordings are made (record folder, bit rate). One thread only: the window's.
+// The recording session of the main window: the one owner of what a recording is. Manual
+// recordings from the Record button and its menus and the scheduler's recordings all start and
+// end here; it keeps the kind (by hand, timed, reservation n with its name), the start (wall time
+// for the names, monotonic time for the timing), the planned end as a monotonic deadline, the
+// file, the audio lost and the reason it ended. Everything that ends a recording comes through
+// End, which tells the scheduler once, with the reason, and shows the user one box for a failure.
+// One thread only: the window's.
 
 #include <cstdint>
-#include <optional>
+#include <map>
 #include <string>
 #include <utility>
 
 #include "app/MainWindowPorts.h"
+#include "audio/Recorder.h"
 #include "device/MyKestrune.h"
 #include "schedule/SchedulerPorts.h"
 
 class Radio;
+class IFailureBox;
+
+// The texts of the one box a failed or lossy recording shows.
+namespace recording_messages {
+constexpr const char* kCannotWrite = "Recording stopped: cannot write the MP3 file.";
+constexpr const char* kCaptureStopped = "Recording stopped: no sound came from the receiver for 2 seconds.";
+// "Recording ended: 75 s of audio were lost because the disk did not keep up."
+std::string LostAudio(uint64_t seconds);
+}  // namespace recording_messages
 
 class RecordingController final : public IScheduledRecording {
  public:
-  RecordingController(CMyKestrune& device, Radio& radio, IWallClock& wallClock, ITimerHost& timers,
+  RecordingController(CMyKestrune& device, Radio& radio, IClock& clock, IWallClock& wallClock, ITimerHost& timers,
                       IMainView& view);
   RecordingController(const RecordingController&) = delete;
   RecordingController& operator=(const RecordingController&) = delete;
@@ -25,8 +38,11 @@ class RecordingController final : public IScheduledRecording {
   // Without a view the Record button's menus do nothing.
   void SetView(IRecordingView* view) { recordingView_ = view; }
   void SetScheduler(ISchedulerControl* scheduler) { scheduler_ = scheduler; }
+  // Where failures are shown; without one they reach the scheduler's log only.
+  void SetFailureBox(IFailureBox* failures) { failures_ = failures; }
 
   bool IsRecording() const override { return recording_; }
+  int RecordingReservation() const override { return recording_ && kind_ == RecordingKind::Reservation ? reservation_ : -1; }
   // Index 0..3 of the bit rate (320, 192, 128, 64 kbit/s) of manual recordings.
   uint8_t Mp3Rate() const { return mp3Rate_; }
   void SetMp3Rate(uint8_t rate) { mp3Rate_ = rate; }
@@ -35,8 +51,8 @@ class RecordingController final : public IScheduledRecording {
   // Seconds of a timed manual recording (0: none) and the label before its running time.
   uint16_t RecordLimit() const { return recordLimit_; }
   const std::string& RecordLabel() const { return recordLabel_; }
-  // IWallClock::CalendarSeconds at the start.
-  int64_t RecordStart() const { return recordStart_; }
+  // Whole seconds the running recording has recorded, on the monotonic clock.
+  int64_t ElapsedSeconds() const;
   // kbit/s of the recording running or last started.
   uint16_t Kbps() const { return kbps_; }
   // A start's run state: nothing records, no label.
@@ -48,50 +64,66 @@ class RecordingController final : public IScheduledRecording {
   void OnStopRecordMenu(int command);  // 32807..32811
   // A manual recording of the current station into the record folder; false when it failed.
   bool StartRecording();
-  // Ends any recording, manual or scheduled, and clears its display: the display reset.
-  void StopRecording() override;
-  // A recording whose file stopped taking writes ends through the same stop; the scheduler hears
-  // of it as a failure (so that a reservation's after-action still runs) and the user is told
-  // once. Runs on the heartbeat: the capture thread that saw the failure never touches a window.
-  void EndRecordingOnWriteFailure();
-  void OnRecordLimitTimer();    // timer 10
-  void RecordingDisplayTick();  // once a second from the heartbeat
-  // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
-  // start time (`startSeconds` in IWallClock::CalendarSeconds, else now), elapsed time zero,
-  // 1128 the time, 1129 the rate, 1130 the file actually written, 1131 `nameText`. After a
-  // failure (its message shown) the window stays idle and this returns false. Manual and
-  // scheduled starts both come here.
-  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
-                      std::optional<int64_t> startSeconds = std::nullopt);
-  // Clears the label of a timed manual recording and ends its countdown (timer 10).
-  void CancelRecordLimit() override;
-  // The scheduler's start: BeginRecording with the reservation's name and start.
-  bool StartScheduledRecording(const std::string& file, uint16_t kbps, const std::string& name,
-                               int64_t startSeconds) override {
-    return BeginRecording(file, kbps, name, startSeconds);
-  }
-  std::string RecordingPath() const override { return device_.RecorderPath(); }
+  void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) override;
+  void OnRecordLimitTimer();  // timer 10
+  // The heartbeat's second: a recording whose file stopped taking writes, or whose capture has
+  // delivered nothing for 2 s, ends as a failure (true then: its after-action may have closed
+  // the window or put the PC to sleep, so the second is done); else the running time is shown.
+  bool Heartbeat(bool showTime);
+  // The running time, the Record button's blink and the tray picture of the second.
+  void RecordingDisplayTick();
+  // A stopped recording's writer is through (a message from its thread): a failure it found
+  // that was not told yet is told now, once.
+  void OnRecorderFinished(const RecordingOutcome& outcome);
+
+  bool StartScheduledRecording(const ReservationStart& start) override;
+  bool EndIfDue() override;
+  std::string RecordingPath() const override;
+
+  // The capture is taken for stopped after this long without a block.
+  static constexpr uint64_t kCaptureSilenceMs = 2000;
+  static constexpr size_t kMaxFinishing = 16;
 
  private:
-  // StopRecording's work, without telling the scheduler. False when nothing recorded.
-  bool EndRecording();
+  // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
+  // elapsed time zero, 1128 the time, 1129 the rate, 1130 the file actually written, 1131
+  // `nameText`. After a failure (its message shown) the window stays idle and this returns false.
+  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText, int64_t lateSeconds);
+  // Ends the running recording for `reason`; false when none ran.
+  bool End(RecordingEndReason reason, const std::string& handedTo = {});
+  void ShowIdle();
+  // Clears the label of a timed manual recording and ends its countdown (timer 10).
+  void CancelRecordLimit();
+  IRecorder* Recorder() const { return device_.Recorder(); }
 
-  // Tests put the controller into a running session's state without a recorder.
+  // Tests put the session into a running recording's state without a recorder.
   friend struct RecordingControllerProbe;
 
   CMyKestrune& device_;
   Radio& radio_;
+  IClock& clock_;
   IWallClock& wallClock_;
   ITimerHost& timers_;
   IMainView& view_;
   IRecordingView* recordingView_ = nullptr;
   ISchedulerControl* scheduler_ = nullptr;
+  IFailureBox* failures_ = nullptr;
+
   bool recording_ = false;
-  int64_t recordStart_ = 0;
+  RecordingKind kind_ = RecordingKind::Manual;
+  int reservation_ = -1;
+  std::string name_;           // a reservation's name as stored
+  uint64_t startMs_ = 0;       // monotonic; a catch-up start lies before the call that made it
+  uint64_t deadlineMs_ = 0;    // monotonic end of a reservation's recording
+  uint64_t serial_ = 0;        // the recorder's number of the running recording
+  uint64_t lastBlocks_ = 0;    // the capture's block count at the last heartbeat
+  uint64_t lastBlockMs_ = 0;   // when that count last grew
   uint16_t recordLimit_ = 0;
   std::string recordLabel_;
   uint8_t mp3Rate_ = 0;
   std::string recordFolder_;
   uint16_t kbps_ = 0;
   uint8_t blink_ = 0;
+  // Ended recordings whose writers are not through yet, by serial, as their end was told.
+  std::map<uint64_t, RecordingEnd> finishing_;
 };

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "audio/CaptureRules.h"
 #include "audio/OutputFile.h"
 #include "audio/Receiver.h"
 #include "device/Clock.h"
 
 class IFailureBox;
-
-// Bytes of captured audio per second: 16 kHz, stereo, 16-bit.
-constexpr uint32_t kCaptureBytesPerSecond = 64000;
 
 // The running recording's figures, as the window's thread reads them while the capture runs.
 struct RecorderStatus {

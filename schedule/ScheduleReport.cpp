@@ -1,5 +1,6 @@
 #include "schedule/ScheduleReport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "settings/SettingsStore.h"
@@ -59,6 +60,9 @@ std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::arr
       missed.push_back({k, at});
     }
   }
+  std::stable_sort(missed.begin(), missed.end(), [](const MissedStart& a, const MissedStart& b) {
+    return CivilSeconds(a.at) < CivilSeconds(b.at);
+  });
   return missed;
 }
 
@@ -82,10 +86,42 @@ void ScheduleReporter::Started(const std::string& folder, const std::string& nam
   Tell("Recording " + Quoted(name) + " into " + FileNameOf(file));
 }
 
-void ScheduleReporter::Ended(const std::string& folder, const std::string& name, const std::string& file,
-                             int64_t seconds, const LocalTime& now) {
-  output_.AppendLog(folder, LogTime(now) + "  Ended " + Quoted(name) + ": " + file + ", " + ClockText(seconds));
-  Tell("Recorded " + Quoted(name) + ": " + FileNameOf(file) + ", " + ClockText(seconds));
+std::string ShownReservationName(const std::string& name, int index) {
+  return name.empty() ? "Reserve " + std::to_string(index + 1) : name;
+}
+
+std::string EndReasonText(const RecordingEnd& end) {
+  switch (end.reason) {
+    case RecordingEndReason::TimeUp: return "time up";
+    case RecordingEndReason::ByHand: return "stopped by hand";
+    case RecordingEndReason::Standby: return "standby";
+    case RecordingEndReason::ProgramClosed: return "program closed";
+    case RecordingEndReason::EndOfSession: return "end of session";
+    case RecordingEndReason::ReceiverRemoved: return "receiver removed";
+    case RecordingEndReason::HandedOver: return "handed over to " + Quoted(end.handedTo);
+    case RecordingEndReason::WriteFailure: return "write failure";
+    case RecordingEndReason::CaptureStopped: return "capture stopped";
+  }
+  return "ended";
+}
+
+void ScheduleReporter::Ended(const std::string& folder, const RecordingEnd& end, const LocalTime& now) {
+  const bool reservation = end.kind == RecordingKind::Reservation;
+  if (!reservation && end.failure.empty()) return;
+  const std::string who = reservation ? Quoted(ShownReservationName(end.name, end.reservation)) : "recording";
+  if (end.afterEnd) {
+    // Found by the writer once the recording had ended and been told.
+    output_.AppendLog(folder, LogTime(now) + "  Failed " + who + " while finishing " + end.file + ": " + end.failure);
+    Tell(end.failure + " " + FileNameOf(end.file));
+    return;
+  }
+  std::string line = LogTime(now) + "  Ended " + who + ": " + end.file + ", " + ClockText(end.seconds) + ", " +
+                     EndReasonText(end);
+  if (end.lostSeconds) line += ", " + std::to_string(end.lostSeconds) + " s lost";
+  if (!end.failure.empty()) line += ". " + end.failure;
+  output_.AppendLog(folder, line);
+  if (!end.failure.empty()) Tell(end.failure + " " + FileNameOf(end.file));
+  else Tell("Recorded " + who + ": " + FileNameOf(end.file) + ", " + ClockText(end.seconds));
 }
 
 void ScheduleReporter::Failed(const std::string& folder, const std::string& name, const std::string& why,
@@ -94,16 +130,26 @@ void ScheduleReporter::Failed(const std::string& folder, const std::string& name
   Tell("Could not record " + Quoted(name) + ": " + why);
 }
 
+void ScheduleReporter::PowerAction(const std::string& folder, const std::string& what, const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  " + what);
+}
+
 void ScheduleReporter::Missed(const std::string& folder, const std::vector<std::pair<std::string, LocalTime>>& missed,
-                              const LocalTime& now) {
+                              MissCause cause, const LocalTime& now) {
   if (missed.empty()) return;
+  static const char* const kWhy[] = {"Kestrune was not running", "the PC was asleep", "the clock was changed",
+                                     "Kestrune was held up"};
+  static const char* const kHeading[] = {"Missed while Kestrune was not running:", "Missed while the PC was asleep:",
+                                         "Missed when the clock was changed:", "Missed while Kestrune was held up:"};
+  const size_t c = static_cast<size_t>(cause);
   for (const auto& [name, at] : missed)
-    output_.AppendLog(folder, LogTime(now) + "  Missed " + Quoted(name) + " of " + ShortDateTime(at) +
-                                  ": Kestrune was not running");
-  // Whole entries only: a name's bytes are never cut.
-  std::string text = "Missed while Kestrune was not running:";
+    output_.AppendLog(folder, LogTime(now) + "  Missed " + Quoted(name) + " of " + ShortDateTime(at) + ": " + kWhy[c]);
+  // The most recent first: the one a user is likeliest to look for. Whole entries only: a name's
+  // bytes are never cut.
+  std::string text = kHeading[c];
   for (size_t i = 0; i < missed.size(); ++i) {
-    const std::string entry = (i == 0 ? " " : "\n") + missed[i].first + ", " + ShortDateTime(missed[i].second);
+    const auto& [name, at] = missed[missed.size() - 1 - i];
+    const std::string entry = (i == 0 ? " " : "\n") + name + ", " + ShortDateTime(at);
     const std::string more = "\n... and " + std::to_string(missed.size() - i) + " more in " + kLogFileName;
     const bool last = i + 1 == missed.size();
     if (text.size() + entry.size() + (last ? 0 : more.size()) > kNotifyBytes) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "schedule/ScheduleTable.h"
+#include "schedule/SchedulerPorts.h"
 
 // The value of the general key that holds the local time ("YYYYMMDDHHMMSS") the program was last
 // running at: kept once a minute and at the end of a run.
@@ -35,7 +36,8 @@ struct MissedStart {
 
 // The starts of active reservations in (`after`, `upTo`] (civil seconds) that did not record:
 // neither the start a reservation last made (`started`, as "YYYYMMDDHHMMSS") nor, at the same
-// second, one that gave way. Oldest first; starts more than 366 days back are not looked for.
+// second, one that gave way. Oldest first (by start, then by reservation); starts more than 366
+// days back are not looked for.
 std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::array<std::string, 16>& started,
                                       int64_t after, int64_t upTo);
 
@@ -43,17 +45,32 @@ std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::arr
 std::string StampText(const LocalTime& t);
 bool ParseStamp(const std::string& text, LocalTime& t);
 
+// Why a reservation's start was missed.
+enum class MissCause {
+  NotRunning,    // the program was not running
+  Asleep,        // the PC slept through it (no wake timer, or one that did not wake it)
+  ClockChanged,  // the clock was set forward over it
+  Busy,          // the window's thread was held up for longer than the catch-up
+};
+
+// "Reserve n" for an unnamed reservation (0-based `index`), as the timer list shows it.
+std::string ShownReservationName(const std::string& name, int index);
+
 class ScheduleReporter {
  public:
   explicit ScheduleReporter(IReportOutput& output) : output_(output) {}
 
+  // `name` is the reservation's shown name.
   void Started(const std::string& folder, const std::string& name, const std::string& file, const LocalTime& now);
-  void Ended(const std::string& folder, const std::string& name, const std::string& file, int64_t seconds,
-             const LocalTime& now);
+  // One line for every end of a reservation's recording: its reason, length and the audio lost,
+  // and the failure the user was shown. A manual recording's end is told only with a failure.
+  void Ended(const std::string& folder, const RecordingEnd& end, const LocalTime& now);
   void Failed(const std::string& folder, const std::string& name, const std::string& why, const LocalTime& now);
-  // One line each, one notification for them all.
+  // One line each, one notification for them all, the most recent first.
   void Missed(const std::string& folder, const std::vector<std::pair<std::string, LocalTime>>& missed,
-              const LocalTime& now);
+              MissCause cause, const LocalTime& now);
+  // Standby, shutdown, close, a wake timer armed: a line of the log.
+  void PowerAction(const std::string& folder, const std::string& what, const LocalTime& now);
 
  private:
   void Tell(const std::string& text);
@@ -62,3 +79,5 @@ class ScheduleReporter {
 
 // "Mon 7 Dec 07:00".
 std::string ShortDateTime(const LocalTime& t);
+// "time up", "handed over to \"Y\"" ...: why a recording ended, as the log says it.
+std::string EndReasonText(const RecordingEnd& end);

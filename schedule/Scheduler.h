@@ -41,27 +41,29 @@ class Scheduler final : public ISchedulerControl {
 
   void LoadSchedule() override;
   void SchedulerTick(const LocalTime& now) override;
-  // Any stop through the recording controls ends what counted as a scheduled recording.
-  void OnRecordingStopped() override;
-  // The window ends the failed recording first and reports it here instead of as a stop.
-  void OnRecordingFailed() override;
+  // Every end is logged with its reason; a reservation's recording whose time is up or that
+  // failed has its station restored and its after-action run (at the end of the tick when its
+  // time is up, so that a reservation due in the same second can take over).
+  void OnRecordingEnded(const RecordingEnd& end) override;
   void OnClosing() override;
-  // Where starts, ends, failures and misses are reported; none by default.
+  void OnUnfinishedRecordings(const std::vector<std::string>& files) override;
+  // Where starts, ends, failures, misses and power actions are reported; none by default.
   void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
 
   // Seconds from now to the nearest start of an active reservation; 0 when there is none.
-  uint32_t SecondsUntilNextStart();
+  uint32_t SecondsUntilNextStart() { return NextStart().seconds; }
 
   const ScheduleTable& Table() const { return table_; }
-  // Non-zero while a scheduled recording runs.
-  uint32_t ScheduledDuration() const { return scheduledDuration_; }
 
   // A tick that finds more seconds than this passed since the previous one starts only what
   // fell into the last of them.
   static constexpr int64_t kCatchUpSeconds = 60;
+  // How far back a gap of a resume or a clock step is looked at for a start whose stop has not
+  // come: the longest reservation.
+  static constexpr int64_t kLongestRecordingSeconds = 86400;
 
  private:
   struct DueStart {
@@ -69,17 +71,25 @@ class Scheduler final : public ISchedulerControl {
     LocalTime at;
     int64_t second;  // civil seconds of `at`
   };
+  struct Upcoming {
+    uint32_t seconds = 0;  // 0 when nothing is ahead
+    size_t index = 0;
+    LocalTime at;
+  };
   // The reservation to start for the seconds first … last, each taken at most once per date and
   // start time.
   DueStart TakeDueStart(int64_t first, int64_t last);
   // Remembers that reservation k started (or gave way) at `stamp`, here and in its key.
   void MarkStarted(size_t k, const std::string& stamp);
-  // Ends a scheduled recording whose time is up and restores the station; true when it did.
-  bool CheckScheduledEnd();
   // The after-recording action; true when one was carried out (the program may be gone).
   bool RunAfterAction();
   // False when the recording did not start.
-  bool StartScheduledRecording(size_t index, const LocalTime& at, int64_t startSeconds);
+  // `nowSecond` is the tick's civil second; the recording counts from `lateSeconds` before it.
+  bool StartScheduledRecording(size_t index, const LocalTime& at, int64_t nowSecond, int64_t lateSeconds);
+  // Seconds from now (`nowSecond`, civil) to reservation `entry`'s stop for a start at `at`, by
+  // the time-zone rules.
+  int64_t SecondsToStop(const ScheduleEntry& entry, const LocalTime& at, int64_t nowSecond);
+  Upcoming NextStart();
   void EnterStandbyWithWake();
   void ShutDownComputer();
   void OnSuspending();
@@ -89,11 +99,12 @@ class Scheduler final : public ISchedulerControl {
   void KillStandbyTimers();
   // The first tick: the starts missed since the program last ran are reported.
   void ReportMissed(int64_t now);
+  // The starts a gap between two ticks skipped, but the one starting now, reported as missed.
+  void ReportSkipped(const std::vector<MissedStart>& skipped, const DueStart& due, MissCause cause);
   // The time the program runs at, kept once a minute.
   void KeepRunningTime(const LocalTime& now, bool always);
-  // The scheduled recording has ended: its time up, stopped by hand or by a standby, or (with a
-  // `failure`) its file no longer written.
-  void ReportEnd(const std::string& failure);
+  std::string ShownName(size_t k) const { return ShownReservationName(table_[k].name, static_cast<int>(k)); }
+  void Log(const std::string& what);
 
   ISchedulerHost& host_;
   IScheduledRecording& recording_;
@@ -106,14 +117,17 @@ class Scheduler final : public ISchedulerControl {
   SettingsStore& settings_;
   const ICodePage& codePage_;
   ScheduleTable table_{};
-  uint32_t scheduledDuration_ = 0;
-  int64_t recordStart_ = 0;  // IWallClock::CalendarSeconds, as the window's recording clock
   bool ticked_ = false;
-  int64_t lastTick_ = 0;  // civil seconds of the previous tick
+  int64_t lastTick_ = 0;     // civil seconds of the previous tick
+  uint64_t lastTickMs_ = 0;  // and the monotonic time it came at
+  bool resumed_ = false;     // a resume came since the previous tick
+  // Inside a tick, an after-action that a time-up end owes waits for the tick's start decision.
+  bool inTick_ = false;
+  bool afterActionOwed_ = false;
+  std::string lastEnded_;  // shown name of the reservation whose recording ended last
   // Date and start text each reservation was last started (or passed over) at, by this run or,
   // as its key keeps it, by an earlier one.
   std::array<std::string, 16> started_{};
   ScheduleReporter* reporter_ = nullptr;
-  std::string recordingName_;  // of the scheduled recording running
   int lastRunMinute_ = -1;
 };

@@ -6,8 +6,53 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "device/Clock.h"
+
+// Why a recording ended.
+enum class RecordingEndReason {
+  TimeUp,           // its stop time or its "Stop after" limit
+  ByHand,           // the Record menu's stop, a new start by hand, playback
+  Standby,          // the PC went to sleep
+  ProgramClosed,    // Close, Exit, or the after-action's close
+  EndOfSession,     // log-off or shutdown of Windows
+  ReceiverRemoved,  // the receiver was pulled out
+  HandedOver,       // a reservation due now took over
+  WriteFailure,     // the MP3 file could not be written
+  CaptureStopped,   // the receiver's sound stopped coming
+};
+
+enum class RecordingKind { Manual, Timed, Reservation };
+
+// One recording's end, as the recording session tells it: once when it ends, and once more
+// (`afterEnd`) only when finishing its file found a failure that was not told yet.
+struct RecordingEnd {
+  RecordingKind kind = RecordingKind::Manual;
+  int reservation = -1;  // 0..15 for a reservation's recording
+  std::string name;      // the reservation's name as stored (may be empty)
+  std::string file;
+  int64_t seconds = 0;        // how long it recorded
+  uint64_t lostSeconds = 0;   // audio dropped because the disk did not keep up
+  RecordingEndReason reason = RecordingEndReason::ByHand;
+  std::string handedTo;  // HandedOver: the reservation that took over, as it is shown
+  // The one message the user is shown for this end (a write failure, lost audio, a capture that
+  // stopped); empty when it ended well.
+  std::string failure;
+  bool afterEnd = false;
+};
+
+// What a reservation's start asks of the recording session.
+struct ReservationStart {
+  int index = 0;  // 0..15
+  std::string name;
+  std::string file;
+  uint16_t kbps = 128;
+  int64_t lateSeconds = 0;  // started after its start time by this much (a catch-up)
+  // From now until its stop time, as the time-zone rules make it: the session ends it when this
+  // has passed on the monotonic clock, whatever the wall clock does meanwhile.
+  int64_t remainingSeconds = 0;
+};
 
 // The scheduler of timer reservations, as the main window drives it.
 class ISchedulerControl {
@@ -17,14 +62,13 @@ class ISchedulerControl {
   // Once per new wall-clock second, after the recording display and the keep-awake rule have
   // run: ends a scheduled recording whose time is up and starts a due reservation.
   virtual void SchedulerTick(const LocalTime& now) = 0;
-  // Every stop of a recording through the window's recording controls (menu, time limit,
-  // playback start, display reset) ends what the scheduler counted as its own recording.
-  virtual void OnRecordingStopped() {}
-  // A recording that ended by itself on a failure (the disk full, the drive gone): a scheduled
-  // one ends as if its time were up, its station restored and its after-action run.
-  virtual void OnRecordingFailed() {}
+  // Every end of every recording, with its reason. A reservation's recording that failed or
+  // whose time is up has its station restored and its after-action run.
+  virtual void OnRecordingEnded(const RecordingEnd& end) { (void)end; }
   // The program ends (Close, Exit, the end of the session): the time it ran until is kept.
   virtual void OnClosing() {}
+  // The program ends before these recordings' files were completely written.
+  virtual void OnUnfinishedRecordings(const std::vector<std::string>& files) { (void)files; }
 };
 
 // Calendar time as the C library keeps it, for the distance to a reservation's next start: seconds
@@ -56,16 +100,16 @@ class IScheduledRecording {
  public:
   virtual ~IScheduledRecording() = default;
   virtual bool IsRecording() const = 0;
-  // The ordinary stop: recorder stopped, labels cleared, Record button and tray icon idle.
-  // Nothing happens while no recording runs.
-  virtual void StopRecording() = 0;
-  // Clears the label of a timed manual recording and ends its countdown (timer 10).
-  virtual void CancelRecordLimit() = 0;
-  // Records into `file` at `kbps`, shows the recording with `name` and counts its elapsed time
-  // from `startSeconds` (IWallClock::CalendarSeconds). False when the recorder could not start; its message
-  // has been shown and the window stays idle.
-  virtual bool StartScheduledRecording(const std::string& file, uint16_t kbps, const std::string& name,
-                                       int64_t startSeconds) = 0;
+  // The reservation (0..15) whose recording runs; -1 when none or a manual one runs.
+  virtual int RecordingReservation() const = 0;
+  // Ends the running recording for `reason` (nothing when none runs); its end is told to the
+  // scheduler like every other.
+  virtual void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) = 0;
+  // Records the reservation, showing it with its name. False when the recorder could not start;
+  // its message has been shown and the window stays idle.
+  virtual bool StartScheduledRecording(const ReservationStart& start) = 0;
+  // Ends a reservation's recording whose stop time has come; true when it did.
+  virtual bool EndIfDue() = 0;
   // The file the running (or last) recording writes: the one asked for, or "_2" … beside it.
   virtual std::string RecordingPath() const = 0;
 };

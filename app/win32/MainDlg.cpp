@@ -21,6 +21,7 @@ namespace {
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kGraphEventMessage = WM_USER + 11;    // 1035
 constexpr UINT kAnnounceMessage = WM_APP + 1;
+constexpr UINT kRecorderFinishedMessage = WM_APP + 2;
 // One-shot timer of the start, outside the behaviour's timer ids.
 constexpr UINT_PTR kTimerFinishStart = 0x4B53;
 
@@ -107,6 +108,10 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_MOUSEMOVE:
       window_.OnMouseMove();
       return true;
+    case kRecorderFinishedMessage:
+      DeliverRecorderOutcomes();
+      result = 0;
+      return true;
     case WM_COMMAND:
       // The skinned buttons' focus reports are no commands: a screen reader hears which one has
       // the focus, by the name this window gives it.
@@ -183,6 +188,9 @@ LRESULT CMainDlg::OnInitDialog() {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
   }
+  outcomeTarget_.store(Hwnd());
+  if (IRecorder* recorder = device_.Recorder())
+    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { PostRecorderOutcome(outcome); });
   window_.SetStartPending();
   window_.Display().BuildWindowRegion();
   SetTimer(kTimerDeferredStart, 200);
@@ -209,7 +217,30 @@ void CMainDlg::FinishStart() {
   window_.Display().RefreshPresetTips();
 }
 
+void CMainDlg::PostRecorderOutcome(const RecordingOutcome& outcome) {
+  {
+    std::lock_guard<std::mutex> guard(outcomesLock_);
+    outcomes_.push_back(outcome);
+  }
+  if (HWND target = outcomeTarget_.load()) PostMessageA(target, kRecorderFinishedMessage, 0, 0);
+}
+
+void CMainDlg::DeliverRecorderOutcomes() {
+  std::vector<RecordingOutcome> taken;
+  {
+    std::lock_guard<std::mutex> guard(outcomesLock_);
+    taken.swap(outcomes_);
+  }
+  for (const RecordingOutcome& outcome : taken) window_.OnRecorderFinished(outcome);
+}
+
 void CMainDlg::OnDestroy() {
+  // Whatever closed the window (Close, Exit, the end of the session, the receiver pulled out),
+  // the files of the recordings it ended are finished before the process may end; a failure the
+  // writers find meanwhile is still told.
+  window_.WaitForRecordingFiles(MainWindow::kExitWaitMs);
+  outcomeTarget_.store(nullptr);
+  DeliverRecorderOutcomes();
   accessible_.reset();
   RemovePropA(Hwnd(), kInstanceProperty);
   RemovePropA(Hwnd(), kFocusMarkProperty);
@@ -311,15 +342,6 @@ LocalTime CMainDlg::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
 }
 
-int64_t CMainDlg::CalendarSeconds() {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  // Seconds since 1970 in UTC, as the C library's time() counts them: daylight saving does not
-  // move them.
-  return static_cast<int64_t>(ticks / 10000000u) - 11644473600;
-}
-
 void CMainDlg::SetExecutionState(uint32_t flags) { SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags)); }
 
 // ---- Display ----
@@ -393,8 +415,7 @@ accessible::Facts CMainDlg::AccessibleFacts(bool presets) {
   facts.volume = radio.Volume();
   const RecordingController& recording = window_.Recording();
   if (facts.shown.recording) {
-    const int64_t seconds = CalendarSeconds() - recording.RecordStart();
-    facts.recordSeconds = seconds > 0 ? static_cast<uint64_t>(seconds) : 0;
+    facts.recordSeconds = static_cast<uint64_t>(recording.ElapsedSeconds());
     facts.recordKbps = recording.Kbps();
     facts.recordFile = device_.RecorderPath();
   }

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -74,6 +77,8 @@ class CMainDlg final : public DialogWindow,
 
   // Centres the window on the primary screen's work area (start-up and the process entry).
   void CentreOnWorkArea();
+  // A stopped recording's outcome, from its writer's thread: queued, and the window told.
+  void PostRecorderOutcome(const RecordingOutcome& outcome);
 
  protected:
   bool ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -81,6 +86,8 @@ class CMainDlg final : public DialogWindow,
  private:
   LRESULT OnInitDialog();
   void OnDestroy();
+  // The outcomes queued so far, handed to the window's recording session.
+  void DeliverRecorderOutcomes();
   void EnsureRecordFolder();
   void RegisterHidArrivals();
   // What the window does not show, done once its first painting is through (or at the deferred
@@ -115,7 +122,6 @@ class CMainDlg final : public DialogWindow,
   void KillTimer(unsigned id) override;
   // IWallClock
   LocalTime Now() override;
-  int64_t CalendarSeconds() override;
   // IMainDisplay, through the skin.
   void InvalidateReadout() override;
   void ApplyButtonTips() override;
@@ -133,6 +139,10 @@ class CMainDlg final : public DialogWindow,
 
   HINSTANCE instance_;
   SettingsStore settings_;
+  // Before the device object, whose recorder's writers post here until it is gone.
+  std::mutex outcomesLock_;
+  std::vector<RecordingOutcome> outcomes_;
+  std::atomic<HWND> outcomeTarget_{nullptr};
   CMyKestrune device_;
   PowerState power_{*this};
   MainWindow window_;

@@ -53,6 +53,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
   auto dialog = std::make_unique<CMainDlg>(instance, hid, registry, SteadyClock::Instance());
   MainWindowParts parts = dialog->Window().Parts();
   parts.dialogs = &settingsDialogs;
+  parts.failures = &failureBox;
   dialog->Window().SetParts(parts);
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));

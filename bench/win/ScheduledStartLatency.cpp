@@ -82,7 +82,6 @@ struct SystemWallClock final : IWallClock {
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond};
   }
-  int64_t CalendarSeconds() override { return SystemTicks() / 10000000; }
 };
 
 }  // namespace

@@ -396,7 +396,7 @@ TEST_F(Commands, RegionChangeDuringPlaybackRetunesWithoutStartingLiveSound) {
   rig.window.Radio().SetBand(BandFM);
   FakePlayback playback{rig.audioLog};
   playback.playing = true;
-  rig.window.SetParts({.playback = &playback});
+  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
   rig.audioLog.clear();
   rig.window.ApplyRegion(RegionJapan);
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{522, 7620}));
@@ -434,7 +434,7 @@ class DuringPlayback : public Commands {
  protected:
   void SetUp() override {
     Commands::SetUp();
-    rig.window.SetParts({.playback = &playback});
+    rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
     playback.playing = true;
   }
   FakePlayback playback{rig.audioLog};

@@ -36,6 +36,7 @@ class Recording : public ::testing::Test {
   void Second(int seconds = 1) {
     for (int i = 0; i < seconds; ++i) {
       rig.wall.Advance(1);
+      rig.clock.Advance(1000);
       rig.window.OnTimer(kTimerHeartbeat);
       if (rig.timers.IsActive(kTimerRecordLimit)) rig.window.OnTimer(kTimerRecordLimit);
     }
@@ -184,7 +185,7 @@ TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
 
 TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   FakePlayback playback(rig.audioLog);
-  rig.window.SetParts({.playback = &playback});
+  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
   playback.playing = true;
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.audioLog.front(), "playback stop");
@@ -227,16 +228,25 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
   struct Scheduler final : ISchedulerControl {
     void LoadSchedule() override {}
     void SchedulerTick(const LocalTime&) override {}
-    void OnRecordingStopped() override { ++stops; }
-    int stops = 0;
+    void OnRecordingEnded(const RecordingEnd& end) override { ends.push_back(end); }
+    std::vector<RecordingEnd> ends;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler});
-  ASSERT_TRUE(rig.window.Recording().BeginRecording("C:\\RadioREC\\News\\20261206_140000.mp3", 320, "News"));
+  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  ReservationStart start;
+  start.index = 2;
+  start.name = "News";
+  start.file = "C:\\RadioREC\\News\\20261206_140000.mp3";
+  start.kbps = 320;
+  start.remainingSeconds = 60;
+  ASSERT_TRUE(rig.window.Recording().StartScheduledRecording(start));
   EXPECT_EQ(Text(IDC_TEXT_LABEL), "News");
   EXPECT_EQ(Text(IDC_TEXT_RATE), "320 Kbps");
-  rig.window.Recording().StopRecording();
-  rig.window.Recording().StopRecording();
-  EXPECT_EQ(scheduler.stops, 1);
+  rig.window.Recording().StopRecording(RecordingEndReason::ByHand);
+  rig.window.Recording().StopRecording(RecordingEndReason::ByHand);
+  ASSERT_EQ(scheduler.ends.size(), 1u);
+  EXPECT_EQ(scheduler.ends[0].reason, RecordingEndReason::ByHand);
+  EXPECT_EQ(scheduler.ends[0].reservation, 2);
+  EXPECT_EQ(scheduler.ends[0].file, start.file);
 }
 
 // The real recorder and MP3 writer behind the window, fed blocks of silence by the test as the
@@ -268,12 +278,13 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   struct Scheduler final : ISchedulerControl {
     void LoadSchedule() override {}
     void SchedulerTick(const LocalTime& t) override { ticks.push_back(t.hour * 3600 + t.minute * 60 + t.second); }
-    void OnRecordingStopped() override { ++stops; }
-    void OnRecordingFailed() override { ++failures; }
+    void OnRecordingEnded(const RecordingEnd& end) override {
+      ++(end.reason == RecordingEndReason::WriteFailure ? failures : stops);
+    }
     int stops = 0, failures = 0;
     std::vector<int> ticks;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler});
+  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
   auto bytes = std::make_shared<std::vector<uint8_t>>();
   auto feed = std::make_unique<BlockFeed>();
   BlockFeed* capture = feed.get();
@@ -339,7 +350,7 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler});
+  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
@@ -347,13 +358,13 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   rig.Command(ID_REC_15);
   rig.Reserve(1, "News", "100000", "100010", "20261207", BandFM, "8000", 1);
   scheduler.LoadSchedule();
-  rig.audioLog.clear();
+  rig.schedLog.clear();
 
   rig.Seconds(2);
   // The manual recording ends before the tuning; the new one starts after it.
-  ASSERT_FALSE(rig.audioLog.empty());
-  EXPECT_EQ(rig.audioLog.front(), "record stop");
-  EXPECT_EQ(rig.audioLog.back(), "record C:\\Rec\\News\\20261207_100000.mp3 192");
+  ASSERT_FALSE(rig.schedLog.empty());
+  EXPECT_EQ(rig.schedLog.front(), "record stop");
+  EXPECT_EQ(rig.schedLog.back(), "record C:\\Rec\\News\\20261207_100000.mp3 192");
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "the manual limit is gone";
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "News");
@@ -371,7 +382,7 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   rig.Seconds(60);
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Device not found."});
   EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
-  EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.window.Recording().RecordingReservation(), -1);
 }
 
 // A failure's message box dispatches the window's timers until it is closed, so a reservation
@@ -381,7 +392,7 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler});
+  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
@@ -399,7 +410,7 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\News\\20261207_100000.mp3");
-  EXPECT_EQ(scheduler.ScheduledDuration(), 60u);
+  EXPECT_EQ(rig.window.Recording().RecordingReservation(), 1);
 
   // A reservation whose start fails, and the next one starts while its message is up: the
   // station of the one that records stays tuned.
@@ -423,7 +434,7 @@ TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled)
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler});
+  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
   rig.Set("SHUTDOWN", "1");
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
@@ -431,10 +442,10 @@ TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled)
   rig.Reserve(1, "News", "100000", "100010", "20261207");
   scheduler.LoadSchedule();
   rig.Seconds(3);
-  ASSERT_EQ(scheduler.ScheduledDuration(), 10u);
+  ASSERT_EQ(rig.window.Recording().RecordingReservation(), 0);
 
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.window.Recording().RecordingReservation(), -1);
   rig.Seconds(20);
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);

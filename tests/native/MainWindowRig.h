@@ -283,14 +283,19 @@ class FakeWallClock final : public IWallClock {
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
 };
 
-// The device object's recorder: what it was asked, and a failure on demand (shown as the real
-// recorder shows it, once, in `shown`).
+// The device object's recorder: what it was asked, a failure on demand (shown as the real
+// recorder shows it, once, in `shown`), and the figures a running capture would report: blocks
+// keep coming at every look unless `stalled`, and a write failure or dropped audio on demand.
+// Outcomes wait until the test lets the writer finish (FinishWriters).
 class FakeRecorder final : public IRecorder {
  public:
   FakeRecorder(std::vector<std::string>& log, std::vector<std::string>& shown) : log_(log), shown_(shown) {}
   bool StartRecorder(const std::string& path, uint16_t kbps) override {
     if (running) StopRecorder();
     log_.push_back("record " + path + " " + std::to_string(kbps));
+    ++starts;
+    asked = path;
+    this->kbps = kbps;
     if (!failure.empty()) {
       shown_.push_back(failure);
       // The message box's loop dispatches the window's messages before the start returns.
@@ -299,17 +304,40 @@ class FakeRecorder final : public IRecorder {
     }
     running = true;
     path_ = path;
+    ++serial_;
+    status = {};
     return true;
   }
   RecorderStatus StopRecorder() override {
     if (!running) return {};
     log_.push_back("record stop");
     running = false;
-    return {};
+    pending_.push_back({serial_, path_, status, false});
+    return status;
   }
   bool IsRecording() const override { return running; }
   std::string RecordingPath() const override { return path_; }
+  uint64_t Serial() const override { return serial_; }
+  RecorderStatus Status() const override {
+    if (running && !stalled) ++status.blocksReceived;
+    return status;
+  }
+  void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) override { finished_ = std::move(handler); }
+  // The writers of the stopped recordings are through; `writeFailed` is what the last of them
+  // found while draining.
+  void FinishWriters(bool writeFailedAtEnd = false) {
+    std::vector<RecordingOutcome> done = std::exchange(pending_, {});
+    if (!done.empty() && writeFailedAtEnd) done.back().status.writeFailed = true;
+    for (const RecordingOutcome& outcome : done)
+      if (finished_) finished_(outcome);
+  }
+
   bool running = false;
+  bool stalled = false;
+  mutable RecorderStatus status;
+  int starts = 0;        // every start asked for, failed ones included
+  std::string asked;     // the path of the last start asked for
+  uint16_t kbps = 0;
   std::string failure;  // the message of the next starts, empty for success
   std::function<void()> whileShown;  // runs once, while the next failure's message is up
 
@@ -317,6 +345,9 @@ class FakeRecorder final : public IRecorder {
   std::vector<std::string>& log_;
   std::vector<std::string>& shown_;
   std::string path_;
+  uint64_t serial_ = 0;
+  std::vector<RecordingOutcome> pending_;
+  std::function<void(const RecordingOutcome&)> finished_;
 };
 
 // The display statics, the tray picture and the Record menus as the window left them.
@@ -343,8 +374,10 @@ struct MainWindowRig {
     device.SetAudioPreparation(&preparation, &failureBox);
     auto fakeRecorder = std::make_unique<FakeRecorder>(audioLog, messages);
     recorder = fakeRecorder.get();
+    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
     device.SetRecorder(std::move(fakeRecorder));
     window.SetRecordingView(recordingView);
+    window.SetParts({.failures = &failureBox});
   }
 
   // Settings as a user left them, then the window's start-up and its deferred start.

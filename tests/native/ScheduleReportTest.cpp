@@ -38,7 +38,7 @@ TEST(ScheduleReport, ANightWithOneReservationMissedAndOneRecorded) {
   EXPECT_EQ(rig.output.log,
             (Lines{"C:\\Rec|2026-12-07 07:30:00  Missed \"Morning News\" of Mon 7 Dec 07:00: Kestrune was not running",
                    "C:\\Rec|2026-12-07 07:40:00  Started \"Jazz\": C:\\Rec\\Jazz\\20261207_074000.mp3",
-                   "C:\\Rec|2026-12-07 07:40:06  Ended \"Jazz\": C:\\Rec\\Jazz\\20261207_074000.mp3, 00:00:06"}));
+                   "C:\\Rec|2026-12-07 07:40:06  Ended \"Jazz\": C:\\Rec\\Jazz\\20261207_074000.mp3, 00:00:06, time up"}));
   EXPECT_EQ(rig.output.notes,
             (Lines{"Missed while Kestrune was not running: Morning News, Mon 7 Dec 07:00",
                    "Recording \"Jazz\" into 20261207_074000.mp3", "Recorded \"Jazz\": 20261207_074000.mp3, 00:00:06"}));
@@ -55,7 +55,7 @@ TEST(ScheduleReport, AFirstRunReportsNothingAndAShownWindowOnlyLogs) {
   EXPECT_TRUE(rig.output.log.empty());
   EXPECT_EQ(rig.Get(kGeneralKey, kLastRunningValue), "20261207073000");
   rig.Reserve(2, "Late", "073005", "073010", "20261207");
-  rig.recording.failStart = true;
+  rig.recorder->failure = "Can't open WaveIN Device.";
   rig.Seconds(5);
   EXPECT_EQ(rig.output.log, Lines{"C:\\Rec|2026-12-07 07:30:05  Failed \"Late\": the recording could not start"});
   EXPECT_TRUE(rig.output.notes.empty());
@@ -86,7 +86,7 @@ TEST(ScheduleReport, MissedStartsAreThoseOfActiveReservationsThatDidNotRecord) {
   // The notification holds whole entries and says how many more the log has.
   FakeReportOutput output;
   std::vector<std::pair<std::string, LocalTime>> many(20, {std::string(30, 'n'), LocalTime{2026, 12, 7, 1, 7, 0, 0}});
-  ScheduleReporter(output).Missed("C:\\Rec", many, {2026, 12, 7, 1, 8, 0, 0});
+  ScheduleReporter(output).Missed("C:\\Rec", many, MissCause::NotRunning, {2026, 12, 7, 1, 8, 0, 0});
   EXPECT_EQ(output.log.size(), 20u);
   ASSERT_EQ(output.notes.size(), 1u);
   EXPECT_LE(output.notes[0].size(), 255u);

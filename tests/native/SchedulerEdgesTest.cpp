@@ -63,13 +63,13 @@ TEST_F(ScheduleEdges, JapaneseNamesAndDeviceNamesRecordWhereTheyShould) {
   rig.codePage.japanese = true;
   rig.Reserve(1, kJPop, "100000", "100001", "20261207");
   rig.Seconds(10);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\" + kJPop + "\\20261207_100000.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\" + kJPop + "\\20261207_100000.mp3");
 
   // The flat name beside a folder that cannot be made must not name a device either.
   rig.folders.refuse = true;
   rig.Reserve(2, "nul.jazz", "100100", "100101", "20261207");
   rig.Seconds(60);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\nul_.jazz_20261207_100100.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\nul_.jazz_20261207_100100.mp3");
   EXPECT_EQ(rig.folders.asked.back(), "C:\\Rec\\nul_.jazz");
 }
 
@@ -81,36 +81,36 @@ TEST_F(ScheduleEdges, CatchUpSkipsAReservationWhoseStopHasCome) {
   rig.Reserve(2, "Long", "095958", "100200", "20261207");  // earlier, still running: this one
   rig.Skip(12);  // 10:00:02 without a tick
   rig.Tick();
-  EXPECT_EQ(rig.recording.starts, 1);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Long\\20261207_095958.mp3");
+  EXPECT_EQ(rig.recorder->starts, 1);
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Long\\20261207_095958.mp3");
   rig.Seconds(20);
   EXPECT_FALSE(Has(rig.schedLog, "shutdown"));
-  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recorder->starts, 1);
 }
 
 TEST_F(ScheduleEdges, ProgramStartedAgainWithinTheMinuteDoesNotRecordTheSameStartAgain) {
   rig.Reserve(1, "Hour", "100000", "110000", "20261207");
   rig.Reserve(2, "Same", "100000", "103000", "20261207");  // gave way to reservation 1
   rig.Seconds(10);
-  ASSERT_EQ(rig.recording.starts, 1);
+  ASSERT_EQ(rig.recorder->starts, 1);
   EXPECT_EQ(rig.tree.GetValue(Timer(1), kLastStartValue)->Text(), "20261207100000");
   EXPECT_EQ(rig.tree.GetValue(Timer(2), kLastStartValue)->Text(), "20261207100000");
   EXPECT_FALSE(rig.tree.GetValue(Timer(3), kLastStartValue)) << "untouched keys stay as they are";
 
   // The program goes away and comes back 20 s later.
-  rig.recording.StopRecording();
+  rig.Session().StopRecording(RecordingEndReason::ByHand);
   rig.Skip(20);
-  Scheduler again{rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders,
+  Scheduler again{rig.window, rig.Session(), rig.powerState, rig.powerActions, rig.folders,
                   rig.calendar, rig.wall, rig.clock, rig.store, rig.codePage};
   again.LoadSchedule();
   again.SchedulerTick(rig.wall.now);
-  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recorder->starts, 1);
   EXPECT_FALSE(rig.tree.GetValue(Timer(3), kLastStartValue)) << "loading writes nothing new";
 
   // Given another start, the same reservation records again.
   rig.Reserve(1, "Hour", "100040", "110000", "20261207");
   rig.Seconds(20);
-  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_EQ(rig.recorder->starts, 2);
 }
 
 // ---- An ended reservation's after-action is kept when the next one fails to start ----
@@ -121,9 +121,9 @@ TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) 
   rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
   rig.Seconds(10);
   ASSERT_TRUE(rig.window.Recording().IsRecording());
-  rig.recording.failStart = true;
+  rig.recorder->failure = "Can't open WaveIN Device.";
   rig.Seconds(5);
-  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_EQ(rig.recorder->starts, 2);
   EXPECT_FALSE(rig.window.Recording().IsRecording());
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_EQ(rig.window.Radio().Band(), BandFM);
@@ -147,7 +147,7 @@ TEST_F(ScheduleEdges, TimesAndDatesThatDoNotExistMakeTheReservationInactive) {
   EXPECT_EQ(rig.scheduler.Table()[0].duration, 1u);
   rig.Reserve(2, "Never", "100000", "-9-9-9", "20261207");
   rig.Seconds(20);
-  EXPECT_EQ(rig.recording.starts, 0);
+  EXPECT_EQ(rig.recorder->starts, 0);
 }
 
 TEST_F(ScheduleEdges, EqualStartAndStopRecordAWholeDay) {
@@ -171,22 +171,22 @@ TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
   rig.Reserve(1, "Early", "100000", "110000", "20261207");
   rig.Reserve(2, "Full", "100100", "110000", "20261207", BandAM, "1134");
   rig.Seconds(10);
-  // The user's stop a tick before a failure report: nothing more happens.
-  rig.recording.StopRecording();
-  rig.scheduler.OnRecordingStopped();
+  // The user's stop a tick before the writer fails: the failure belongs to no recording.
+  rig.Session().StopRecording(RecordingEndReason::ByHand);
+  rig.recorder->status.writeFailed = true;
   rig.Seconds(1);
-  rig.scheduler.OnRecordingFailed();
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
 
-  // The window's write-failure path ends the recording, without a stop notice, then reports.
+  // The heartbeat finds the next recording's file refusing writes: it ends as if its time were up.
   rig.Seconds(59);
   ASSERT_EQ(rig.window.Radio().Band(), BandAM);
-  rig.recording.StopRecording();
-  rig.scheduler.OnRecordingFailed();
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
+  rig.recorder->status.writeFailed = true;
+  rig.Seconds(1);
+  EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_EQ(rig.window.Radio().Band(), BandFM);
   EXPECT_EQ(rig.schedLog.back(), "suspend");
+  EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// The main window rig with the scheduler joined to it: fakes of the recording control, the
-// power management and the record folders, and a calendar clock that follows the rig's wall
-// clock.
+// The main window rig with the scheduler joined to it and to the window's real recording session:
+// fakes of the power management and the record folders, a recorder that logs with them, and a
+// calendar clock that follows the rig's wall clock.
 
 #include <set>
 #include <string>
@@ -11,40 +11,6 @@
 #include "settings/TimerSetting.h"
 #include "tests/native/MainWindowRig.h"
 #include "tests/support/StateProbes.h"
-
-// The recording session as the scheduler sees it; it shows its state in the window's session.
-class FakeScheduledRecording final : public IScheduledRecording {
- public:
-  FakeScheduledRecording(std::vector<std::string>& log, RecordingController& session) : log_(log), session_(session) {}
-  bool IsRecording() const override { return session_.IsRecording(); }
-  void StopRecording() override {
-    if (!session_.IsRecording()) return;
-    RecordingControllerProbe::SetRecording(session_, false);
-    log_.push_back("record stop");
-  }
-  void CancelRecordLimit() override { log_.push_back("limit cancel"); }
-  bool StartScheduledRecording(const std::string& f, uint16_t k, const std::string& n, int64_t s) override {
-    log_.push_back("record " + f + " " + std::to_string(k));
-    file = f;
-    kbps = k;
-    name = n;
-    startSeconds = s;
-    ++starts;
-    if (failStart) return false;
-    RecordingControllerProbe::SetRecording(session_, true);
-    return true;
-  }
-  std::string RecordingPath() const override { return file; }
-  std::string file, name;
-  uint16_t kbps = 0;
-  int64_t startSeconds = 0;
-  int starts = 0;
-  bool failStart = false;
-
- private:
-  std::vector<std::string>& log_;
-  RecordingController& session_;
-};
 
 class FakePowerActions final : public IPowerActions {
  public:
@@ -118,23 +84,38 @@ class FakeSchedulerClock final : public ISchedulerClock {
 
 struct SchedulerRig : MainWindowRig {
   SchedulerRig() {
+    // The recorder logs beside the power actions, so that their order can be read.
+    auto fake = std::make_unique<FakeRecorder>(schedLog, messages);
+    recorder = fake.get();
+    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
+    device.SetRecorder(std::move(fake));
     Set("RECORDFOLDER", "C:\\Rec");
-    window.SetParts({.playback = &playback, .scheduler = &scheduler});
+    window.SetParts({.playback = &playback, .scheduler = &scheduler, .failures = &failureBox});
   }
+
+  // The recorder logs into schedLog, which goes before the device that owns the recorder.
+  ~SchedulerRig() { device.SetRecorder(nullptr); }
 
   // Local date and time of the wall clock (the weekday follows from the date).
   void SetWall(int y, int mo, int d, int h, int mi, int s) { wall.now = CivilTime(CivilSeconds({y, mo, d, 0, h, mi, s})); }
   // One heartbeat at the wall clock's time.
   void Tick() { window.OnTimer(kTimerHeartbeat); }
-  // The wall clock moves on second by second, with a heartbeat in each.
+  // Time moves on second by second, with a heartbeat in each.
   void Seconds(int n) {
     for (int i = 0; i < n; ++i) {
       wall.now = CivilTime(CivilSeconds(wall.now) + 1);
+      clock.Advance(1000);
       Tick();
     }
   }
-  // Moves the wall clock on without a tick (the window thread was busy).
-  void Skip(int n) { wall.now = CivilTime(CivilSeconds(wall.now) + n); }
+  // Time moves on without a tick (the window thread was busy).
+  void Skip(int n) {
+    wall.now = CivilTime(CivilSeconds(wall.now) + n);
+    clock.Advance(static_cast<uint64_t>(n) * 1000);
+  }
+  // The wall clock is set `n` seconds on (back when negative) while no time passes.
+  void StepClock(int64_t n) { wall.now = CivilTime(CivilSeconds(wall.now) + n); }
+  RecordingController& Session() { return window.Recording(); }
 
   // Reservation n as the timer dialog would have saved it, then the schedule reloaded.
   void Reserve(int n, const std::string& name, const std::string& start, const std::string& stop,
@@ -156,10 +137,9 @@ struct SchedulerRig : MainWindowRig {
 
   std::vector<std::string> schedLog;
   FakePlayback playback{schedLog};
-  FakeScheduledRecording recording{schedLog, window.Recording()};
   FakePowerActions powerActions{schedLog};
   FakeFolders folders;
   FakeSchedulerClock calendar{wall};
   SwitchableCodePage codePage;
-  Scheduler scheduler{window, recording, powerState, powerActions, folders, calendar, wall, clock, store, codePage};
+  Scheduler scheduler{window, window.Recording(), powerState, powerActions, folders, calendar, wall, clock, store, codePage};
 };

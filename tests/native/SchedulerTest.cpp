@@ -39,15 +39,15 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   rig.Reserve(2, "News", "100000", "100100", "20261207", BandFM, "8000", 0);
   rig.Reserve(5, "Other", "100000", "103000", "0100000");  // same second: skipped
   rig.Seconds(9);
-  EXPECT_EQ(rig.recording.starts, 0);
+  EXPECT_EQ(rig.recorder->starts, 0);
   const size_t sleepsBefore = rig.clock.Sleeps().size();
   rig.Seconds(1);
 
-  EXPECT_EQ(rig.recording.starts, 1);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\News\\20261207_100000.mp3");
-  EXPECT_EQ(rig.recording.kbps, 320);
-  EXPECT_EQ(rig.recording.name, "News");
-  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds());
+  EXPECT_EQ(rig.recorder->starts, 1);
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\News\\20261207_100000.mp3");
+  EXPECT_EQ(rig.recorder->kbps, 320);
+  EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "News");
+  EXPECT_EQ(rig.Session().ElapsedSeconds(), 0);
   EXPECT_TRUE(rig.folders.existing.count("C:\\Rec\\News"));
   const Bytes completion{0x05, 0x00, 0x00, 0xFF};
   ASSERT_GE(rig.Reports().size(), 4u);
@@ -59,7 +59,7 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
   EXPECT_EQ(rig.window.Radio().Preset(), 4);
   EXPECT_EQ(rig.audioLog, (Log{"stop", "run", "volume 40"}));
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 60u);
+  EXPECT_EQ(rig.Session().RecordingReservation(), 1);
 
   // Ends in the first tick at which more than 60 s have passed; the station comes back.
   rig.receiver.ClearLog();
@@ -69,7 +69,7 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_FALSE(rig.window.Recording().IsRecording());
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.view.destroyed);
 }
 
@@ -77,15 +77,15 @@ TEST_F(Schedule, TakesOverAManualRecordingAndRunsAcrossMidnight) {
   rig.SetWall(2026, 12, 7, 23, 29, 59);
   rig.Tick();
   rig.Reserve(1, "Late", "233000", "001500", "0100000", BandAM, "1134", 3);
-  RecordingControllerProbe::SetRecording(rig.window.Recording(), true);  // a manual recording runs
+  ASSERT_TRUE(rig.Session().StartRecording());  // a manual recording runs
   rig.schedLog.clear();
   const size_t sleepsBefore = rig.clock.Sleeps().size();
   rig.Seconds(1);
-  EXPECT_EQ(rig.schedLog, (Log{"limit cancel", "record stop", "record C:\\Rec\\Late\\20261207_233000.mp3 64"}));
+  EXPECT_EQ(rig.schedLog, (Log{"record stop", "record C:\\Rec\\Late\\20261207_233000.mp3 64"}));
   EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end()),
             (std::vector<unsigned>{200, 1000}));
   EXPECT_EQ(rig.window.Radio().Band(), BandAM);
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 2700u);
+  EXPECT_EQ(rig.Session().RecordingReservation(), 0);
 
   rig.Skip(2699);
   rig.Tick();  // 2699 s
@@ -108,9 +108,9 @@ TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   rig.Reserve(4, "Short", "100000", "100500", "20261208");
   rig.Skip(400);
   rig.Tick();  // 10:00:00 next day: the second reservation cuts the first
-  ASSERT_EQ(rig.recording.starts, 2);
+  ASSERT_EQ(rig.recorder->starts, 2);
   rig.Seconds(30);
-  rig.recording.StopRecording();  // the user stops it
+  rig.Session().StopRecording(RecordingEndReason::ByHand);  // the user stops it
   rig.Set("STANDBY", "1");
   rig.window.LoadPowerSettings();
   rig.Seconds(400);
@@ -124,7 +124,7 @@ TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
   rig.Reserve(2, "B", "100010", "100020", "20261207", BandAM, "1134");
   rig.Seconds(10);
   rig.Seconds(10);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\B\\20261207_100010.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\B\\20261207_100010.mp3");
   EXPECT_EQ(rig.window.Radio().Band(), BandAM);
   rig.Seconds(11);
   EXPECT_FALSE(rig.window.Recording().IsRecording());
@@ -144,7 +144,7 @@ TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
     rig.Tick();
     rig.Reserve(1, name, "100000", "100001", date);
     rig.Seconds(3);
-    EXPECT_EQ(rig.recording.file, folder + date + "_100000.mp3") << name;
+    EXPECT_EQ(rig.recorder->asked, folder + date + "_100000.mp3") << name;
     EXPECT_FALSE(rig.window.Recording().IsRecording());
   }
   rig.folders.refuse = true;
@@ -152,7 +152,7 @@ TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
   rig.Tick();
   rig.Reserve(1, "x*y", "100000", "100001", "20261220");
   rig.Seconds(1);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\x_y_20261220_100000.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\x_y_20261220_100000.mp3");
 }
 
 TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
@@ -160,7 +160,7 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   rig.Tick();
   rig.Reserve(1, "Night", "023000", "024000", "20261025");
   rig.Seconds(1);
-  ASSERT_EQ(rig.recording.starts, 1);
+  ASSERT_EQ(rig.recorder->starts, 1);
   rig.Skip(601);
   rig.Tick();
   EXPECT_FALSE(rig.window.Recording().IsRecording());
@@ -170,18 +170,18 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   rig.Skip(1799);
   rig.Tick();
   rig.Seconds(5);
-  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recorder->starts, 1);
 }
 
 TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Reserve(1, "Busy", "100000", "100100", "0100000");
   rig.Skip(19);  // 09:59:50 → 10:00:09 without a tick
   rig.Tick();
-  ASSERT_EQ(rig.recording.starts, 1);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Busy\\20261207_100000.mp3");
-  EXPECT_EQ(rig.recording.startSeconds, rig.wall.CalendarSeconds() - 9);  // counted from its start
+  ASSERT_EQ(rig.recorder->starts, 1);
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Busy\\20261207_100000.mp3");
+  EXPECT_EQ(rig.Session().ElapsedSeconds(), 9);  // counted from its start
   rig.Seconds(5);
-  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recorder->starts, 1);
   rig.Seconds(47);  // 61 s after the start
   EXPECT_FALSE(rig.window.Recording().IsRecording());
 
@@ -191,7 +191,7 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Tick();
   rig.Skip(91);
   rig.Tick();
-  EXPECT_EQ(rig.recording.starts, 1);
+  EXPECT_EQ(rig.recorder->starts, 1);
 }
 
 TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
@@ -201,7 +201,7 @@ TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
     rig.Reserve(1, "Early", "100000", "110000", "20261207");
     rig.Start();
     rig.Tick();
-    EXPECT_EQ(rig.recording.starts, late <= 60 ? 1 : 0) << late;
+    EXPECT_EQ(rig.recorder->starts, late <= 60 ? 1 : 0) << late;
   }
 }
 
@@ -216,11 +216,11 @@ TEST_F(Schedule, LoadingOpensEachReservationKeyOnceAndClosesIt) {
 TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   rig.Set("CLOSE", "1");
   rig.window.LoadPowerSettings();
-  rig.recording.failStart = true;
+  rig.recorder->failure = "Can't open WaveIN Device.";
   rig.Reserve(1, "Fails", "100000", "100001", "20261207");
   rig.Seconds(20);
-  EXPECT_EQ(rig.recording.starts, 1);
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.recorder->starts, 1);
+  EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.view.destroyed);
   EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);  // the radio is back on the station it played
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
@@ -270,7 +270,7 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
   rig.Skip(15);
   rig.Tick();
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100600.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Next\\20261207_100600.mp3");
 }
 
 TEST_F(Schedule, ReservationStartingAsTheLastOneEndsKeepsTheComputerAwake) {
@@ -279,8 +279,8 @@ TEST_F(Schedule, ReservationStartingAsTheLastOneEndsKeepsTheComputerAwake) {
   rig.Reserve(1, "First", "100000", "100004", "20261207");
   rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
   rig.Seconds(15);
-  EXPECT_EQ(rig.recording.file, "C:\\Rec\\Next\\20261207_100005.mp3");
-  EXPECT_EQ(rig.recording.starts, 2);
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Next\\20261207_100005.mp3");
+  EXPECT_EQ(rig.recorder->starts, 2);
   EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 0);
   rig.Seconds(6);  // only the last one sleeps
   EXPECT_EQ(rig.schedLog.back(), "suspend");
@@ -344,10 +344,10 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   rig.schedLog.clear();
   rig.scheduler.OnPowerBroadcast(kPowerSuspend);
   EXPECT_FALSE(rig.window.Recording().IsRecording());
-  EXPECT_EQ(rig.scheduler.ScheduledDuration(), 0u);
+  EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
-  EXPECT_EQ(rig.schedLog, (Log{"record stop", "beep", "latency", "wake 6895"}));
+  EXPECT_EQ(rig.schedLog, (Log{"wake 6895", "record stop", "beep", "latency"}));
   EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
   rig.scheduler.OnPowerBroadcast(kPowerQuerySuspend);  // already suspended: nothing more
   EXPECT_EQ(rig.schedLog.size(), 4u);

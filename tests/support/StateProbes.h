@@ -18,6 +18,7 @@ struct MainWindowProbe {
 struct RecordingControllerProbe {
   // The session's flag alone: no recorder runs.
   static void SetRecording(RecordingController& recording, bool on) { recording.recording_ = on; }
-  static void SetRecordStart(RecordingController& recording, int64_t seconds) { recording.recordStart_ = seconds; }
+  // The monotonic time the running time counts from.
+  static void SetStartMs(RecordingController& recording, uint64_t ms) { recording.startMs_ = ms; }
   static void SetRecordLabel(RecordingController& recording, std::string label) { recording.recordLabel_ = std::move(label); }
 };

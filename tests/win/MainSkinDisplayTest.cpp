@@ -45,9 +45,9 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   Start(true);
   std::vector<int> trayPictures;
   dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
-  // The window's clock reads the real time: a second may pass before it does.
   auto tickAfter = [&](int64_t seconds) {
-    RecordingControllerProbe::SetRecordStart(dlg->Window().Recording(), CalendarNow() - seconds);
+    RecordingControllerProbe::SetStartMs(dlg->Window().Recording(), clock.NowMs());
+    clock.Advance(static_cast<uint64_t>(seconds) * 1000);
     dlg->Window().Recording().RecordingDisplayTick();
   };
   RecordingControllerProbe::SetRecordLabel(dlg->Window().Recording(), "REC 15Min");
@@ -78,7 +78,8 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
 TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
   Start(true);
   RecordingControllerProbe::SetRecording(dlg->Window().Recording(), true);
-  RecordingControllerProbe::SetRecordStart(dlg->Window().Recording(), CalendarNow() - 187);
+  RecordingControllerProbe::SetStartMs(dlg->Window().Recording(), clock.NowMs());
+  clock.Advance(187 * 1000);
   dlg->Window().Recording().RecordingDisplayTick();
   dlg->SetStaticText(IDC_TEXT_RATE, "128 Kbps");
   dlg->SetStaticText(IDC_TEXT_FILE, "C:\\RadioREC\\Morning & Evening\\FM8750_20240101_120000.mp3");
