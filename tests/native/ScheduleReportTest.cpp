@@ -3,6 +3,10 @@
 // missed.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
 #include "schedule/ScheduleReport.h"
 #include "tests/native/SchedulerRig.h"
 
@@ -95,6 +99,93 @@ TEST(ScheduleReport, MissedStartsAreThoseOfActiveReservationsThatDidNotRecord) {
   EXPECT_FALSE(ParseStamp("20261131120000", t));
   EXPECT_FALSE(ParseStamp("2026120712000x", t));
   EXPECT_TRUE(ParseStamp("20261207120000", t) && t.weekday == 1);
+}
+
+// Every way a reservation's recording can end gives one dated line with its reason, length and
+// loss, and a failure gives the one box whose text the log and the tray repeat.
+TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) {
+  using Rig = ReportRig;
+  struct Path {
+    const char* name;
+    std::function<void(Rig&)> end;
+    const char* line;  // the last line of the log, after its time
+    const char* box;   // the one box shown, or nothing
+  };
+  const Path paths[] = {
+      {"time up", [](Rig& r) { r.Seconds(60); }, "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:01:01, time up", ""},
+      {"by hand", [](Rig& r) { r.Command(ID_STOP_NOW); }, "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, stopped by hand", ""},
+      {"standby", [](Rig& r) { r.scheduler.OnPowerBroadcast(kPowerSuspend); },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, standby", ""},
+      {"close", [](Rig& r) { r.Command(IDC_CLOSE); }, "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, program closed", ""},
+      {"exit", [](Rig& r) { r.Command(ID_EXIT); }, "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, program closed", ""},
+      {"log-off", [](Rig& r) { r.window.OnEndSession(true); },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, end of session", ""},
+      {"removal", [](Rig& r) { r.window.OnDeviceRemoveComplete(r.device.NativeHandle()); },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, receiver removed", ""},
+      {"handed over",
+       [](Rig& r) {
+         r.Reserve(2, "", "070006", "070100", "20261207");
+         r.Seconds(1);
+       },
+       "Started \"Reserve 2\": C:\\Rec\\20261207_070006.mp3", ""},
+      {"write failure",
+       [](Rig& r) {
+         r.recorder->status.writeFailed = true;
+         r.Seconds(1);
+       },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:06, write failure. Recording stopped: cannot write the MP3 file.",
+       "Recording stopped: cannot write the MP3 file."},
+      {"capture stopped",
+       [](Rig& r) {
+         r.recorder->stalled = true;
+         r.Seconds(3);
+       },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:07, capture stopped. Recording stopped: no sound came from the receiver for 2 seconds.",
+       "Recording stopped: no sound came from the receiver for 2 seconds."},
+      {"lost audio",
+       [](Rig& r) {
+         r.recorder->status.droppedBytes = 75 * 64000 - 1000;
+         r.Seconds(60);
+       },
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:01:01, time up, 75 s lost. Recording ended: 75 s of audio were lost because the disk did not keep up.",
+       "Recording ended: 75 s of audio were lost because the disk did not keep up."},
+      {"failure while finishing",
+       [](Rig& r) {
+         r.Command(ID_STOP_NOW);
+         r.recorder->FinishWriters(true);
+       },
+       "Failed \"Morning\" while finishing C:\\Rec\\Morning\\20261207_070000.mp3: Recording stopped: cannot write the MP3 file.",
+       "Recording stopped: cannot write the MP3 file."},
+  };
+  std::vector<std::string> night;
+  for (const Path& path : paths) {
+    ReportRig rig;
+    rig.SetWall(2026, 12, 7, 6, 59, 55);
+    rig.Start();
+    rig.Tick();
+    rig.Reserve(1, "Morning", "070000", "070100", "20261207");
+    rig.Seconds(10);
+    ASSERT_TRUE(rig.window.Recording().IsRecording()) << path.name;
+    path.end(rig);
+    rig.recorder->FinishWriters();  // a failure already told is not told again
+    ASSERT_FALSE(rig.output.log.empty()) << path.name;
+    const std::string last = rig.output.log.back().substr(rig.output.log.back().find("  ") + 2);
+    if (std::string(path.name) == "handed over") {
+      EXPECT_EQ(rig.output.log[rig.output.log.size() - 2].substr(28),
+                "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:06, handed over to \"Reserve 2\"");
+    }
+    EXPECT_EQ(last, path.line) << path.name;
+    const std::vector<std::string> boxes = *path.box ? std::vector<std::string>{path.box} : std::vector<std::string>{};
+    EXPECT_EQ(rig.failureBox.shown, boxes) << path.name;
+    if (*path.box) {
+      EXPECT_EQ(rig.output.notes.back(), std::string(path.box) + " 20261207_070000.mp3") << path.name;
+    }
+    EXPECT_EQ(rig.window.Recording().RecordingReservation(), std::string(path.name) == "handed over" ? 1 : -1)
+        << path.name;
+    night.insert(night.end(), rig.output.log.begin() + 1, rig.output.log.end());
+  }
+  if (std::getenv("KESTRUNE_PRINT_LOG"))
+    for (const std::string& line : night) std::printf("%s\n", line.substr(line.find('|') + 1).c_str());
 }
 
 }  // namespace
