@@ -230,6 +230,9 @@ void MainWindow::EnterStandby() {
 }
 
 void MainWindow::PrepareShutdown() {
+  // A forced shutdown ends the process: the file of the recording that just ended is finished
+  // first, or its backlog would be lost.
+  WaitForRecordingFiles(kExitWaitMs);
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   device_.CloseDevice();
