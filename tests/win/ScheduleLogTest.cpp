@@ -2,7 +2,7 @@
 // cannot be written (a folder that is not there, a drive letter that is not mapped) land in
 // %LOCALAPPDATA%\Kestrune after a line that says why; a log held by another program neither
 // holds up the caller nor, once let go, loses or reorders a line; a full queue drops its oldest
-// lines and says how many; and the exit does not wait long for the writer.
+// lines and says how many; and neither the exit nor a shutdown waits long for the writer.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "app/win32/LogWriter.h"
-#include "device/win32/Win32Handle.h"
+#include "app/win32/SchedulerPart.h"
 #include "schedule/ScheduleReport.h"
+#include "settings/TimerSetting.h"
+#include "tests/win/MainWindowTestKit.h"
 
 namespace {
 
@@ -241,6 +243,79 @@ TEST(ScheduleLog, AWriterPastItsExitWaitFinishesItsLinesOnItsOwn) {
   }
   EXPECT_TRUE(Within(30000, [&] { return folder.Read().size() == lines.size(); }));
   EXPECT_EQ(folder.Read(), lines);
+}
+
+// Reads the fallback log at the moment the PC would go down.
+struct LogReadingPower final : IPowerActions {
+  explicit LogReadingPower(const FallbackLog& log) : fallback(log) {}
+  void SetExecutionState(uint32_t) override {}
+  void ArmWakeTimer(uint32_t) override {}
+  void CloseWakeTimer() override {}
+  void RequestWakeupLatency() override {}
+  void Beep() override {}
+  bool Suspend() override { return false; }
+  bool ShutDown() override {
+    seen = fallback.Added();
+    return true;
+  }
+  const FallbackLog& fallback;
+  std::vector<std::string> seen;
+};
+
+TEST(ScheduleLog, AShutdownComesAfterTheLogWithoutWaitingForAHeldFile) {
+  TempFolder folder;
+  FallbackLog fallback;
+  LogWriter log;
+  LogReadingPower power(fallback);
+  LogFirstPowerActions logFirst(power, log);
+  UniqueHandle held = folder.Hold();
+  ASSERT_TRUE(held);
+  log.Append(folder.path, "Shutting the PC down");
+  Sleep(200);  // the writer waits for the file
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(logFirst.ShutDown());
+  EXPECT_LT(MsSince(start), 1000) << "the shutdown waited for the held file";
+  ASSERT_EQ(power.seen.size(), 2u);
+  EXPECT_EQ(power.seen[1], "Shutting the PC down");
+}
+
+// The scheduler as kestrune.exe joins it, with the record folder on a drive that is gone: the
+// start missed while Kestrune was not running is in the user's own log.
+TEST(ScheduleLog, AMissedStartWithTheRecordFolderOnAMissingDriveIsLoggedInLocalAppData) {
+  const std::string folder = UnmappedDrive() + "\\Radio";
+  ASSERT_NE(folder, "\\Radio") << "every drive letter from Q to Y is mapped";
+  FallbackLog fallback;
+  SimulatedReceiver receiver{SteadyClock::Instance()};
+  SimulatedHidPlatform platform{receiver};
+  ReadyMainWindowRig(platform, receiver, 1);
+  MemoryKeyValueTree tree;
+  PlantGeneral(tree, "RECORDFOLDER", folder);
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  const int64_t now = CivilSeconds({t.wYear, t.wMonth, t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond});
+  const LocalTime missedAt = CivilTime(now - 1800);
+  PlantGeneral(tree, kLastRunningValue, StampText(CivilTime(now - 3600)));
+  const std::string name = "Morning \x83\x6A\x83\x85\x81\x5B\x83\x58";
+  for (auto [field, text] : {std::pair<const char*, std::string>{"ITEM", name}, {"ACTIVE", "1"}, {"ISAMFM", "1"},
+                             {"FREQ", "8000"}, {"DATETYPE", "0"}, {"DATE", DateText(missedAt)},
+                             {"STARTTIME", TimeText(missedAt)},
+                             {"ENDSTART", TimeText(CivilTime(CivilSeconds(missedAt) + 600))}})
+    tree.PlantString(std::string(kSettingsRoot) + "\\" + TimerKey(1), field, text);
+  {
+    CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
+    SchedulerPart scheduler(dlg, {[](UINT, DWORD) -> BOOL { return FALSE; },
+                                  [](BOOLEAN, BOOLEAN, BOOLEAN) -> BOOLEAN { return FALSE; }});
+    HWND window = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    ASSERT_NE(window, nullptr);
+    SendMessageA(window, WM_TIMER, kTimerDeferredStart, 0);  // loads the schedule
+    SendMessageA(window, WM_TIMER, kTimerHeartbeat, 0);
+    DestroyWindow(window);
+  }
+  DrainQuit();
+  const std::vector<std::string> lines = fallback.Added();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(CouldNotWrite(lines[0], folder + "\\" + kLogFileName)) << lines[0];
+  EXPECT_EQ(Undated(lines[1]), "Missed \"" + name + "\" of " + ShortDateTime(missedAt) + ": Kestrune was not running");
 }
 
 }  // namespace
