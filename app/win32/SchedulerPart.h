@@ -1,14 +1,38 @@
 #pragma once
 // The scheduler joined to the main window on Windows: the power adapter, the record folders and
 // the C library's calendar behind it, timer 1's tick and the power broadcasts in front of it, and
-// its reports written to "Kestrune log.txt" and shown as tray notifications. Made before the
-// window is created (start-up loads the schedule through it); the window's messages reach it
-// until the window is destroyed, so it must not go before that.
+// its reports written to "Kestrune log.txt" (by a thread of its own, see LogWriter) and shown as
+// tray notifications. Made before the window is created (start-up loads the schedule through
+// it); the window's messages reach it until the window is destroyed, so it must not go before
+// that. Its end gives the log's writer a moment to finish.
 
+#include "app/win32/LogWriter.h"
 #include "app/win32/MainDlg.h"
 #include "schedule/ScheduleReport.h"
 #include "schedule/Scheduler.h"
 #include "schedule/win32/Win32Power.h"
+
+// The power actions with the log written out first: a forced shutdown ends the process without
+// its destructors, and a PC put to sleep may not wake again.
+class LogFirstPowerActions final : public IPowerActions {
+ public:
+  // Waits at most this long for the log before the PC goes.
+  static constexpr DWORD kLogWaitMs = 2000;
+
+  LogFirstPowerActions(IPowerActions& power, LogWriter& log) : power_(power), log_(log) {}
+
+  void SetExecutionState(uint32_t flags) override { power_.SetExecutionState(flags); }
+  void ArmWakeTimer(uint32_t seconds) override { power_.ArmWakeTimer(seconds); }
+  void CloseWakeTimer() override { power_.CloseWakeTimer(); }
+  void RequestWakeupLatency() override { power_.RequestWakeupLatency(); }
+  void Beep() override { power_.Beep(); }
+  bool Suspend() override;
+  bool ShutDown() override;
+
+ private:
+  IPowerActions& power_;
+  LogWriter& log_;
+};
 
 class SchedulerPart final : private IReportOutput {
  public:
@@ -26,8 +50,11 @@ class SchedulerPart final : private IReportOutput {
   bool WindowHidden() override;
   void Notify(const std::string& title, const std::string& text) override;
 
+  // First, so that it goes last: the scheduler's final lines are queued before it ends.
+  LogWriter log_;
   CMainDlg& dialog_;
   Win32PowerActions power_;
+  LogFirstPowerActions loggedPower_{power_, log_};
   Win32RecordFolders folders_;
   SystemSchedulerClock calendar_;
   Scheduler scheduler_;
