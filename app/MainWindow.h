@@ -91,8 +91,8 @@ class MainWindow final : public ISchedulerHost {
   // ---- Device notifications; both always answer TRUE ----
   bool OnDeviceArrival(const std::string& interfacePath);
   bool OnDeviceRemoveComplete(uintptr_t handle);
-  // The program ends: the writers of stopped recordings get up to `ms` to finish their files, and
-  // those that could not are logged.
+  // The program ends or the PC shuts down: the writers of stopped recordings get up to `ms` to
+  // finish their files, those that could not are logged, and the log is written out.
   void WaitForRecordingFiles(unsigned ms);
   static constexpr unsigned kExitWaitMs = 10000;
   // A stopped recording's writer is through (posted from its thread).

@@ -180,7 +180,7 @@ void MainWindow::WaitForRecordingFiles(unsigned ms) {
   IRecorder* recorder = device_.Recorder();
   if (!recorder) return;
   const std::vector<std::string> unfinished = recorder->WaitForWriters(ms);
-  if (!unfinished.empty() && parts_.scheduler) parts_.scheduler->OnUnfinishedRecordings(unfinished);
+  if (parts_.scheduler) parts_.scheduler->OnRecordingFilesDone(unfinished);
 }
 
 void MainWindow::OnEndSession(bool ending) {

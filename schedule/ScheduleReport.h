@@ -27,6 +27,9 @@ class IReportOutput {
   virtual bool WindowHidden() = 0;
   // A tray notification (balloon).
   virtual void Notify(const std::string& title, const std::string& text) = 0;
+  // Returns when the lines appended so far are written, or after a short bounded wait: the
+  // process is about to end.
+  virtual void Flush() {}
 };
 
 struct MissedStart {
@@ -71,6 +74,7 @@ class ScheduleReporter {
               MissCause cause, const LocalTime& now);
   // Standby, shutdown, close, a wake timer armed: a line of the log.
   void PowerAction(const std::string& folder, const std::string& what, const LocalTime& now);
+  void Flush() { output_.Flush(); }
 
  private:
   void Tell(const std::string& text);

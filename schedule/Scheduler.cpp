@@ -109,8 +109,9 @@ void Scheduler::OnRecordingEnded(const RecordingEnd& end) {
 
 void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
 
-void Scheduler::OnUnfinishedRecordings(const std::vector<std::string>& files) {
-  for (const std::string& file : files) Log("Kestrune ended before this file was completely written: " + file);
+void Scheduler::OnRecordingFilesDone(const std::vector<std::string>& unfinished) {
+  for (const std::string& file : unfinished) Log("Kestrune ended before this file was completely written: " + file);
+  if (reporter_) reporter_->Flush();
 }
 
 void Scheduler::KeepRunningTime(const LocalTime& now, bool always) {

@@ -46,7 +46,7 @@ class Scheduler final : public ISchedulerControl {
   // time is up, so that a reservation due in the same second can take over).
   void OnRecordingEnded(const RecordingEnd& end) override;
   void OnClosing() override;
-  void OnUnfinishedRecordings(const std::vector<std::string>& files) override;
+  void OnRecordingFilesDone(const std::vector<std::string>& unfinished) override;
   // Where starts, ends, failures, misses and power actions are reported; none by default.
   void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
 

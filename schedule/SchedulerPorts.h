@@ -67,8 +67,9 @@ class ISchedulerControl {
   virtual void OnRecordingEnded(const RecordingEnd& end) { (void)end; }
   // The program ends (Close, Exit, the end of the session): the time it ran until is kept.
   virtual void OnClosing() {}
-  // The program ends before these recordings' files were completely written.
-  virtual void OnUnfinishedRecordings(const std::vector<std::string>& files) { (void)files; }
+  // The program ends (or the PC shuts down): the writers of stopped recordings had their time, and
+  // these files were not completely written. What is reported must be out before the process goes.
+  virtual void OnRecordingFilesDone(const std::vector<std::string>& unfinished) { (void)unfinished; }
 };
 
 // Calendar time as the C library keeps it, for the distance to a reservation's next start: seconds

@@ -49,6 +49,7 @@ class SchedulerPart final : private IReportOutput {
   void AppendLog(const std::string& folder, const std::string& line) override;
   bool WindowHidden() override;
   void Notify(const std::string& title, const std::string& text) override;
+  void Flush() override { log_.Flush(LogFirstPowerActions::kLogWaitMs); }
 
   // First, so that it goes last: the scheduler's final lines are queued before it ends.
   LogWriter log_;
