@@ -167,7 +167,8 @@ class TrayRecordingTest : public ::testing::Test {
     }
   }
 
-  ManualClock clock;
+  // The recording's running time is read on the window's clock.
+  SkippingClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
