@@ -42,7 +42,9 @@ void RecordingController::ClearRunState() {
 
 int64_t RecordingController::ElapsedSeconds() const {
   const uint64_t now = clock_.NowMs();
-  return now > startMs_ ? static_cast<int64_t>((now - startMs_) / 1000) : 0;
+  // To the nearest second: the display is redrawn once per wall-clock second, whose phase has
+  // nothing to do with the recording's start, and should lag or lead it by half a second at most.
+  return now > startMs_ ? static_cast<int64_t>((now - startMs_ + 500) / 1000) : 0;
 }
 
 std::string RecordingController::RecordingPath() const { return Recorder() ? Recorder()->RecordingPath() : std::string(); }

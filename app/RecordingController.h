@@ -51,7 +51,7 @@ class RecordingController final : public IScheduledRecording {
   // Seconds of a timed manual recording (0: none) and the label before its running time.
   uint16_t RecordLimit() const { return recordLimit_; }
   const std::string& RecordLabel() const { return recordLabel_; }
-  // Whole seconds the running recording has recorded, on the monotonic clock.
+  // Seconds the running recording has recorded, on the monotonic clock, to the nearest.
   int64_t ElapsedSeconds() const;
   // kbit/s of the recording running or last started.
   uint16_t Kbps() const { return kbps_; }
