@@ -12,6 +12,21 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM found) {
 
 }  // namespace
 
+InstanceLock::InstanceLock() {
+  // "Local\": one per log-on session, whichever copy of the program (installed, unpacked, demo).
+  mutex_.Reset(CreateMutexW(nullptr, FALSE, L"Local\\Kestrune-3F6B2C1E-8D47-4A52-9E0B-7C1D5A64F2B9"));
+  first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+HWND WaitForRunningInstance(DWORD ms) {
+  HWND window = FindRunningInstance();
+  for (DWORD waited = 0; !window && waited < ms; waited += 100) {
+    Sleep(100);
+    window = FindRunningInstance();
+  }
+  return window;
+}
+
 HWND FindRunningInstance() {
   HWND found = nullptr;
   EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&found));

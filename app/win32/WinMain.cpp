@@ -1,5 +1,7 @@
-// Process entry of kestrune.exe: one copy per desktop, the screen saver held off while it runs,
-// the user-interface thread at the highest priority it is granted, and the main window's loop.
+// Process entry of kestrune.exe: one copy per desktop, the user-interface thread at the highest
+// priority it is granted, and the main window's loop. The screen saver (and the lock that comes
+// with it) stays the user's: the program runs all session long in the tray, and keeping the PC
+// awake while it records is the keep-awake rule's work.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -24,6 +26,9 @@ std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique
 #endif
 
 namespace {
+
+// How long a second start waits for the first copy's window to show it.
+constexpr DWORD kFirstCopyWaitMs = 20000;
 
 // The thread's COM apartment, entered once the window is on the screen (COM's DLLs are loaded
 // then, not before the first paint) and left after everything that used it is gone.
@@ -80,20 +85,19 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   const bool inTray = IsTrayStart(commandLine);
-  if (HWND running = FindRunningInstance()) {
-    // A start in the tray leaves the running copy as it is; any other start shows it.
-    if (!inTray) ActivateInstance(running);
+  const InstanceLock lock;  // first of all, held until the end
+  if (!lock.First() || FindRunningInstance()) {
+    // A start in the tray leaves the running copy as it is; any other start shows it, once its
+    // window is there.
+    if (!inTray)
+      if (HWND running = WaitForRunningInstance(kFirstCopyWaitMs)) ActivateInstance(running);
     return 0;
   }
-  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
   // Either may be refused (REALTIME needs a privilege): the program runs on regardless.
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  const int result = RunMainWindow(instance, showCommand, inTray);
-
-  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
-  return result;
+  return RunMainWindow(instance, showCommand, inTray);
 }

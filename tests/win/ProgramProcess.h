@@ -26,14 +26,7 @@ inline UniqueHandle StartProgram(const std::string& exe, const std::string& argu
 }
 
 // The running copy's main window, waited for up to `ms`; null when none showed.
-inline HWND WaitForMainWindow(DWORD ms = 30000) {
-  HWND window = FindRunningInstance();
-  for (DWORD waited = 0; !window && waited < ms; waited += 100) {
-    Sleep(100);
-    window = FindRunningInstance();
-  }
-  return window;
-}
+inline HWND WaitForMainWindow(DWORD ms = 30000) { return WaitForRunningInstance(ms); }
 
 // `process`'s exit code once it ends within `ms`; STILL_ACTIVE when it had to be ended by force.
 inline DWORD WaitForExit(HANDLE process, DWORD ms = 30000) {

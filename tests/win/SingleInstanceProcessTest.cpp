@@ -9,6 +9,7 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/SingleInstance.h"
 #include "resources/resource.h"
+#include "tests/win/ProgramProcess.h"
 
 namespace {
 
@@ -84,6 +85,35 @@ TEST(SingleInstanceProcesses, SecondCopyShowsTheFirstAndExitsWithZero) {
 
   RemovePropA(foreign, kInstanceProperty);
   DestroyWindow(foreign);
+}
+
+// The second start comes while the first has no window yet (a start at log-on): it finds the
+// first by its lock and leaves; a plain start then shows the first, a /tray start leaves it hidden.
+TEST(SingleInstanceProcesses, TwoStartsFiftyMillisecondsApartLeaveOneCopy) {
+  const std::string exe = ExePath();
+  if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "kestrune.exe not built";
+  for (const std::string arguments : {"", "/tray"}) {
+    UniqueHandle starts[2];
+    starts[0] = StartProgram(exe, arguments);
+    Sleep(50);
+    starts[1] = StartProgram(exe, arguments);
+    ASSERT_TRUE(starts[0] && starts[1]) << arguments;
+    // Whichever reached its lock second leaves; nothing says the system started them in order.
+    const HANDLE both[] = {starts[0].Get(), starts[1].Get()};
+    const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 30000) - WAIT_OBJECT_0;
+    ASSERT_LT(ended, 2u) << arguments << ": both copies run on";
+    EXPECT_EQ(WaitForExit(both[ended]), 0u) << arguments;
+    const HANDLE running = both[1 - ended];
+    const HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr) << arguments;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    EXPECT_EQ(owner, GetProcessId(running)) << arguments;
+    EXPECT_EQ(WaitForSingleObject(running, 1000), static_cast<DWORD>(WAIT_TIMEOUT)) << arguments;
+    EXPECT_EQ(IsWindowVisible(window) != FALSE, arguments.empty()) << arguments;
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(ID_EXIT, 0), 0);
+    EXPECT_EQ(WaitForExit(running), 0u) << arguments;
+  }
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ TEST_F(TrayRecordingTest, TrayMenuCarriesTheBandsPresetNamesAndDoubleClickShows)
   SendMessageA(hwnd, MainTray::kCallbackMessage, 415, WM_RBUTTONUP);
   user.Join();
   ASSERT_TRUE(user.seen);
-  ASSERT_EQ(user.texts.size(), 23u);
+  ASSERT_EQ(user.texts.size(), 22u);
   EXPECT_EQ(user.texts[0], "Show Radio");
   EXPECT_EQ(user.defaultItem, 0);
   EXPECT_EQ(user.texts[2], "Seek UP");
@@ -282,13 +282,13 @@ TEST_F(TrayRecordingTest, TrayMenuCarriesTheBandsPresetNamesAndDoubleClickShows)
   EXPECT_EQ(user.texts[11], std::string(99, 'x')) << "a long name is cut to the menu's buffer";
   EXPECT_EQ(user.texts[16], "Fm station 12");
   EXPECT_EQ(user.texts[18], "Preferences..");
-  EXPECT_EQ(user.texts[20], "Exit");
-  EXPECT_EQ(user.texts[22], "Start with Windows");  // after the menu's own items
+  EXPECT_EQ(user.texts[19], "Start with Windows");
+  EXPECT_EQ(user.texts[21], "Exit") << "last, as in every tray menu";
   const std::vector<UINT> ids(user.ids.begin(), user.ids.end());
   EXPECT_EQ(ids[0], 32779u);
   for (UINT n = 1; n <= 12; ++n) EXPECT_EQ(ids[4 + n], 1000 + n);
-  EXPECT_EQ(ids[20], 32780u);
-  EXPECT_EQ(ids[22], static_cast<UINT>(ID_START_WITH_WINDOWS));
+  EXPECT_EQ(ids[19], static_cast<UINT>(ID_START_WITH_WINDOWS));
+  EXPECT_EQ(ids[21], 32780u);
 
   // A band change switches the names; other clicks and other ids open nothing.
   Command(IDC_AM);
