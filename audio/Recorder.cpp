@@ -14,6 +14,8 @@ class Mp3Sink final : public IRecordingSink {
       : writer_(path, kbps, kRecordingSampleRate, LameBinding::Process(), files) {}
   int Receive(const uint8_t* block, uint32_t bytes) override { return writer_.Receive(block, bytes); }
   bool WriteFailed() const override { return writer_.WriteFailed(); }
+  void Finish() override { writer_.Close(); }
+  bool CutFailed() const override { return writer_.CutFailed(); }
 
  private:
   mp3Writer writer_;

@@ -97,6 +97,12 @@ class IRecordingSink : public IReceiver {
   // from any thread.
   virtual uint64_t DroppedBytes() const { return 0; }
   virtual uint64_t BlocksReceived() const { return 0; }
+  // Hands on every block still waiting, flushes the encoder and closes the file, on the calling
+  // thread, once the capture has stopped; WriteFailed and CutFailed are final afterwards. The
+  // destruction does it for a sink nobody finished; a second call does nothing.
+  virtual void Finish() {}
+  // A failed write left a torn frame that could not be cut off, not even at close.
+  virtual bool CutFailed() const { return false; }
 };
 // Creates the writer of one recording; throws AudioError ("Can't create MP3 file." ...).
 using SinkFactory = std::function<std::unique_ptr<IRecordingSink>(const std::string& path, uint16_t kbps)>;
