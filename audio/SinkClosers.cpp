@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iterator>
 #include <condition_variable>
+#include <iterator>
 #include <mutex>
 #include <system_error>
 

@@ -26,7 +26,8 @@ class WaveInCaptureEngine final : public ICaptureEngine {
  private:
   const WaveInCalls calls_{};
   const bool ownDevice_ = false;
-  // Shared with the device list, so that a list cleared during the recording (the receiver's
-  // arrival prepares its audio and forgets the list) neither stops nor frees this capture.
+  // Shared with the device list (unless the engine has a device of its own), so that a list
+  // cleared during the recording (the receiver's arrival prepares its audio and forgets the
+  // list) neither stops nor frees this capture.
   std::shared_ptr<WaveCaptureDevice> device_;
 };
