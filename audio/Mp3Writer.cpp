@@ -62,13 +62,20 @@ mp3Writer::mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t out
   output_.resize(kOutputAreaBytes);
 }
 
-mp3Writer::~mp3Writer() {
+mp3Writer::~mp3Writer() { Close(); }
+
+void mp3Writer::Close() {
   // The encoder holds back up to a frame and a half of audio; without this flush the end of
-  // every recording would be lost. After a failed write it still goes into whatever the file
-  // takes (a disk that had room freed), or leaves the file as it was.
-  if (file_ && encoder_.IsOpen()) {
+  // every recording would be lost. After a failed write the recording has ended at the cut:
+  // frames appended to a disk that had room freed meanwhile would follow a gap.
+  if (file_ && encoder_.IsOpen() && !WriteFailed()) {
     const uint32_t produced = encoder_.Flush(output_.data());
     if (produced) Append(output_.data(), produced);
+  }
+  // A drive that refused the cut at the failure (busy, or away for a moment) may take it now.
+  if (file_ && cutPending_) {
+    cutPending_ = file_->Truncate(written_) != 0;
+    if (cutPending_) cutFailed_.store(true, std::memory_order_release);
   }
   file_.reset();
   encoder_.Close();
@@ -81,8 +88,8 @@ int mp3Writer::Append(const uint8_t* data, size_t bytes) {
     return 0;
   }
   // A write that stopped part-way would leave a torn frame that every later frame is read
-  // against; its result is ignored because a drive that is gone cannot be cut back either.
-  file_->Truncate(written_);
+  // against; a cut that fails now is tried again at close.
+  cutPending_ = file_->Truncate(written_) != 0;
   writeFailed_.store(true, std::memory_order_release);
   return status;
 }

@@ -49,8 +49,7 @@ class mp3Writer final : public IReceiver {
   // through `createFile`. Throws AudioError; a failed construction leaves no stream or file open.
   mp3Writer(const std::string& path, uint16_t bitrateKbps, uint32_t outputRate,
             LameBinding& binding = LameBinding::Process(), const OutputFileFactory& createFile = CreateOutputFile);
-  // Flushes the encoder's last frames into what the file still takes, closes it, then closes
-  // the stream.
+  // Closes, unless done.
   ~mp3Writer();
   mp3Writer(const mp3Writer&) = delete;
   mp3Writer& operator=(const mp3Writer&) = delete;
@@ -59,8 +58,16 @@ class mp3Writer final : public IReceiver {
   // After a failed write the file is cut back to its last whole frame and every later block is
   // refused: the recording has ended there, and WriteFailed tells the window's thread so.
   int Receive(const uint8_t* block, uint32_t bytes) override;
-  // Safe from any thread.
+  // Flushes the encoder's last frames into the file (not after a failed write: the file ends at
+  // the cut), makes one more try at a cut the failure could not make, closes the file, then
+  // closes the stream. Later calls do nothing; call it on the thread that feeds the writer, or
+  // after that thread is through.
+  void Close();
+  // Safe from any thread. A failure of the closing flush counts too.
   bool WriteFailed() const { return writeFailed_.load(std::memory_order_acquire); }
+  // A failed write left bytes of a torn frame at the end of the file that neither the cut at the
+  // failure nor the one at close could remove. Safe from any thread.
+  bool CutFailed() const { return cutFailed_.load(std::memory_order_acquire); }
 
  private:
   // Appends one encoder output whole or not at all, as far as the file can be cut back.
@@ -72,4 +79,7 @@ class mp3Writer final : public IReceiver {
   // Bytes of whole encoder outputs in the file.
   uint64_t written_ = 0;
   std::atomic<bool> writeFailed_{false};
+  // The file still ends in the bytes of a failed write.
+  bool cutPending_ = false;
+  std::atomic<bool> cutFailed_{false};
 };

@@ -4,13 +4,19 @@ QueuedSink::QueuedSink(std::unique_ptr<IRecordingSink> next, size_t capacityByte
     : next_(std::move(next)), capacityBytes_(capacityBytes), thread_([this] { Run(); }) {}
 
 QueuedSink::~QueuedSink() {
+  Finish();
+  next_.reset();
+}
+
+void QueuedSink::Finish() {
+  if (!thread_.joinable()) return;
   {
     std::lock_guard<std::mutex> guard(lock_);
     ending_ = true;
   }
   changed_.notify_all();
   thread_.join();
-  next_.reset();
+  next_->Finish();
 }
 
 int QueuedSink::Receive(const uint8_t* block, uint32_t bytes) {
@@ -42,7 +48,8 @@ void QueuedSink::Run() {
     std::vector<uint8_t> block = std::move(waiting_.front());
     waiting_.pop_front();
     guard.unlock();
-    // The writer's own status is kept by the writer (WriteFailed); nobody else reads it.
+    // The writer keeps its own failure (WriteFailed), which the recording's outcome reads once
+    // the queue is through.
     next_->Receive(block.data(), static_cast<uint32_t>(block.size()));
     guard.lock();
     waitingBytes_ -= block.size();

@@ -21,8 +21,7 @@ class QueuedSink final : public IRecordingSink {
   static constexpr size_t kDefaultCapacityBytes = 60 * 64000;
 
   explicit QueuedSink(std::unique_ptr<IRecordingSink> next, size_t capacityBytes = kDefaultCapacityBytes);
-  // Hands every waiting block to `next`, ends the thread, then destroys `next` (which flushes and
-  // closes its file).
+  // Finishes (unless done), then destroys `next`.
   ~QueuedSink() override;
   QueuedSink(const QueuedSink&) = delete;
   QueuedSink& operator=(const QueuedSink&) = delete;
@@ -30,6 +29,10 @@ class QueuedSink final : public IRecordingSink {
   // Copies the block into the queue: 0, or -1 when the queue was full and the block dropped.
   int Receive(const uint8_t* block, uint32_t bytes) override;
   bool WriteFailed() const override { return next_->WriteFailed(); }
+  bool CutFailed() const override { return next_->CutFailed(); }
+  // Hands every waiting block to `next`, ends the thread, then finishes `next` (which flushes
+  // and closes its file).
+  void Finish() override;
   uint64_t DroppedBytes() const override { return dropped_.load(std::memory_order_relaxed); }
   uint64_t BlocksReceived() const override { return received_.load(std::memory_order_relaxed); }
 

@@ -5,6 +5,7 @@
 #include "audio/Mp3Writer.h"
 #include "audio/OutputFile.h"
 #include "audio/QueuedSink.h"
+#include "audio/SinkClosers.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ class Mp3Sink final : public IRecordingSink {
       : writer_(path, kbps, kRecordingSampleRate, LameBinding::Process(), files) {}
   int Receive(const uint8_t* block, uint32_t bytes) override { return writer_.Receive(block, bytes); }
   bool WriteFailed() const override { return writer_.WriteFailed(); }
+  void Finish() override { writer_.Close(); }
+  bool CutFailed() const override { return writer_.CutFailed(); }
 
  private:
   mp3Writer writer_;
@@ -41,15 +44,19 @@ std::string FreeRecordingPath(const std::string& path, const std::function<bool(
   return path;
 }
 
-Recorder::Recorder(std::unique_ptr<ICaptureEngine> engine, IClock& clock, IFailureBox* failures, SinkFactory sinks,
+Recorder::Recorder(std::unique_ptr<ICaptureEngine> engine, IClock&, IFailureBox* failures, SinkFactory sinks,
                    std::function<bool(const std::string&)> exists)
     : engine_(std::move(engine)),
-      clock_(clock),
       failures_(failures),
       sinks_(std::move(sinks)),
-      exists_(exists ? std::move(exists) : std::function<bool(const std::string&)>(OutputPathTaken)) {}
+      exists_(exists ? std::move(exists) : std::function<bool(const std::string&)>(OutputPathTaken)),
+      closers_(std::make_unique<SinkClosers>()) {}
 
-Recorder::~Recorder() { StopRecorder(); }
+Recorder::~Recorder() {
+  StopRecorder();
+  // What is still writing after this is left to finish on its own (closers_ lets it go).
+  closers_->Wait(kExitWaitMs);
+}
 
 bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
   // One recording at a time: a start while one runs ends the old file first.
@@ -82,18 +89,13 @@ RecorderStatus Recorder::Status() const {
 
 RecorderStatus Recorder::StopRecorder() {
   if (!engine_->HasDevice() && !sink_) return {};
+  // No block arrives after this, so the counts read next are final.
   engine_->Stop();
-  if (sink_) clock_.SleepMs(kStopSettleMs);
-  RecordingOutcome outcome;
-  const bool hadSink = sink_ != nullptr;
-  outcome.status = Status();
-  sink_.reset();
+  const RecorderStatus status = Status();
   engine_->Forget();
   recording_ = false;
-  if (hadSink && finished_) {
-    outcome.serial = serial_;
-    outcome.path = path_;
-    finished_(outcome);
-  }
-  return outcome.status;
+  if (sink_) closers_->Close(std::move(sink_), RecordingOutcome{serial_, path_, status, false}, finished_);
+  return status;
 }
+
+std::vector<std::string> Recorder::WaitForWriters(unsigned ms) { return closers_->Wait(ms); }

@@ -57,13 +57,15 @@ class IRecorder {
   virtual std::string RecordingPath() const = 0;
   // The number of the running (or last) recording: 1 for the first started, 0 before any.
   virtual uint64_t Serial() const { return 0; }
+  // The running recording's figures; all zero when nothing records.
   virtual RecorderStatus Status() const { return {}; }
-  // Receives every stopped recording's outcome, on the thread that finished it (a writer's
-  // thread; the caller's at destruction). Set it before the first start; it must be safe to call
-  // from another thread.
+  // Receives every stopped recording's outcome, on the thread that finished it (its writer's
+  // own, also for the recording a destruction stops). Set it before the first start; it must be
+  // safe to call from another thread, and must not wait for the window's thread, which may be
+  // waiting in WaitForWriters.
   virtual void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) { (void)handler; }
-  // Waits up to `ms` for the writers of stopped recordings; the paths of those still writing
-  // (their outcome never comes). At process exit.
+  // Waits up to `ms` in all for the writers of stopped recordings; the paths of those still
+  // writing (their outcome never comes). At process exit.
   virtual std::vector<std::string> WaitForWriters(unsigned ms) {
     (void)ms;
     return {};
@@ -97,6 +99,12 @@ class IRecordingSink : public IReceiver {
   // from any thread.
   virtual uint64_t DroppedBytes() const { return 0; }
   virtual uint64_t BlocksReceived() const { return 0; }
+  // Hands on every block still waiting, flushes the encoder and closes the file, on the calling
+  // thread, once the capture has stopped; WriteFailed and CutFailed are final afterwards. The
+  // destruction does it for a sink nobody finished; a second call does nothing.
+  virtual void Finish() {}
+  // A failed write left a torn frame that could not be cut off, not even at close.
+  virtual bool CutFailed() const { return false; }
 };
 // Creates the writer of one recording; throws AudioError ("Can't create MP3 file." ...).
 using SinkFactory = std::function<std::unique_ptr<IRecordingSink>(const std::string& path, uint16_t kbps)>;
@@ -109,9 +117,12 @@ SinkFactory Mp3SinkFactory(OutputFileFactory files = CreateOutputFile);
 // number at its end).
 std::string FreeRecordingPath(const std::string& path, const std::function<bool(const std::string&)>& exists);
 
+class SinkClosers;
+
 class Recorder final : public IRecorder {
  public:
-  // `failures` shows each failure's message (may be null: failures are then silent).
+  // `failures` shows each failure's message (may be null: failures are then silent). A stop
+  // waits for nothing on the caller's thread, so `clock` goes unused.
   Recorder(std::unique_ptr<ICaptureEngine> engine, IClock& clock, IFailureBox* failures, SinkFactory sinks = Mp3SinkFactory(),
            std::function<bool(const std::string&)> exists = nullptr);
   ~Recorder() override;
@@ -127,13 +138,14 @@ class Recorder final : public IRecorder {
   void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) override {
     finished_ = std::move(handler);
   }
+  std::vector<std::string> WaitForWriters(unsigned ms) override;
 
-  // Pause between the capture stop and closing the file.
-  static constexpr unsigned kStopSettleMs = 200;
+  // How long the destruction waits for the writers before it leaves them to finish on their
+  // own: a writer stuck in a write to a dead drive must not keep the process from ending.
+  static constexpr unsigned kExitWaitMs = 10000;
 
  private:
   std::unique_ptr<ICaptureEngine> engine_;
-  IClock& clock_;
   IFailureBox* failures_;
   SinkFactory sinks_;
   std::function<bool(const std::string&)> exists_;
@@ -142,4 +154,6 @@ class Recorder final : public IRecorder {
   bool recording_ = false;
   uint64_t serial_ = 0;
   std::function<void(const RecordingOutcome&)> finished_;
+  // The writers of stopped recordings, still finishing their files.
+  std::unique_ptr<SinkClosers> closers_;
 };

@@ -73,8 +73,9 @@ endif()
 file(GLOB win_bench_sources CONFIGURE_DEPENDS bench/win/*.cpp)
 foreach(src IN LISTS win_bench_sources)
   get_filename_component(name ${src} NAME_WE)
-  # The simulated receiver stands in for the hardware where a benchmark needs one.
-  add_executable(bench_${name} ${src} tests/support/SimulatedReceiver.cpp)
+  # The simulated receiver stands in for the hardware where a benchmark needs one; the tests'
+  # MP3 frame scan reads back what a benchmark recorded.
+  add_executable(bench_${name} ${src} tests/support/SimulatedReceiver.cpp tests/support/AudioMp3Scan.cpp)
   target_link_libraries(bench_${name} PRIVATE kestrune_platform)
 endforeach()
 # The start-up benchmark's reference window.

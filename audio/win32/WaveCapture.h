@@ -92,6 +92,7 @@ class WaveCaptureDevice {
   UINT Id() const { return deviceId_; }
   // The driver need not end a 32-character name with a null.
   std::string ProductName() const { return {caps_.szPname, strnlen(caps_.szPname, sizeof caps_.szPname)}; }
+  const WAVEINCAPSA& Caps() const { return caps_; }
   WaveInMixer& Mixer() { return mixer_; }
 
   // How long Stop waits for the driver to hand back the buffers it was given, and for

@@ -4,7 +4,10 @@
 #include "audio/win32/WaveCapture.h"
 
 void WaveInCaptureEngine::PrepareDevice() {
-  if (!device_) device_ = FindWaveInDevice(kReceiverAudioName);
+  if (!device_) {
+    device_ = FindWaveInDevice(kReceiverAudioName);
+    if (ownDevice_) device_ = std::make_shared<WaveCaptureDevice>(device_->Id(), device_->Caps(), calls_);
+  }
   WaveInMixer& mixer = device_->Mixer();
   try {
     mixer.Open();

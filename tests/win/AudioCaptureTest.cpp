@@ -7,8 +7,10 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
+#include <vector>
 
 #include "audio/AudioError.h"
 #include "audio/AudioPreparation.h"
@@ -282,28 +284,57 @@ class ShownMessages final : public IFailureBox {
   std::vector<std::string> shown;
 };
 
+// Collects a recorder's outcomes, which arrive on its writers' threads.
+class KeptOutcomes {
+ public:
+  std::function<void(const RecordingOutcome&)> Handler() {
+    return [this](const RecordingOutcome& outcome) {
+      std::lock_guard<std::mutex> guard(lock_);
+      outcomes_.push_back(outcome);
+    };
+  }
+  std::vector<RecordingOutcome> Taken() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return outcomes_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<RecordingOutcome> outcomes_;
+};
+
 // The record folder's drive fills up two seconds into a recording from the receiver: the writer
-// stops taking blocks at once, and after the stop the file is a chain of whole frames holding
-// the audio up to the failure, which mpg123 decodes; the failure is reported once.
+// stops taking blocks at once, the status says so, and after the stop the file is a chain of
+// whole frames holding the audio up to the failure, which mpg123 decodes; the outcome carries
+// the failure, which the window (not the recorder) shows.
 TEST_F(AudioWaveIn, AFullDriveLeavesAFileDecodableUpToTheFailure) {
   std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
   const std::string unixPath = wine_decode::UnixOutputFolder() + "/full-drive.mp3";
   static constexpr uint64_t kCapacity = 2 * 16000 + 123;  // two seconds at 128 kbit/s, inside a frame
   ShownMessages box;
+  KeptOutcomes outcomes;
   Recorder recorder(
       std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &box,
       Mp3SinkFactory([](const std::string& path) -> std::unique_ptr<IOutputFile> {
         return std::make_unique<FillingDrive>(CreateOutputFile(path), kCapacity);
       }),
       [](const std::string&) { return false; });
+  recorder.SetFinishedHandler(outcomes.Handler());
   ASSERT_TRUE(recorder.StartRecorder(wine_decode::WindowsPath(unixPath), 128));
-  for (int waited = 0; waited < 8000 && !recorder.WriteFailed(); waited += 50) Sleep(50);
-  ASSERT_TRUE(recorder.WriteFailed());
+  for (int waited = 0; waited < 8000 && !recorder.Status().writeFailed; waited += 50) Sleep(50);
+  ASSERT_TRUE(recorder.Status().writeFailed);
   EXPECT_TRUE(recorder.IsRecording()) << "only the window's thread ends it";
-  recorder.StopRecorder();
-  recorder.ReportWriteFailure();
-  recorder.ReportWriteFailure();
-  EXPECT_EQ(box.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+  const RecorderStatus stopped = recorder.StopRecorder();
+  EXPECT_TRUE(stopped.writeFailed);
+  EXPECT_EQ(stopped.droppedBytes, 0u);
+  EXPECT_GE(stopped.blocksReceived, 16u) << "two seconds and more of blocks";
+  ASSERT_EQ(recorder.WaitForWriters(10000), std::vector<std::string>{});
+  const std::vector<RecordingOutcome> finished = outcomes.Taken();
+  ASSERT_EQ(finished.size(), 1u);
+  EXPECT_EQ(finished[0].path, wine_decode::WindowsPath(unixPath));
+  EXPECT_TRUE(finished[0].status.writeFailed);
+  EXPECT_FALSE(finished[0].cutFailed);
+  EXPECT_TRUE(box.shown.empty());
 
   const std::vector<uint8_t> bytes = ReadWholeFile(wine_decode::WindowsPath(unixPath));
   EXPECT_LE(bytes.size(), kCapacity);
@@ -314,6 +345,60 @@ TEST_F(AudioWaveIn, AFullDriveLeavesAFileDecodableUpToTheFailure) {
   ASSERT_EQ(pcm.size(), static_cast<size_t>(info.frames) * 1152 * 2) << "mpg123 decodes every frame";
   const std::vector<int16_t> middle(pcm.begin() + pcm.size() / 4, pcm.begin() + 3 * pcm.size() / 4);
   EXPECT_GT(ToneShare(middle, 44100, 1000.0), 0.8);
+}
+
+// A driver that stops taking its buffers back once told to, as a USB audio device that stalls
+// without going away: each buffer it returns is its last.
+std::atomic<bool> g_refuseRequeue{false};
+MMRESULT WINAPI RefusingRequeue(HWAVEIN wave, LPWAVEHDR header, UINT size) {
+  return g_refuseRequeue.load() ? MMSYSERR_NOMEM : waveInAddBuffer(wave, header, size);
+}
+
+// Such a capture goes quiet without an error: the recorder's count of delivered blocks stops
+// growing, which is what the window watches to end the recording, while the recording runs on
+// until it is stopped; the stop does not wait for buffers that will never come, and the file
+// holds every block that was delivered.
+TEST_F(AudioWaveIn, ARecordingWhoseBuffersStopComingBackStopsCountingBlocks) {
+  std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
+  const std::string path = wine_decode::WindowsPath(wine_decode::UnixOutputFolder() + "/stalled.mp3");
+  g_refuseRequeue = false;
+  ShownMessages box;
+  KeptOutcomes outcomes;
+  Recorder recorder(std::make_unique<WaveInCaptureEngine>(WaveInCalls{.addBuffer = &RefusingRequeue}),
+                    SteadyClock::Instance(), &box, Mp3SinkFactory(), [](const std::string&) { return false; });
+  recorder.SetFinishedHandler(outcomes.Handler());
+  ASSERT_TRUE(recorder.StartRecorder(path, 128));
+  Sleep(1000);
+  const uint64_t flowing = recorder.Status().blocksReceived;
+  EXPECT_GE(flowing, 4u);
+  g_refuseRequeue = true;
+  // The buffers queued before the refusal still come back, within a second of audio.
+  Sleep(2000);
+  const uint64_t stalled = recorder.Status().blocksReceived;
+  EXPECT_LE(stalled, flowing + kCaptureBufferCount);
+  Sleep(2000);
+  EXPECT_EQ(recorder.Status().blocksReceived, stalled) << "blocks kept coming";
+  EXPECT_TRUE(recorder.IsRecording());
+
+  const auto stopping = std::chrono::steady_clock::now();
+  const RecorderStatus stopped = recorder.StopRecorder();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::milliseconds(1000));
+  g_refuseRequeue = false;
+  EXPECT_EQ(stopped.blocksReceived, stalled);
+  EXPECT_EQ(stopped.droppedBytes, 0u);
+  EXPECT_FALSE(stopped.writeFailed);
+  ASSERT_EQ(recorder.WaitForWriters(10000), std::vector<std::string>{});
+  const std::vector<RecordingOutcome> finished = outcomes.Taken();
+  ASSERT_EQ(finished.size(), 1u);
+  EXPECT_EQ(finished[0].status.blocksReceived, stalled);
+  EXPECT_FALSE(finished[0].status.writeFailed);
+
+  const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(path));
+  ASSERT_TRUE(info.valid) << info.problem;
+  const double seconds = info.frames * 1152.0 / 44100;
+  EXPECT_GE(seconds, stalled * 0.125) << info.frames << " frames for " << stalled << " blocks";
+  EXPECT_LT(seconds, stalled * 0.125 + 3 * 1152 / 44100.0) << info.frames << " frames for " << stalled << " blocks";
+  EXPECT_TRUE(box.shown.empty());
 }
 
 // Three seconds of the receiver through the recorder's writer at every offered bit rate, read
@@ -432,6 +517,7 @@ TEST_F(AudioWaveIn, RecordingGoesOnThroughTheReceiversOpenTimeAudioPreparation) 
   EXPECT_GE(blocks.load() - atOpen, 12) << "blocks stopped arriving when the receiver opened";
   const double recorded = std::chrono::duration<double>(Clock::now() - started).count();
   device.StopRecorder();
+  ASSERT_EQ(device.Recorder()->WaitForWriters(10000), std::vector<std::string>{});
 
   const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(wine_decode::WindowsPath(unixPath)));
   ASSERT_TRUE(info.valid) << info.problem;
