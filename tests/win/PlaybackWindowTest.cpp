@@ -168,6 +168,8 @@ class PlaybackWindowTest : public ::testing::Test {
     PumpUntil([] { return false; }, 3000);
     Command(ID_STOP_NOW);
     EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+    // The stop does not wait for the file: its writer finishes it on a thread of its own.
+    EXPECT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
     return path;
   }
 

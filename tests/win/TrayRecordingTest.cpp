@@ -329,6 +329,8 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_TRUE(messages.shown.empty());
+  // The stop does not wait for the file: its writer finishes it on a thread of its own.
+  EXPECT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
 
   const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(path));
   ASSERT_TRUE(info.valid) << info.problem;
