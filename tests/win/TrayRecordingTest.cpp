@@ -127,10 +127,14 @@ class TrayRecordingTest : public ::testing::Test {
     std::filesystem::remove_all(folder, ignored);
   }
   void Set(const std::string& name, const std::string& value) { PlantGeneral(tree, name, value); }
-  // The window as kestrune.exe makes it: the real recorder and the tray joined, the receiver up.
-  void Create() {
+  // The window as kestrune.exe makes it: the real recorder (or `recorder`) and the tray joined,
+  // failures shown in `messages`, the receiver up.
+  void Create(std::unique_ptr<IRecorder> recorder = nullptr) {
     dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Device().SetRecorder(WaveInRecorder(&messages));
+    dlg->Device().SetRecorder(recorder ? std::move(recorder) : WaveInRecorder(&messages));
+    MainWindowParts parts = dlg->Window().Parts();
+    parts.failures = &messages;
+    dlg->Window().SetParts(parts);
     tray = std::make_unique<MainTray>(*dlg, GetModuleHandleA(nullptr));
     tray->Install();
     hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
@@ -343,6 +347,36 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   EXPECT_GT(seconds, wallSeconds - 0.6);
   EXPECT_LT(seconds, wallSeconds + 0.6);
   EXPECT_GT(tone, 0.3) << "the rig's tone";
+}
+
+// A driver that stops taking its buffers back (a reset, a device gone quiet): the capture
+// delivers nothing more while REC would stay lit. Two seconds later the recording ends as a
+// failure, told once, and its file keeps what came.
+std::atomic<bool> g_refuseRequeue{false};
+MMRESULT WINAPI RefusingRequeue(HWAVEIN wave, LPWAVEHDR header, UINT size) {
+  return g_refuseRequeue.load() ? MMSYSERR_NOMEM : waveInAddBuffer(wave, header, size);
+}
+
+TEST_F(TrayRecordingTest, ARecordingWhoseSoundStopsComingEndsAsAFailure) {
+  g_refuseRequeue = false;
+  Create(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(WaveInCalls{.addBuffer = &RefusingRequeue}),
+                                    SteadyClock::Instance(), &messages));
+  RecordMenu(0);
+  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  const std::string path = Text(IDC_TEXT_FILE);
+  SetTimer(hwnd, kTimerHeartbeat, 300, nullptr);
+  Pump(1500);
+  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << "the sound flows";
+  g_refuseRequeue = true;
+  Pump(5000);
+  g_refuseRequeue = false;
+  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(Text(IDC_TEXT_FILE), "");
+  EXPECT_EQ(messages.shown, std::vector<std::string>{"Recording stopped: no sound came from the receiver for 2 seconds."});
+  ASSERT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
+  const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(path));
+  ASSERT_TRUE(info.valid) << info.problem;
+  EXPECT_GT(info.frames * 1152.0 / 44100.0, 1.0);
 }
 
 TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdle) {
