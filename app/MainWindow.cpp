@@ -202,7 +202,10 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case IDC_TIMER_SETTINGS: OnTimerSettings(); return true;
     case IDC_MINIMISE: OnMinimise(); return true;
     case IDC_CLOSE: Close(); return true;
-    case ID_SHOW_RADIO: view_.ShowMainWindow(ShowCommand::Show); return true;
+    case ID_SHOW_RADIO:
+      hiddenInTray_ = false;
+      view_.ShowMainWindow(ShowCommand::Show);
+      return true;
     case ID_EXIT: Exit(); return true;
     case IDC_ABOUT: OnAbout(); return true;
     default: break;

@@ -68,6 +68,10 @@ class MainWindow final : public ISchedulerHost {
   bool DeviceLost() const { return deviceLost_; }
   // The deferred start brings the receiver up (start-up; not after a standby's return).
   void SetStartPending() { startPending_ = true; }
+  // Started hidden in the tray (at log-on): the program stays for its reservations when the
+  // receiver is pulled out, and a resume or an arrival leaves the window hidden until the user
+  // shows it.
+  void SetStartedInTray() { startedInTray_ = hiddenInTray_ = true; }
   bool StartPending() const { return startPending_; }
 
   // ---- Start-up and closing ----
@@ -123,6 +127,7 @@ class MainWindow final : public ISchedulerHost {
   void PrepareShutdown() override;
   void ShutdownRefused() override { view_.RegisterDeviceNotifications(); }
   void CloseWindow() override { Close(); }
+  bool ReceiverAway() const override { return receiverAway_; }
 
   // ---- Commands ----
   void OnPresetButton(int n);
@@ -179,6 +184,10 @@ class MainWindow final : public ISchedulerHost {
   // Five status reads in a row; the last delivered report wins. False when none delivered.
   bool ReadStatusBatch(uint8_t (&report)[kReportLength]);
   void ShowMuteCells();
+  // The window shown after a bring-up, unless it was started in the tray and is still hidden.
+  void ShowAfterBringUp();
+  // The receiver was pulled out while the program must stay for the night's reservations.
+  void WaitForReceiver();
 
   CMyKestrune& device_;
   SettingsStore& settings_;
@@ -199,6 +208,9 @@ class MainWindow final : public ISchedulerHost {
   bool saveArmed_ = false;
   bool startPending_ = false;
   bool deviceLost_ = false;
+  bool startedInTray_ = false;
+  bool hiddenInTray_ = false;  // started in the tray and not shown since
+  bool receiverAway_ = false;  // pulled out, the program waiting for it
   uint8_t lastSecond_ = 0;
 
   // Tests set up the sequencing state an earlier command would have left.

@@ -98,7 +98,11 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       view_.SetVolumeSlider(radio_.Volume());
       Retune();
       display_->InvalidateReadout();
-      view_.ShowMainWindow(ShowCommand::Show);
+      ShowAfterBringUp();
+      if (receiverAway_) {
+        receiverAway_ = false;
+        if (parts_.scheduler) parts_.scheduler->OnReceiverArrived();
+      }
       device_.ShowOpenFailure();
       return;
     case BringUpSituation::Resume:
@@ -134,8 +138,12 @@ void MainWindow::ResumeReceiver() {
     liveResult = RunOrStopLive();
   }
   timers_.SetTimer(kTimerHeartbeat, 300);
-  view_.ShowMainWindow(ShowCommand::Show);
+  ShowAfterBringUp();
   display_->InvalidateReadout();
+}
+
+void MainWindow::ShowAfterBringUp() {
+  if (!hiddenInTray_) view_.ShowMainWindow(ShowCommand::Show);
 }
 
 bool MainWindow::OnDeviceArrival(const std::string& interfacePath) {
@@ -146,9 +154,26 @@ bool MainWindow::OnDeviceArrival(const std::string& interfacePath) {
 bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
   if (handle != 0 && DeviceOpen() && handle == device_.NativeHandle()) {
     deviceLost_ = true;
-    Close(RecordingEndReason::ReceiverRemoved);
+    // A program that is there for the night's reservations (one is ON, or it was started in
+    // the tray at log-on) waits for the receiver; otherwise the receiver's going ends it.
+    const bool stay = startedInTray_ || (parts_.scheduler && parts_.scheduler->HasActiveReservation());
+    if (stay) WaitForReceiver();
+    else Close(RecordingEndReason::ReceiverRemoved);
   }
   return true;
+}
+
+void MainWindow::WaitForReceiver() {
+  receiverAway_ = true;
+  recording_.StopRecording(RecordingEndReason::ReceiverRemoved);
+  if (Playing()) parts_.playback->StopPlayback();
+  SaveRadioState();
+  device_.ForgetDevice();
+  CancelSeek();
+  saveArmed_ = false;
+  view_.ShowMainWindow(ShowCommand::Hide);
+  display_->InvalidateReadout();
+  if (parts_.scheduler) parts_.scheduler->OnReceiverRemoved();
 }
 
 void MainWindow::Close(RecordingEndReason why) {

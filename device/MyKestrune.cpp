@@ -107,6 +107,16 @@ void CMyKestrune::CloseDevice() {
   device_.reset();
 }
 
+void CMyKestrune::ForgetDevice() {
+  if (notification_) {
+    platform_.UnregisterNotification(notification_);
+    notification_ = 0;
+  }
+  if (!device_) return;
+  ReleaseLiveGraph();
+  device_.reset();
+}
+
 int CMyKestrune::SendBuffer() {
   return device_->SetFeature(reportBuffer_.data(), reportBuffer_.size()) ? 1 : 0;
 }

@@ -60,6 +60,9 @@ class CMyKestrune {
   void ShowOpenFailure();
   // Shut-down reports, then the handle is closed. Also releases the live graph.
   void CloseDevice();
+  // A receiver that was pulled out: its handle and the live graph go without a report (nothing
+  // can reach it), so that its arrival can bring it up afresh.
+  void ForgetDevice();
 
   int SendRegionConfig(uint8_t region);
   int PowerUp();

@@ -130,6 +130,8 @@ void ScheduleReporter::Failed(const std::string& folder, const std::string& name
   Tell("Could not record " + Quoted(name) + ": " + why);
 }
 
+void ScheduleReporter::Notice(const std::string& text) { output_.Notify(kTitle, text); }
+
 void ScheduleReporter::PowerAction(const std::string& folder, const std::string& what, const LocalTime& now) {
   output_.AppendLog(folder, LogTime(now) + "  " + what);
 }

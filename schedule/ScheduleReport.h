@@ -75,6 +75,8 @@ class ScheduleReporter {
   // Standby, shutdown, close, a wake timer armed: a line of the log.
   void PowerAction(const std::string& folder, const std::string& what, const LocalTime& now);
   void Flush() { output_.Flush(); }
+  // A notification of its own (the window may be hidden or not).
+  void Notice(const std::string& text);
 
  private:
   void Tell(const std::string& text);

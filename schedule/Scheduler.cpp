@@ -80,7 +80,15 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
     // A start caught up within the minute counts from its start time; one found over a gap (a
     // clock step, a resume) records from now: the time before was not recorded.
     const int64_t late = second - due.second <= kCatchUpSeconds ? second - due.second : 0;
-    const bool started = StartScheduledRecording(due.index, due.at, second, late);
+    bool started = false;
+    if (host_.ReceiverAway()) {
+      // Told now, and started when the receiver comes back before its stop.
+      if (reporter_) reporter_->Failed(host_.RecordFolder(), ShownName(due.index), "receiver not connected", now);
+      waitingForReceiver_ = due.index;
+      waitingSince_ = due.at;
+    } else {
+      started = StartScheduledRecording(due.index, due.at, second, late);
+    }
     // The reservation due in the same second took over: sleeping or closing now would lose it.
     // When it failed to start, the ended one's action is still owed, unless a recording begun
     // by hand while the failure was shown runs now.
@@ -112,6 +120,24 @@ void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
 void Scheduler::OnRecordingFilesDone(const std::vector<std::string>& unfinished) {
   for (const std::string& file : unfinished) Log("Kestrune ended before this file was completely written: " + file);
   if (reporter_) reporter_->Flush();
+}
+
+bool Scheduler::HasActiveReservation() const {
+  return std::any_of(table_.begin(), table_.end(), [](const ScheduleEntry& e) { return e.active; });
+}
+
+void Scheduler::OnReceiverRemoved() {
+  Log("Receiver removed: Kestrune waits in the tray for it");
+  if (reporter_) reporter_->Notice("Receiver removed. Kestrune waits in the tray; reservations record when it is back.");
+}
+
+void Scheduler::OnReceiverArrived() {
+  const size_t k = std::exchange(waitingForReceiver_, table_.size());
+  if (k >= table_.size() || recording_.IsRecording()) return;
+  const int64_t now = CivilSeconds(wallClock_.Now());
+  if (now - CivilSeconds(waitingSince_) >= int64_t{table_[k].duration}) return;
+  Log("Receiver back: starting \"" + ShownName(k) + "\"");
+  StartScheduledRecording(k, waitingSince_, now, 0);
 }
 
 void Scheduler::KeepRunningTime(const LocalTime& now, bool always) {

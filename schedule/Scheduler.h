@@ -47,6 +47,10 @@ class Scheduler final : public ISchedulerControl {
   void OnRecordingEnded(const RecordingEnd& end) override;
   void OnClosing() override;
   void OnRecordingFilesDone(const std::vector<std::string>& unfinished) override;
+  bool HasActiveReservation() const override;
+  void OnReceiverRemoved() override;
+  // A reservation that found the receiver away and whose stop has not come starts now.
+  void OnReceiverArrived() override;
   // Where starts, ends, failures, misses and power actions are reported; none by default.
   void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
 
@@ -121,6 +125,9 @@ class Scheduler final : public ISchedulerControl {
   int64_t lastTick_ = 0;     // civil seconds of the previous tick
   uint64_t lastTickMs_ = 0;  // and the monotonic time it came at
   bool resumed_ = false;     // a resume came since the previous tick
+  // The reservation that fell due while the receiver was away (table size when none), and when.
+  size_t waitingForReceiver_ = std::tuple_size_v<ScheduleTable>;
+  LocalTime waitingSince_;
   // Inside a tick, an after-action that a time-up end owes waits for the tick's start decision.
   bool inTick_ = false;
   bool afterActionOwed_ = false;

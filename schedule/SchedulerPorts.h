@@ -67,6 +67,11 @@ class ISchedulerControl {
   virtual void OnRecordingEnded(const RecordingEnd& end) { (void)end; }
   // The program ends (Close, Exit, the end of the session): the time it ran until is kept.
   virtual void OnClosing() {}
+  // Whether a reservation is ON: the program then stays for it when the receiver is pulled out.
+  virtual bool HasActiveReservation() const { return false; }
+  // The receiver was pulled out and the program waits for it; it came back and is brought up.
+  virtual void OnReceiverRemoved() {}
+  virtual void OnReceiverArrived() {}
   // The program ends (or the PC shuts down): the writers of stopped recordings had their time, and
   // these files were not completely written. What is reported must be out before the process goes.
   virtual void OnRecordingFilesDone(const std::vector<std::string>& unfinished) { (void)unfinished; }
@@ -147,6 +152,8 @@ class ISchedulerHost {
   virtual void ShutdownRefused() = 0;
   // The Close button's sequence: the program ends.
   virtual void CloseWindow() = 0;
+  // The receiver was pulled out and has not come back: a reservation cannot record now.
+  virtual bool ReceiverAway() const { return false; }
 };
 
 // The system's power management, as far as the window asks it for anything.

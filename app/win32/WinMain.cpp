@@ -60,6 +60,7 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
   parts.dialogs = &settingsDialogs;
   parts.failures = &failureBox;
   dialog->Window().SetParts(parts);
+  if (inTray) dialog->Window().SetStartedInTray();
   CMyKestrune& device = dialog->Device();
   device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
   device.SetAudioPreparation(&audioPreparation, &failureBox);

@@ -110,6 +110,7 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
     std::function<void(Rig&)> end;
     const char* line;  // the last line of the log, after its time
     const char* box;   // the one box shown, or nothing
+    const char* before = "";  // the line before it, where one follows the end
   };
   const Path paths[] = {
       {"time up", [](Rig& r) { r.Seconds(60); }, "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:01:01, time up", ""},
@@ -121,13 +122,15 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
       {"log-off", [](Rig& r) { r.window.OnEndSession(true); },
        "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, end of session", ""},
       {"removal", [](Rig& r) { r.window.OnDeviceRemoveComplete(r.device.NativeHandle()); },
-       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, receiver removed", ""},
+       "Receiver removed: Kestrune waits in the tray for it", "",
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:05, receiver removed"},
       {"handed over",
        [](Rig& r) {
          r.Reserve(2, "", "070006", "070100", "20261207");
          r.Seconds(1);
        },
-       "Started \"Reserve 2\": C:\\Rec\\20261207_070006.mp3", ""},
+       "Started \"Reserve 2\": C:\\Rec\\20261207_070006.mp3", "",
+       "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:06, handed over to \"Reserve 2\""},
       {"write failure",
        [](Rig& r) {
          r.recorder->status.writeFailed = true;
@@ -170,9 +173,8 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
     rig.recorder->FinishWriters();  // a failure already told is not told again
     ASSERT_FALSE(rig.output.log.empty()) << path.name;
     const std::string last = rig.output.log.back().substr(rig.output.log.back().find("  ") + 2);
-    if (std::string(path.name) == "handed over") {
-      EXPECT_EQ(rig.output.log[rig.output.log.size() - 2].substr(28),
-                "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:06, handed over to \"Reserve 2\"");
+    if (*path.before) {
+      EXPECT_EQ(rig.output.log[rig.output.log.size() - 2].substr(28), path.before) << path.name;
     }
     EXPECT_EQ(last, path.line) << path.name;
     const std::vector<std::string> boxes = *path.box ? std::vector<std::string>{path.box} : std::vector<std::string>{};
@@ -186,6 +188,50 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
   }
   if (std::getenv("KESTRUNE_PRINT_LOG"))
     for (const std::string& line : night) std::printf("%s\n", line.substr(line.find('|') + 1).c_str());
+}
+
+// The receiver pulled out at night: a program there for its reservations (one is ON, or it was
+// started in the tray) waits for it and records when it is back; a window started by hand with
+// nothing to record ends as before. A program started in the tray stays hidden throughout.
+TEST(ScheduleReport, ANightSurvivesTheReceiverWhenAReservationIsOnOrTheStartWasInTheTray) {
+  struct Case {
+    bool inTray, reservation, stays;
+  };
+  for (const Case c : {Case{false, false, false}, Case{true, false, true}, Case{false, true, true}, Case{true, true, true}}) {
+    SCOPED_TRACE(std::to_string(c.inTray) + std::to_string(c.reservation));
+    ReportRig rig;
+    if (c.inTray) rig.window.SetStartedInTray();
+    rig.SetWall(2026, 12, 7, 6, 50, 0);
+    rig.Start();
+    rig.Tick();
+    if (c.reservation) rig.Reserve(1, "Morning", "070000", "080000", "20261207");
+    rig.receiver.Remove();
+    rig.platform.slots.clear();
+    rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle());
+    EXPECT_EQ(rig.view.destroyed, !c.stays);
+    if (!c.stays) continue;
+    EXPECT_FALSE(rig.device.IsOpen());
+    EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
+    EXPECT_EQ(rig.output.log.back().substr(28), "Receiver removed: Kestrune waits in the tray for it");
+    rig.Seconds(10 * 60);
+    if (c.reservation) {
+      EXPECT_FALSE(rig.window.Recording().IsRecording());
+      EXPECT_EQ(rig.output.log.back().substr(28), "Failed \"Morning\": receiver not connected");
+    }
+    rig.Seconds(10 * 60);
+    rig.receiver.PlugIn();
+    rig.platform.PutReceiverAt(0);
+    rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+    EXPECT_TRUE(rig.device.IsOpen());
+    EXPECT_EQ(rig.view.shows.back(), c.inTray ? ShowCommand::Hide : ShowCommand::Show);
+    EXPECT_EQ(rig.window.Recording().IsRecording(), c.reservation);
+    if (c.reservation) {
+      EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Morning\\20261207_070000.mp3");
+      EXPECT_EQ(rig.output.log.back().substr(28), "Started \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3");
+      rig.Seconds(50 * 60 + 1);  // until its stop at 08:00
+      EXPECT_FALSE(rig.window.Recording().IsRecording());
+    }
+  }
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ class SimulatedReceiver {
   bool allReadsTimeOut = false;
   unsigned readLatencyMs = 2;   // time a status read takes when it answers
   void Remove() { removed_ = true; }
+  void PlugIn() { removed_ = false; }
   bool Removed() const { return removed_; }
   unsigned OpenHandles() const { return openHandles_; }
   unsigned ReadCount() const { return reads_; }
