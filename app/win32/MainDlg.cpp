@@ -94,6 +94,7 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       result = 0;
       return true;
     case WM_TIMER:
+      if (hooks_.timer && hooks_.timer(wParam)) return true;
       if (wParam == kTimerFinishStart || wParam == kTimerDeferredStart) FinishStart();
       if (wParam != kTimerFinishStart) window_.OnTimer(static_cast<unsigned>(wParam));
       return true;

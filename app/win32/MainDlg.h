@@ -39,6 +39,7 @@ struct MainDlgHooks {
   std::function<void(WPARAM, LPARAM)> positionScroll;     // WM_HSCROLL from 1148
   std::function<void(const std::string&, const std::string&)> notify;  // a tray notification
   std::function<bool(int)> trayCommand;  // a command of the tray menu the window does not know
+  std::function<bool(UINT_PTR)> timer;   // a timer of another part; true when it was its own
 };
 
 class CMainDlg final : public DialogWindow,

@@ -20,7 +20,8 @@ void MainTray::Install() {
   hooks.setTrayPicture = [this](int iconId) { icon_.SetIcon(static_cast<UINT>(iconId)); };
   hooks.trayNotify = [this](WPARAM id, LPARAM message) { return OnTrayNotify(id, message); };
   hooks.reAddTrayIcon = [this] { ReAddTrayIcon(); };
-  hooks.notify = [this](const std::string& title, const std::string& text) { icon_.ShowBalloon(title, text); };
+  hooks.notify = [this](const std::string& title, const std::string& text) { Notify(title, text); };
+  hooks.timer = [this](UINT_PTR id) { return OnTimer(id); };
   hooks.trayCommand = [](int id) {
     if (id != ID_START_WITH_WINDOWS) return false;
     SetStartWithWindows(!StartsWithWindows());
@@ -32,12 +33,34 @@ void MainTray::AddTrayIcon(HWND owner) {
   // The shell's "TaskbarCreated" may have added the icon before the deferred start gets here (a
   // start at log-on): adding it again would be refused and leave the shown icon forgotten.
   if (!icon_.IsAdded()) icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
+  if (!icon_.IsAdded()) {
+    if (retriesLeft_-- > 0) ::SetTimer(owner, kRetryTimer, kRetryMs, nullptr);
+    return;
+  }
+  KillTimer(owner, kRetryTimer);
   icon_.SetIcon(IDI_KESTRUNE);
+  Show(notices_.IconAdded(GetTickCount64()));
 }
 
 void MainTray::ReAddTrayIcon() {
   icon_.Remove();
+  notices_.IconLost();
   AddTrayIcon(dialog_.Hwnd());
+}
+
+bool MainTray::OnTimer(UINT_PTR id) {
+  if (id != kRetryTimer) return false;
+  KillTimer(dialog_.Hwnd(), kRetryTimer);
+  AddTrayIcon(dialog_.Hwnd());
+  return true;
+}
+
+void MainTray::Notify(const std::string& title, const std::string& text) {
+  Show(notices_.Add(title, text, GetTickCount64()));
+}
+
+void MainTray::Show(const std::optional<TrayNotice>& notice) {
+  if (notice) icon_.ShowBalloon(notice->title, notice->text);
 }
 
 UniqueMenu MainTray::BuildTrayMenu() {
@@ -64,6 +87,9 @@ UniqueMenu MainTray::BuildTrayMenu() {
 LRESULT MainTray::OnTrayNotify(WPARAM id, LPARAM mouseMessage) {
   if (id != kIconId) return 0;
   HWND owner = dialog_.Hwnd();
+  // The balloon was clicked or went away: the next notification stands on its own.
+  if (mouseMessage == NIN_BALLOONUSERCLICK || mouseMessage == NIN_BALLOONTIMEOUT || mouseMessage == NIN_BALLOONHIDE)
+    notices_.Read();
   if (mouseMessage == WM_RBUTTONUP) {
     UniqueMenu menu = BuildTrayMenu();
     if (menu) TrackPopupAtCursor(menu.Get(), owner, TPM_LEFTALIGN | TPM_LEFTBUTTON);

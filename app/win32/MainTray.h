@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "app/TrayNotices.h"
 #include "app/win32/MainDlg.h"
 #include "app/win32/PopupMenu.h"
 #include "app/win32/TrayIcon.h"
@@ -36,8 +37,22 @@ class MainTray {
 
   CTrayIcon& Icon() { return icon_; }
 
+  // A notification, shown when the icon is there (joined to one still unread), else when it comes.
+  void Notify(const std::string& title, const std::string& text);
+
+  // The shell may not take the icon yet at log-on: the add is tried again this often, this many
+  // times (a shell that starts later also says "TaskbarCreated").
+  static constexpr UINT kRetryMs = 2000;
+  static constexpr int kRetries = 60;
+  static constexpr UINT_PTR kRetryTimer = 0x4B54;
+
  private:
+  void Show(const std::optional<TrayNotice>& notice);
+  bool OnTimer(UINT_PTR id);
+
   CMainDlg& dialog_;
   HINSTANCE instance_;
   CTrayIcon icon_;
+  TrayNotices notices_;
+  int retriesLeft_ = kRetries;
 };

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/TrayNotices.h"
+
 CTrayIcon::CTrayIcon() { std::memset(&data_, 0, sizeof data_); }
 
 CTrayIcon::~CTrayIcon() { Remove(); }
@@ -34,14 +36,9 @@ BOOL CTrayIcon::SetIcon(UINT iconId) {
 
 namespace {
 
-// Up to `size` - 1 bytes of `text`, cut after a whole line when it does not fit (a line's bytes
-// may be a double-byte code page's).
-void CopyWholeLines(char* out, size_t size, const std::string& text) {
-  std::string kept = text;
-  while (kept.size() >= size) {
-    const size_t cut = kept.find_last_of('\n');
-    kept = cut == std::string::npos ? std::string() : kept.substr(0, cut);
-  }
+// Up to `size` - 1 bytes of `text`, cut at a whole line or character, never emptied.
+void CopyFitted(char* out, size_t size, const std::string& text) {
+  const std::string kept = FitNotification(text, size - 1);
   std::memset(out, 0, size);
   std::memcpy(out, kept.data(), kept.size());
 }
@@ -51,8 +48,8 @@ void CopyWholeLines(char* out, size_t size, const std::string& text) {
 BOOL CTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
   if (!added_) return FALSE;
   data_.uFlags = NIF_INFO;
-  CopyWholeLines(data_.szInfoTitle, sizeof data_.szInfoTitle, title);
-  CopyWholeLines(data_.szInfo, sizeof data_.szInfo, text);
+  CopyFitted(data_.szInfoTitle, sizeof data_.szInfoTitle, title);
+  CopyFitted(data_.szInfo, sizeof data_.szInfo, text);
   data_.uTimeout = 10000;
   data_.dwInfoFlags = NIIF_INFO;
   return Shell_NotifyIconA(NIM_MODIFY, &data_);

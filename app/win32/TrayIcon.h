@@ -20,7 +20,8 @@ class CTrayIcon final {
   BOOL SetIcon(UINT iconId);
   void Remove();
   // A notification (balloon) from the icon; false while the icon is not added or the shell
-  // refused. Texts are cut to what the shell holds (63 and 255 bytes) at a whole line.
+  // refused. Texts are cut to what the shell holds (63 and 255 bytes) at a whole line or
+  // character, never emptied.
   BOOL ShowBalloon(const std::string& title, const std::string& text);
 
   bool IsAdded() const { return added_ != 0; }
