@@ -24,6 +24,7 @@ SetCompressor /SOLID lzma
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define STARTUP_APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 !define PUBLISHER "The Kestrune developers"
 
 !include MUI2.nsh
@@ -64,11 +65,18 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) The Kestrune developers. MIT lic
 ; A running Kestrune holds its program file open, so neither installing over it nor removing it
 ; can work. Closing it from here could cut a recording short: the user closes it instead. A silent
 ; run has no one to ask and ends with exit code 2, changing nothing.
+; Windows refuses to open a running program's file for writing: that finds the installed copy
+; however it was started and whatever its window says, and a copy run from elsewhere (the zip's)
+; is none of this setup's business.
 !macro WaitForKestruneToClose
   ${Do}
-    ; The main window is a dialog captioned "Kestrune" (the setup's own windows say "Kestrune Setup").
-    FindWindow $0 "#32770" "Kestrune"
-    ${If} $0 = 0
+    ${IfNot} ${FileExists} "$INSTDIR\kestrune.exe"
+      ${Break}
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "$INSTDIR\kestrune.exe" a
+    ${IfNot} ${Errors}
+      FileClose $0
       ${Break}
     ${EndIf}
     ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Kestrune is running. Close it (its tray menu's Exit or its Close button), then click Retry." /SD IDCANCEL IDRETRY`
@@ -76,6 +84,41 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) The Kestrune developers. MIT lic
       Quit
     ${EndIf}
   ${Loop}
+!macroend
+
+; Sets `result` to 1 when the Run value "Kestrune" starts $INSTDIR\kestrune.exe, else to 0: after
+; any leading blanks, the path in quotes (anything may follow the closing quote), or the path
+; unquoted followed by the end or a blank; letter case aside, as the program's tray item reads it.
+; Uses $R0..$R3.
+!macro RunValueNamesInstalled result
+  StrCpy ${result} 0
+  ReadRegStr $R0 HKCU "${RUN_KEY}" "Kestrune"
+  ${Do}
+    StrCpy $R1 $R0 1
+    ${If} $R1 != " "
+    ${AndIf} $R1 != "$\t"
+      ${Break}
+    ${EndIf}
+    StrCpy $R0 $R0 "" 1
+  ${Loop}
+  ${If} $R1 == '"'
+    StrCpy $R2 '"$INSTDIR\kestrune.exe"'
+    StrLen $R3 $R2
+    StrCpy $R0 $R0 $R3
+  ${Else}
+    StrCpy $R2 "$INSTDIR\kestrune.exe"
+    StrLen $R3 $R2
+    StrCpy $R1 $R0 1 $R3
+    StrCpy $R0 $R0 $R3
+    ${If} $R1 != ""
+    ${AndIf} $R1 != " "
+    ${AndIf} $R1 != "$\t"
+      StrCpy $R0 ""
+    ${EndIf}
+  ${EndIf}
+  ${If} $R0 == $R2
+    StrCpy ${result} 1
+  ${EndIf}
 !macroend
 
 Section "Kestrune" SecProgram
@@ -103,11 +146,15 @@ Section "Kestrune" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   ; The log-on choice below is the user's answer for this install: unticked, it ends an earlier
-  ; start at log-on too.
-  DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+  ; start of this install at log-on too. Another copy's entry (the zip's, elsewhere) stays.
+  !insertmacro RunValueNamesInstalled $0
+  ${If} $0 = 1
+    DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+  ${EndIf}
 SectionEnd
 
-; The program's own tray item "Start with Windows" writes and removes this same value.
+; The program's own tray item "Start with Windows" writes and removes this same value. Explorer's
+; Startup apps record of it is left alone: over an update it still holds the user's switch.
 Section "Start Kestrune when I log on (in the tray)" SecLogon
   WriteRegStr HKCU "${RUN_KEY}" "Kestrune" '"$INSTDIR\kestrune.exe" /tray'
 SectionEnd
@@ -116,11 +163,12 @@ Function .onInit
   SetShellVarContext current
   !insertmacro WaitForKestruneToClose
   ; Over an earlier install, the log-on choice starts as the user left it (here or through the
-  ; tray item) rather than as the first install's default.
+  ; tray item) rather than as the first install's default: on only while the entry starts this
+  ; install.
   ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 != ""
-    ReadRegStr $1 HKCU "${RUN_KEY}" "Kestrune"
-    ${If} $1 == ""
+    !insertmacro RunValueNamesInstalled $1
+    ${If} $1 = 0
       !insertmacro UnselectSection ${SecLogon}
     ${EndIf}
   ${EndIf}
@@ -143,5 +191,11 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Kestrune.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+  ; The start at log-on goes only when it is this install's; with it goes Explorer's Startup apps
+  ; record, which described only it. Another copy's entry and record stay.
+  !insertmacro RunValueNamesInstalled $0
+  ${If} $0 = 1
+    DeleteRegValue HKCU "${RUN_KEY}" "Kestrune"
+    DeleteRegValue HKCU "${STARTUP_APPROVED_KEY}" "Kestrune"
+  ${EndIf}
 SectionEnd

@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrune";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kStartupApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 constexpr const char* kMissing = "<missing>";
 
 std::string Env(const char* name) {
@@ -53,6 +54,11 @@ DWORD RegNumber(const char* key, const char* name) {
   DWORD size = sizeof data;
   RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &data, &size);
   return data;
+}
+
+bool HasStartupRecord() {
+  return RegGetValueA(HKEY_CURRENT_USER, kStartupApprovedKey, "Kestrune", RRF_RT_REG_BINARY, nullptr, nullptr,
+                      nullptr) == ERROR_SUCCESS;
 }
 
 bool SetRegText(const char* key, const char* name, const std::string& text) {
@@ -142,11 +148,27 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   EXPECT_NE(window, nullptr) << "the installed program never showed its window";
   if (window) {
     EXPECT_EQ(RunToEnd("\"" + setup + "\" /S"), 2) << "the setup went on over the running program";
+    EXPECT_EQ(RunToEnd(RegText(kUninstallKey, "QuietUninstallString") + " _?=" + folder), 2)
+        << "the uninstaller went on under the running program";
+    EXPECT_TRUE(Exists(exe));
     EXPECT_EQ(WaitForSingleObject(process.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_TRUE(IsWindowVisible(window));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 0), 0);
   }
   EXPECT_EQ(WaitForExit(process.Get()), 0u) << "the installed program did not end cleanly";
+
+  // A copy run from elsewhere, window and all, is not the installed one: an update goes ahead.
+  std::string elsewhere = std::string("Z:") + KESTRUNE_BINARY_DIR + "/kestrune.exe";
+  for (char& c : elsewhere)
+    if (c == '/') c = '\\';
+  if (Exists(elsewhere)) {
+    const UniqueHandle other = StartProgram(elsewhere);
+    HWND otherWindow = WaitForMainWindow();
+    EXPECT_NE(otherWindow, nullptr);
+    EXPECT_EQ(RunToEnd("\"" + setup + "\" /S"), 0) << "a copy elsewhere held the setup up";
+    PostMessageA(otherWindow, WM_COMMAND, MAKEWPARAM(ID_EXIT, 0), 0);
+    EXPECT_EQ(WaitForExit(other.Get()), 0u);
+  }
 
   // The user's own things: a setting, a recording, and the start at log-on turned off (as the
   // program's tray item does). An older version's file stands in the folder.
@@ -173,9 +195,28 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   EXPECT_EQ(RegText(settingsKey.c_str(), "InstallTestMarker"), "kept");
 
   // The registered quiet uninstall, kept in place by _?= so that its end is the process's end: it
-  // cannot delete itself then, and the folder holds nothing else.
-  ASSERT_TRUE(SetRegText(kRunKey, "Kestrune", runCommand));
-  EXPECT_EQ(RunToEnd(RegText(kUninstallKey, "QuietUninstallString") + " _?=" + folder), 0);
+  // cannot delete itself then, and the folder holds nothing else. Another copy's start at log-on,
+  // and its Startup apps record, are not this install's to remove.
+  const std::string quietUninstall = RegText(kUninstallKey, "QuietUninstallString") + " _?=" + folder;
+  const std::string otherCommand = "\"C:\\Elsewhere\\kestrune.exe\" /tray";
+  const BYTE switchedOff[12] = {0x03, 0, 0, 0, 0xD4, 0x0D, 0x43, 0x8D, 0xC8, 0x3B, 0xD9, 0x01};
+  ASSERT_TRUE(SetRegText(kRunKey, "Kestrune", otherCommand));
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kStartupApprovedKey, "Kestrune", REG_BINARY, switchedOff,
+                            sizeof switchedOff),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RunToEnd(quietUninstall), 0);
+  EXPECT_FALSE(Exists(exe));
+  EXPECT_EQ(RegText(kRunKey, "Kestrune"), otherCommand);
+  EXPECT_TRUE(HasStartupRecord());
+
+  // Installed again, its own entry goes with the record, also unquoted and in other letter case.
+  EXPECT_EQ(RunToEnd("\"" + setup + "\" /S"), 0);
+  EXPECT_EQ(RegText(kRunKey, "Kestrune"), runCommand);
+  std::string shouted = runCommand.substr(1);
+  shouted.erase(shouted.find('"'), 1);
+  CharUpperA(shouted.data());
+  ASSERT_TRUE(SetRegText(kRunKey, "Kestrune", shouted));
+  EXPECT_EQ(RunToEnd(quietUninstall), 0);
   for (const char* name : files) {
     if (std::string(name) == "uninstall.exe") continue;
     EXPECT_FALSE(Exists(folder + "\\" + name)) << name;
@@ -187,6 +228,7 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   if (key) RegCloseKey(key);
   EXPECT_EQ(RegText(kRunKey, "Kestrune"), kMissing);
+  EXPECT_FALSE(HasStartupRecord());
   EXPECT_EQ(RegText(settingsKey.c_str(), "InstallTestMarker"), "kept");
   EXPECT_TRUE(Exists(recording));
 }
