@@ -138,8 +138,21 @@ void RemoveAllFilters(IGraphBuilder* graph) {
   }
 }
 
-DirectShowLiveAudio::DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName)
-    : isReceiverOpen_(std::move(isReceiverOpen)), audioName_(std::move(audioName)) {}
+namespace {
+
+ComPtr<IBaseFilter> FindCaptureFilterNamed(const std::string& audioName) {
+  ComPtr<IBaseFilter> filter;
+  FindCaptureFilter(filter, audioName.c_str());
+  return filter;
+}
+
+}  // namespace
+
+DirectShowLiveAudio::DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName,
+                                         CaptureFinder findCapture)
+    : isReceiverOpen_(std::move(isReceiverOpen)),
+      audioName_(std::move(audioName)),
+      findCapture_(findCapture ? std::move(findCapture) : CaptureFinder(FindCaptureFilterNamed)) {}
 
 DirectShowLiveAudio::~DirectShowLiveAudio() {
   // The owner has normally released the graph already; dismantle whatever is left.
@@ -149,64 +162,90 @@ DirectShowLiveAudio::~DirectShowLiveAudio() {
 }
 
 int DirectShowLiveAudio::BuildLiveGraph() {
-  if (!isReceiverOpen_() || graph_) return 1;
+  if (!isReceiverOpen_() || sound_ != Sound::None) return 1;
   ComPtr<IGraphBuilder> graph;
   HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
   if (FAILED(hr)) return hr;  // no graph manager: nothing is kept, nothing is used
   graph_ = graph;
-  graph_.As(&control_);
-
-  // No step's failure stops the sequence: a missing source or a failed connection leaves a graph
-  // that runs and plays nothing.
-  FindCaptureFilter(captureFilter_, audioName_.c_str());
-  if (captureFilter_) graph_->AddFilter(captureFilter_.Get(), L"FM_RADIO");
-  AddFilterByClsid(graph_.Get(), CLSID_DSoundRender, L"Speaker", rendererFilter_.ReleaseAndGetAddressOf());
-  lastConnect_ = ConnectFilters(graph_.Get(), captureFilter_.Get(), rendererFilter_.Get(), true);
   // A graph that cannot connect (Wine's capture filter has no output pin, and a Wine prefix's
   // device enumeration does not always offer the filter at all) would leave the user hearing
   // nothing: the receiver's wave-in device is then monitored through wave-out instead.
-  useMonitor_ = FAILED(lastConnect_);
+  sound_ = BuildConnectedGraph() ? Sound::Graph : Sound::Monitor;
+  return Run();
+}
 
+bool DirectShowLiveAudio::BuildConnectedGraph() {
+  graph_.As(&control_);
+  captureFilter_ = findCapture_(audioName_);
+  if (captureFilter_) graph_->AddFilter(captureFilter_.Get(), L"FM_RADIO");
+  // The DirectSound renderer opens an output stream of its own as soon as it exists and mixes
+  // silence into it while nothing feeds it, so it is made only for a capture filter that has a
+  // pin to connect it to.
+  ComPtr<IPin> output;
+  lastConnect_ = captureFilter_ ? FindUnconnectedPin(captureFilter_.Get(), PINDIR_OUTPUT, &output) : E_POINTER;
+  output.Reset();
+  if (SUCCEEDED(lastConnect_)) {
+    AddFilterByClsid(graph_.Get(), CLSID_DSoundRender, L"Speaker", rendererFilter_.ReleaseAndGetAddressOf());
+    lastConnect_ = ConnectFilters(graph_.Get(), captureFilter_.Get(), rendererFilter_.Get(), true);
+  }
+  if (FAILED(lastConnect_)) {
+    // Nothing of an unconnected graph plays: its renderer would only cost a mixer thread and a
+    // stream of silence beside the monitor.
+    DropGraph();
+    return false;
+  }
   ComPtr<IMediaFilter> mediaFilter;
   if (SUCCEEDED(graph_.As(&mediaFilter))) mediaFilter->SetSyncSource(nullptr);
-  return Run();
+  return true;
 }
 
 int DirectShowLiveAudio::RunLive() {
   if (!isReceiverOpen_()) return 0;
-  if (!graph_) return 1;
+  if (sound_ == Sound::None) return 1;
   return Run();
 }
 
 HRESULT DirectShowLiveAudio::Run() {
-  // Where the monitor is the sound, a monitor that cannot start (no receiver audio yet after a
-  // resume) fails the request, so that the caller's retries try it again; one that ended on its
-  // own is started again here.
-  const bool heard = !useMonitor_ || monitor_.Start(audioName_);
-  const HRESULT run = control_ ? control_->Run() : E_NOINTERFACE;
-  return heard ? run : VFW_E_NO_CAPTURE_HARDWARE;
+  // A monitor that cannot start (no receiver audio yet after a resume) fails the request, so
+  // that the caller's retries try it again; one that ended on its own is started again here.
+  if (sound_ == Sound::Monitor) return monitor_.Start(audioName_) ? S_OK : VFW_E_NO_CAPTURE_HARDWARE;
+  return control_ ? control_->Run() : E_NOINTERFACE;
 }
 
 int DirectShowLiveAudio::StopLive() {
   if (!isReceiverOpen_()) return 0;
-  if (!graph_) return 1;
   // Closed, not paused: a file playing meanwhile may want the same devices.
-  monitor_.Stop();
+  switch (sound_) {
+    case Sound::None:
+      return 1;
+    case Sound::Monitor:
+      monitor_.Stop();
+      return S_OK;
+    case Sound::Graph:
+      break;
+  }
   return control_ ? control_->Stop() : E_NOINTERFACE;
 }
 
 int DirectShowLiveAudio::SetVolume(int level) {
-  if (!graph_) return 0;
-  monitor_.SetAttenuation(SliderLevelToVolume(level));
+  if (sound_ == Sound::None) return 0;
+  const int attenuation = SliderLevelToVolume(level);
+  // The monitor keeps its level while stopped, so that it starts again at the slider's.
+  monitor_.SetAttenuation(attenuation);
+  if (sound_ == Sound::Monitor) return 1;
   ComPtr<IBasicAudio> audio;
-  if (FAILED(graph_.As(&audio))) return useMonitor_ ? 1 : 0;
-  return SUCCEEDED(audio->put_Volume(SliderLevelToVolume(level))) || useMonitor_ ? 1 : 0;
+  if (FAILED(graph_.As(&audio))) return 0;
+  return SUCCEEDED(audio->put_Volume(attenuation)) ? 1 : 0;
 }
 
 void DirectShowLiveAudio::ReleaseLiveGraph() {
   if (isReceiverOpen_() && control_) control_->Stop();
   monitor_.Stop();
-  useMonitor_ = false;
+  sound_ = Sound::None;
+  DropGraph();
+}
+
+void DirectShowLiveAudio::DropGraph() {
   RemoveAllFilters(graph_.Get());
   control_.Reset();
   captureFilter_.Reset();

@@ -24,10 +24,22 @@ __CRT_UUID_DECL(IBasicAudio, 0x56a868b3, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20,
 
 class DirectShowLiveAudio final : public ILiveAudio {
  public:
+  // Finds the receiver's capture filter by its audio name; empty when there is none.
+  using CaptureFinder = std::function<ComPtr<IBaseFilter>(const std::string& audioName)>;
+
   // `isReceiverOpen` answers whether the device object holds the receiver; every operation
   // looks at it first. `audioName` names the receiver's audio function in the device lists.
-  explicit DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName = kReceiverAudioName);
+  // `findCapture` defaults to FindCaptureFilter.
+  explicit DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName = kReceiverAudioName,
+                               CaptureFinder findCapture = {});
   ~DirectShowLiveAudio() override;
+
+  // What a build settled on as the live sound. The graph is kept only when its capture filter
+  // connected to the renderer; where it did not, the graph, its renderer and its capture filter
+  // are released at once and the receiver is heard through a wave-in -> wave-out monitor of the
+  // same device, run, stopped and scaled in the graph's place. Either counts as "the graph" for
+  // the results in LiveAudio.h (RunLive answers 1 only when neither was built).
+  enum class Sound { None, Graph, Monitor };
 
   int BuildLiveGraph() override;
   int RunLive() override;
@@ -35,30 +47,35 @@ class DirectShowLiveAudio final : public ILiveAudio {
   int SetVolume(int level) override;
   void ReleaseLiveGraph() override;
 
+  Sound Built() const { return sound_; }
+  // Empty unless the graph is the sound.
   IGraphBuilder* Graph() const { return graph_.Get(); }
   IBaseFilter* CaptureFilter() const { return captureFilter_.Get(); }
   IBaseFilter* RendererFilter() const { return rendererFilter_.Get(); }
-  // What connecting the capture filter to the renderer returned at the last build.
+  // What connecting the capture filter to the renderer returned at the last build: E_POINTER
+  // when no capture filter was found, the pin search's failure when it offers no output pin.
   HRESULT LastConnectResult() const { return lastConnect_; }
-  // Where that connection failed, the receiver is heard through a wave-in -> wave-out monitor
-  // of the same device instead, run, stopped and scaled along with the graph. A run request
-  // (BuildLiveGraph, RunLive) whose monitor could not start fails with
+  // A run request (BuildLiveGraph, RunLive) whose monitor could not start fails with
   // VFW_E_NO_CAPTURE_HARDWARE.
-  bool UsesMonitor() const { return useMonitor_; }
+  bool UsesMonitor() const { return sound_ == Sound::Monitor; }
   const WaveMonitor& Monitor() const { return monitor_; }
 
  private:
-  // Runs the graph and, where it is the sound, the monitor.
   HRESULT Run();
+  // Builds the graph around the receiver's capture filter; true when it connected to the
+  // renderer. On false nothing of the graph is held any more.
+  bool BuildConnectedGraph();
+  void DropGraph();
 
   std::function<bool()> isReceiverOpen_;
   std::string audioName_;
+  CaptureFinder findCapture_;
+  Sound sound_ = Sound::None;
   ComPtr<IGraphBuilder> graph_;
   ComPtr<IMediaControl> control_;
   ComPtr<IBaseFilter> captureFilter_;
   ComPtr<IBaseFilter> rendererFilter_;
   HRESULT lastConnect_ = S_OK;
-  bool useMonitor_ = false;
   WaveMonitor monitor_;
 };
 

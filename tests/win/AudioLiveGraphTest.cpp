@@ -1,6 +1,7 @@
 // The live-listening graph against Wine's DirectShow with the rig's PulseAudio devices. Wine's
 // audio capture filter has no output pin, so the real graph takes the failed-connection path;
-// the connection and the buffer request are proven with a test source of our own.
+// the connected graph, as Windows builds it, and the buffer request are proven with a test source
+// of our own.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -70,6 +71,18 @@ TEST(AudioLiveGraph, CaptureFilterIsFoundByItsExactName) {
   EXPECT_EQ(filter, nullptr);
 }
 
+// The state the graph was last asked for. The test source never delivers a sample, so the renderer
+// never finishes pausing and a wait would only run out.
+OAFilterState GraphState(IGraphBuilder* graph) {
+  ComPtr<IMediaControl> control;
+  OAFilterState state = -1;
+  if (!graph || FAILED(graph->QueryInterface(IID_PPV_ARGS(&control)))) return -1;
+  control->GetState(0, &state);
+  return state;
+}
+
+// Under Wine the receiver's capture filter offers no output pin: nothing of the graph is kept,
+// and the wave-in monitor (AudioLiveMonitorTest checks what it plays) answers every request.
 TEST(AudioLiveGraph, BuildRunStopVolumeAndReleaseWithTheReceiverOpen) {
   ComApartment com;
   bool open = false;
@@ -77,31 +90,91 @@ TEST(AudioLiveGraph, BuildRunStopVolumeAndReleaseWithTheReceiverOpen) {
 
   // Receiver closed: nothing is built, and the results tell the cases apart.
   EXPECT_EQ(live.BuildLiveGraph(), 1);
-  EXPECT_EQ(live.Graph(), nullptr);
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::None);
   EXPECT_EQ(live.RunLive(), 0);
   EXPECT_EQ(live.StopLive(), 0);
   EXPECT_EQ(live.SetVolume(50), 0);
 
   open = true;
-  EXPECT_EQ(live.RunLive(), 1) << "no graph yet";
+  EXPECT_EQ(live.RunLive(), 1) << "nothing built yet";
   EXPECT_EQ(live.StopLive(), 1);
   EXPECT_EQ(live.BuildLiveGraph(), S_OK);
+  EXPECT_EQ(live.LastConnectResult(), E_FAIL) << "the capture filter's missing output pin";
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::Monitor);
+  EXPECT_EQ(live.Graph(), nullptr);
+  EXPECT_EQ(live.CaptureFilter(), nullptr);
+  EXPECT_EQ(live.RendererFilter(), nullptr);
+  EXPECT_TRUE(live.Monitor().Running());
+
+  EXPECT_EQ(live.BuildLiveGraph(), 1) << "what was built is kept";
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::Monitor);
+  for (int level : {50, 1, 0, 100}) EXPECT_EQ(live.SetVolume(level), 1) << level;
+
+  EXPECT_EQ(live.StopLive(), S_OK);
+  EXPECT_FALSE(live.Monitor().Running());
+  EXPECT_EQ(live.RunLive(), S_OK);
+  EXPECT_TRUE(live.Monitor().Running());
+  live.ReleaseLiveGraph();
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::None);
+  EXPECT_FALSE(live.Monitor().Running());
+  EXPECT_EQ(live.RunLive(), 1);
+  EXPECT_EQ(live.StopLive(), 1);
+  EXPECT_EQ(live.SetVolume(80), 0);
+}
+
+// Where no capture filter is found at all, the monitor is the sound just the same.
+TEST(AudioLiveGraph, WithoutACaptureFilterTheMonitorIsTheSound) {
+  ComApartment com;
+  DirectShowLiveAudio live([] { return true; }, kReceiverAudioName, [](const std::string&) {
+    return ComPtr<IBaseFilter>();
+  });
+  EXPECT_EQ(live.BuildLiveGraph(), S_OK);
+  EXPECT_EQ(live.LastConnectResult(), E_POINTER);
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::Monitor);
+  EXPECT_EQ(live.Graph(), nullptr);
+  EXPECT_EQ(live.RendererFilter(), nullptr);
+  EXPECT_TRUE(live.Monitor().Running());
+  live.ReleaseLiveGraph();
+  EXPECT_FALSE(live.Monitor().Running());
+}
+
+// Windows' capture filter connects to the renderer. A source of our own with a real capture
+// pin's interfaces stands in for it here: the graph is kept and run, the renderer takes the
+// volume, and the monitor is never started.
+TEST(AudioLiveGraph, AConnectedGraphIsTheSoundAndTheMonitorStaysIdle) {
+  ComApartment com;
+  TestSourceRecord record;
+  std::string askedFor;
+  bool open = true;
+  DirectShowLiveAudio live([&] { return open; }, kReceiverAudioName, [&](const std::string& name) {
+    askedFor = name;
+    return MakeTestSourceFilter(&record);
+  });
+
+  ASSERT_TRUE(SUCCEEDED(live.BuildLiveGraph()));
+  EXPECT_EQ(askedFor, kReceiverAudioName);
+  EXPECT_EQ(live.LastConnectResult(), S_OK);
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::Graph);
+  EXPECT_FALSE(live.UsesMonitor());
+  EXPECT_FALSE(live.Monitor().Running());
   ASSERT_NE(live.Graph(), nullptr);
-  EXPECT_NE(live.CaptureFilter(), nullptr);
-  EXPECT_NE(live.RendererFilter(), nullptr);
   EXPECT_EQ(FilterCount(live.Graph()), 2);
-  // Wine's capture filter offers no output pin: the failure is swallowed and the graph runs.
-  EXPECT_EQ(live.LastConnectResult(), E_FAIL);
+  EXPECT_TRUE(record.connected);
+  EXPECT_TRUE(record.suggested) << "the capture buffers are asked for before connecting";
+  EXPECT_EQ(record.agreed.cbBuffer, 32000);
 
   ComPtr<IBaseFilter> named;
   EXPECT_EQ(live.Graph()->FindFilterByName(L"FM_RADIO", &named), S_OK);
+  EXPECT_EQ(named.Get(), live.CaptureFilter());
   named.Reset();
   EXPECT_EQ(live.Graph()->FindFilterByName(L"Speaker", &named), S_OK);
+  EXPECT_EQ(named.Get(), live.RendererFilter());
   ComPtr<IMediaFilter> mediaFilter;
   ASSERT_EQ(live.Graph()->QueryInterface(IID_PPV_ARGS(&mediaFilter)), S_OK);
   ComPtr<IReferenceClock> clock;
   mediaFilter->GetSyncSource(&clock);
   EXPECT_EQ(clock, nullptr) << "samples are rendered as they arrive";
+  EXPECT_EQ(GraphState(live.Graph()), State_Running);
 
   IGraphBuilder* built = live.Graph();
   EXPECT_EQ(live.BuildLiveGraph(), 1) << "an existing graph is kept";
@@ -118,10 +191,22 @@ TEST(AudioLiveGraph, BuildRunStopVolumeAndReleaseWithTheReceiverOpen) {
   audio.Reset();
 
   EXPECT_EQ(live.StopLive(), S_OK);
-  EXPECT_EQ(live.RunLive(), S_OK);
+  EXPECT_EQ(GraphState(live.Graph()), State_Stopped);
+  EXPECT_TRUE(SUCCEEDED(live.RunLive()));
+  EXPECT_EQ(GraphState(live.Graph()), State_Running);
+  EXPECT_FALSE(live.Monitor().Running());
+
+  // With the receiver closed the requests are refused before the graph is touched.
+  open = false;
+  EXPECT_EQ(live.StopLive(), 0);
+  EXPECT_EQ(GraphState(live.Graph()), State_Running);
+  open = true;
+
   live.ReleaseLiveGraph();
+  EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::None);
   EXPECT_EQ(live.Graph(), nullptr);
   EXPECT_EQ(live.CaptureFilter(), nullptr);
+  EXPECT_EQ(live.RendererFilter(), nullptr);
   EXPECT_EQ(live.RunLive(), 1);
   EXPECT_EQ(live.SetVolume(80), 0);
 }
@@ -131,8 +216,10 @@ TEST(AudioLiveGraph, WithoutAGraphManagerNoGraphIsKeptOrUsed) {
   std::thread([] {
     DirectShowLiveAudio live([] { return true; });
     EXPECT_LT(live.BuildLiveGraph(), 0);
+    EXPECT_EQ(live.Built(), DirectShowLiveAudio::Sound::None);
     EXPECT_EQ(live.Graph(), nullptr);
     EXPECT_EQ(live.CaptureFilter(), nullptr);
+    EXPECT_FALSE(live.Monitor().Running());
     EXPECT_EQ(live.RunLive(), 1) << "no graph";
     EXPECT_EQ(live.StopLive(), 1);
     EXPECT_EQ(live.SetVolume(50), 0);
