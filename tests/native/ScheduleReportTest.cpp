@@ -231,6 +231,9 @@ TEST(ScheduleReport, ANightSurvivesTheReceiverWhenAReservationIsOnOrTheStartWasI
       rig.Seconds(50 * 60 + 1);  // until its stop at 08:00
       EXPECT_FALSE(rig.window.Recording().IsRecording());
     }
+    rig.scheduler.OnPowerBroadcast(kPowerSuspend);
+    rig.scheduler.OnPowerBroadcast(kPowerResumeAutomatic);
+    EXPECT_EQ(rig.view.shows.back(), c.inTray ? ShowCommand::Hide : ShowCommand::Show) << "after a resume";
   }
 }
 
