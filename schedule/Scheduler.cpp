@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "schedule/StartTask.h"
+#include "schedule/WakeTimers.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerSetting.h"
 
@@ -35,6 +37,16 @@ void Scheduler::LoadSchedule() {
   // earlier run comes from the key.
   for (size_t k = 0; k < table_.size(); ++k)
     if (started_[k].empty()) started_[k] = table_[k].lastStart;
+  KeepStartTask(wallClock_.Now());
+}
+
+void Scheduler::SetStartTaskKeeper(StartTaskKeeper* keeper) {
+  startTask_ = keeper;
+  if (startTask_) startTask_->SetReport([this](const std::string& what) { Log(what); });
+}
+
+void Scheduler::KeepStartTask(const LocalTime& now) {
+  if (startTask_) startTask_->Update(table_, now);
 }
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
@@ -94,6 +106,8 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
     // by hand while the failure was shown runs now.
     if (started || recording_.IsRecording()) owed = false;
   }
+  // The next start moved on: Windows' task follows before an after-action may end the program.
+  if (due.index < table_.size() || !skipped.empty()) KeepStartTask(now);
   if (owed) RunAfterAction();
 }
 
@@ -305,7 +319,8 @@ bool Scheduler::ArmWakeBeforeNextStart() {
   const uint32_t wait = WakeTimerWait(next.seconds, lead);
   power_.ArmWakeTimer(wait);
   const LocalTime wake = CivilTime(CivilSeconds(wallClock_.Now()) + wait);
-  Log("Wake timer armed for " + std::string("\"") + ShownName(next.index) + "\" at " + ShortDateTime(wake));
+  const std::string note = powerPlan_ ? WakeTimerLogNote(powerPlan_->ReadWakeTimers()) : std::string();
+  Log("Wake timer armed for " + std::string("\"") + ShownName(next.index) + "\" at " + ShortDateTime(wake) + note);
   return true;
 }
 

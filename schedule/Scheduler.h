@@ -21,7 +21,9 @@
 #include "schedule/ScheduleTable.h"
 #include "schedule/SchedulerPorts.h"
 
+class IPowerPlan;
 class SettingsStore;
+class StartTaskKeeper;
 
 // Power broadcast events (WM_POWERBROADCAST's wParam) the scheduler acts on.
 enum PowerEvent : unsigned {
@@ -53,6 +55,13 @@ class Scheduler final : public ISchedulerControl {
   void OnReceiverArrived() override;
   // Where starts, ends, failures, misses and power actions are reported; none by default.
   void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
+  // Told the schedule whenever it is loaded and whenever a start was taken or passed over, so
+  // that Windows' task for the next start follows; what it cannot do goes to the log. None by
+  // default.
+  void SetStartTaskKeeper(StartTaskKeeper* keeper);
+  // Asked, when a wake timer is armed, whether the power plan lets it wake the PC; the log says
+  // so when it does not. None by default.
+  void SetPowerPlan(IPowerPlan* plan) { powerPlan_ = plan; }
 
   // WM_POWERBROADCAST; the answer is always TRUE.
   int OnPowerBroadcast(unsigned event);
@@ -107,6 +116,7 @@ class Scheduler final : public ISchedulerControl {
   void ReportSkipped(const std::vector<MissedStart>& skipped, const DueStart& due, MissCause cause);
   // The time the program runs at, kept once a minute.
   void KeepRunningTime(const LocalTime& now, bool always);
+  void KeepStartTask(const LocalTime& now);
   std::string ShownName(size_t k) const { return ShownReservationName(table_[k].name, static_cast<int>(k)); }
   void Log(const std::string& what);
 
@@ -136,5 +146,7 @@ class Scheduler final : public ISchedulerControl {
   // as its key keeps it, by an earlier one.
   std::array<std::string, 16> started_{};
   ScheduleReporter* reporter_ = nullptr;
+  StartTaskKeeper* startTask_ = nullptr;
+  IPowerPlan* powerPlan_ = nullptr;
   int lastRunMinute_ = -1;
 };

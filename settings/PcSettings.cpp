@@ -1,5 +1,6 @@
 #include "settings/PcSettings.h"
 
+#include "settings/PowerSettings.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -20,6 +21,7 @@ PcSettingsChoice LoadPcSettingsChoice(SettingsStore& store) {
   choice.closeAfter = store.ReadNumber(kGeneralKey, "CLOSE") != 0;
   choice.shutdownAfter = store.ReadNumber(kGeneralKey, "SHUTDOWN") != 0;
   choice.standbyAfter = store.ReadNumber(kGeneralKey, "STANDBY") != 0;
+  choice.letWindowsStart = LoadLetWindowsStart(store);
   return choice;
 }
 
@@ -31,6 +33,7 @@ void SavePcSettingsChoice(SettingsStore& store, const PcSettingsChoice& choice) 
   store.WriteNumber(kGeneralKey, "CLOSE", choice.closeAfter ? 1 : 0);
   store.WriteNumber(kGeneralKey, "AUTOSPEND", AutoSuspendValue(choice));
   store.WriteNumber(kGeneralKey, "WAKEUP", choice.wakeUp ? choice.wakeLead : kOff);
+  store.WriteNumber(kGeneralKey, kLetWindowsStartValue, choice.letWindowsStart ? 1 : 0);
 }
 
 void ClickAfterBox(PcSettingsChoice& choice, AfterBox box) {

@@ -15,15 +15,16 @@ struct PcSettingsChoice {
   bool standbyAfter = false;
   bool shutdownAfter = false;
   bool closeAfter = false;
+  bool letWindowsStart = true;  // box "Let Windows start Kestrune for reservations"
 };
 
-// Reads "WAKEUP", "AUTOSPEND", "CLOSE", "SHUTDOWN", "STANDBY". A stored index from 0 to 2 turns
-// its box on with that entry; anything else (3, above, or below 0) leaves the box off on entry 0.
-// The after-recording boxes show what is stored, several at once if several are on.
+// Reads "WAKEUP", "AUTOSPEND", "CLOSE", "SHUTDOWN", "STANDBY" and "TASKSTART". A stored index
+// from 0 to 2 turns its box on with that entry; anything else (3, above, or below 0) leaves the box
+// off on entry 0. The after-recording boxes show what is stored, several at once if several are on.
 PcSettingsChoice LoadPcSettingsChoice(SettingsStore& store);
 
 // Writes "STANDBY", "SHUTDOWN", "CLOSE" ("1"/"0"), then "AUTOSPEND" and "WAKEUP" (the entry
-// when the box is on, else "3"), in this order.
+// when the box is on, else "3"), then "TASKSTART" ("1"/"0"), in this order.
 void SavePcSettingsChoice(SettingsStore& store, const PcSettingsChoice& choice);
 
 // A click on an after-recording box: it toggles, and when it comes on the other two go off.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "device/BandPlan.h"
+#include "settings/PowerSettings.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerSetting.h"
 
@@ -29,8 +30,8 @@ std::string Punctuated(const std::string& text, size_t first, size_t second, cha
 const char* const kTimerFormats[4] = {"MP3 320 Kbps", "MP3 192 Kbps", "MP3 128 Kbps", "MP3  64 Kbps"};
 
 const TimerListColumn kTimerListColumnLayout[kTimerListColumns] = {
-    {"Name", 140}, {"Station", 80}, {"AM/FM", 50}, {"Frequency", 80}, {"Date/Weekly", 200},
-    {"Start", 70}, {"Stop", 70},    {"Format", 60}, {"ON/OFF", 70}};
+    {"Name", 140}, {"Station", 80}, {"AM/FM", 50}, {"Frequency", 80}, {"Date/Weekly", 175},
+    {"Start", 70}, {"Stop", 70},    {"Format", 60}, {"ON/OFF", 95}};
 
 std::string ReservationButtonText(const std::string& storedItem, int n) {
   const std::string item = TrimBlanks(storedItem);
@@ -82,7 +83,7 @@ StationChoice ChooseStation(const StationList& list, const std::string& storedFr
   return choice;
 }
 
-TimerListRow ReadTimerListRow(SettingsStore& store, int n) {
+TimerListRow ReadTimerListRow(SettingsStore& store, int n, bool markNoWake) {
   const std::string key = TimerKey(n);
   auto value = [&](const char* name) { return store.ReadValue(key, name); };
   TimerListRow row;
@@ -105,13 +106,14 @@ TimerListRow ReadTimerListRow(SettingsStore& store, int n) {
   row[6] = Punctuated(value("ENDSTART"), 2, 4, ':');
   const std::string quality = value("QUALITY");
   row[7] = quality == "0" ? "320 Kbps" : quality == "1" ? "192 Kbps" : quality == "2" ? "128 Kbps" : "64  Kps";
-  row[8] = value("ACTIVE") == "1" ? "ON" : "OFF";
+  row[8] = value("ACTIVE") == "1" ? (markNoWake ? kOnNoWake : "ON") : "OFF";
   return row;
 }
 
-std::vector<std::string> ReadTimerListRows(SettingsStore& store) {
+std::vector<std::string> ReadTimerListRows(SettingsStore& store, bool wakeTimersBlocked) {
+  const bool markNoWake = wakeTimersBlocked && WakesForReservations(LoadPowerSettings(store).wakeUp);
   std::vector<std::string> rows;
   for (int n = 1; n <= 16; ++n)
-    for (auto& text : ReadTimerListRow(store, n)) rows.push_back(std::move(text));
+    for (auto& text : ReadTimerListRow(store, n, markNoWake)) rows.push_back(std::move(text));
   return rows;
 }

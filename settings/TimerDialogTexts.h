@@ -43,12 +43,16 @@ StationChoice ChooseStation(const StationList& list, const std::string& storedFr
                             bool bandChanged);
 
 // One row of the timer list, columns "Name", "Station", "AM/FM", "Frequency", "Date/Weekly",
-// "Start", "Stop", "Format", "ON/OFF", read from reservation n (1..16).
+// "Start", "Stop", "Format", "ON/OFF", read from reservation n (1..16). With `markNoWake`, a
+// reservation that is ON shows kOnNoWake instead of "ON".
 constexpr int kTimerListColumns = 9;
 using TimerListRow = std::array<std::string, kTimerListColumns>;
-TimerListRow ReadTimerListRow(SettingsStore& store, int n);
-// All sixteen rows, reservation 1 first, as one flat list of strings (nine per row).
-std::vector<std::string> ReadTimerListRows(SettingsStore& store);
+TimerListRow ReadTimerListRow(SettingsStore& store, int n, bool markNoWake = false);
+// All sixteen rows, reservation 1 first, as one flat list of strings (nine per row). When the
+// power plan does not allow wake timers (`wakeTimersBlocked`) while the PC settings wake the PC
+// for reservations, every reservation that is ON is marked: the PC will sleep through it.
+std::vector<std::string> ReadTimerListRows(SettingsStore& store, bool wakeTimersBlocked = false);
+constexpr const char* kOnNoWake = "ON (no wake-up)";
 
 struct TimerListColumn {
   const char* title;

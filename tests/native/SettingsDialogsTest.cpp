@@ -7,6 +7,7 @@
 #include "device/BandPlan.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/PcSettings.h"
+#include "settings/PowerSettings.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsStore.h"
 
@@ -46,11 +47,29 @@ TEST_F(PcSettingsTest, FreshSettingsShowNothingTickedAndWriteTheSameBackInOrder)
   EXPECT_EQ(choice.wakeLead, 0);  // "5 min" shown
   EXPECT_FALSE(choice.autoSuspend);
   EXPECT_FALSE(choice.standbyAfter || choice.shutdownAfter || choice.closeAfter);
+  EXPECT_TRUE(choice.letWindowsStart);  // on by default, though no key has the value yet
   tree.ClearJournal();
   SavePcSettingsChoice(store, choice);
   EXPECT_EQ(Writes(tree), (std::vector<std::string>{"FM_AM_SETTING:STANDBY=0", "FM_AM_SETTING:SHUTDOWN=0",
                                                     "FM_AM_SETTING:CLOSE=0", "FM_AM_SETTING:AUTOSPEND=3",
-                                                    "FM_AM_SETTING:WAKEUP=3"}));
+                                                    "FM_AM_SETTING:WAKEUP=3", "FM_AM_SETTING:TASKSTART=1"}));
+}
+
+TEST_F(PcSettingsTest, LetWindowsStartIsOffOnlyWhenStoredSo) {
+  // Missing, emptied by a plain read, or a number other than 0: on. "0" (also " 0"): off.
+  const std::pair<const char*, bool> cases[] = {{"", true}, {"1", true}, {"7", true}, {"x", false},
+                                                {"0", false}, {" 0 ", false}};
+  EXPECT_TRUE(LoadLetWindowsStart(store));
+  for (const auto& [text, on] : cases) {
+    tree.PlantString(kGeneral, kLetWindowsStartValue, text);
+    EXPECT_EQ(LoadLetWindowsStart(store), on) << '"' << text << '"';
+    EXPECT_EQ(LoadPcSettingsChoice(store).letWindowsStart, on) << '"' << text << '"';
+    EXPECT_EQ(LoadPowerSettings(store).letWindowsStart, on) << '"' << text << '"';
+  }
+  PcSettingsChoice choice = LoadPcSettingsChoice(store);
+  choice.letWindowsStart = true;
+  SavePcSettingsChoice(store, choice);
+  EXPECT_EQ(Stored(tree, kGeneralKey, kLetWindowsStartValue), "1");
 }
 
 TEST_F(PcSettingsTest, StoredValuesComeBackAsTheyWere) {

@@ -1,0 +1,190 @@
+#include "schedule/StartTask.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "schedule/ScheduleReport.h"
+#include "settings/PowerSettings.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+int Field(const std::string& text, size_t at, size_t length) {
+  return at < text.size() ? StrToIntLike(text.substr(at, length)) : 0;
+}
+
+int64_t StartOfDay(const LocalTime& t) { return CivilSeconds({t.year, t.month, t.day, 0, 0, 0, 0}); }
+
+int64_t TimeOfDay(const std::string& hhmmss) {
+  return int64_t{Field(hhmmss, 0, 2)} * 3600 + int64_t{Field(hhmmss, 2, 2)} * 60 + Field(hhmmss, 4, 2);
+}
+
+std::wstring Widened(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::wstring Printed(const char* format, int a, int b, int c, int d = 0, int e = 0, int f = 0) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, a, b, c, d, e, f);
+  return Widened(text);
+}
+
+// Text content of an element: the five characters XML reserves become references, and control
+// characters (no XML 1.0 document may hold them) become blanks.
+std::wstring Escaped(std::wstring_view text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'&': out += L"&amp;"; break;
+      case L'<': out += L"&lt;"; break;
+      case L'>': out += L"&gt;"; break;
+      case L'"': out += L"&quot;"; break;
+      case L'\'': out += L"&apos;"; break;
+      default: out += (c < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') ? L' ' : c;
+    }
+  }
+  return out;
+}
+
+std::wstring DateTimeText(const LocalTime& t) {
+  return Printed("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+}  // namespace
+
+bool operator==(const StartTaskPlan& a, const StartTaskPlan& b) {
+  if (a.wanted != b.wanted) return false;
+  if (!a.wanted) return true;
+  return a.reservation == b.reservation && a.wake == b.wake && CivilSeconds(a.start) == CivilSeconds(b.start) &&
+         CivilSeconds(a.at) == CivilSeconds(b.at);
+}
+
+StartTaskSettings LoadStartTaskSettings(SettingsStore& store) {
+  const PowerSettings power = LoadPowerSettings(store);
+  return {power.letWindowsStart, power.wakeUp};
+}
+
+StartTaskPlan PlanStartTask(const ScheduleTable& table, const LocalTime& now, const StartTaskSettings& settings) {
+  StartTaskPlan plan;
+  if (!settings.letWindowsStart) return plan;
+  const int64_t nowSecond = CivilSeconds(now);
+  const int64_t today = StartOfDay(now);
+  const uint32_t wakeLead = WakeLead(settings.wakeUp);
+  const int64_t lead = std::max(wakeLead, kStartTaskMinimumLead);
+  int64_t best = 0;
+  auto consider = [&](size_t k, int64_t start) {
+    if (start <= nowSecond || (plan.wanted && start >= best)) return;
+    int64_t at = start - lead;
+    if (at <= nowSecond) at = start - kStartTaskMinimumLead;
+    if (at <= nowSecond) return;
+    plan = {true, k, CivilTime(start), CivilTime(at), wakeLead > 0};
+    best = start;
+  };
+  for (size_t k = 0; k < table.size(); ++k) {
+    const ScheduleEntry& e = table[k];
+    // The loader switches off an entry whose times or date are no real ones.
+    if (!e.active) continue;
+    const int64_t timeOfDay = TimeOfDay(e.start);
+    if (e.weekly) {
+      // Today and the seven days after it: today's weekday comes again in a week.
+      for (int day = 0; day <= 7; ++day) {
+        const int64_t midnight = today + int64_t{day} * 86400;
+        const auto weekday = static_cast<size_t>(CivilTime(midnight).weekday);
+        if (weekday < e.week.size() && e.week[weekday] == '1') consider(k, midnight + timeOfDay);
+      }
+    } else {
+      consider(k, CivilSeconds({Field(e.date, 0, 4), Field(e.date, 4, 2), Field(e.date, 6, 2), 0, 0, 0, 0}) +
+                      timeOfDay);
+    }
+  }
+  return plan;
+}
+
+std::wstring TaskTimeText(const LocalTime& t) {
+  return Printed("%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+std::wstring StartTaskDescription(const StartTaskPlan& plan, std::wstring_view name, std::wstring_view exe) {
+  const int64_t lead = CivilSeconds(plan.start) - CivilSeconds(plan.at);
+  const std::wstring ahead = lead % 60 == 0 ? std::to_wstring(lead / 60) + (lead == 60 ? L" minute" : L" minutes")
+                                            : std::to_wstring(lead) + L" seconds";
+  std::wstring text = L"Starts Kestrune at " + DateTimeText(plan.at) + L" for the reservation \"" + std::wstring(name) +
+                      L"\" at " + DateTimeText(plan.start) + L" (" + ahead + L" before)";
+  if (plan.wake) text += L", waking the PC";
+  text += L": \"" + std::wstring(exe) + L"\" /tray. Kestrune rewrites this task for its next reservation; "
+                                        L"switch it off in Kestrune's PC Setting.";
+  return text;
+}
+
+std::wstring StartTaskXml(const StartTaskPlan& plan, std::wstring_view exe, std::wstring_view description) {
+  const wchar_t* wake = plan.wake ? L"true" : L"false";
+  return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+         L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
+         L"  <RegistrationInfo>\n"
+         L"    <Author>Kestrune</Author>\n"
+         L"    <Description>" + Escaped(description) + L"</Description>\n"
+         L"  </RegistrationInfo>\n"
+         L"  <Triggers>\n"
+         L"    <TimeTrigger>\n"
+         L"      <StartBoundary>" + TaskTimeText(plan.at) + L"</StartBoundary>\n"
+         L"      <Enabled>true</Enabled>\n"
+         L"    </TimeTrigger>\n"
+         L"  </Triggers>\n"
+         L"  <Principals>\n"
+         L"    <Principal id=\"Author\">\n"
+         L"      <LogonType>InteractiveToken</LogonType>\n"
+         L"      <RunLevel>LeastPrivilege</RunLevel>\n"
+         L"    </Principal>\n"
+         L"  </Principals>\n"
+         L"  <Settings>\n"
+         L"    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\n"
+         L"    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\n"
+         L"    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\n"
+         L"    <AllowHardTerminate>true</AllowHardTerminate>\n"
+         L"    <StartWhenAvailable>true</StartWhenAvailable>\n"
+         L"    <RunOnlyIfNetworkAvailable>false</RunOnlyIfNetworkAvailable>\n"
+         L"    <IdleSettings>\n"
+         L"      <StopOnIdleEnd>false</StopOnIdleEnd>\n"
+         L"      <RestartOnIdle>false</RestartOnIdle>\n"
+         L"    </IdleSettings>\n"
+         L"    <AllowStartOnDemand>true</AllowStartOnDemand>\n"
+         L"    <Enabled>true</Enabled>\n"
+         L"    <Hidden>false</Hidden>\n"
+         L"    <RunOnlyIfIdle>false</RunOnlyIfIdle>\n"
+         L"    <WakeToRun>" + wake + L"</WakeToRun>\n"
+         L"    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\n"
+         L"    <Priority>4</Priority>\n"
+         L"  </Settings>\n"
+         L"  <Actions Context=\"Author\">\n"
+         L"    <Exec>\n"
+         L"      <Command>" + Escaped(exe) + L"</Command>\n"
+         L"      <Arguments>/tray</Arguments>\n"
+         L"    </Exec>\n"
+         L"  </Actions>\n"
+         L"</Task>\n";
+}
+
+std::string ResultCodeText(uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return text;
+}
+
+void StartTaskKeeper::Update(const ScheduleTable& table, const LocalTime& now) {
+  const StartTaskPlan plan = PlanStartTask(table, now, LoadStartTaskSettings(settings_));
+  if (kept_ && *kept_ == plan) return;
+  const uint32_t result =
+      plan.wanted ? store_.Write(plan, ShownReservationName(table[plan.reservation].name, static_cast<int>(plan.reservation)))
+                  : store_.Remove();
+  if (result == 0) {
+    kept_ = plan;
+    lastFailure_ = 0;
+    return;
+  }
+  // Not known what Windows holds now: the next change tries again.
+  kept_.reset();
+  // A task left behind only starts the program once more, for nothing: not worth a line.
+  if (!plan.wanted || result == lastFailure_) return;
+  lastFailure_ = result;
+  if (report_)
+    report_("Windows' Task Scheduler could not keep the start for the next reservation (error " +
+            ResultCodeText(result) + "): reservations record only while Kestrune runs");
+}
