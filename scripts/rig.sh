@@ -1,6 +1,7 @@
 # Test rig, sourced by test.sh and run.sh: an X display, a private PulseAudio daemon with the
 # receiver's audio function ("FM Radio", fed with a 1 kHz tone), a look-alike source in another
-# case, a null sink as the speakers, and a throw-away Wine prefix. rig_stop undoes all of it.
+# case, a null sink as the speakers, and a throw-away Wine prefix with its Task Scheduler service
+# running. rig_stop undoes all of it.
 # RIG_TONE=0 leaves the feed silent for another player (the demo receiver plays into the wave-out
 # device "Receiver Feed").
 
@@ -86,6 +87,10 @@ rig_start_wine() {
       /v guid /t REG_BINARY /d "$guid" /f >/dev/null 2>&1 || true
   done
   /usr/lib/wine/wineserver -w || true
+  # Windows' Task Scheduler always runs; Wine's service does not start by itself, and every
+  # ITaskService::Connect fails (0x80041315) until it runs. Started only once the prefix is set
+  # up and its server gone: the service keeps the server up for the rest of the rig.
+  /usr/lib/wine/wine64 net start schedule >/dev/null 2>&1 || true
 }
 
 rig_start() {

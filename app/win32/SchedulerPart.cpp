@@ -1,5 +1,7 @@
 #include "app/win32/SchedulerPart.h"
 
+#include "schedule/win32/Win32PowerPlan.h"
+
 bool LogFirstPowerActions::Suspend() {
   log_.Flush(kLogWaitMs);
   return power_.Suspend();
@@ -10,12 +12,17 @@ bool LogFirstPowerActions::ShutDown() {
   return power_.ShutDown();
 }
 
-SchedulerPart::SchedulerPart(CMainDlg& dialog, PowerCalls calls)
+SchedulerPart::SchedulerPart(CMainDlg& dialog, PowerCalls calls, IStartTaskStore* startTask)
     : dialog_(dialog),
       power_(calls),
       scheduler_(dialog.Window(), dialog.Window().Recording(), dialog.Window().Power(), loggedPower_, folders_,
                  calendar_, dialog.Window().WallClock(), dialog.Window().Clock(), dialog.Settings()) {
   scheduler_.SetReporter(&reporter_);
+  scheduler_.SetPowerPlan(&SystemPowerPlan());
+  if (startTask) {
+    startTaskKeeper_.emplace(*startTask, dialog.Settings());
+    scheduler_.SetStartTaskKeeper(&*startTaskKeeper_);
+  }
   MainWindowParts parts = dialog.Window().Parts();
   parts.scheduler = &scheduler_;
   dialog.Window().SetParts(parts);

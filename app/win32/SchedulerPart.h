@@ -2,14 +2,18 @@
 // The scheduler joined to the main window on Windows: the power adapter, the record folders and
 // the C library's calendar behind it, timer 1's tick and the power broadcasts in front of it, and
 // its reports written to "Kestrune log.txt" (by a thread of its own, see LogWriter) and shown as
-// tray notifications. Made before the window is created (start-up loads the schedule through
-// it); the window's messages reach it until the window is destroyed, so it must not go before
-// that. Its end gives the log's writer a moment to finish.
+// tray notifications; and, given Windows' Task Scheduler, the task that starts the program for the
+// next reservation, kept in step with the schedule. Made before the window is created (start-up
+// loads the schedule through it); the window's messages reach it until the window is destroyed, so
+// it must not go before that. Its end gives the log's writer a moment to finish.
+
+#include <optional>
 
 #include "app/win32/LogWriter.h"
 #include "app/win32/MainDlg.h"
 #include "schedule/ScheduleReport.h"
 #include "schedule/Scheduler.h"
+#include "schedule/StartTask.h"
 #include "schedule/win32/Win32Power.h"
 
 // The power actions with the log written out first: a forced shutdown ends the process without
@@ -36,8 +40,9 @@ class LogFirstPowerActions final : public IPowerActions {
 
 class SchedulerPart final : private IReportOutput {
  public:
-  // `calls` are the real shutdown and sleep calls but in tests.
-  explicit SchedulerPart(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls());
+  // `calls` are the real shutdown and sleep calls but in tests. `startTask` is Windows' Task
+  // Scheduler in the program; without one (tests of other things) no task is kept.
+  explicit SchedulerPart(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls(), IStartTaskStore* startTask = nullptr);
   SchedulerPart(const SchedulerPart&) = delete;
   SchedulerPart& operator=(const SchedulerPart&) = delete;
 
@@ -58,6 +63,7 @@ class SchedulerPart final : private IReportOutput {
   LogFirstPowerActions loggedPower_{power_, log_};
   Win32RecordFolders folders_;
   SystemSchedulerClock calendar_;
+  std::optional<StartTaskKeeper> startTaskKeeper_;
   Scheduler scheduler_;
   ScheduleReporter reporter_{*this};
 };

@@ -19,6 +19,7 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
+#include "schedule/win32/Win32StartTask.h"
 #include "settings/win32/RegistryTree.h"
 
 #ifndef KESTRUNE_DEMO
@@ -68,7 +69,9 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
       std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
   MainTray tray(*dialog, instance);
   tray.Install();
-  SchedulerPart scheduler(*dialog);
+  // Windows starts this very copy for the next reservation.
+  Win32StartTaskStore startTask(ThisProgramPath());
+  SchedulerPart scheduler(*dialog, SystemPowerCalls(), &startTask);
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
@@ -85,6 +88,9 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  // The uninstaller's call: the user's task goes, nothing else happens (a running copy would
+  // write it again at its next change, so the uninstaller runs this only once none runs).
+  if (AsksToRemoveStartTask(commandLine)) return Win32StartTaskStore(ThisProgramPath()).Remove() == 0 ? 0 : 1;
   const bool inTray = IsTrayStart(commandLine);
   const InstanceLock lock;  // first of all, held until the end
   if (!lock.First() || FindRunningInstance()) {

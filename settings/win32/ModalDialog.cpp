@@ -44,6 +44,6 @@ int ComboSelection(HWND dialog, int id) {
 }
 
 void RegisterDialogControlClasses() {
-  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&classes);
 }

@@ -31,5 +31,5 @@ bool IsItemChecked(HWND dialog, int id);
 void SetItemChecked(HWND dialog, int id, bool checked);
 // The combo box's selection, 0 when nothing is selected.
 int ComboSelection(HWND dialog, int id);
-// Date pickers, list views and tooltips are registered before a dialog that holds them opens.
+// Date pickers, list views, tooltips and links are registered before a dialog that holds them opens.
 void RegisterDialogControlClasses();

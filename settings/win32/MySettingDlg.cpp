@@ -1,23 +1,35 @@
 #include "settings/win32/MySettingDlg.h"
 
 #include "resources/settings_ids.h"
+#include "schedule/win32/Win32PowerPlan.h"
 #include "settings/win32/ModalDialog.h"
+#include "settings/win32/WakeTimersLine.h"
 
-CMySettingDlg::CMySettingDlg(IKeyValueTree& tree) : store_(tree) {}
+CMySettingDlg::CMySettingDlg(IKeyValueTree& tree) : store_(tree), plan_(&SystemPowerPlan()) {}
 
-INT_PTR CMySettingDlg::DoModal(HWND owner) { return RunModalDialog(*this, IDD_PC_SETTINGS, owner); }
+INT_PTR CMySettingDlg::DoModal(HWND owner) {
+  RegisterDialogControlClasses();
+  return RunModalDialog(*this, IDD_PC_SETTINGS, owner);
+}
 
-INT_PTR CMySettingDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CMySettingDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       dialog_ = dialog;
       OnInitDialog();
       return TRUE;
+    case WM_NOTIFY:
+      if (IsLinkActivated(lParam, IDC_PC_POWER_OPTIONS)) plan_->OpenPowerOptions();
+      return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_PC_WAKE:
           choice_.wakeUp = !choice_.wakeUp;
           Push();
+          return TRUE;
+        case IDC_PC_TASK_START:
+          // The box ticks itself; the other boxes' clicks push the choice back to the controls.
+          choice_.letWindowsStart = IsItemChecked(dialog_, IDC_PC_TASK_START);
           return TRUE;
         case IDC_PC_SLEEP_AFTER:
           ClickAfterBox(choice_, AfterBox::Standby);
@@ -53,6 +65,7 @@ void CMySettingDlg::OnInitDialog() {
   choice_ = LoadPcSettingsChoice(store_);
   SendDlgItemMessageA(dialog_, IDC_PC_WAKE_LEAD, CB_SETCURSEL, static_cast<WPARAM>(choice_.wakeLead), 0);
   Push();
+  ShowWakeTimers(dialog_, IDC_PC_WAKE_TIMERS, IDC_PC_POWER_OPTIONS, *plan_);
   CentreDialog(dialog_);
 }
 
@@ -62,6 +75,7 @@ void CMySettingDlg::Push() {
   SetItemChecked(dialog_, IDC_PC_SLEEP_AFTER, choice_.standbyAfter);
   SetItemChecked(dialog_, IDC_PC_SHUTDOWN_AFTER, choice_.shutdownAfter);
   SetItemChecked(dialog_, IDC_PC_CLOSE_AFTER, choice_.closeAfter);
+  SetItemChecked(dialog_, IDC_PC_TASK_START, choice_.letWindowsStart);
   CheckRadioButton(dialog_, IDC_PC_NO, IDC_PC_SUSPEND, IDC_PC_NO + choice_.suspendChoice);
 }
 
@@ -72,6 +86,7 @@ void CMySettingDlg::TakeControls() {
   choice_.standbyAfter = IsItemChecked(dialog_, IDC_PC_SLEEP_AFTER);
   choice_.shutdownAfter = IsItemChecked(dialog_, IDC_PC_SHUTDOWN_AFTER);
   choice_.closeAfter = IsItemChecked(dialog_, IDC_PC_CLOSE_AFTER);
+  choice_.letWindowsStart = IsItemChecked(dialog_, IDC_PC_TASK_START);
   choice_.suspendChoice = 0;
   for (int id = IDC_PC_NO; id <= IDC_PC_SUSPEND; ++id)
     if (IsItemChecked(dialog_, id)) choice_.suspendChoice = id - IDC_PC_NO;

@@ -1,11 +1,14 @@
 #pragma once
-// "PC Setting" (dialog 417), opened from the timer dialog: wake-up lead, the hidden keep-awake
-// choice and the action after a timer recording. OK writes the five power values.
+// "PC Setting" (dialog 417), opened from the timer dialog: wake-up lead, what the power plan lets
+// wake timers do (with a link to Windows' power options), whether Windows may start Kestrune for
+// reservations, the hidden keep-awake choice and the action after a timer recording. OK writes
+// the six values.
 
 #include <windows.h>
 
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
+#include "schedule/WakeTimers.h"
 #include "settings/PcSettings.h"
 #include "settings/SettingsStore.h"
 
@@ -16,6 +19,9 @@ class CMySettingDlg {
   explicit CMySettingDlg(IKeyValueTree& tree);
   CMySettingDlg(const CMySettingDlg&) = delete;
   CMySettingDlg& operator=(const CMySettingDlg&) = delete;
+
+  // The power plan the wake-timer line reads; the system's unless set before DoModal.
+  void SetPowerPlan(IPowerPlan& plan) { plan_ = &plan; }
 
   // IDOK or IDCANCEL.
   INT_PTR DoModal(HWND owner);
@@ -31,6 +37,7 @@ class CMySettingDlg {
   void OnOK();
 
   SettingsStore store_;
+  IPowerPlan* plan_;
   HWND dialog_ = nullptr;
   PcSettingsChoice choice_;
   CMyCtrlColor colours_{0x000000, 0xDBDBDB};

@@ -74,6 +74,7 @@ void CShowAll::OnDoubleClick(int row) {
   if (row < 0) return;
   CTimerSetDlg editor(tree_);
   editor.SetRegion(region_);
+  if (plan_) editor.SetPowerPlan(*plan_);
   editor.SetSingleReservation(this, row);
   editor.DoModal(dialog_);
   ShowWindow(dialog_, SW_SHOW);

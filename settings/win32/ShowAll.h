@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "schedule/WakeTimers.h"
+
 class IKeyValueTree;
 
 class CShowAll {
@@ -17,6 +19,8 @@ class CShowAll {
   CShowAll& operator=(const CShowAll&) = delete;
 
   void SetRegion(uint8_t region) { region_ = region; }
+  // Handed to the timer dialog a double-click opens, which marks the rows it rebuilds.
+  void SetPowerPlan(IPowerPlan& plan) { plan_ = &plan; }
   // Nine strings per reservation, reservation 1 first (ReadTimerListRows).
   void SetRows(std::vector<std::string> rows) { rows_ = std::move(rows); }
   const std::vector<std::string>& Rows() const { return rows_; }
@@ -36,5 +40,6 @@ class CShowAll {
   HWND dialog_ = nullptr;
   HWND list_ = nullptr;
   uint8_t region_ = 2;
+  IPowerPlan* plan_ = nullptr;
   std::vector<std::string> rows_;
 };

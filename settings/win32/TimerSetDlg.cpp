@@ -9,7 +9,9 @@
 #include "settings/win32/DialogMessageBox.h"
 #include "settings/win32/ModalDialog.h"
 #include "settings/win32/MySettingDlg.h"
+#include "schedule/win32/Win32PowerPlan.h"
 #include "settings/win32/ShowAll.h"
+#include "settings/win32/WakeTimersLine.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ SYSTEMTIME PickerTime(HWND picker) {
 
 }  // namespace
 
-CTimerSetDlg::CTimerSetDlg(IKeyValueTree& tree) : tree_(tree), store_(tree) {}
+CTimerSetDlg::CTimerSetDlg(IKeyValueTree& tree) : tree_(tree), store_(tree), plan_(&SystemPowerPlan()) {}
 
 void CTimerSetDlg::SetSingleReservation(CShowAll* list, int row) {
   single_ = true;
@@ -72,6 +74,7 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_TIMER_DATE_PICKER && header->code == DTN_DROPDOWN) OnDateDropDown();
+      if (IsLinkActivated(lParam, IDC_TIMER_POWER_OPTIONS)) plan_->OpenPowerOptions();
       return FALSE;
     }
     case WM_COMMAND: {
@@ -135,6 +138,7 @@ void CTimerSetDlg::OnInitDialog() {
   EnableWindow(GetDlgItem(dialog_, IDC_TIMER_SW), FALSE);
   SelectReservation(single_ ? singleRow_ + 1 : 1);
   if (single_) ApplySingleLayout();
+  else ShowWakeTimers(dialog_, IDC_TIMER_WAKE_TIMERS, IDC_TIMER_POWER_OPTIONS, *plan_);
 }
 
 void CTimerSetDlg::ApplySingleLayout() {
@@ -300,13 +304,20 @@ void CTimerSetDlg::OnDateDropDown() {
 
 void CTimerSetDlg::OnPcSetting() {
   CMySettingDlg settings(tree_);
+  settings.SetPowerPlan(*plan_);
   if (settings.DoModal(dialog_) == IDOK)
     SetThreadExecutionState(KeepAwakeExecutionState(AutoSuspendValue(settings.Choice())));
+  // The user may have changed the plan through the link meanwhile.
+  ShowWakeTimers(dialog_, IDC_TIMER_WAKE_TIMERS, IDC_TIMER_POWER_OPTIONS, *plan_);
+}
+
+std::vector<std::string> CTimerSetDlg::ListRows() {
+  return ReadTimerListRows(store_, WakeTimersBlocked(plan_->ReadWakeTimers()));
 }
 
 void CTimerSetDlg::OnList() {
   if (saveBeforeList_) Save();
-  std::vector<std::string> rows = ReadTimerListRows(store_);
+  std::vector<std::string> rows = ListRows();
   if (single_) {
     if (list_ != nullptr) {
       list_->SetRows(std::move(rows));
@@ -318,6 +329,7 @@ void CTimerSetDlg::OnList() {
   ShowWindow(dialog_, SW_HIDE);
   CShowAll list(tree_);
   list.SetRegion(region_);
+  list.SetPowerPlan(*plan_);
   list.SetRows(std::move(rows));
   list.DoModal(dialog_);
   SelectReservation(1);
@@ -344,6 +356,6 @@ void CTimerSetDlg::OnCancel() {
 
 void CTimerSetDlg::RefreshList() {
   if (list_ == nullptr) return;
-  list_->SetRows(ReadTimerListRows(store_));
+  list_->SetRows(ListRows());
   list_->Refill();
 }

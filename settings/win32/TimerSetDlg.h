@@ -2,7 +2,8 @@
 // "Recording Setting" (dialog 414): one of the sixteen reservations at a time, chosen with the
 // selector buttons along the top. Every switch, leaving the name field, "List" and OK write the
 // reservation being left, so Cancel keeps what was saved on the way. Opened from the timer list
-// for one row, the selectors are hidden and the dialog edits that reservation only.
+// for one row, the selectors are hidden and the dialog edits that reservation only. Beside "PC
+// Setting" a line says what the power plan lets wake timers do, where the system says.
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "controls/win32/MyEdit.h"
+#include "schedule/WakeTimers.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerDialogTexts.h"
 #include "settings/TimerSetting.h"
@@ -26,6 +28,9 @@ class CTimerSetDlg {
 
   // Set by the opener before DoModal.
   void SetRegion(uint8_t region) { region_ = region; }
+  // The power plan whose wake timers the dialog, the PC settings and the list show; the system's
+  // unless set.
+  void SetPowerPlan(IPowerPlan& plan) { plan_ = &plan; }
   // Edits reservation row + 1 only; `list` is the list that opened it and is refreshed after.
   void SetSingleReservation(CShowAll* list, int row);
 
@@ -55,9 +60,12 @@ class CTimerSetDlg {
   void OnOK();
   void OnCancel();
   void RefreshList();
+  // The list's rows, ON reservations marked when the PC will not wake for them.
+  std::vector<std::string> ListRows();
 
   IKeyValueTree& tree_;
   SettingsStore store_;
+  IPowerPlan* plan_;
   HWND dialog_ = nullptr;
   uint8_t region_ = 2;
   int current_ = 1;

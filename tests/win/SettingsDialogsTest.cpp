@@ -255,9 +255,20 @@ std::string TabStopNames(HWND dlg) {
     char cls[32] = {};
     GetClassNameA(stop, cls, sizeof cls);
     const bool button = lstrcmpiA(cls, "Button") == 0;
-    HWND named = button ? stop : GetWindow(stop, GW_HWNDPREV);
-    const std::string name = WindowTextOf(named);
-    names += button || (SendMessageA(named, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) ? name + "|" : "no label|";
+    // A link is named by its own text, as a screen reader reads it: the words, not the markup.
+    const bool link = lstrcmpiA(cls, "SysLink") == 0;
+    HWND named = button || link ? stop : GetWindow(stop, GW_HWNDPREV);
+    std::string name = WindowTextOf(named);
+    if (link) {
+      std::string words;
+      for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '<') i = name.find('>', i);
+        else words += name[i];
+        if (i == std::string::npos) break;
+      }
+      name = words;
+    }
+    names += button || link || (SendMessageA(named, WM_GETDLGCODE, 0, 0) & DLGC_STATIC) ? name + "|" : "no label|";
     if (button && (GetWindowLongPtrA(stop, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) {
       auto picture = [stop] {
         RECT rc{};
@@ -293,9 +304,16 @@ TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrC
   // On FM the SW rows are read-only, so no Tab stops; Tab reaches the region that is checked.
   CSettingDlg prefs(tree);
   ReadDialog(prefs, "Kestrune Setting", [&](HWND dlg) { preferences = TabStopNames(dlg); });
+  // A plan that says what it allows: the line and its link show.
+  struct : IPowerPlan {
+    WakeTimerReading ReadWakeTimers() override { return {WakeTimerSetting::Enabled}; }
+    bool OpenPowerOptions() override { return true; }
+  } plan;
   CMySettingDlg power(tree);
+  power.SetPowerPlan(plan);
   ReadDialog(power, "PC Setting", [&](HWND dlg) { pc = TabStopNames(dlg); });
   CTimerSetDlg timerDialog(tree);
+  timerDialog.SetPowerPlan(plan);
   SettingsStore store(tree);
   CShowAll all(tree);
   all.SetRows(ReadTimerListRows(store));
@@ -312,12 +330,13 @@ TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrC
   for (const char* band : {"FM", "AM"})
     for (int n = 1; n <= 12; ++n) expected += std::to_string(n) + "|" + band + " frequency " + std::to_string(n) + "|";
   EXPECT_EQ(preferences, expected + "Recording format|Folder|Brow...|Default|  Japan|OK|Cancel|");
-  EXPECT_EQ(pc, "Wake up time from sleep(stand by)|Wake up before the recording by|Sleep(Stand by) after timer "
-                "recording|Shut down after timer recording|Clsose after timer recording|&OK|&Cancel|");
+  EXPECT_EQ(pc, "Wake up time from sleep(stand by)|Wake up before the recording by|Open Windows' power options|"
+                "Let Windows start Kestrune for reservations|Sleep(Stand by) after timer recording|Shut down after timer recording|Clsose after "
+                "timer recording|&OK|&Cancel|");
   expected = "Reserve record 1|News && Weather|";
   for (int n = 3; n <= 16; ++n) expected += "Reserve record " + std::to_string(n) + "|";
   EXPECT_EQ(timer, expected + "Name|FM|Station|Frequency|Recording format|Date|Date|Start|Stop|ON|OK|Cancel|List|"
-                              "PC Setting|");
+                              "PC Setting|Power options|");
   EXPECT_EQ(list, "Timer recordings|");
   expected = "Reserve 1|News & Weather|";  // a row reads as its item text: the reservation's name
   for (int n = 3; n <= 16; ++n) expected += "Reserve " + std::to_string(n) + "|";

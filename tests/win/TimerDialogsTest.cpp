@@ -176,7 +176,7 @@ TEST_F(TimerDialogsTest, TimerListShowsEveryReservationAndEditsARowInPlace) {
         HWND list = Item(listDlg, IDC_TIMER_LIST_VIEW);
         EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 16);
         EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 140);
-        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 4, 0), 200);
+        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 4, 0), 175);
         EXPECT_EQ(ListText(list, 0, 0), "Reserve 1");
         EXPECT_EQ(ListText(list, 0, 4), "THE ");
         EXPECT_EQ(ListText(list, 3, 7), "64  Kps");
