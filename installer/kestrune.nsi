@@ -4,7 +4,8 @@
 ;   makensis -DVERSION=1.0.0.0 -DSTAGE=<packaged files> -DOUTFILE=<setup.exe> kestrune.nsi
 ; /S installs (and uninstall.exe /S uninstalls) silently with the defaults.
 ; The user's settings (HKCU\Software\KESTRUNE) and recordings are never touched: an install over
-; an older version keeps them, and so does the uninstaller.
+; an older version keeps them, and so does the uninstaller. The uninstaller removes the user's task
+; in Task Scheduler (\Kestrune) that starts the program for the next reservation.
 
 Unicode true
 ; The program is 64-bit; NSIS's 64-bit stub is also the one that Wine's wine64 runs.
@@ -182,6 +183,11 @@ FunctionEnd
 ; Only what the installer put there goes: the recordings (the record folder) and the settings
 ; stay, and a folder the user chose that holds other files is left with them.
 Section "Uninstall"
+  ; The task that has Windows start Kestrune for the next reservation goes first, removed by the
+  ; program itself, which knows the task's name (it carries the user's SID) and reaches Task
+  ; Scheduler through its COM interface. The \Kestrune folder goes with it once no other user's
+  ; task is in it. Nothing stops the uninstall when that fails (Task Scheduler not running).
+  ExecWait '"$INSTDIR\kestrune.exe" /removetask'
   Delete "$INSTDIR\kestrune.exe"
   Delete "$INSTDIR\lame_enc.dll"
   Delete "$INSTDIR\User Guide.txt"

@@ -86,10 +86,16 @@ rig_start_wine() {
     /usr/lib/wine/wine64 reg add "HKCU\\Software\\Wine\\Drivers\\winepulse.drv\\devices\\1,${source%%:*}" \
       /v guid /t REG_BINARY /d "$guid" /f >/dev/null 2>&1 || true
   done
+  rig_start_task_scheduler
+}
+
+# Windows' Task Scheduler always runs. Wine's is started by the first ITaskService::Connect, but
+# not in a prefix's first seconds: while wineboot's set-up still runs, a start times out
+# (ERROR_SERVICE_REQUEST_TIMEOUT, Connect fails with 0x80041315), and the service's host process
+# stays unable to start it for as long as that Wine server lives. So the prefix is let settle (its
+# server ends), then the service is started; it keeps the new server up from then on.
+rig_start_task_scheduler() {
   /usr/lib/wine/wineserver -w || true
-  # Windows' Task Scheduler always runs; Wine's service does not start by itself, and every
-  # ITaskService::Connect fails (0x80041315) until it runs. Started only once the prefix is set
-  # up and its server gone: the service keeps the server up for the rest of the rig.
   /usr/lib/wine/wine64 net start schedule >/dev/null 2>&1 || true
 }
 

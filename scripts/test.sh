@@ -57,6 +57,8 @@ if [ "$packaged" -eq 1 ]; then
   (
     export WINEPREFIX="$install_prefix" WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+    # Its Task Scheduler running, as a new Windows user's does: the uninstaller removes the task.
+    rig_start_task_scheduler
     rc=0
     scripts/wine-exec.sh build/kestrune-setup.exe /S || rc=$?
     if [ "$rc" -ne 0 ]; then

@@ -84,6 +84,17 @@ std::wstring Widened(const std::string& text) {
 
 }  // namespace
 
+bool TaskSchedulerMayRun() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return true;
+  SC_HANDLE service = OpenServiceW(manager, L"Schedule", SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  const bool known = service && QueryServiceStatus(service, &status);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return !known || status.dwCurrentState == SERVICE_RUNNING;
+}
+
 std::wstring CurrentUserSid() {
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
@@ -99,7 +110,8 @@ std::wstring CurrentUserSid() {
   return owned.get();
 }
 
-Win32StartTaskStore::Win32StartTaskStore(std::wstring exe) : exe_(std::move(exe)) {
+Win32StartTaskStore::Win32StartTaskStore(std::wstring exe, bool (*serviceMayRun)())
+    : exe_(std::move(exe)), serviceMayRun_(serviceMayRun) {
   const std::wstring sid = CurrentUserSid();
   const std::wstring suffix = sid.empty() ? std::wstring() : L" " + sid;
   name_ = L"Next reservation" + suffix;
@@ -107,6 +119,7 @@ Win32StartTaskStore::Win32StartTaskStore(std::wstring exe) : exe_(std::move(exe)
 }
 
 uint32_t Win32StartTaskStore::Write(const StartTaskPlan& plan, const std::string& name) {
+  if (!serviceMayRun_()) return static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING);
   const ComScope com;
   ComPtr<ITaskService> service;
   ComPtr<ITaskFolder> root;
@@ -129,6 +142,7 @@ uint32_t Win32StartTaskStore::Write(const StartTaskPlan& plan, const std::string
 }
 
 uint32_t Win32StartTaskStore::Remove() {
+  if (!serviceMayRun_()) return static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING);
   const ComScope com;
   ComPtr<ITaskService> service;
   ComPtr<ITaskFolder> root;

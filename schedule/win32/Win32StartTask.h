@@ -15,10 +15,18 @@
 
 inline constexpr const wchar_t* kStartTaskFolder = L"\\Kestrune";
 
+// False only when the service control manager says the Task Scheduler service does not run.
+// Windows' always runs, and its ITaskService::Connect fails without it. Wine's Connect starts the
+// service itself instead, and in a prefix's first seconds that start hangs for half a minute (on
+// the window's thread): it is not asked then, nor where nothing would run the task anyway.
+bool TaskSchedulerMayRun();
+
 class Win32StartTaskStore final : public IStartTaskStore {
  public:
   // `exe` is the program the task starts: the running copy's file, from GetModuleFileNameW.
-  explicit Win32StartTaskStore(std::wstring exe);
+  // Without the service (`serviceMayRun` false) nothing is asked of Task Scheduler and the result
+  // is SCHED_E_SERVICE_NOT_RUNNING, as Windows' Connect answers then.
+  explicit Win32StartTaskStore(std::wstring exe, bool (*serviceMayRun)() = TaskSchedulerMayRun);
 
   uint32_t Write(const StartTaskPlan& plan, const std::string& name) override;
   uint32_t Remove() override;
@@ -30,6 +38,7 @@ class Win32StartTaskStore final : public IStartTaskStore {
 
  private:
   std::wstring exe_;
+  bool (*serviceMayRun_)();
   std::wstring name_;
   std::wstring rootName_;
 };

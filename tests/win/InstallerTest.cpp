@@ -14,8 +14,10 @@
 
 #include "app/win32/SingleInstance.h"
 #include "resources/resource.h"
+#include "schedule/win32/Win32StartTask.h"
 #include "settings/SettingsStore.h"
 #include "tests/win/ProgramProcess.h"
+#include "tests/win/TaskSchedulerKit.h"
 
 namespace {
 
@@ -216,7 +218,24 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   shouted.erase(shouted.find('"'), 1);
   CharUpperA(shouted.data());
   ASSERT_TRUE(SetRegText(kRunKey, "Kestrune", shouted));
+  // The installed program's task for the next reservation, as it writes it (the prefix's Task
+  // Scheduler service started as Windows' always is).
+  ASSERT_TRUE(EnsureTaskSchedulerRunning());
+  const std::wstring wideExe(exe.begin(), exe.end());
+  Win32StartTaskStore installedTask(wideExe);
+  const StartTaskPlan plan{true, 0, CivilTime(CivilSeconds({2031, 5, 17, 0, 7, 0, 0})),
+                           CivilTime(CivilSeconds({2031, 5, 17, 0, 6, 55, 0})), true};
+  ASSERT_EQ(installedTask.Write(plan, "Morning News"), 0u);
+  {
+    TaskSchedulerReader reader;
+    ASSERT_TRUE(reader.Read(kStartTaskFolder, installedTask.TaskName()).exists);
+  }
   EXPECT_EQ(RunToEnd(quietUninstall), 0);
+  {
+    TaskSchedulerReader reader;
+    EXPECT_FALSE(reader.Read(kStartTaskFolder, installedTask.TaskName()).exists) << "the uninstaller left the task";
+    EXPECT_FALSE(reader.FolderExists(kStartTaskFolder)) << "the uninstaller left the task folder";
+  }
   for (const char* name : files) {
     if (std::string(name) == "uninstall.exe") continue;
     EXPECT_FALSE(Exists(folder + "\\" + name)) << name;

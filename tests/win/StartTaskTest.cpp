@@ -113,6 +113,20 @@ TEST_F(StartTaskTest, ATaskAnEarlierRunLeftInTheRootGoesWhenTheFolderTakesIt) {
   EXPECT_FALSE(reader.Read(L"\\", store.RootTaskName()).exists);
 }
 
+TEST_F(StartTaskTest, AServiceThatDoesNotRunIsReportedAndNotAsked) {
+  // The rig's service runs, and the service control manager says so.
+  EXPECT_TRUE(TaskSchedulerMayRun());
+  // Stopped (Wine's cannot be stopped, so the answer stands in): Windows' Connect fails then, and
+  // Wine's would start it, which hangs in a young prefix. Nothing reaches Task Scheduler.
+  Win32StartTaskStore stopped(kExe, [] { return false; });
+  const StartTaskPlan plan{true, 0, At(2031, 5, 17, 7, 0, 0), At(2031, 5, 17, 6, 55, 0), true};
+  EXPECT_EQ(stopped.Write(plan, "Morning News"), static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING));
+  EXPECT_FALSE(Task().exists);
+  ASSERT_EQ(store.Write(plan, "Morning News"), 0u);
+  EXPECT_EQ(stopped.Remove(), static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING));
+  EXPECT_TRUE(Task().exists);
+}
+
 // The timer dialog as the window runs it: what the user saves in it.
 class ScriptedDialogs final : public IWindowDialogs {
  public:

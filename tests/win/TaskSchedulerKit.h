@@ -1,7 +1,7 @@
 #pragma once
 // Windows' Task Scheduler as a test reads it, through ITaskService and apart from the program's
-// own adapter: the service started where it does not run by itself (Wine), a task read back field
-// by field, and a task put in place as an earlier run would have left it.
+// own adapter: the service started where it may not run yet (Wine), a task read back field by
+// field, and a task put in place as an earlier run would have left it.
 //
 // Wine 8 keeps a registered task's registration info and settings, but drops its triggers and
 // its actions' contents (it stores <Triggers/> and an empty <Exec/>; their collections answer
@@ -13,6 +13,7 @@
 #include <taskschd.h>
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -24,20 +25,23 @@ constexpr CLSID kTaskSchedulerClassForTests = {0x0f87369f, 0xa4e5, 0x4cfc,
                                                {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
 // Starts the Task Scheduler service and waits until it runs; true when it runs. Windows' always
-// does; Wine's must be started (scripts/rig.sh does it with "net start schedule", which calls the
-// same service control API).
+// does. Wine's is started by scripts/rig.sh ("net start schedule", the same service control API)
+// and by Wine's own ITaskService::Connect; but in a prefix only seconds old a start times out
+// (ERROR_SERVICE_REQUEST_TIMEOUT) and leaves the service stopped, and a later start succeeds: it
+// is tried again for up to a minute.
 inline bool EnsureTaskSchedulerRunning() {
   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
   if (!manager) return false;
   SC_HANDLE service = OpenServiceW(manager, L"Schedule", SERVICE_START | SERVICE_QUERY_STATUS);
   bool running = false;
   if (service) {
+    const DWORD until = GetTickCount() + 60000;
     SERVICE_STATUS status{};
-    if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_RUNNING)
-      StartServiceW(service, 0, nullptr);
-    for (int i = 0; i < 100 && !running; ++i) {
-      running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
-      if (!running) Sleep(100);
+    while (!running && static_cast<LONG>(until - GetTickCount()) > 0 && QueryServiceStatus(service, &status)) {
+      running = status.dwCurrentState == SERVICE_RUNNING;
+      if (status.dwCurrentState == SERVICE_STOPPED && !StartServiceW(service, 0, nullptr))
+        std::printf("[Task Scheduler service] start refused: error %lu\n", GetLastError());
+      if (!running) Sleep(500);
     }
     CloseServiceHandle(service);
   }
