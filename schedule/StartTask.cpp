@@ -116,6 +116,9 @@ std::wstring StartTaskDescription(const StartTaskPlan& plan, std::wstring_view n
 
 std::wstring StartTaskXml(const StartTaskPlan& plan, std::wstring_view exe, std::wstring_view description) {
   const wchar_t* wake = plan.wake ? L"true" : L"false";
+  // Started in its own folder, as from Explorer, rather than in Task Scheduler's System32.
+  const size_t cut = exe.find_last_of(L"\\/");
+  const std::wstring_view folder = cut == std::wstring_view::npos ? std::wstring_view() : exe.substr(0, cut);
   return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
          L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
          L"  <RegistrationInfo>\n"
@@ -157,6 +160,7 @@ std::wstring StartTaskXml(const StartTaskPlan& plan, std::wstring_view exe, std:
          L"    <Exec>\n"
          L"      <Command>" + Escaped(exe) + L"</Command>\n"
          L"      <Arguments>/tray</Arguments>\n"
+         L"      <WorkingDirectory>" + Escaped(folder) + L"</WorkingDirectory>\n"
          L"    </Exec>\n"
          L"  </Actions>\n"
          L"</Task>\n";

@@ -54,7 +54,7 @@ StartTaskPlan PlanStartTask(const ScheduleTable& table, const LocalTime& now, co
 std::wstring TaskTimeText(const LocalTime& t);
 
 // The task as Task Scheduler's XML (schema 1.2, Windows 7 and later): a time trigger at the plan's
-// moment; "<exe>" /tray; run only when the user is logged on (interactive token); no execution
+// moment; "<exe>" /tray in the program's folder; run only when the user is logged on (interactive token); no execution
 // time limit; started and not stopped on batteries; a new instance ignored while one runs; the PC
 // woken when the plan says so; started as soon as possible when its moment was missed (the PC was
 // off then); normal priority, as Task Scheduler would otherwise start it below normal, with low

@@ -110,6 +110,7 @@ TEST(StartTaskRule, TheTaskAsTaskSchedulerReadsIt) {
   for (const wchar_t* part :
        {L"<StartBoundary>2031-05-17T06:55:00</StartBoundary>",
         L"<Command>C:\\Users\\Ann\\R&amp;D &lt;tools&gt;\\kestrune.exe</Command>", L"<Arguments>/tray</Arguments>",
+        L"<WorkingDirectory>C:\\Users\\Ann\\R&amp;D &lt;tools&gt;</WorkingDirectory>",
         L"<Description>a line &amp; more</Description>", L"<LogonType>InteractiveToken</LogonType>",
         L"<WakeToRun>true</WakeToRun>", L"<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>",
         L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>", L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>",
