@@ -80,25 +80,6 @@ class StartTaskTest : public ::testing::Test {
   Win32StartTaskStore store{kExe};
 };
 
-TEST_F(StartTaskTest, TheAdapterRegistersRewritesAndRemovesTheUsersTask) {
-  EXPECT_FALSE(Task().exists);
-  const StartTaskPlan first{true, 0, At(2031, 5, 17, 7, 0, 0), At(2031, 5, 17, 6, 55, 0), true};
-  ASSERT_EQ(store.Write(first, "Morning News"), 0u);
-  const TaskSeen seen = Task();
-  ExpectStartTask(seen, kExe, L"2031-05-17T06:55:00", true);
-  EXPECT_TRUE(Has(seen.description, L"for the reservation \"Morning News\" at 2031-05-17 07:00:00 (5 minutes before)"));
-
-  // Rewritten in place: the same task, another time, no waking.
-  const StartTaskPlan second{true, 3, At(2031, 6, 1, 0, 0, 30), At(2031, 5, 31, 23, 59, 30), false};
-  ASSERT_EQ(store.Write(second, "Midnight"), 0u);
-  ExpectStartTask(Task(), kExe, L"2031-05-31T23:59:30", false);
-
-  ASSERT_EQ(store.Remove(), 0u);
-  EXPECT_FALSE(Task().exists);
-  EXPECT_FALSE(reader.FolderExists(kStartTaskFolder)) << "the empty folder stays behind";
-  EXPECT_EQ(store.Remove(), 0u) << "nothing to remove is no failure";
-}
-
 TEST_F(StartTaskTest, ATaskAnEarlierRunLeftInTheRootGoesWhenTheFolderTakesIt) {
   const StartTaskPlan plan{true, 0, At(2031, 5, 17, 7, 0, 0), At(2031, 5, 17, 6, 55, 0), true};
   ASSERT_EQ(reader.Plant(L"\\", store.RootTaskName(), StartTaskXml(plan, kExe, L"left in the root")), S_OK);
@@ -212,6 +193,7 @@ TEST_F(StartTaskTest, TheWindowKeepsTheTaskAsReservationsAreSavedChangedAndSwitc
   dialogs.edit = [&] { settings.WriteValue(kGeneralKey, kLetWindowsStartValue, "0"); };
   dlg.Window().OnTimerSettings();
   EXPECT_FALSE(Task().exists);
+  EXPECT_EQ(store.Remove(), 0u) << "nothing to remove is no failure";
   DestroyWindow(hwnd);
   DrainQuit();
 }
