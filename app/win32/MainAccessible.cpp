@@ -46,9 +46,6 @@ bool Shown(HWND window, int id) {
   return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE);
 }
 
-// {1EA4DBF0-3C3B-11CF-810C-00AA00389B71}: oleacc's type library, version 1.1.
-constexpr GUID kLibidAccessibility = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
 }  // namespace
 
 std::vector<int> AccessibleChildIds(HWND window) {
@@ -81,47 +78,17 @@ ULONG MainAccessible::Release() {
   return static_cast<ULONG>(left);
 }
 
-ITypeInfo* MainAccessible::TypeInfo() {
-  if (!typeInfoLoaded_) {
-    typeInfoLoaded_ = true;
-    Microsoft::WRL::ComPtr<ITypeLib> library;
-    if (SUCCEEDED(LoadRegTypeLib(kLibidAccessibility, 1, 1, 0, library.GetAddressOf())) ||
-        SUCCEEDED(LoadTypeLib(L"oleacc.dll", library.GetAddressOf())))
-      library->GetTypeInfoOfGuid(kIID_IAccessible, typeInfo_.GetAddressOf());
-  }
-  return typeInfo_.Get();
-}
+HRESULT MainAccessible::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
 
-HRESULT MainAccessible::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = TypeInfo() ? 1 : 0;
-  return S_OK;
-}
-
-HRESULT MainAccessible::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  if (!info) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  ITypeInfo* type = TypeInfo();
-  if (!type) return E_NOTIMPL;
-  type->AddRef();
-  *info = type;
-  return S_OK;
-}
+HRESULT MainAccessible::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
 
 HRESULT MainAccessible::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  ITypeInfo* type = TypeInfo();
-  if (!type) return E_NOTIMPL;
-  return DispGetIDsOfNames(type, names, count, ids);
+  return dispatch_.GetIDsOfNames(names, count, ids);
 }
 
 HRESULT MainAccessible::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* exception, UINT* badArgument) {
-  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  ITypeInfo* type = TypeInfo();
-  if (!type) return E_NOTIMPL;
-  // The type library describes IAccessible's vtable, which this object is.
-  return DispInvoke(static_cast<IAccessible*>(this), type, id, flags, params, result, exception, badArgument);
+  return dispatch_.Invoke(this, id, riid, flags, params, result, exception, badArgument);
 }
 
 MainAccessible::Lookup MainAccessible::Find(const VARIANT& child) const {

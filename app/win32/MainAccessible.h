@@ -17,9 +17,7 @@
 #include <vector>
 
 #include "app/AccessibleView.h"
-
-// MinGW's oleacc import library resolves IID_IAccessible to an import thunk, not the GUID.
-inline constexpr GUID kIID_IAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+#include "controls/win32/AccessibleDispatch.h"
 
 // What the object reads, owned by the window; the object holds it weakly, so that a screen reader
 // that keeps the object after the window has gone is told it is disconnected.
@@ -86,12 +84,8 @@ class MainAccessible final : public IAccessible {
     std::shared_ptr<const AccessibleSource> source;
   };
   Lookup Find(const VARIANT& child) const;
-  // IAccessible's description in oleacc's type library, loaded on the first call by name; null
-  // where the library is not registered.
-  ITypeInfo* TypeInfo();
 
   std::weak_ptr<const AccessibleSource> source_;
-  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;
-  bool typeInfoLoaded_ = false;
+  AccessibleDispatch dispatch_;
   LONG references_ = 1;
 };

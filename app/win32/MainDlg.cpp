@@ -1,6 +1,7 @@
 #include "app/win32/MainDlg.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <commctrl.h>
 #include <dbt.h>
@@ -186,6 +187,10 @@ LRESULT CMainDlg::OnInitDialog() {
   // Where the readout is, so that a reader that looks for the live region finds it there.
   announcer_.Create(Hwnd(), IDC_ANNOUNCEMENT, POINT{display::kReadoutRect.left, display::kReadoutRect.top},
                     IDC_NOTIFICATIONS, UiaEntryPoints::Find(uiaModule_));
+  for (auto [label, id, name] : {std::tuple{&volumeLabel_, IDC_VOLUME, "Volume"},
+                                 std::tuple{&positionLabel_, IDC_POSITION, "Position"}})
+    label->Attach(GetDlgItem(Hwnd(), id), name,
+                  [this, id] { return accessible::Describe(id, AccessibleFacts(false), true).value; });
   // Lets the shell's broadcast through where message filtering exists (Vista and later).
   using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))

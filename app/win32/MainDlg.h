@@ -18,6 +18,7 @@
 #include "app/win32/MainAccessible.h"
 #include "app/win32/MainSkin.h"
 #include "app/win32/WindowLayer.h"
+#include "controls/win32/AccessibleLabel.h"
 #include "settings/SettingsStore.h"
 
 class IKeyValueTree;
@@ -176,4 +177,8 @@ class CMainDlg final : public DialogWindow,
   Announcer announcer_;
   accessible::AnnouncementGate gate_{kAnnounceQuietMs};
   std::vector<std::pair<int, bool>> pressedStates_;  // the toggles' pressed state last announced
+  // The sliders' own objects: named, with the value as the readout's tree says it. Last, so that
+  // they go before what they read.
+  AccessibleLabel volumeLabel_;
+  AccessibleLabel positionLabel_;
 };

@@ -271,6 +271,23 @@ TEST_F(MainAccessibleTest, TheTreeNamesEveryControlAndTheReadoutSaysWhatIsOn) {
   EXPECT_EQ(Name(next.lVal), "Play");
   ASSERT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(Find("Tune down")), &next), S_OK);
   EXPECT_EQ(Name(next.lVal), "Tune up");  // past the hidden position slider
+  // By name, as a script or a reader's late binding calls it: oleacc's type library describes
+  // the object, so the standard dispatch reaches the same methods.
+  UINT infos = 0;
+  ASSERT_EQ(acc->GetTypeInfoCount(&infos), S_OK);
+  ASSERT_EQ(infos, 1u);
+  OLECHAR accName[] = L"accName";
+  LPOLESTR byName[] = {accName};
+  DISPID dispid = 0;
+  ASSERT_EQ(acc->GetIDsOfNames(IID_NULL, byName, 1, 0, &dispid), S_OK);
+  EXPECT_EQ(dispid, DISPID_ACC_NAME);
+  VARIANT argument = Child(Find("Record"));
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(acc->Invoke(DISPID_ACC_NAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_EQ(Utf8(result.bstrVal), "Record");
   // Only documented answers: an unavailable button has no action to do now.
   EXPECT_EQ(acc->accDoDefaultAction(Child(Find("FM"))), DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(acc->accDoDefaultAction(Child(Find("Radio"))), DISP_E_MEMBERNOTFOUND);
@@ -376,6 +393,60 @@ TEST_F(MainAccessibleTest, FiveQuickPressesAreSpokenAtMostTwiceAndAHiddenWindowS
   SendMessageA(hwnd, WM_TIMER, kTimerSignal, 0);
   PumpMessages(50);
   EXPECT_TRUE(TakeSpoken().empty());
+}
+
+// A control's own object, as a reader that follows the focused window (JAWS, Narrator) gets it.
+Microsoft::WRL::ComPtr<IAccessible> OwnObject(HWND control) {
+  Microsoft::WRL::ComPtr<IAccessible> object;
+  AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
+                             reinterpret_cast<void**>(object.GetAddressOf()));
+  return object;
+}
+
+std::string OwnText(const Microsoft::WRL::ComPtr<IAccessible>& object, bool value) {
+  BSTR text = nullptr;
+  if (value) object->get_accValue(Child(CHILDID_SELF), &text);
+  else object->get_accName(Child(CHILDID_SELF), &text);
+  return Utf8(text);
+}
+
+TEST_F(MainAccessibleTest, TheSlidersAndTheTogglesTellTheirOwnWindowsObjects) {
+  HWND volume = GetDlgItem(hwnd, IDC_VOLUME);
+  const auto slider = OwnObject(volume);
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(OwnText(slider, false), "Volume");
+  EXPECT_EQ(OwnText(slider, true), "35 %");
+  Key(WM_KEYDOWN, VK_UP);  // the volume key
+  EXPECT_EQ(OwnText(slider, true), "36 %");
+  const auto position = OwnObject(GetDlgItem(hwnd, IDC_POSITION));
+  ASSERT_NE(position, nullptr);
+  EXPECT_EQ(OwnText(position, false), "Position");
+  // The hidden label right before each slider names it for the system's own label search too.
+  char label[16] = {};
+  GetWindowTextA(GetWindow(volume, GW_HWNDPREV), label, sizeof label);
+  EXPECT_STREQ(label, "Volume");
+  EXPECT_FALSE(IsWindowVisible(GetWindow(volume, GW_HWNDPREV)));
+
+  // Stereo is on from the start, Mute off: the buttons' windows answer as system buttons do.
+  HWND stereo = GetDlgItem(hwnd, IDC_STEREO), mute = GetDlgItem(hwnd, IDC_MUTE);
+  EXPECT_EQ(SendMessageA(stereo, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(SendMessageA(stereo, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  EXPECT_EQ(SendMessageA(mute, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  EventHook hook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE);
+  SetFocus(mute);
+  EXPECT_TRUE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_FOCUS);
+  Key(WM_KEYDOWN, VK_SPACE);
+  Key(WM_KEYUP, VK_SPACE);
+  PumpMessages(50);
+  ASSERT_TRUE(dlg->Window().Radio().Muted());
+  EXPECT_EQ(SendMessageA(mute, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  // The change is raised on the button's own window and on its child of the main window's tree.
+  std::vector<std::pair<HWND, LONG>> raised;
+  for (const Heard& h : g_heard)
+    if (h.object == OBJID_CLIENT) raised.emplace_back(h.window, h.child);
+  EXPECT_EQ(raised, (std::vector<std::pair<HWND, LONG>>{{hwnd, Find("Mute")}, {mute, CHILDID_SELF}}));
 }
 
 TEST_F(MainAccessibleTest, ControlsKeepTheirIdsWhenOneShowsAndReadersHearItAppear) {
