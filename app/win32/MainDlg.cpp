@@ -254,6 +254,13 @@ void CMainDlg::OnDestroy() {
   outcomeTarget_.store(nullptr);
   DeliverRecorderOutcomes();
   accessible_.reset();
+  // What changed last (a reservation's end that closes the program) is still said: a UI
+  // Automation notification carries its text along, though a live region is gone before a reader
+  // could read it.
+  if (IsWindowVisible(Hwnd())) {
+    AnnounceChanges();
+    Say(gate_.Flush(UINT64_MAX));
+  }
   ::KillTimer(Hwnd(), kTimerAnnounce);
   announcer_.Destroy();
   RemovePropA(Hwnd(), kInstanceProperty);
