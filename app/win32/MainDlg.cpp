@@ -187,6 +187,9 @@ LRESULT CMainDlg::OnInitDialog() {
   // Where the readout is, so that a reader that looks for the live region finds it there.
   announcer_.Create(Hwnd(), IDC_ANNOUNCEMENT, POINT{display::kReadoutRect.left, display::kReadoutRect.top},
                     IDC_NOTIFICATIONS, UiaEntryPoints::Find(uiaModule_));
+  // A listener meets the window as it is; what changes from here on is said (the receiver's
+  // station once the deferred start has brought it up, not the "no receiver" before it).
+  gate_.Settle(accessible::SituationOf(AccessibleFacts(false)));
   for (auto [label, id, name] : {std::tuple{&volumeLabel_, IDC_VOLUME, "Volume"},
                                  std::tuple{&positionLabel_, IDC_POSITION, "Position"}})
     label->Attach(GetDlgItem(Hwnd(), id), name,

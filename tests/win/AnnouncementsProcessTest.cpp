@@ -113,20 +113,42 @@ TEST(AnnouncementsProcess, AListenerInAnotherProcessHearsEachChangeOnce) {
 
   const UniqueHandle process = StartProgram(exe);
   ASSERT_TRUE(process);
+  std::vector<std::string> steps = {"start"};
+  // Whatever happens below, the transcript is printed and the program does not outlive the test.
+  struct Ending {
+    HANDLE process;
+    const std::vector<std::string>& steps;
+    ~Ending() {
+      std::printf("What a listener in another process heard (time since it hooked, then the text):\n");
+      for (size_t i = 0; i < g_lines.size(); ++i)
+        std::printf("  %6.1f s  %-16s \"%s\"\n", g_lines[i].at / 1000.0, i < steps.size() ? steps[i].c_str() : "?",
+                    g_lines[i].text.c_str());
+      WaitForExit(process, 0);
+    }
+  } ending{process.Get(), steps};
   HWND window = WaitForMainWindow();
   ASSERT_NE(window, nullptr) << "the demo never showed its window";
-  const bool comEntered = SUCCEEDED(CoInitialize(nullptr));
+  struct Com {
+    bool entered = SUCCEEDED(CoInitialize(nullptr));
+    ~Com() {
+      if (entered) CoUninitialize();
+    }
+  } com;
   g_lines.clear();
   g_hooked = GetTickCount();
-  HWINEVENTHOOK hook = SetWinEventHook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged, nullptr,
-                                       OnLiveRegion, GetProcessId(process.Get()), 0, WINEVENT_OUTOFCONTEXT);
-  ASSERT_NE(hook, nullptr);
+  struct Hook {
+    HWINEVENTHOOK handle;
+    ~Hook() {
+      if (handle) UnhookWinEvent(handle);
+    }
+  } hook{SetWinEventHook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged, nullptr, OnLiveRegion,
+                         GetProcessId(process.Get()), 0, WINEVENT_OUTOFCONTEXT)};
+  ASSERT_NE(hook.handle, nullptr);
 
   // The deferred start brings the receiver up: the station is said once it is on.
   HearUntil(1, 10000);
   HearFor(1500);
   ASSERT_EQ(g_lines.size(), 1u) << "the start";
-  std::vector<std::string> steps = {"start"};
   auto step = [&](const char* what, UINT message, WPARAM wParam) {
     const size_t before = g_lines.size();
     PostMessageA(window, message, wParam, 0);
@@ -151,13 +173,7 @@ TEST(AnnouncementsProcess, AListenerInAnotherProcessHearsEachChangeOnce) {
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 0), 0);
   const DWORD exit = WaitForExit(process.Get(), 20000);
   HearFor(200);
-  UnhookWinEvent(hook);
-  if (comEntered) CoUninitialize();
 
-  std::printf("What a listener in another process heard (time since it hooked, then the text):\n");
-  for (size_t i = 0; i < g_lines.size(); ++i)
-    std::printf("  %6.1f s  %-16s \"%s\"\n", g_lines[i].at / 1000.0, i < steps.size() ? steps[i].c_str() : "?",
-                g_lines[i].text.c_str());
   ASSERT_EQ(g_lines.size(), 8u);
   EXPECT_EQ(g_lines[0].text, "FM 78.10 MHz, preset 1, Channel01, stereo");
   EXPECT_EQ(g_lines[1].text, "FM 80.00 MHz, preset 2, Morning, stereo");
