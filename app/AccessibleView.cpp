@@ -25,18 +25,9 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// `signal` false leaves the signal out: it is read half a second after every tune, and a second
-// announcement of the same station for it would only repeat what was just said.
-std::string Station(const Facts& f, bool signal) {
-  if (!f.shown.deviceOpen) return "no receiver";
-  std::string text = std::string(BandText(f.shown.band)) + " " + FrequencyText(f.shown.frequency, f.shown.band);
-  if (f.shown.preset != 0) {
-    text += ", preset ";
-    text += std::to_string(f.shown.preset);
-    if (!f.presetName.empty()) text += ", " + f.presetName;
-  }
-  text += f.shown.stereo ? ", stereo" : ", mono";
-  if (signal) {
+std::string Station(const Facts& f) {
+  std::string text = StationText(f);
+  if (f.shown.deviceOpen) {
     text += ", signal ";
     text += std::to_string(f.shown.signal);
     text += " of 5";
@@ -45,19 +36,18 @@ std::string Station(const Facts& f, bool signal) {
   return text;
 }
 
-// The readout with or without what changes on its own: running times and the signal.
-std::string Readout(const Facts& f, bool times) {
+std::string Readout(const Facts& f) {
   if (f.shown.playing) {
     std::string text = "playing ";
     text += FileNameOf(f.playFile);
-    if (times && !f.playPosition.empty()) text.append(", ").append(Spoken(f.playPosition));
+    if (!f.playPosition.empty()) text.append(", ").append(Spoken(f.playPosition));
     if (f.muted) text += ", muted";
     return text;
   }
-  std::string text = Station(f, times);
+  std::string text = Station(f);
   if (f.shown.recording) {
-    text += ", recording";
-    if (times) text.append(" ").append(ClockText(static_cast<std::int64_t>(f.recordSeconds)));
+    text += ", recording ";
+    text += ClockText(static_cast<std::int64_t>(f.recordSeconds));
     text += ", ";
     text += std::to_string(f.recordKbps);
     text += " kbit/s, ";
@@ -75,8 +65,19 @@ std::string FrequencyText(std::uint16_t frequency, std::uint8_t band) {
   return text;
 }
 
-std::string ReadoutValue(const Facts& facts) { return Readout(facts, true); }
-std::string ReadoutAnnouncement(const Facts& facts) { return Readout(facts, false); }
+std::string ReadoutValue(const Facts& facts) { return Readout(facts); }
+
+std::string StationText(const Facts& f) {
+  if (!f.shown.deviceOpen) return "no receiver";
+  std::string text = std::string(BandText(f.shown.band)) + " " + FrequencyText(f.shown.frequency, f.shown.band);
+  if (f.shown.preset != 0) {
+    text += ", preset ";
+    text += std::to_string(f.shown.preset);
+    if (!f.presetName.empty()) text += ", " + f.presetName;
+  }
+  text += f.shown.stereo ? ", stereo" : ", mono";
+  return text;
+}
 
 std::string ButtonName(int id, const Facts& f) {
   if (id >= IDC_PRESET1 && id <= IDC_PRESET12) {

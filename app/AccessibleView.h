@@ -37,6 +37,8 @@ struct Facts {
   std::uint64_t recordSeconds = 0;
   std::uint16_t recordKbps = 0;
   std::string recordFile;  // the path written
+  bool scheduled = false;       // the recording is a reservation's
+  std::string reservationName;  // and this is its name
   std::string playFile;      // the path played
   std::string playPosition;  // as the display shows it: "00:01:02 / 00:30:00"
   // The current band's presets as stored: name and frequency text of 1..12.
@@ -50,9 +52,9 @@ std::string FrequencyText(std::uint16_t frequency, std::uint8_t band);
 // ", recording 00:03:07, 128 kbit/s, FM8750_20261207_120000.mp3", or while a file plays
 // "playing FM8750_20261207_120000.mp3, 00:01:02 of 00:30:00".
 std::string ReadoutValue(const Facts& facts);
-// The same without the running times and the signal: it changes when the station, band, preset,
-// stereo, mute or the recording or playing state does, not every second.
-std::string ReadoutAnnouncement(const Facts& facts);
+// Where the radio is: "FM 87.50 MHz, preset 1, Channel01, stereo", or "no receiver"; neither the
+// signal nor the mute.
+std::string StationText(const Facts& facts);
 
 // Name of a button ("Preset 1, Channel01, 87.50 MHz" for the presets), "" for an unknown id.
 std::string ButtonName(int id, const Facts& facts);

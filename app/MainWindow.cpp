@@ -182,6 +182,7 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case IDC_TUNE_DOWN:
     case IDC_TUNE_UP:
       if (notifyCode == kButtonPressCode) OnTuneHoldStart(id == IDC_TUNE_UP);
+      else if (notifyCode == kButtonHoldLostCode) OnTuneHoldLost();
       else OnTuneStep(id == IDC_TUNE_UP);
       return true;
     case IDC_SEEK_DOWN: OnSeek(false); return true;

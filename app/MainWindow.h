@@ -24,6 +24,9 @@ enum class BringUpSituation { StartUp, Arrival, Resume };
 
 // Notification code of a Tune button being pressed down (its hold starts).
 constexpr int kButtonPressCode = 2;
+// Notification code of a Tune button let go without a click: a key held it and its focus moved
+// on, or a menu or dialog took the mode away. The hold ends and nothing more is tuned.
+constexpr int kButtonHoldLostCode = 0x0100;
 
 struct MainWindowParts {
   IPlaybackControl* playback = nullptr;
@@ -137,6 +140,7 @@ class MainWindow final : public ISchedulerHost {
   void OnBandButton(uint8_t band);
   void OnTuneStep(bool up);
   void OnTuneHoldStart(bool up);
+  void OnTuneHoldLost();
   void OnSeek(bool up);
   void OnMute();
   void OnVolumeKey(int delta);
@@ -205,6 +209,7 @@ class MainWindow final : public ISchedulerHost {
   bool continuousTune_ = false;  // a seek's silence: the sound is off until it settles
   uint16_t seekStable_ = 0;
   uint8_t holdTicks_ = 0;
+  std::optional<uint16_t> holdFrom_;  // where the receiver is tuned while a hold runs the display ahead
   bool saveArmed_ = false;
   bool startPending_ = false;
   bool deviceLost_ = false;

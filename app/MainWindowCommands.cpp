@@ -83,6 +83,7 @@ void MainWindow::OnTuneStep(bool up) {
   if (Playing()) return;
   timers_.KillTimer(kTimerHoldDown);
   timers_.KillTimer(kTimerHoldUp);
+  holdFrom_.reset();
   if (!continuousTune_) {
     StopLive();
     radio_.Step(up);
@@ -116,7 +117,20 @@ void MainWindow::OnTuneHoldStart(bool up) {
   if (!DeviceOpen() || Playing()) return;
   StopSeek(false);
   holdTicks_ = 0;
+  holdFrom_ = radio_.Frequency();
   timers_.SetTimer(up ? kTimerHoldUp : kTimerHoldDown, 100);
+}
+
+void MainWindow::OnTuneHoldLost() {
+  timers_.KillTimer(kTimerHoldDown);
+  timers_.KillTimer(kTimerHoldUp);
+  // The display ran ahead of the receiver while the button was held: it shows what plays again.
+  if (holdFrom_ && *holdFrom_ != radio_.Frequency()) {
+    radio_.SetFrequency(*holdFrom_);
+    radio_.FindCurrentPreset();
+    display_->InvalidateReadout();
+  }
+  holdFrom_.reset();
 }
 
 void MainWindow::OnHoldTick(bool up) {

@@ -37,6 +37,8 @@
 #define IDC_TEXT_LABEL 1131
 #define IDC_ABOUT 1137
 #define IDC_POSITION 1148
+#define IDC_ANNOUNCEMENT 1150   // the live region, made at run time
+#define IDC_NOTIFICATIONS 1151  // the UI Automation notification window, made at run time
 
 // Accelerator and menu commands
 #define ID_VOLUME_UP 32775

@@ -21,6 +21,19 @@ void CBitmapButton::SetAutoRepeat(int delayMs, int intervalMs) {
   repeatInterval_ = intervalMs;
 }
 
+void CBitmapButton::SetLatched(bool on) {
+  if (on == latched_) return;
+  latched_ = on;
+  if (Hwnd()) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+LRESULT CBitmapButton::ButtonState() const {
+  LRESULT state = latched_ ? BST_CHECKED : BST_UNCHECKED;
+  if (latched_ || pushed_now_) state |= BST_PUSHED;
+  if (GetFocus() == Hwnd()) state |= BST_FOCUS;
+  return state;
+}
+
 void CBitmapButton::Notify(WORD code) {
   HWND self = Hwnd();
   SendMessageA(GetParent(self), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(self), code), reinterpret_cast<LPARAM>(self));
@@ -44,10 +57,20 @@ void CBitmapButton::Press() {
   }
 }
 
+void CBitmapButton::LoseHold() {
+  HWND self = Hwnd();
+  if (!held_) return;
+  held_ = keyHeld_ = false;  // first: the capture's release below comes back as WM_CAPTURECHANGED
+  KillTimer(self, kRepeatTimer);
+  SetPushed(false);
+  if (GetCapture() == self) ReleaseCapture();
+  if (repeatDelay_ > 0) Notify(kHoldLostCode);
+}
+
 void CBitmapButton::Release(bool click) {
   HWND self = Hwnd();
   if (!held_) return;
-  held_ = false;
+  held_ = keyHeld_ = false;
   KillTimer(self, kRepeatTimer);
   const bool inside = pushed_now_;
   SetPushed(false);
@@ -93,6 +116,7 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      keyHeld_ = false;
       Press();
       return 0;
     case WM_MOUSEMOVE:
@@ -107,8 +131,18 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Release(true);
       return 0;
     case WM_CAPTURECHANGED:
-      if (held_ && reinterpret_cast<HWND>(lParam) != self) Release(false);
+      if (held_ && reinterpret_cast<HWND>(lParam) != self) {
+        if (keyHeld_) LoseHold();
+        else Release(false);
+      }
       return 0;
+    case WM_CANCELMODE:
+      if (keyHeld_) LoseHold();
+      break;
+    case BM_GETSTATE:
+      return ButtonState();
+    case BM_GETCHECK:
+      return latched_ ? BST_CHECKED : BST_UNCHECKED;
     case WM_TIMER:
       if (wParam == kRepeatTimer) {
         if (held_ && pushed_now_) Notify(BN_CLICKED);
@@ -118,6 +152,7 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_KEYDOWN:
       if (wParam == VK_SPACE && !held_) {
+        keyHeld_ = true;
         Press();
         return 0;
       }
@@ -144,6 +179,7 @@ LRESULT CBitmapButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      if (msg == WM_KILLFOCUS && keyHeld_) LoseHold();
       // The parent's skin repaints under the cell, taking the old mark away with it.
       if (HWND parent = GetParent(self)) {
         RECT rc;

@@ -39,19 +39,26 @@ void SetChild(VARIANT* out, long child) {
   out->lVal = child;
 }
 
+// The readout is always there; a control while its window is.
+bool Shown(HWND window, int id) {
+  if (id == accessible::kReadoutId) return true;
+  HWND control = GetDlgItem(window, id);
+  return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE);
+}
+
 }  // namespace
 
 std::vector<int> AccessibleChildIds(HWND window) {
   std::vector<int> ids;
-  for (int id : accessible::ReadingOrder()) {
-    if (id == accessible::kReadoutId) {
-      ids.push_back(id);
-      continue;
-    }
-    HWND control = GetDlgItem(window, id);
-    if (control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE)) ids.push_back(id);
-  }
+  for (int id : accessible::ReadingOrder())
+    if (id == accessible::kReadoutId || GetDlgItem(window, id)) ids.push_back(id);
   return ids;
+}
+
+long AccessibleChildId(HWND window, int id) {
+  const std::vector<int> ids = AccessibleChildIds(window);
+  const auto at = std::find(ids.begin(), ids.end(), id);
+  return at == ids.end() ? 0L : static_cast<long>(at - ids.begin()) + 1;
 }
 
 HRESULT MainAccessible::QueryInterface(REFIID riid, void** object) {
@@ -71,10 +78,17 @@ ULONG MainAccessible::Release() {
   return static_cast<ULONG>(left);
 }
 
-HRESULT MainAccessible::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
+HRESULT MainAccessible::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
+
+HRESULT MainAccessible::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
+
+HRESULT MainAccessible::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  return dispatch_.GetIDsOfNames(names, count, ids);
+}
+
+HRESULT MainAccessible::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT* badArgument) {
+  return dispatch_.Invoke(this, id, riid, flags, params, result, exception, badArgument);
 }
 
 MainAccessible::Lookup MainAccessible::Find(const VARIANT& child) const {
@@ -190,6 +204,7 @@ HRESULT MainAccessible::get_accState(VARIANT child, VARIANT* state) {
     if (e.unavailable) value |= STATE_SYSTEM_UNAVAILABLE;
     if (e.pressed) value |= STATE_SYSTEM_PRESSED;
     if (GetFocus() == control) value |= STATE_SYSTEM_FOCUSED;
+    if (!Shown(window, found.id)) value = (value & ~STATE_SYSTEM_FOCUSABLE) | STATE_SYSTEM_INVISIBLE;
   }
   SetChild(state, value);
   return S_OK;
@@ -227,10 +242,9 @@ HRESULT MainAccessible::get_accFocus(VARIANT* child) {
     return S_OK;
   }
   if (!focus || GetParent(focus) != source->window) return S_FALSE;
-  const std::vector<int> ids = AccessibleChildIds(source->window);
-  const auto at = std::find(ids.begin(), ids.end(), GetDlgCtrlID(focus));
-  if (at == ids.end()) return S_FALSE;
-  SetChild(child, static_cast<long>(at - ids.begin()) + 1);
+  const long id = AccessibleChildId(source->window, GetDlgCtrlID(focus));
+  if (id == 0) return S_FALSE;
+  SetChild(child, id);
   return S_OK;
 }
 
@@ -255,7 +269,8 @@ HRESULT MainAccessible::accSelect(long flags, VARIANT child) {
   if (FAILED(found.hr)) return found.hr;
   if (flags != SELFLAG_TAKEFOCUS) return E_INVALIDARG;
   HWND target = found.self ? found.source->window : GetDlgItem(found.source->window, found.id);
-  if (found.id == accessible::kReadoutId || !target) return S_FALSE;
+  // The readout and a hidden control cannot hold the focus.
+  if (found.id == accessible::kReadoutId || !target || !IsWindowVisible(target)) return DISP_E_MEMBERNOTFOUND;
   SetFocus(target);
   return S_OK;
 }
@@ -283,26 +298,33 @@ HRESULT MainAccessible::accNavigate(long direction, VARIANT start, VARIANT* end)
   VariantInit(end);
   const Lookup found = Find(start);
   if (FAILED(found.hr)) return found.hr;
-  const long count = static_cast<long>(AccessibleChildIds(found.source->window).size());
-  long next = 0;
+  const std::vector<int> ids = AccessibleChildIds(found.source->window);
+  const long count = static_cast<long>(ids.size());
+  long from = 0, step = 0;
   if (found.self) {
-    if (direction == NAVDIR_FIRSTCHILD) next = 1;
-    else if (direction == NAVDIR_LASTCHILD) next = count;
+    if (direction == NAVDIR_FIRSTCHILD) from = 0, step = 1;
+    else if (direction == NAVDIR_LASTCHILD) from = count + 1, step = -1;
     else return S_FALSE;  // the window's siblings are the system's to tell
   } else {
+    from = start.lVal;
     switch (direction) {
       case NAVDIR_NEXT:
       case NAVDIR_RIGHT:
-      case NAVDIR_DOWN: next = start.lVal + 1; break;
+      case NAVDIR_DOWN: step = 1; break;
       case NAVDIR_PREVIOUS:
       case NAVDIR_LEFT:
-      case NAVDIR_UP: next = start.lVal - 1; break;
+      case NAVDIR_UP: step = -1; break;
       default: return S_FALSE;
     }
   }
-  if (next < 1 || next > count) return S_FALSE;
-  SetChild(end, next);
-  return S_OK;
+  // Hidden controls keep their ids but are passed over, as the Tab key passes them.
+  for (long next = from + step; next >= 1 && next <= count; next += step) {
+    if (Shown(found.source->window, ids[static_cast<size_t>(next - 1)])) {
+      SetChild(end, next);
+      return S_OK;
+    }
+  }
+  return S_FALSE;
 }
 
 HRESULT MainAccessible::accHitTest(long x, long y, VARIANT* child) {
@@ -319,7 +341,7 @@ HRESULT MainAccessible::accHitTest(long x, long y, VARIANT* child) {
   for (size_t i = 0; i < ids.size(); ++i) {
     const RECT rc = ScreenRectOf(source->window, ids[i]);
     // The readout lies under nothing; a control over it is what the point hits.
-    if (ids[i] != accessible::kReadoutId && PtInRect(&rc, point)) {
+    if (ids[i] != accessible::kReadoutId && Shown(source->window, ids[i]) && PtInRect(&rc, point)) {
       SetChild(child, static_cast<long>(i) + 1);
       return S_OK;
     }
@@ -337,8 +359,9 @@ HRESULT MainAccessible::accDoDefaultAction(VARIANT child) {
   HWND control = GetDlgItem(found.source->window, found.id);
   const bool enabled = IsWindowEnabled(control) != FALSE;
   const accessible::Element e = accessible::Describe(found.id, found.source->facts(false), enabled);
-  if (e.role != accessible::Role::PushButton) return DISP_E_MEMBERNOTFOUND;
-  if (e.unavailable) return E_ACCESSDENIED;
+  // A slider, or a button that cannot be used now (or hidden), has no action to do.
+  if (e.role != accessible::Role::PushButton || e.unavailable || !IsWindowVisible(control))
+    return DISP_E_MEMBERNOTFOUND;
   // Posted: the command may open a modal dialog, and the caller must not wait for it to close.
   PostMessageA(found.source->window, WM_COMMAND, MAKEWPARAM(found.id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
   return S_OK;

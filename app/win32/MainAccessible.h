@@ -2,10 +2,14 @@
 // The main window's accessible object (MSAA), served for WM_GETOBJECT: the skinned window's
 // controls as one flat list of children in reading order, named for what they do, with the
 // readout as a text whose value says what is on. Screen readers (NVDA, JAWS, Narrator) read this
-// instead of the bare child windows, which carry no useful names.
+// instead of the bare child windows, which carry no useful names. Every control is a child for the
+// life of the window, a hidden one (the position slider while no file plays, SW) marked invisible,
+// so that a child's id never moves under a reader that keeps it. IDispatch is the standard
+// dispatch over oleacc's type library, for readers and scripts that call by name.
 
 #include <windows.h>
 #include <oleacc.h>
+#include <wrl/client.h>
 
 #include <functional>
 #include <memory>
@@ -13,9 +17,7 @@
 #include <vector>
 
 #include "app/AccessibleView.h"
-
-// MinGW's oleacc import library resolves IID_IAccessible to an import thunk, not the GUID.
-inline constexpr GUID kIID_IAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+#include "controls/win32/AccessibleDispatch.h"
 
 // What the object reads, owned by the window; the object holds it weakly, so that a screen reader
 // that keeps the object after the window has gone is told it is disconnected.
@@ -26,8 +28,11 @@ struct AccessibleSource {
   std::function<accessible::Facts(bool presets)> facts;
 };
 
-// The children the window has now: its visible controls and the readout, in reading order.
+// The window's children: its controls and the readout, in reading order, shown or hidden. The
+// child id of each is its place here, counted from 1.
 std::vector<int> AccessibleChildIds(HWND window);
+// The child id of control `id` (or the readout), 0 when the window has none such.
+long AccessibleChildId(HWND window, int id);
 
 class MainAccessible final : public IAccessible {
  public:
@@ -39,13 +44,12 @@ class MainAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
   ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch: not offered (screen readers call IAccessible directly).
+  // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* badArgument) override;
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
@@ -82,5 +86,6 @@ class MainAccessible final : public IAccessible {
   Lookup Find(const VARIANT& child) const;
 
   std::weak_ptr<const AccessibleSource> source_;
+  AccessibleDispatch dispatch_;
   LONG references_ = 1;
 };

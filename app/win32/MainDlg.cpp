@@ -1,6 +1,7 @@
 #include "app/win32/MainDlg.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <commctrl.h>
 #include <dbt.h>
@@ -24,6 +25,8 @@ constexpr UINT kAnnounceMessage = WM_APP + 1;
 constexpr UINT kRecorderFinishedMessage = WM_APP + 2;
 // One-shot timer of the start, outside the behaviour's timer ids.
 constexpr UINT_PTR kTimerFinishStart = 0x4B53;
+
+static_assert(kHoldLostCode == kButtonHoldLostCode, "the Tune buttons' lost hold is the window's");
 
 std::string ControlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
@@ -94,6 +97,10 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       result = 0;
       return true;
     case WM_TIMER:
+      if (wParam == kTimerAnnounce) {
+        FlushAnnouncement();
+        return true;
+      }
       if (hooks_.timer && hooks_.timer(wParam)) return true;
       if (wParam == kTimerFinishStart || wParam == kTimerDeferredStart) FinishStart();
       if (wParam != kTimerFinishStart) window_.OnTimer(static_cast<unsigned>(wParam));
@@ -117,12 +124,9 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       // The skinned buttons' focus reports are no commands: a screen reader hears which one has
       // the focus, by the name this window gives it.
       if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == BN_KILLFOCUS) {
-        if (HIWORD(wParam) == BN_SETFOCUS) {
-          const std::vector<int> ids = AccessibleChildIds(Hwnd());
-          const auto at = std::find(ids.begin(), ids.end(), static_cast<int>(LOWORD(wParam)));
-          if (at != ids.end())
-            NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, static_cast<LONG>(at - ids.begin()) + 1);
-        }
+        if (HIWORD(wParam) == BN_SETFOCUS)
+          if (const long child = AccessibleChildId(Hwnd(), LOWORD(wParam)))
+            NotifyWinEvent(EVENT_OBJECT_FOCUS, Hwnd(), OBJID_CLIENT, child);
         return true;
       }
       if (window_.OnCommand(LOWORD(wParam), HIWORD(wParam))) return true;
@@ -180,6 +184,16 @@ LRESULT CMainDlg::OnInitDialog() {
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETPOS, TRUE, 0);
   SendDlgItemMessageA(Hwnd(), IDC_POSITION, TBM_SETTICFREQ, 1, 0);
   skin_.Load(Hwnd(), window_.Radio().Stereo());
+  // Where the readout is, so that a reader that looks for the live region finds it there.
+  announcer_.Create(Hwnd(), IDC_ANNOUNCEMENT, POINT{display::kReadoutRect.left, display::kReadoutRect.top},
+                    IDC_NOTIFICATIONS, UiaEntryPoints::Find(uiaModule_));
+  // A listener meets the window as it is; what changes from here on is said (the receiver's
+  // station once the deferred start has brought it up, not the "no receiver" before it).
+  gate_.Settle(accessible::SituationOf(AccessibleFacts(false)));
+  for (auto [label, id, name] : {std::tuple{&volumeLabel_, IDC_VOLUME, "Volume"},
+                                 std::tuple{&positionLabel_, IDC_POSITION, "Position"}})
+    label->Attach(GetDlgItem(Hwnd(), id), name,
+                  [this, id] { return accessible::Describe(id, AccessibleFacts(false), true).value; });
   // Lets the shell's broadcast through where message filtering exists (Vista and later).
   using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))
@@ -243,6 +257,15 @@ void CMainDlg::OnDestroy() {
   outcomeTarget_.store(nullptr);
   DeliverRecorderOutcomes();
   accessible_.reset();
+  // What changed last (a reservation's end that closes the program) is still said: a UI
+  // Automation notification carries its text along, though a live region is gone before a reader
+  // could read it.
+  if (IsWindowVisible(Hwnd())) {
+    AnnounceChanges();
+    Say(gate_.Flush(UINT64_MAX));
+  }
+  ::KillTimer(Hwnd(), kTimerAnnounce);
+  announcer_.Destroy();
   RemovePropA(Hwnd(), kInstanceProperty);
   RemovePropA(Hwnd(), kFocusMarkProperty);
   if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
@@ -419,6 +442,9 @@ accessible::Facts CMainDlg::AccessibleFacts(bool presets) {
     facts.recordSeconds = static_cast<uint64_t>(recording.ElapsedSeconds());
     facts.recordKbps = recording.Kbps();
     facts.recordFile = device_.RecorderPath();
+    // A reservation's recording shows its name on the glass.
+    facts.scheduled = recording.RecordingReservation() >= 0;
+    if (facts.scheduled) facts.reservationName = ControlText(Hwnd(), IDC_TEXT_LABEL);
   }
   if (facts.shown.playing) {
     facts.playFile = ControlText(Hwnd(), IDC_TEXT_FILE);
@@ -441,23 +467,47 @@ void CMainDlg::NoteDisplayChange() {
 void CMainDlg::AnnounceChanges() {
   announcePending_ = false;
   const accessible::Facts facts = AccessibleFacts(false);
-  const std::vector<int> ids = AccessibleChildIds(Hwnd());
-  auto childOf = [&](int id) {
-    const auto at = std::find(ids.begin(), ids.end(), id);
-    return at == ids.end() ? 0L : static_cast<LONG>(at - ids.begin()) + 1;
-  };
-  std::string announcement = accessible::ReadoutAnnouncement(facts);
-  if (announcement != announced_) {
-    announced_ = std::move(announcement);
-    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, Hwnd(), OBJID_CLIENT, childOf(accessible::kReadoutId));
+  const accessible::Situation now = accessible::SituationOf(facts);
+  // Hidden in the tray, the window's events reach no reader (they speak the foreground only):
+  // the tray's notifications tell the night, and the window shown again does not replay it.
+  if (!IsWindowVisible(Hwnd())) gate_.Settle(now);
+  else Say(gate_.Offer(now, window_.Clock().NowMs()));
+  TellPressedStates(facts);
+}
+
+void CMainDlg::FlushAnnouncement() {
+  ::KillTimer(Hwnd(), kTimerAnnounce);
+  if (!IsWindowVisible(Hwnd())) gate_.Settle(accessible::SituationOf(AccessibleFacts(false)));
+  else Say(gate_.Flush(window_.Clock().NowMs()));
+}
+
+void CMainDlg::Say(const std::string& text) {
+  announcer_.Announce(text);
+  if (const std::optional<uint64_t> due = gate_.DueMs()) {
+    const uint64_t now = window_.Clock().NowMs();
+    const uint64_t wait = *due > now ? *due - now : 0;
+    ::SetTimer(Hwnd(), kTimerAnnounce, static_cast<UINT>(std::max<uint64_t>(wait, USER_TIMER_MINIMUM)), nullptr);
   }
+}
+
+void CMainDlg::TellPressedStates(const accessible::Facts& facts) {
   std::vector<std::pair<int, bool>> pressed;
   for (int id : {IDC_STEREO, IDC_MUTE, IDC_RECORD, IDC_PLAYBACK})
     pressed.emplace_back(id, accessible::Describe(id, facts, true).pressed);
-  for (size_t i = 0; i < pressed.size(); ++i)
-    if (i < pressedStates_.size() && pressedStates_[i] != pressed[i] && childOf(pressed[i].first) != 0)
-      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, childOf(pressed[i].first));
+  for (size_t i = 0; i < pressed.size(); ++i) {
+    const auto [id, on] = pressed[i];
+    if (i < pressedStates_.size() && pressedStates_[i].second != on)
+      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, AccessibleChildId(Hwnd(), id));
+    if (CBitmapButton* button = skin_.Button(id)) button->SetLatched(on);
+  }
   pressedStates_ = std::move(pressed);
+}
+
+void CMainDlg::ShowControl(int id, bool show) {
+  HWND control = GetDlgItem(Hwnd(), id);
+  if (!control || ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) == show) return;
+  ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+  NotifyWinEvent(show ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, Hwnd(), OBJID_CLIENT, AccessibleChildId(Hwnd(), id));
 }
 
 void CMainDlg::NameButtons(const accessible::Facts& facts) {

@@ -12,10 +12,13 @@
 #include <string>
 
 #include "app/AccessibleView.h"
+#include "app/Announcements.h"
 #include "app/MainWindow.h"
+#include "app/win32/Announcer.h"
 #include "app/win32/MainAccessible.h"
 #include "app/win32/MainSkin.h"
 #include "app/win32/WindowLayer.h"
+#include "controls/win32/AccessibleLabel.h"
 #include "settings/SettingsStore.h"
 
 class IKeyValueTree;
@@ -72,6 +75,14 @@ class CMainDlg final : public DialogWindow,
   // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
   // old letters repainted.
   void SetStaticText(int id, const std::string& text);
+  // Shows or hides a control (the position slider); screen readers hear it appear or go.
+  void ShowControl(int id, bool show);
+  // Where announcements go and what went there last (the live region keeps the text).
+  const Announcer& Announcements() const { return announcer_; }
+  // How long the window must be quiet before the end of a burst of changes is said.
+  static constexpr unsigned kAnnounceQuietMs = 500;
+  // The timer that says the end of a burst.
+  static constexpr UINT_PTR kTimerAnnounce = 0x4B54;
 
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override { return FALSE; }
@@ -101,6 +112,11 @@ class CMainDlg final : public DialogWindow,
   // current message is through (one check however many changes it made).
   void NoteDisplayChange();
   void AnnounceChanges();
+  // The end of a burst, once the window has been quiet.
+  void FlushAnnouncement();
+  void Say(const std::string& text);
+  // The toggles' pressed states told to readers: on this window's tree and on the buttons' own.
+  void TellPressedStates(const accessible::Facts& facts);
   // The buttons' window texts set to their accessible names, for readers that meet a button
   // through the system's object of its window (its focus event, a review of the children).
   void NameButtons(const accessible::Facts& facts);
@@ -157,6 +173,12 @@ class CMainDlg final : public DialogWindow,
   // Read by the accessible objects handed out; reset when the window goes, which disconnects them.
   std::shared_ptr<AccessibleSource> accessible_;
   bool announcePending_ = false;
-  std::string announced_;
+  UniqueModule uiaModule_;  // uiautomationcore, while the notification window may call it
+  Announcer announcer_;
+  accessible::AnnouncementGate gate_{kAnnounceQuietMs};
   std::vector<std::pair<int, bool>> pressedStates_;  // the toggles' pressed state last announced
+  // The sliders' own objects: named, with the value as the readout's tree says it. Last, so that
+  // they go before what they read.
+  AccessibleLabel volumeLabel_;
+  AccessibleLabel positionLabel_;
 };

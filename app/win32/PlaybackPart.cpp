@@ -51,9 +51,7 @@ bool PlaybackPart::FileExists(const std::string& path) {
 
 void PlaybackPart::SetText(int id, const std::string& text) { dialog_.SetStaticText(id, text); }
 
-void PlaybackPart::ShowControl(int id, bool show) {
-  if (HWND control = GetDlgItem(dialog_.Hwnd(), id)) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
-}
+void PlaybackPart::ShowControl(int id, bool show) { dialog_.ShowControl(id, show); }
 
 void PlaybackPart::ResetPositionSlider(int max) {
   HWND slider = GetDlgItem(dialog_.Hwnd(), IDC_POSITION);

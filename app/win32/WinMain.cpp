@@ -31,8 +31,10 @@ namespace {
 // How long a second start waits for the first copy's window to show it.
 constexpr DWORD kFirstCopyWaitMs = 20000;
 
-// The thread's COM apartment, entered once the window is on the screen (COM's DLLs are loaded
-// then, not before the first paint) and left after everything that used it is gone.
+// The thread's COM apartment, entered before the main window exists and left after everything
+// that used it is gone: a screen reader asks the window for its accessible object (WM_GETOBJECT,
+// answered through COM) as soon as the window is created, and the live region is marked polite
+// through COM while the window initialises. The deferred start's live graph uses it too.
 class ComApartment {
  public:
   ComApartment() = default;
@@ -72,14 +74,14 @@ int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
   // Windows starts this very copy for the next reservation.
   Win32StartTaskStore startTask(ThisProgramPath());
   SchedulerPart scheduler(*dialog, SystemPowerCalls(), &startTask);
+  com.Enter();
   HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
   if (!window) return 0;
   // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
   PlaybackPart playback(*dialog);
   dialog->CentreOnWorkArea();
-  // COM before the loop runs the deferred start, which builds the live graph.
   // In the tray (a start at log-on) everything runs as usual but the window stays hidden.
-  ShowAsRunningInstance(window, inTray ? SW_HIDE : showCommand, [&com] { com.Enter(); });
+  ShowAsRunningInstance(window, inTray ? SW_HIDE : showCommand, nullptr);
   const int result = loop.Run();
   dialog.reset();
   return result;

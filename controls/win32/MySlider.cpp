@@ -31,7 +31,11 @@ LRESULT SkinnedSlider::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
+      clicked_ = true;
       return OnLeftButtonDown(wParam, lParam);
+    case WM_KILLFOCUS:
+      clicked_ = false;
+      break;
     default:
       break;
   }
@@ -39,8 +43,12 @@ LRESULT SkinnedSlider::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT SkinnedSlider::OnCustomDraw(NMCUSTOMDRAW& draw) {
-  // A focus rectangle would spoil the picture: hand the focus straight back.
-  if (draw.uItemState & CDIS_FOCUS) SetFocus(GetParent(Hwnd()));
+  // Windows' trackbar reports its focus here (Wine's never does). After a click a focus rectangle
+  // would only spoil the picture: the focus goes back.
+  if ((draw.uItemState & CDIS_FOCUS) && clicked_) {
+    clicked_ = false;
+    SetFocus(GetParent(Hwnd()));
+  }
   switch (draw.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;

@@ -1,7 +1,9 @@
 #pragma once
 // Trackbars painted from pictures: the thumb and the channel come from bitmaps, tick marks are
 // left to the control, and a click beside the thumb jumps there at once. The parent reflects
-// WM_NOTIFY (custom draw) to the control.
+// WM_NOTIFY (custom draw) to the control. A click leaves the focus where it was (no focus
+// rectangle over the picture), but a slider the keyboard reached keeps it, so that the arrow
+// keys move it and a screen reader reads it.
 
 #include <windows.h>
 
@@ -29,6 +31,7 @@ class SkinnedSlider {
 
   int thumbBitmap_;
   int thumbWidth_;
+  bool clicked_ = false;  // the focus came with a mouse click
   UniqueImageList thumb_;
   WindowSubclass subclass_;
 };

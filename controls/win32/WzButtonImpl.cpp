@@ -40,8 +40,11 @@ bool CWzButtonImpl::Attach(HWND button) {
 }
 
 void CWzButtonImpl::SetSelected(bool selected) {
+  const bool changed = selected != state_.selected;
   state_.selected = selected;
-  if (Hwnd()) Repaint();
+  if (!Hwnd()) return;
+  Repaint();
+  if (changed) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, Hwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CWzButtonImpl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -69,6 +72,13 @@ LRESULT CWzButtonImpl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return subclass_.CallNext(msg, wParam, lParam);
     case WM_ERASEBKGND:
       return 1;  // the draw step paints every pixel
+    case BM_GETSTATE: {
+      const LRESULT state = subclass_.CallNext(msg, wParam, lParam);
+      return state_.selected ? state | BST_PUSHED | BST_CHECKED : state;
+    }
+    case BM_GETCHECK:
+      if (state_.selected) return BST_CHECKED;
+      break;
     case WM_GETDLGCODE:
       // An owner-drawn button answers as a plain button, and the dialog manager then presses the
       // dialog's default button on Enter even with the focus on this one.

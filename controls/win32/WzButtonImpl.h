@@ -17,7 +17,9 @@ class CWzButtonImpl {
   bool Attach(HWND button);
   HWND Hwnd() const { return subclass_.Hwnd(); }
 
-  void SetSelected(bool selected);  // repaints
+  // Repaints; a change is raised as EVENT_OBJECT_STATECHANGE on the button, whose BM_GETSTATE
+  // then says pushed and BM_GETCHECK checked, so that readers of the focused window hear it.
+  void SetSelected(bool selected);
   bool IsSelected() const { return state_.selected; }
   bool IsHover() const { return state_.hover; }
   bool IsDefaultButton() const { return state_.defaultButton; }

@@ -90,6 +90,10 @@ void CSettingDlg::OnInitDialog() {
       const size_t slot = static_cast<size_t>(list * kPresetsPerBand + row);
       names_[slot].Attach(GetDlgItem(dialog_, ids.name));
       frequencies_[slot].Attach(GetDlgItem(dialog_, ids.frequency));
+      nameLabels_[slot].Attach(GetDlgItem(dialog_, ids.name), std::string(list == 0   ? "FM"
+                                                                           : list == 1 ? "AM"
+                                                                                       : "SW") +
+                                                                   " preset " + std::to_string(row + 1) + " name");
     }
   }
   for (const char* entry : kPreferenceFormats)

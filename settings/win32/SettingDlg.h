@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "controls/win32/AccessibleLabel.h"
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "controls/win32/MyEdit.h"
@@ -54,4 +55,6 @@ class CSettingDlg {
   CButtonHelp buttons_;
   std::array<CMyEditA, 3 * kPresetsPerBand> names_;
   std::array<CMyEdit, 3 * kPresetsPerBand> frequencies_;
+  // The name fields read as "FM preset 1 name": the number beside them is no name.
+  std::array<AccessibleLabel, 3 * kPresetsPerBand> nameLabels_;
 };

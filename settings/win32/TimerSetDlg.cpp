@@ -128,6 +128,9 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
 void CTimerSetDlg::OnInitDialog() {
   colours_.Attach(dialog_);
   name_.Attach(GetDlgItem(dialog_, IDC_TIMER_NAME));
+  pickerLabels_[0].Attach(GetDlgItem(dialog_, IDC_TIMER_DATE_PICKER), "Date");
+  pickerLabels_[1].Attach(GetDlgItem(dialog_, IDC_TIMER_START), "Start");
+  pickerLabels_[2].Attach(GetDlgItem(dialog_, IDC_TIMER_STOP), "Stop");
   for (const char* entry : kTimerFormats)
     SendDlgItemMessageA(dialog_, IDC_TIMER_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   SendDlgItemMessageA(dialog_, IDC_TIMER_FORMAT, CB_SETCURSEL, 0, 0);

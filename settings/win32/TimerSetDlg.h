@@ -7,8 +7,10 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 
+#include "controls/win32/AccessibleLabel.h"
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "controls/win32/MyEdit.h"
@@ -81,4 +83,6 @@ class CTimerSetDlg {
   CMyCtrlColor colours_{0x408040, 0xDBDBDB};
   CButtonHelp buttons_;
   CMyEditA name_;
+  // The date and time pickers read as their labels, which are group boxes and a hidden static.
+  std::array<AccessibleLabel, 3> pickerLabels_;
 };

@@ -1,4 +1,4 @@
-// What a screen reader is told of the main window: the readout's value and what of it is
+// What a screen reader is told of the main window: the readout's value and the station as
 // announced, preset button names from the stored presets, and the elements' states.
 #include <gtest/gtest.h>
 
@@ -38,12 +38,10 @@ TEST(AccessibleView, TheReadoutSaysWhatIsOnAndAnnouncesOnlyWhatChanges) {
   EXPECT_EQ(accessible::ReadoutValue(f),
             "FM 87.50 MHz, preset 1, Channel01, stereo, signal 4 of 5, recording 00:03:07, 128 kbit/s, "
             "FM8750_20261207_120000.mp3");
-  const std::string announced = accessible::ReadoutAnnouncement(f);
-  f.recordSeconds = 188;
-  EXPECT_EQ(accessible::ReadoutAnnouncement(f), announced);  // not every second
-  EXPECT_EQ(announced, "FM 87.50 MHz, preset 1, Channel01, stereo, recording, 128 kbit/s, FM8750_20261207_120000.mp3");
-  f.shown.signal = 3;
-  EXPECT_EQ(accessible::ReadoutAnnouncement(f), announced);  // read after every tune: not said twice
+  EXPECT_EQ(accessible::StationText(f), "FM 87.50 MHz, preset 1, Channel01, stereo");  // no signal, no times
+  f.shown.deviceOpen = false;
+  EXPECT_EQ(accessible::StationText(f), "no receiver");
+  f.shown.deviceOpen = true;
 
   f.shown.playing = true;
   f.playFile = "C:\\RadioREC\\News\\FM8750_20261207_070000.mp3";

@@ -293,6 +293,26 @@ TEST_F(Commands, TuneStepWrapsAndHoldRunsTheDisplayAheadOfTheTuner) {
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldUp));
 }
 
+TEST_F(Commands, AHoldLostWithItsKeyTunesNothingAndShowsWhatPlays) {
+  rig.window.Radio().SetFrequency(BandFM, 8000);
+  rig.Command(IDC_TUNE_UP, kButtonPressCode);
+  rig.Run(1200);  // the display has run three steps ahead
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8030);
+  rig.receiver.ClearLog();
+  rig.Command(IDC_TUNE_UP, kButtonHoldLostCode);
+  EXPECT_FALSE(rig.timers.IsActive(kTimerHoldUp));
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  rig.Run(2000);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_TRUE(TunesSent().empty());
+  // After a step the receiver is where the display is: losing the hold leaves both there.
+  rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
+  rig.Command(IDC_TUNE_DOWN);
+  rig.Command(IDC_TUNE_DOWN, kButtonHoldLostCode);
+  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7990);
+  EXPECT_EQ(TunesSent(), std::vector<uint16_t>{7990});
+}
+
 TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
   rig.window.Radio().SetVolume(100);
   rig.Command(ID_VOLUME_UP);

@@ -1,7 +1,8 @@
 // The main window as a screen reader meets it: its accessible object fetched through oleacc the
-// way NVDA or Narrator fetch it, the tree walked, the readout read after a preset key and during a
-// recording, the change events a reader listens for, and the keyboard alone moving through the
-// controls and pressing them.
+// way NVDA or Narrator fetch it, the tree walked with every control at a fixed child id, what a
+// reader speaks without its focus moving (the live region's changes, each read back through
+// AccessibleObjectFromEvent as NVDA reads it), and the keyboard alone moving through the controls
+// and pressing them.
 #include <windows.h>
 #include <objbase.h>
 #include <oleacc.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/win32/MainDlg.h"
+#include "app/win32/UiaNotifier.h"
 #include "audio/Recorder.h"
 #include "resources/resource.h"
 #include "settings/MemoryKeyValueTree.h"
@@ -68,9 +70,64 @@ void CALLBACK EscapeAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
   PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
-std::vector<LONG> g_valueChanges;
-void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
-  if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT) g_valueChanges.push_back(child);
+// What an out-of-context WinEvent hook received, as a reader receives it: the event, where it was
+// raised, and for a live region the name AccessibleObjectFromEvent reads, which is what NVDA speaks.
+struct Heard {
+  DWORD event = 0;
+  HWND window = nullptr;
+  LONG object = 0, child = 0;
+  std::string text;
+};
+std::vector<Heard> g_heard;
+
+std::string NameFromEvent(HWND window, LONG object, LONG child) {
+  Microsoft::WRL::ComPtr<IAccessible> target;
+  VARIANT id;
+  VariantInit(&id);
+  if (AccessibleObjectFromEvent(window, static_cast<DWORD>(object), static_cast<DWORD>(child), target.GetAddressOf(),
+                                &id) != S_OK)
+    return "(no object)";
+  BSTR name = nullptr;
+  target->get_accName(id, &name);
+  if (!name) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, name, -1, out.data(), n, nullptr, nullptr);
+  SysFreeString(name);
+  return out;
+}
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  Heard heard{event, window, object, child, {}};
+  if (event == kEventObjectLiveRegionChanged) heard.text = NameFromEvent(window, object, child);
+  g_heard.push_back(heard);
+}
+
+// The events of this process between `first` and `last`, delivered through the thread's queue.
+class EventHook {
+ public:
+  EventHook(DWORD first, DWORD last)
+      : hook_(SetWinEventHook(first, last, nullptr, OnWinEvent, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT)) {
+    g_heard.clear();
+  }
+  ~EventHook() {
+    if (hook_) UnhookWinEvent(hook_);
+  }
+  EventHook(const EventHook&) = delete;
+  EventHook& operator=(const EventHook&) = delete;
+  bool Ok() const { return hook_ != nullptr; }
+
+ private:
+  HWINEVENTHOOK hook_;
+};
+
+// The texts of the live region's changes heard since the last call.
+std::vector<std::string> TakeSpoken() {
+  std::vector<std::string> spoken;
+  for (const Heard& h : g_heard)
+    if (h.event == kEventObjectLiveRegionChanged) spoken.push_back(h.text);
+  g_heard.clear();
+  return spoken;
 }
 
 class MainAccessibleTest : public ::testing::Test {
@@ -113,6 +170,14 @@ class MainAccessibleTest : public ::testing::Test {
       DispatchMessageA(&msg);
     }
     PumpMessages(20);
+  }
+  // Whatever the window has to say is said, and the window is quiet long enough for the next
+  // change to be said at once.
+  void quiet() {
+    PumpMessages(20);
+    clock.Advance(CMainDlg::kAnnounceQuietMs);
+    SendMessageA(hwnd, WM_TIMER, CMainDlg::kTimerAnnounce, 0);
+    PumpMessages(50);
   }
   std::string Name(long child) {
     BSTR text = nullptr;
@@ -163,18 +228,22 @@ TEST_F(MainAccessibleTest, TheTreeNamesEveryControlAndTheReadoutSaysWhatIsOn) {
     VARIANT role;
     acc->get_accRole(child, &role);
     const std::string& name = names.back();
-    const long expected =
-        name == "Volume" ? ROLE_SYSTEM_SLIDER : name == "Radio" ? ROLE_SYSTEM_STATICTEXT : ROLE_SYSTEM_PUSHBUTTON;
+    const long expected = name == "Volume" || name == "Position" ? ROLE_SYSTEM_SLIDER
+                          : name == "Radio"                        ? ROLE_SYSTEM_STATICTEXT
+                                                                   : ROLE_SYSTEM_PUSHBUTTON;
     EXPECT_EQ(role.lVal, expected) << name;
+    // Hidden controls are children too, so that no id moves when one shows.
+    const bool hidden = name == "Position" || name == "SW";
+    EXPECT_EQ((State(child.lVal) & STATE_SYSTEM_INVISIBLE) != 0, hidden) << name;
   }
   const std::vector<std::string> expected = {"About", "Minimise", "Close", "Previous preset",
                                              "Preset 1, Channel01, 78.10 MHz", "Preset 2, Morning, 80.00 MHz"};
-  ASSERT_GE(names.size(), 32u);
+  ASSERT_EQ(names.size(), 34u);
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6), expected);
   EXPECT_EQ(std::vector<std::string>(names.begin() + 16, names.end()),
             (std::vector<std::string>{"Next preset", "Radio", "Preferences", "Mute", "Volume", "Seek down", "Tune down",
-                                      "Tune up", "Seek up", "Stereo", "AM", "FM", "Record", "Play", "Save to preset",
-                                      "Timer settings"}));
+                                      "Position", "Tune up", "Seek up", "Stereo", "AM", "FM", "SW", "Record", "Play",
+                                      "Save to preset", "Timer settings"}));
   EXPECT_EQ(Value(Find("Volume")), "35 %");
   // The buttons' own windows carry the same names, for the system's objects of them.
   PumpMessages(20);
@@ -200,31 +269,211 @@ TEST_F(MainAccessibleTest, TheTreeNamesEveryControlAndTheReadoutSaysWhatIsOn) {
   VARIANT next;
   ASSERT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(Find("Record")), &next), S_OK);
   EXPECT_EQ(Name(next.lVal), "Play");
+  ASSERT_EQ(acc->accNavigate(NAVDIR_NEXT, Child(Find("Tune down")), &next), S_OK);
+  EXPECT_EQ(Name(next.lVal), "Tune up");  // past the hidden position slider
+  // By name, as a script or a reader's late binding calls it: oleacc's type library describes
+  // the object, so the standard dispatch reaches the same methods.
+  UINT infos = 0;
+  ASSERT_EQ(acc->GetTypeInfoCount(&infos), S_OK);
+  ASSERT_EQ(infos, 1u);
+  OLECHAR accName[] = L"accName";
+  LPOLESTR byName[] = {accName};
+  DISPID dispid = 0;
+  ASSERT_EQ(acc->GetIDsOfNames(IID_NULL, byName, 1, 0, &dispid), S_OK);
+  EXPECT_EQ(dispid, DISPID_ACC_NAME);
+  VARIANT argument = Child(Find("Record"));
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(acc->Invoke(DISPID_ACC_NAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_EQ(Utf8(result.bstrVal), "Record");
+  // Only documented answers: an unavailable button has no action to do now.
+  EXPECT_EQ(acc->accDoDefaultAction(Child(Find("FM"))), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(acc->accDoDefaultAction(Child(Find("Radio"))), DISP_E_MEMBERNOTFOUND);
 }
 
-TEST_F(MainAccessibleTest, APresetKeyIsAnnouncedAndARecordingIsRead) {
-  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent,
-                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  ASSERT_NE(hook, nullptr);
-  PumpMessages(50);
-  g_valueChanges.clear();
+TEST_F(MainAccessibleTest, ChangesAreSpokenOnceEachThroughTheLiveRegion) {
+  // Wine 8's uiautomationcore has no UiaRaiseNotificationEvent: the choice made at run time falls
+  // back to the live region, and no notification window is made.
+  UniqueModule uia;
+  const bool notifications = UiaEntryPoints::Find(uia).raiseNotification != nullptr;
+  ASSERT_FALSE(notifications) << "this system raises UI Automation notifications: the live region stays quiet";
+  EXPECT_EQ(dlg->Announcements().Notifications().Hwnd(), nullptr);
+  HWND live = dlg->Announcements().Live().Hwnd();
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(GetParent(live), hwnd);
+
+  EventHook hook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged);
+  ASSERT_TRUE(hook.Ok());
+  quiet();
+  TakeSpoken();
+
   Key(WM_KEYDOWN, VK_F2);
   PumpMessages(50);
-  const long readout = Find("Radio");
-  EXPECT_EQ(g_valueChanges, std::vector<LONG>{readout});
-  EXPECT_EQ(Value(readout).rfind("FM 80.00 MHz, preset 2, Morning, stereo, signal ", 0), 0u) << Value(readout);
-  // The running time is in the value but not announced every second.
+  // Raised on the live region itself, which oleacc's own object reads by its window text.
+  for (const Heard& h : g_heard) EXPECT_TRUE(h.window == live && h.object == OBJID_CLIENT && h.child == CHILDID_SELF);
+  const std::string f2 = "FM 80.00 MHz, preset 2, Morning, stereo";
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{f2});
+  quiet();
+  Key(WM_KEYDOWN, 'M');
+  PumpMessages(50);
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{f2 + ", muted"});
+  quiet();
+  Key(WM_KEYDOWN, 'M');
+  PumpMessages(50);
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{f2});
+
+  // A recording by hand: its start and its end, and nothing on the heartbeat between them.
+  quiet();
   SendCommand(hwnd, ID_REC_OPEN);
   PumpMessages(50);
-  const std::string value = Value(readout);
-  EXPECT_NE(value.find(", recording 00:00:0"), std::string::npos) << value;
-  EXPECT_NE(value.find(", 128 kbit/s, FM8000_"), std::string::npos) << value;
-  EXPECT_TRUE(State(Find("Record")) & STATE_SYSTEM_PRESSED);
-  g_valueChanges.clear();
+  std::vector<std::string> spoken = TakeSpoken();
+  ASSERT_EQ(spoken.size(), 1u);
+  EXPECT_EQ(spoken[0].rfind("Recording started, " + f2 + ", 128 kbit/s, FM8000_", 0), 0u) << spoken[0];
+  // The readout keeps what is on, with the running time, for a review.
+  EXPECT_NE(Value(Find("Radio")).find(", recording 00:00:0"), std::string::npos);
+  quiet();
+  clock.Advance(1000);
   SendMessageA(hwnd, WM_TIMER, kTimerHeartbeat, 0);
   PumpMessages(50);
-  EXPECT_TRUE(g_valueChanges.empty());
-  UnhookWinEvent(hook);
+  EXPECT_TRUE(TakeSpoken().empty());
+  SendCommand(hwnd, ID_STOP_NOW);
+  PumpMessages(50);
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{"Recording stopped, " + f2});
+
+  // A reservation's start as the scheduler makes it: tuned, then recorded; one announcement.
+  quiet();
+  Key(WM_KEYDOWN, VK_F1);
+  quiet();
+  TakeSpoken();
+  dlg->Window().TuneForReservation(BandFM, 8000);
+  ReservationStart start;
+  start.index = 2;
+  start.name = "Wine News";
+  start.file = "C:\\KestruneA11yRec\\Wine News\\20261207_070000.mp3";
+  start.kbps = 64;
+  start.remainingSeconds = 60;
+  ASSERT_TRUE(dlg->Window().Recording().StartScheduledRecording(start));
+  PumpMessages(50);
+  spoken = TakeSpoken();
+  ASSERT_EQ(spoken.size(), 1u);
+  EXPECT_EQ(spoken[0].rfind("Scheduled recording Wine News started, FM 80.00 MHz", 0), 0u) << spoken[0];
+  EXPECT_NE(spoken[0].find(", 64 kbit/s, 20261207_070000.mp3"), std::string::npos) << spoken[0];
+  quiet();
+  dlg->Window().Recording().StopRecording(RecordingEndReason::TimeUp);
+  dlg->Window().RestoreSavedStation();
+  PumpMessages(50);
+  spoken = TakeSpoken();
+  ASSERT_EQ(spoken.size(), 1u);
+  EXPECT_EQ(spoken[0].rfind("Scheduled recording Wine News ended, FM 78.10 MHz", 0), 0u) << spoken[0];
+}
+
+TEST_F(MainAccessibleTest, FiveQuickPressesAreSpokenAtMostTwiceAndAHiddenWindowSaysNothing) {
+  EventHook hook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged);
+  quiet();
+  TakeSpoken();
+  for (int i = 0; i < 5; ++i) {
+    SendCommand(hwnd, IDC_TUNE_UP);
+    PumpMessages(10);
+    clock.Advance(100);
+  }
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{"FM 78.20 MHz, stereo"});
+  quiet();
+  EXPECT_EQ(TakeSpoken(), std::vector<std::string>{"FM 78.60 MHz, stereo"});
+  // In the tray nothing is raised, and shown again the window does not replay what happened.
+  clock.Advance(CMainDlg::kAnnounceQuietMs);
+  ShowWindow(hwnd, SW_HIDE);
+  Key(WM_KEYDOWN, VK_F2);
+  SendCommand(hwnd, IDC_PRESET1 + 1);
+  PumpMessages(50);
+  ShowWindow(hwnd, SW_SHOW);
+  clock.Advance(CMainDlg::kAnnounceQuietMs);
+  SendMessageA(hwnd, WM_TIMER, CMainDlg::kTimerAnnounce, 0);
+  SendMessageA(hwnd, WM_TIMER, kTimerSignal, 0);
+  PumpMessages(50);
+  EXPECT_TRUE(TakeSpoken().empty());
+}
+
+// A control's own object, as a reader that follows the focused window (JAWS, Narrator) gets it.
+Microsoft::WRL::ComPtr<IAccessible> OwnObject(HWND control) {
+  Microsoft::WRL::ComPtr<IAccessible> object;
+  AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
+                             reinterpret_cast<void**>(object.GetAddressOf()));
+  return object;
+}
+
+std::string OwnText(const Microsoft::WRL::ComPtr<IAccessible>& object, bool value) {
+  BSTR text = nullptr;
+  if (value) object->get_accValue(Child(CHILDID_SELF), &text);
+  else object->get_accName(Child(CHILDID_SELF), &text);
+  return Utf8(text);
+}
+
+TEST_F(MainAccessibleTest, TheSlidersAndTheTogglesTellTheirOwnWindowsObjects) {
+  HWND volume = GetDlgItem(hwnd, IDC_VOLUME);
+  const auto slider = OwnObject(volume);
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(OwnText(slider, false), "Volume");
+  EXPECT_EQ(OwnText(slider, true), "35 %");
+  Key(WM_KEYDOWN, VK_UP);  // the volume key
+  EXPECT_EQ(OwnText(slider, true), "36 %");
+  const auto position = OwnObject(GetDlgItem(hwnd, IDC_POSITION));
+  ASSERT_NE(position, nullptr);
+  EXPECT_EQ(OwnText(position, false), "Position");
+  // The hidden label right before each slider names it for the system's own label search too.
+  char label[16] = {};
+  GetWindowTextA(GetWindow(volume, GW_HWNDPREV), label, sizeof label);
+  EXPECT_STREQ(label, "Volume");
+  EXPECT_FALSE(IsWindowVisible(GetWindow(volume, GW_HWNDPREV)));
+
+  // Stereo is on from the start, Mute off: the buttons' windows answer as system buttons do.
+  HWND stereo = GetDlgItem(hwnd, IDC_STEREO), mute = GetDlgItem(hwnd, IDC_MUTE);
+  EXPECT_EQ(SendMessageA(stereo, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(SendMessageA(stereo, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  EXPECT_EQ(SendMessageA(mute, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  EventHook hook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE);
+  SetFocus(mute);
+  EXPECT_TRUE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_FOCUS);
+  Key(WM_KEYDOWN, VK_SPACE);
+  Key(WM_KEYUP, VK_SPACE);
+  PumpMessages(50);
+  ASSERT_TRUE(dlg->Window().Radio().Muted());
+  EXPECT_EQ(SendMessageA(mute, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  // The change is raised on the button's own window and on its child of the main window's tree.
+  std::vector<std::pair<HWND, LONG>> raised;
+  for (const Heard& h : g_heard)
+    if (h.object == OBJID_CLIENT) raised.emplace_back(h.window, h.child);
+  EXPECT_EQ(raised, (std::vector<std::pair<HWND, LONG>>{{hwnd, Find("Mute")}, {mute, CHILDID_SELF}}));
+}
+
+TEST_F(MainAccessibleTest, ControlsKeepTheirIdsWhenOneShowsAndReadersHearItAppear) {
+  const long play = Find("Play"), record = Find("Record"), timer = Find("Timer settings");
+  const long position = Find("Position");
+  ASSERT_NE(position, 0);
+  EventHook hook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE);
+  // Playback shows the position slider (through the window), and SW may be chosen.
+  dlg->ShowControl(IDC_POSITION, true);
+  dlg->ShowControl(IDC_SW, true);
+  SendCommand(hwnd, IDC_SW);
+  PumpMessages(50);
+  EXPECT_EQ(Find("Play"), play);
+  EXPECT_EQ(Find("Record"), record);
+  EXPECT_EQ(Find("Timer settings"), timer);
+  EXPECT_EQ(Find("Position"), position);
+  EXPECT_FALSE(State(position) & STATE_SYSTEM_INVISIBLE);
+  dlg->ShowControl(IDC_POSITION, false);
+  PumpMessages(50);
+  EXPECT_TRUE(State(position) & STATE_SYSTEM_INVISIBLE);
+  // The window's own SHOW and HIDE for its child ids, beside the system's for the child windows.
+  std::vector<std::pair<DWORD, LONG>> ours;
+  for (const Heard& h : g_heard)
+    if (h.window == hwnd && h.object == OBJID_CLIENT) ours.emplace_back(h.event, h.child);
+  EXPECT_EQ(ours, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SHOW, position},
+                                                       {EVENT_OBJECT_SHOW, Find("SW")},
+                                                       {EVENT_OBJECT_HIDE, position}}));
 }
 
 TEST_F(MainAccessibleTest, TabWalksTheControlsInReadingOrderAndSpaceOrEnterPressesTheFocusedOne) {

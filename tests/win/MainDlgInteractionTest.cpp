@@ -225,6 +225,57 @@ TEST_F(TuneHold, ReleaseAnywhereOrALostCaptureEndsTheHoldOnTheTunedFrequency) {
   EXPECT_EQ(tunes, 3);
 }
 
+TEST_F(TuneHold, SpaceHeldThenTabOrACancelledModeLetsGoWithNothingMoreTuned) {
+  auto tunes = [this] {
+    int n = 0;
+    for (const auto& report : receiver.LogPrefixes(1)) n += report[0] == 0x02;
+    return n;
+  };
+  auto key = [this](UINT message, WPARAM vk) {
+    MSG msg{GetFocus(), message, vk, 0, 0, {}};
+    if (!dlg->PreTranslateMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  };
+  SetFocus(up);
+  key(WM_KEYDOWN, VK_SPACE);
+  ASSERT_EQ(GetCapture(), up);
+  // The window's hold runs the display on, as it does after a second of holding.
+  const uint16_t tuned = receiver.Frequency();
+  for (int i = 0; i < 12; ++i) Timer(kTimerHoldUp);
+  EXPECT_EQ(Fm(), tuned + 30);
+
+  key(WM_KEYDOWN, VK_TAB);
+  EXPECT_NE(GetFocus(), up);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(::KillTimer(up, 1)) << "the button's repeat still runs";
+  EXPECT_FALSE(HadTimer(kTimerHoldUp)) << "the window's hold still runs";
+  EXPECT_FALSE(dlg->Skin().Button(IDC_TUNE_UP)->IsPushed());
+  EXPECT_EQ(Fm(), tuned);  // the display shows what plays again
+  // The Space key's release reaches another control; a late repeat finds nothing held.
+  key(WM_KEYUP, VK_SPACE);
+  SendMessageA(up, WM_TIMER, 1, 0);
+  EXPECT_EQ(tunes(), 0);
+  EXPECT_EQ(receiver.Frequency(), tuned);
+
+  // A menu or a dialog cancelling the mode while Space holds the button.
+  SetFocus(up);
+  key(WM_KEYDOWN, VK_SPACE);
+  ASSERT_EQ(GetCapture(), up);
+  SendMessageA(up, WM_CANCELMODE, 0, 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(HadTimer(kTimerHoldUp));
+  key(WM_KEYUP, VK_SPACE);
+  EXPECT_EQ(tunes(), 0);
+  // Held and released in place, Space still tunes one step.
+  SetFocus(up);
+  key(WM_KEYDOWN, VK_SPACE);
+  key(WM_KEYUP, VK_SPACE);
+  EXPECT_EQ(tunes(), 1);
+  EXPECT_EQ(receiver.Frequency(), tuned + 10);
+}
+
 // ---- Start-up ----
 
 bool IsFolder(const char* path) {

@@ -2,6 +2,11 @@
 // loops with window messages and keys; each leaves a screenshot among the artifacts.
 #include "tests/win/SettingsDialogsKit.h"
 
+#include <oleacc.h>
+#include <wrl/client.h>
+
+#include "controls/win32/AccessibleDispatch.h"
+
 #include "settings/TimerDialogTexts.h"
 
 namespace {
@@ -286,6 +291,24 @@ std::string TabStopNames(HWND dlg) {
   return names;
 }
 
+// The name of a control's own object, as a reader that follows the focused window reads it.
+std::string OwnName(HWND dlg, int id) {
+  Microsoft::WRL::ComPtr<IAccessible> object;
+  if (FAILED(AccessibleObjectFromWindow(GetDlgItem(dlg, id), static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
+                                        reinterpret_cast<void**>(object.GetAddressOf()))))
+    return "(no object)";
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  char text[128] = {};
+  if (name) WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
+  SysFreeString(name);
+  return text;
+}
+
 // Opens a dialog, reads its Tab stops in `step` and leaves it with Escape.
 template <typename Dialog>
 void ReadDialog(Dialog& dialog, const char* caption, const std::function<void(HWND)>& step) {
@@ -300,10 +323,14 @@ void ReadDialog(Dialog& dialog, const char* caption, const std::function<void(HW
 
 TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrCaption) {
   Write("TIMER_SETTING02", "ITEM", "News & Weather");
-  std::string preferences, pc, timer, list, rows;
+  std::string preferences, pc, timer, list, rows, objects;
+  const bool comEntered = SUCCEEDED(CoInitialize(nullptr));
   // On FM the SW rows are read-only, so no Tab stops; Tab reaches the region that is checked.
   CSettingDlg prefs(tree);
-  ReadDialog(prefs, "Kestrune Setting", [&](HWND dlg) { preferences = TabStopNames(dlg); });
+  ReadDialog(prefs, "Kestrune Setting", [&](HWND dlg) {
+    preferences = TabStopNames(dlg);
+    for (int id : {1121, 1058, IDC_PREF_AM_NAME1, IDC_PREF_SW_NAME1 + 2 * 11}) objects += OwnName(dlg, id) + "|";
+  });
   // A plan that says what it allows: the line and its link show.
   struct : IPowerPlan {
     WakeTimerReading ReadWakeTimers() override { return {WakeTimerSetting::Enabled}; }
@@ -320,15 +347,19 @@ TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrC
   ReadDialog(timerDialog, "Recording Setting", [&](HWND dlg) {
     ClickBox(dlg, IDC_TIMER_DATE);  // the date picker takes the weekdays' place among the Tab stops
     timer = TabStopNames(dlg);
+    for (int id : {IDC_TIMER_DATE_PICKER, IDC_TIMER_START, IDC_TIMER_STOP}) objects += OwnName(dlg, id) + "|";
   });
   ReadDialog(all, "Show Timer setting", [&](HWND dlg) {
     list = TabStopNames(dlg);
     for (int row = 0; row < 16; ++row) rows += ListText(Item(dlg, IDC_TIMER_LIST_VIEW), row, 0) + "|";
   });
 
+  if (comEntered) CoUninitialize();
   std::string expected;
   for (const char* band : {"FM", "AM"})
-    for (int n = 1; n <= 12; ++n) expected += std::to_string(n) + "|" + band + " frequency " + std::to_string(n) + "|";
+    for (int n = 1; n <= 12; ++n)
+      expected += std::string(band) + " preset " + std::to_string(n) + " name|" + band + " frequency " +
+                  std::to_string(n) + "|";
   EXPECT_EQ(preferences, expected + "Recording format|Folder|Brow...|Default|  Japan|OK|Cancel|");
   EXPECT_EQ(pc, "Wake up time from sleep(stand by)|Wake up before the recording by|Open Windows' power options|"
                 "Let Windows start Kestrune for reservations|Sleep(Stand by) after timer recording|Shut down after timer recording|Clsose after "
@@ -341,6 +372,9 @@ TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrC
   expected = "Reserve 1|News & Weather|";  // a row reads as its item text: the reservation's name
   for (int n = 3; n <= 16; ++n) expected += "Reserve " + std::to_string(n) + "|";
   EXPECT_EQ(rows, expected);
+  // The fields' own objects carry the same names (the number beside a name field is no name; the
+  // pickers' labels are group boxes and a hidden static).
+  EXPECT_EQ(objects, "FM preset 1 name|FM preset 12 name|AM preset 1 name|SW preset 12 name|Date|Start|Stop|");
 }
 
 }  // namespace

@@ -158,6 +158,74 @@ TEST(MySlider, ClickJumpsThereAndTellsTheParent) {
   EXPECT_EQ(screen.At(channel.left + x, 8 + 8), picture.At(x, 8));
 }
 
+// Windows' trackbar reports its focus in custom draw (Wine's never does): the report is made
+// here as Windows makes it, reflected from the parent like the real one.
+void DrawWithFocus(HWND host, HWND bar) {
+  NMCUSTOMDRAW draw{};
+  draw.hdr.hwndFrom = bar;
+  draw.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(bar));
+  draw.hdr.code = static_cast<UINT>(NM_CUSTOMDRAW);
+  draw.dwDrawStage = CDDS_PREPAINT;
+  draw.uItemState = CDIS_FOCUS;
+  SendMessageA(host, WM_NOTIFY, draw.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
+}
+
+TEST(MySlider, TheKeyboardsFocusStaysAndAClicksGoesBack) {
+  Host host;
+  HWND bar = host.Child(TRACKBAR_CLASSA, "", TBS_HORZ | WS_TABSTOP, 1033, 20, 20, 240, 28);
+  CMySlider slider;
+  ASSERT_TRUE(slider.Attach(bar));
+  SendMessageA(bar, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  // Reached by Tab: the focus stays for the arrow keys and a reader.
+  SetFocus(bar);
+  DrawWithFocus(host.hwnd, bar);
+  EXPECT_EQ(GetFocus(), bar);
+  SendMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 1);
+  // Clicked: the trackbar takes the focus, and its first focused drawing hands it back.
+  SetFocus(host.hwnd);
+  const LPARAM at = MAKELPARAM(200, 14);
+  SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(bar, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(GetFocus(), bar);  // the trackbar's own click took it
+  DrawWithFocus(host.hwnd, bar);
+  EXPECT_EQ(GetFocus(), host.hwnd);
+  // Tabbed to again later: kept.
+  SetFocus(bar);
+  DrawWithFocus(host.hwnd, bar);
+  EXPECT_EQ(GetFocus(), bar);
+}
+
+TEST(ButtonHelp, TheChosenButtonsOwnWindowSaysSoAndRaisesItsChange) {
+  Host host;
+  HWND reserve = host.Child("Button", "Wine News", BS_PUSHBUTTON, 1087, 10, 10, 120, 26);
+  CButtonHelp help;
+  help.SkinChildren(host.hwnd);
+  ASSERT_NE(help.Find(reserve), nullptr);
+  EXPECT_EQ(SendMessageA(reserve, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  static std::vector<std::pair<HWND, LONG>> changes;
+  changes.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(
+      EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr,
+      [](HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+        if (object == OBJID_CLIENT) changes.emplace_back(window, child);
+      },
+      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  help.Find(reserve)->SetSelected(true);
+  help.Find(reserve)->SetSelected(true);  // no change, nothing raised
+  PumpMessages(50);
+  // Windows' button object reads these for "pressed"; Wine's reads neither, so they are asked here.
+  EXPECT_EQ(SendMessageA(reserve, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(SendMessageA(reserve, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  help.Find(reserve)->SetSelected(false);
+  PumpMessages(50);
+  EXPECT_EQ(SendMessageA(reserve, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(SendMessageA(reserve, BM_GETSTATE, 0, 0) & BST_PUSHED);
+  UnhookWinEvent(hook);
+  EXPECT_EQ(changes, (std::vector<std::pair<HWND, LONG>>{{reserve, CHILDID_SELF}, {reserve, CHILDID_SELF}}));
+}
+
 TEST(MyEdit, NumericFieldFiltersTypedKeys) {
   Host host;
   HWND edit = host.Child("Edit", "", ES_AUTOHSCROLL, 1, 10, 10, 120, 22);
