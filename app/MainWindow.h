@@ -14,7 +14,7 @@
 #include "app/Radio.h"
 #include "app/RecordingController.h"
 #include "device/BandPlan.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/MyKestrune.h"
 #include "schedule/PowerState.h"
 

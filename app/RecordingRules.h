@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "device/Clock.h"
+#include "base/Clock.h"
 
 // kbit/s of the MP3BPS index 0..3 (320, 192, 128, 64). An index above 3 is corrected to 2 in
 // place first.

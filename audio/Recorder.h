@@ -11,7 +11,7 @@
 #include "audio/CaptureRules.h"
 #include "audio/OutputFile.h"
 #include "audio/Receiver.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 
 class IFailureBox;
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "demo/DemoStations.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/HidDevice.h"
 #include "device/TunerModel.h"
 

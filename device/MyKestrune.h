@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "device/BandPlan.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/HidDevice.h"
 #include "device/TunerReports.h"
 

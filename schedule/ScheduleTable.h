@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "settings/AnsiText.h"
 
 class SettingsStore;

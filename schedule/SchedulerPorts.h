@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "device/Clock.h"
+#include "base/Clock.h"
 
 // Why a recording ended.
 enum class RecordingEndReason {

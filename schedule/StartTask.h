@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "schedule/ScheduleTable.h"
 
 class SettingsStore;

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 
 class CellStrip {
  public:

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 class LogWriter {
  public:

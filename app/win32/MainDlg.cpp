@@ -11,7 +11,7 @@ extern "C" {
 
 #include "app/win32/DeviceChange.h"
 #include "app/win32/PopupMenu.h"
-#include "controls/win32/About.h"
+#include "settings/win32/AboutDialog.h"
 #include "resources/resource.h"
 #include "settings/RadioState.h"
 

@@ -16,7 +16,7 @@
 #include "app/DisplayLayout.h"
 #include "app/win32/BitmapButton.h"
 #include "app/win32/SkinPainter.h"
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 #include "controls/win32/MySlider.h"
 
 class MainSkin {

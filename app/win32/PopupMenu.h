@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 
 struct MenuTraits {
   static void Close(HMENU menu) { DestroyMenu(menu); }

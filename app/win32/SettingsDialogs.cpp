@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "settings/win32/SettingDlg.h"
-#include "settings/win32/TimerSetDlg.h"
+#include "settings/win32/PreferencesDialog.h"
+#include "settings/win32/TimerSettingsDialog.h"
 
 bool SettingsDialogs::RunPreferences(uint8_t region, uint8_t band, PreferencesResult& result) {
   CSettingDlg dialog(tree_);

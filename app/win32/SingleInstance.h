@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 // The session's lock of the running copy. Held for the life of the process; a second start that
 // finds it taken leaves, also in the first seconds of the first copy's start, before that copy has

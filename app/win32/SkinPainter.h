@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/DisplayLayout.h"
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 
 namespace skin {
 

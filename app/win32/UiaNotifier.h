@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 
 struct ModuleTraits {
   static void Close(HMODULE module) { FreeLibrary(module); }

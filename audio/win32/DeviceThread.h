@@ -9,7 +9,7 @@
 #include <atomic>
 #include <functional>
 
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 class DeviceThread {
  public:

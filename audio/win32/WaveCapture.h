@@ -18,7 +18,7 @@
 #include "audio/CaptureRules.h"
 #include "audio/Receiver.h"
 #include "audio/win32/CaptureFormat.h"
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 // One source line of a wave-in destination, with the mixer it came from.
 class MixerSourceLine {

@@ -24,7 +24,7 @@
 #include "audio/win32/LiveGraph.h"
 #include "audio/win32/WaveCapture.h"
 #include "audio/win32/WaveMonitor.h"
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 namespace {
 

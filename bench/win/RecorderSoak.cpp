@@ -29,7 +29,7 @@
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "bench/win/SoakLoad.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/support/ScriptedFile.h"

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 #include "controls/win32/Subclass.h"
 
 class SkinnedSlider {

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <setupapi.h>
 
 #include "device/HidDevice.h"
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 class Win32HidDevice final : public IHidDevice {
  public:

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 #include "schedule/SchedulerPorts.h"
 
 // The two calls that take the machine away. Tests pass stand-ins: under Wine the real

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 #include "schedule/win32/ComText.h"
 
 using Microsoft::WRL::ComPtr;

@@ -2,7 +2,7 @@
 // A clock that only moves when somebody sleeps on it or advances it: waits become checkable
 // and tests run in no time.
 
-#include "device/Clock.h"
+#include "base/Clock.h"
 
 #include <vector>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device/BandPlan.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/HidDevice.h"
 #include "device/TunerModel.h"
 

@@ -20,7 +20,7 @@
 #include "audio/win32/AudioPreparationWin32.h"
 #include "audio/win32/WaveCapture.h"
 #include "audio/win32/WaveInCaptureEngine.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/support/FillingDrive.h"

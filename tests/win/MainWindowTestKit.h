@@ -15,7 +15,7 @@
 #include "audio/AudioPreparation.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
-#include "device/Clock.h"
+#include "base/Clock.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/SimulatedReceiver.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/win32/SingleInstance.h"
-#include "device/win32/Win32Handle.h"
+#include "base/win32/Win32Handle.h"
 
 // Starts `exe` with `arguments` in `folder` (the test's own when empty); empty when it could not
 // be started.

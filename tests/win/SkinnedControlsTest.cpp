@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls/ButtonLook.h"
-#include "controls/win32/About.h"
+#include "settings/win32/AboutDialog.h"
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyEdit.h"
 #include "controls/win32/MySlider.h"

@@ -1,4 +1,4 @@
-#include "settings/win32/MySettingDlg.h"
+#include "settings/win32/PcSettingsDialog.h"
 
 #include "resources/settings_ids.h"
 #include "schedule/win32/Win32PowerPlan.h"

@@ -1,4 +1,4 @@
-#include "settings/win32/SettingDlg.h"
+#include "settings/win32/PreferencesDialog.h"
 
 #include <shlobj.h>
 

@@ -1,4 +1,4 @@
-#include "controls/win32/About.h"
+#include "settings/win32/AboutDialog.h"
 
 #include <shellapi.h>
 

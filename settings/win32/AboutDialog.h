@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "controls/win32/GdiHandles.h"
+#include "base/win32/GdiHandles.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "controls/win32/Subclass.h"
 

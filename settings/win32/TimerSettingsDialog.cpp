@@ -1,4 +1,4 @@
-#include "settings/win32/TimerSetDlg.h"
+#include "settings/win32/TimerSettingsDialog.h"
 
 #include <commctrl.h>
 
@@ -8,9 +8,9 @@
 #include "settings/PowerSettings.h"
 #include "settings/win32/DialogMessageBox.h"
 #include "settings/win32/ModalDialog.h"
-#include "settings/win32/MySettingDlg.h"
+#include "settings/win32/PcSettingsDialog.h"
 #include "schedule/win32/Win32PowerPlan.h"
-#include "settings/win32/ShowAll.h"
+#include "settings/win32/TimerListDialog.h"
 #include "settings/win32/WakeTimersLine.h"
 
 namespace {

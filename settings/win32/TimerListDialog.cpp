@@ -1,11 +1,11 @@
-#include "settings/win32/ShowAll.h"
+#include "settings/win32/TimerListDialog.h"
 
 #include <commctrl.h>
 
 #include "resources/settings_ids.h"
 #include "settings/TimerDialogTexts.h"
 #include "settings/win32/ModalDialog.h"
-#include "settings/win32/TimerSetDlg.h"
+#include "settings/win32/TimerSettingsDialog.h"
 
 INT_PTR CShowAll::DoModal(HWND owner) {
   RegisterDialogControlClasses();

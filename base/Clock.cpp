@@ -1,4 +1,4 @@
-#include "device/Clock.h"
+#include "base/Clock.h"
 
 #include <chrono>
 #include <thread>
