@@ -1,3 +1,4 @@
+// The skinned controls' plain logic: the button look table, the edit fields' filter and the slider's click.
 #include <gtest/gtest.h>
 
 #include <string>
