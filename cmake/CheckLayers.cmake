@@ -1,14 +1,19 @@
 # Fails when a file of one layer includes a folder its row of the layer table (top CMakeLists.txt)
 # does not name. Run by the build: cmake -DCONFIG=<layers/folder.cmake> -DSTAMP=<file> -P this.
-# CONFIG sets SOURCE_DIR, FOLDER, ALLOWED, LAYERS (every layer, longest first) and FILES.
+# CONFIG sets SOURCE_DIR, FOLDER, USES, EXCEPTIONS, LAYERS (every layer, longest first) and FILES.
 cmake_minimum_required(VERSION 3.25)
 include(${CONFIG})
 
-if(ALLOWED)
-  list(JOIN ALLOWED ", " allowed_text)
-  set(rule "${FOLDER} may include only ${allowed_text}")
+set(ALLOWED ${USES} ${EXCEPTIONS})
+if(USES)
+  list(JOIN USES ", " uses_text)
+  set(rule "${FOLDER} may include only ${uses_text}")
 else()
   set(rule "${FOLDER} may include no other folder")
+endif()
+if(EXCEPTIONS)
+  list(JOIN EXCEPTIONS ", " exceptions_text)
+  string(APPEND rule " (and ${exceptions_text}, a known exception)")
 endif()
 
 set(faults "")
