@@ -1,1 +1,1 @@
-// Keeps kestrune_platform a valid library on a platform that has no adapters.
+// Keeps a folder library valid on a platform where the folder has no sources.

@@ -3,7 +3,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/DelayImports.cmake)
 set(KESTRUNE_WIN32_LIBS
   comctl32 strmiids uuid gdi32 user32 advapi32 msimg32
   ${KESTRUNE_DELAYED_LIBS})
-target_link_libraries(kestrune_platform PUBLIC ${KESTRUNE_WIN32_LIBS})
+# Every folder library stands on kestrune_base, so its import libraries end every link line.
+target_link_libraries(kestrune_base PUBLIC ${KESTRUNE_WIN32_LIBS})
 # One self-contained executable: no MinGW runtime DLLs to ship beside it.
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
@@ -15,7 +16,7 @@ set_source_files_properties(${resource_scripts} PROPERTIES OBJECT_DEPENDS "${res
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/app/win32/WinMain.cpp)
   add_executable(kestrune WIN32 app/win32/WinMain.cpp ${resource_scripts})
-  target_link_libraries(kestrune PRIVATE kestrune_platform)
+  target_link_libraries(kestrune PRIVATE kestrune_app)
 endif()
 
 # kestrune-demo.exe: the same process entry and window with the demo receiver behind the HID
@@ -24,7 +25,7 @@ if(TARGET kestrune)
   file(GLOB demo_win32_sources CONFIGURE_DEPENDS demo/win32/*.cpp)
   add_executable(kestrune-demo WIN32 app/win32/WinMain.cpp ${demo_win32_sources} ${resource_scripts})
   target_compile_definitions(kestrune-demo PRIVATE KESTRUNE_DEMO)
-  target_link_libraries(kestrune-demo PRIVATE kestrune_demo kestrune_platform)
+  target_link_libraries(kestrune-demo PRIVATE kestrune_demo kestrune_app)
 endif()
 
 # lame_enc.dll is built from Debian's lame sources by scripts/build-lame-dll.sh and placed
@@ -42,7 +43,8 @@ if(KESTRUNE_TESTS)
   file(GLOB win_tests CONFIGURE_DEPENDS tests/win/*.cpp tests/support/*.cpp)
   add_executable(kestrune_wintests ${win_tests} ${resource_scripts})
   target_include_directories(kestrune_wintests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kestrune_wintests PRIVATE kestrune_platform gtest_main gmock version)
+  target_link_libraries(kestrune_wintests PRIVATE kestrune_app gtest_main gmock version)
+  add_dependencies(kestrune_wintests kestrune_layers_tests kestrune_layers_tests_support)
   # Some tests start or read the built executables.
   if(TARGET kestrune)
     add_dependencies(kestrune_wintests kestrune kestrune-demo)
@@ -76,7 +78,8 @@ foreach(src IN LISTS win_bench_sources)
   # The simulated receiver stands in for the hardware where a benchmark needs one; the tests'
   # MP3 frame scan reads back what a benchmark recorded.
   add_executable(bench_${name} ${src} tests/support/SimulatedReceiver.cpp tests/support/AudioMp3Scan.cpp)
-  target_link_libraries(bench_${name} PRIVATE kestrune_platform)
+  target_link_libraries(bench_${name} PRIVATE kestrune_app)
+  add_dependencies(bench_${name} kestrune_layers_bench)
 endforeach()
 # The start-up benchmark's reference window.
 add_executable(bench_MinimalWindow WIN32 bench/win/minimal/MinimalWindow.cpp)

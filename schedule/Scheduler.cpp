@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "schedule/StartTask.h"
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerSetting.h"
 

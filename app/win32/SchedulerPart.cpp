@@ -1,6 +1,6 @@
 #include "app/win32/SchedulerPart.h"
 
-#include "schedule/win32/Win32PowerPlan.h"
+#include "settings/win32/Win32PowerPlan.h"
 
 bool LogFirstPowerActions::Suspend() {
   log_.Flush(kLogWaitMs);

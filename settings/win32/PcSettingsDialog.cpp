@@ -1,7 +1,7 @@
 #include "settings/win32/PcSettingsDialog.h"
 
 #include "resources/settings_ids.h"
-#include "schedule/win32/Win32PowerPlan.h"
+#include "settings/win32/Win32PowerPlan.h"
 #include "settings/win32/ModalDialog.h"
 #include "settings/win32/WakeTimersLine.h"
 

@@ -8,7 +8,7 @@
 
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 #include "settings/PcSettings.h"
 #include "settings/SettingsStore.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 
 class IKeyValueTree;
 

@@ -9,7 +9,7 @@
 #include "settings/win32/DialogMessageBox.h"
 #include "settings/win32/ModalDialog.h"
 #include "settings/win32/PcSettingsDialog.h"
-#include "schedule/win32/Win32PowerPlan.h"
+#include "settings/win32/Win32PowerPlan.h"
 #include "settings/win32/TimerListDialog.h"
 #include "settings/win32/WakeTimersLine.h"
 

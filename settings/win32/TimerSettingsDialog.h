@@ -14,7 +14,7 @@
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "controls/win32/MyEdit.h"
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerDialogTexts.h"
 #include "settings/TimerSetting.h"

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 
 // Reads the plan and shows (or hides) the line `lineId` and the link `linkId`.
 void ShowWakeTimers(HWND dialog, int lineId, int linkId, IPowerPlan& plan);

@@ -8,7 +8,7 @@
 
 #include "schedule/ScheduleReport.h"
 #include "schedule/StartTask.h"
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 #include "settings/TimerDialogTexts.h"
 #include "tests/native/SchedulerRig.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "schedule/win32/Win32PowerPlan.h"
+#include "settings/win32/Win32PowerPlan.h"
 #include "settings/PowerSettings.h"
 #include "settings/TimerDialogTexts.h"
 

@@ -1,4 +1,4 @@
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 
 namespace {
 

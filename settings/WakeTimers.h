@@ -3,7 +3,7 @@
 // in the plan's advanced settings), one value on mains and one on battery. Kestrune's wake-up and
 // the task that starts it for a reservation are ordinary wake timers, so "important wake timers
 // only" keeps the PC asleep for them as "disable" does. Plain rules here; the Win32 adapter
-// (schedule/win32/Win32PowerPlan) reads the plan and opens Windows' power options.
+// (settings/win32/Win32PowerPlan) reads the plan and opens Windows' power options.
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "schedule/win32/Win32PowerPlan.h"
+#include "settings/win32/Win32PowerPlan.h"
 
 #include <powrprof.h>
 #include <shellapi.h>

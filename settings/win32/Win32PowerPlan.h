@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "schedule/WakeTimers.h"
+#include "settings/WakeTimers.h"
 
 // The system calls the reading goes through; tests hand stand-ins for the plan that Wine does
 // not have.
