@@ -79,7 +79,7 @@ TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
 TEST(BringUp, AudioFailureBoxComesOnceTheReceiverIsUpAndTheHeartbeatRuns) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.Set("COUNTRY", "2");
   rig.Set("FM", "1");
   rig.Set("FREQ", "8000");
@@ -147,7 +147,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
   MainWindowRig rig;
   rig.platform.slots.clear();
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.wall.now.second = 0;  // the heartbeat's first tick must act even on second 0
   rig.Start();
   EXPECT_TRUE(rig.receiver.Log().empty());
@@ -173,7 +173,7 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
 TEST(BringUp, TimersAreIgnoredWhileSuspended) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.window.ClearRunState();
   rig.window.SetStartPending();
   rig.window.Power().SetSuspended(true);
@@ -425,7 +425,7 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   rig.Set("AUTOSPEND", "0");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   EXPECT_EQ(rig.power.states, std::vector<uint32_t>{0x80000003});  // applied when loaded
   rig.Run(900);                                                      // three ticks, one second
@@ -456,7 +456,7 @@ TEST(KeepAwake, PreferencesThatResetEverythingReloadTheScheduleAndThePowerSettin
   rig.Set("SHUTDOWN", "1");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   const int loads = scheduler.loads;
   dialogs.autoSuspendOnPreferences = "3";

@@ -416,7 +416,7 @@ TEST_F(Commands, RegionChangeDuringPlaybackRetunesWithoutStartingLiveSound) {
   rig.window.Radio().SetBand(BandFM);
   FakePlayback playback{rig.audioLog};
   playback.playing = true;
-  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+  rig.Join({.playback = &playback});
   rig.audioLog.clear();
   rig.window.ApplyRegion(RegionJapan);
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{522, 7620}));
@@ -440,7 +440,7 @@ TEST_F(Commands, AboutOpensTheBoxEvenWithoutAReceiverAndDisarmsTheStore) {
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 1);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
-  rig.window.Device().CloseDevice();
+  rig.device.CloseDevice();
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 2);
 }
@@ -454,7 +454,7 @@ class DuringPlayback : public Commands {
  protected:
   void SetUp() override {
     Commands::SetUp();
-    rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+    rig.Join({.playback = &playback});
     playback.playing = true;
   }
   FakePlayback playback{rig.audioLog};

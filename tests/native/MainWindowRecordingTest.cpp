@@ -185,7 +185,7 @@ TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
 
 TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   FakePlayback playback(rig.audioLog);
-  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+  rig.Join({.playback = &playback});
   playback.playing = true;
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.audioLog.front(), "playback stop");
@@ -231,7 +231,7 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
     void OnRecordingEnded(const RecordingEnd& end) override { ends.push_back(end); }
     std::vector<RecordingEnd> ends;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   ReservationStart start;
   start.index = 2;
   start.name = "News";
@@ -284,11 +284,11 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
     int stops = 0, failures = 0;
     std::vector<int> ticks;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   auto bytes = std::make_shared<std::vector<uint8_t>>();
   auto feed = std::make_unique<BlockFeed>();
   BlockFeed* capture = feed.get();
-  rig.device.SetRecorder(std::make_unique<Recorder>(
+  rig.UseRecorder(std::make_unique<Recorder>(
       std::move(feed), rig.clock, &rig.failureBox,
       Mp3SinkFactory([bytes](const std::string&) -> std::unique_ptr<IOutputFile> {
         return std::make_unique<FillingDrive>(std::make_unique<MemoryOutputFile>(bytes), 20001);
@@ -302,7 +302,7 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
   capture->Deliver(20);
   // The writer works on its own thread.
-  for (int waited = 0; waited < 5000 && !rig.device.Recorder()->Status().writeFailed; ++waited)
+  for (int waited = 0; waited < 5000 && !rig.Recorder()->Status().writeFailed; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());
@@ -310,7 +310,7 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   rig.failureBox.whileShown = [&] { Second(2); };
   Second();
   EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
-  EXPECT_FALSE(rig.device.IsRecorderRunning());
+  EXPECT_FALSE(rig.Recorder()->IsRecording());
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
@@ -350,7 +350,7 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
@@ -392,7 +392,7 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
@@ -434,7 +434,7 @@ TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled)
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.Set("SHUTDOWN", "1");
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();

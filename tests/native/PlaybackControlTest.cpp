@@ -22,7 +22,7 @@ class Playback : public ::testing::Test {
     rig.Set("RECORDFOLDER", "C:\\RadioREC");
     rig.receiver.readLatencyMs = 0;
     rig.Start();
-    rig.window.SetParts({&control, nullptr, nullptr});
+    rig.Join({&control, nullptr, nullptr});
     // Two seconds of frames at 128 kbit/s, as the recorder writes them.
     file = (std::filesystem::temp_directory_path() / ("kestrune-play-" + std::to_string(::getpid()) + ".mp3")).string();
     if (FILE* f = std::fopen(file.c_str(), "wb")) {
@@ -45,7 +45,7 @@ class Playback : public ::testing::Test {
   MainWindowRig rig;
   FakePlaybackGraph graph{rig.audioLog};
   FakePlaybackView view;
-  PlaybackControl control{rig.window, graph, view, rig.timers, rig.clock};
+  PlaybackControl control{rig.window, rig.sound, rig.radio, rig.recording, rig.display, graph, view, rig.timers, rig.clock};
   std::string file;
 };
 

@@ -53,7 +53,7 @@ class ZoneCalendar final : public ISchedulerClock {
 struct ZoneRig {
   ZoneRig(const LocalTime& change, bool spring) : zone(change, spring) {
     scheduler.SetReporter(&reporter);
-    rig.window.SetParts({.playback = &rig.playback, .scheduler = &scheduler, .failures = &rig.failureBox});
+    rig.Join({.playback = &rig.playback, .scheduler = &scheduler});
   }
   void Reserve(int n, const std::string& start, const std::string& stop, const std::string& date) {
     rig.Reserve(n, "", start, stop, date);

@@ -85,16 +85,13 @@ class FakeSchedulerClock final : public ISchedulerClock {
 struct SchedulerRig : MainWindowRig {
   SchedulerRig() {
     // The recorder logs beside the power actions, so that their order can be read.
-    auto fake = std::make_unique<FakeRecorder>(schedLog, messages);
-    recorder = fake.get();
-    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
-    device.SetRecorder(std::move(fake));
+    UseRecorder(std::make_unique<FakeRecorder>(schedLog, messages));
     Set("RECORDFOLDER", "C:\\Rec");
-    window.SetParts({.playback = &playback, .scheduler = &scheduler, .failures = &failureBox});
+    Join({.playback = &playback, .scheduler = &scheduler});
   }
 
-  // The recorder logs into schedLog, which goes before the device that owns the recorder.
-  ~SchedulerRig() { device.SetRecorder(nullptr); }
+  // The recorder logs into schedLog, which goes before the rig's recorder slot.
+  ~SchedulerRig() { UseRecorder(nullptr); }
 
   // Local date and time of the wall clock (the weekday follows from the date).
   void SetWall(int y, int mo, int d, int h, int mi, int s) { wall.now = CivilTime(CivilSeconds({y, mo, d, 0, h, mi, s})); }

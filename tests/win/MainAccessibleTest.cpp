@@ -145,11 +145,13 @@ class MainAccessibleTest : public ::testing::Test {
     tree.PlantString(presets, "CH01_FRQ", "7810");
     tree.PlantString(presets, "CH02_ID", "Morning");
     tree.PlantString(presets, "CH02_FRQ", "8000");
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Device().SetRecorder(std::make_unique<AcceptingRecorder>());
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.recorder = std::make_unique<AcceptingRecorder>();
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
-    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+    ASSERT_TRUE(ShowAndBringUp(*app, hwnd));
     SetForegroundWindow(hwnd);
     ASSERT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
                                          reinterpret_cast<void**>(acc.GetAddressOf())),
@@ -157,7 +159,7 @@ class MainAccessibleTest : public ::testing::Test {
   }
   void TearDown() override {
     acc.Reset();
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneA11yRec");
     if (comEntered) CoUninitialize();
@@ -208,7 +210,8 @@ class MainAccessibleTest : public ::testing::Test {
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   Microsoft::WRL::ComPtr<IAccessible> acc;
   bool comEntered = false;

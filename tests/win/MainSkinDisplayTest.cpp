@@ -8,14 +8,14 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
   platform.slots.clear();
   Start(false);
   Timer(kTimerDeferredStart);
-  ASSERT_FALSE(dlg->Device().IsOpen());
+  ASSERT_FALSE(app->Device().IsOpen());
   Pixels shot = Shot();
   EXPECT_TRUE(BareFace(shot, face, 33, 74, 498 - 33, 140 - 74));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, IDC_TEXT_FILE)));
 
   // Playback: the letters M, P, 3 and the file text, nothing else.
   static PlayingFile playing;
-  dlg->Window().SetParts({.playback = &playing});
+  playback.target = &playing;
   dlg->SetStaticText(IDC_TEXT_FILE, "FM8750_20240101_120000.mp3");
   InvalidateRect(hwnd, nullptr, TRUE);
   shot = Shot();
@@ -44,7 +44,7 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
 TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   Start(true);
   std::vector<int> trayPictures;
-  dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
+  tray.onPicture = [&](int icon) { trayPictures.push_back(icon); };
   auto tickAfter = [&](int64_t seconds) {
     RecordingControllerProbe::SetStartMs(dlg->Window().Recording(), clock.NowMs());
     clock.Advance(static_cast<uint64_t>(seconds) * 1000);

@@ -51,21 +51,21 @@ class SettingsFromMainWindow : public ::testing::Test {
     }
     ReadyMainWindowRig(platform, receiver, 1);
     receiver.SetStations({{BandFM, 7600, 45}});
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, registry, clock);
-    MainWindowParts parts = dlg->Window().Parts();
-    parts.dialogs = &dialogs;
-    parts.scheduler = &schedule;
-    dlg->Window().SetParts(parts);
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, registry, clock);
+    adapters.dialogs = &dialogs;
+    adapters.scheduler = &schedule;
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
     SendMessageA(hwnd, WM_TIMER, kTimerDeferredStart, 0);
-    ASSERT_TRUE(dlg->Device().IsOpen());
+    ASSERT_TRUE(app->Device().IsOpen());
   }
   void TearDown() override {
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneMainRec");
     SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
@@ -76,10 +76,11 @@ class SettingsFromMainWindow : public ::testing::Test {
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   RegistryTree registry;
-  SettingsDialogs dialogs{registry};
+  SettingsDialogs dialogs{registry, [](uint32_t) {}};
   CountingSchedule schedule;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   ModalScript script;
 };
