@@ -41,14 +41,6 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  IMainDisplay& Display() { return *display_; }
-  IClock& Clock() { return clock_; }
-  IWallClock& WallClock() { return wallClock_; }
-  ::Radio& Radio() { return radio_; }
-  const ::Radio& Radio() const { return radio_; }
-  RecordingController& Recording() { return recording_; }
-  const RecordingController& Recording() const { return recording_; }
-  PowerState& Power() { return power_; }
 
   // ---- Window state ----
   bool Playing() const { return playback_ && playback_->IsPlaying(); }

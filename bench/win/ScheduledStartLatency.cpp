@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     bool started = false;
     for (;;) {
       window.OnTimer(kTimerHeartbeat);
-      if (window.Recording().IsRecording()) started = true;
+      if (program.recording.IsRecording()) started = true;
       else if (started) break;  // the reservation ran its time and stopped
       Sleep(300);
     }

@@ -460,7 +460,7 @@ struct MainWindowRig {
     window.ClearRunState();
     window.LoadPowerSettings();
     window.LoadRadioState();
-    view.SetVolumeSlider(window.Radio().Volume());
+    view.SetVolumeSlider(radio.Volume());
     window.SetStartPending();
     timers.SetTimer(kTimerDeferredStart, 200);
     timers.RunFor(200, window);

@@ -51,7 +51,7 @@ class Playback : public ::testing::Test {
 
 TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
   rig.Command(ID_REC_OPEN);
-  ASSERT_EQ(rig.window.Recording().IsRecording(), 1);
+  ASSERT_EQ(rig.recording.IsRecording(), 1);
   rig.audioLog.clear();
   MainWindowProbe::ArmSave(rig.window);
   Pick("  " + file + " ");
@@ -60,7 +60,7 @@ TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
                                "graph render " + file, "graph attach", "stop", "volume 50", "graph run",
                                "graph volume -1500"}));
   EXPECT_EQ(rig.window.Playing(), 1);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
   EXPECT_EQ(control.PlayedPath(), file);
   EXPECT_EQ(view.texts[IDC_TEXT_RATE], "128 Kbps");

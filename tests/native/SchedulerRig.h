@@ -112,7 +112,7 @@ struct SchedulerRig : MainWindowRig {
   }
   // The wall clock is set `n` seconds on (back when negative) while no time passes.
   void StepClock(int64_t n) { wall.now = CivilTime(CivilSeconds(wall.now) + n); }
-  RecordingController& Session() { return window.Recording(); }
+  RecordingController& Session() { return recording; }
 
   // Reservation n as the timer dialog would have saved it, then the schedule reloaded.
   void Reserve(int n, const std::string& name, const std::string& start, const std::string& stop,
@@ -138,5 +138,5 @@ struct SchedulerRig : MainWindowRig {
   FakeFolders folders;
   FakeSchedulerClock calendar{wall};
   SwitchableCodePage codePage;
-  Scheduler scheduler{window, window.Recording(), powerState, powerActions, folders, calendar, wall, clock, store, codePage};
+  Scheduler scheduler{window, recording, powerState, powerActions, folders, calendar, wall, clock, store, codePage};
 };

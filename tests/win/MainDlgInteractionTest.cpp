@@ -194,7 +194,7 @@ class TuneHold : public MainDlgInteraction {
     ASSERT_EQ(GetCapture(), up);
     for (int i = 0; i < ticks; ++i) Timer(kTimerHoldUp);
   }
-  uint16_t Fm() { return dlg->Window().Radio().Frequency(BandFM); }
+  uint16_t Fm() { return app->Radio().Frequency(BandFM); }
 
   HWND up = nullptr;
 };
@@ -296,7 +296,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \tC:\\KestruneInteractionRec  ");
   RemoveDirectoryA("C:\\KestruneInteractionRec");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\KestruneInteractionRec");
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\KestruneInteractionRec");
   EXPECT_TRUE(IsFolder("C:\\KestruneInteractionRec"));
 
   // A folder of blanks only records into the default folder, so that one must exist.
@@ -304,7 +304,7 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \t ");
   RemoveDirectoryA("C:\\RadioREC");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\RadioREC");
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\RadioREC");
   EXPECT_TRUE(IsFolder("C:\\RadioREC"));
 }
 

@@ -84,7 +84,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
   EXPECT_NE(GetFileAttributesA("C:\\KestruneTestRec"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ(dlg->Window().Power().Settings().autoSuspend, 0);  // the power settings come from the store
+  EXPECT_EQ(app->Power().Settings().autoSuspend, 0);  // the power settings come from the store
   // The schedule (with the tray icon and arrivals) waits until the window has been painted: a
   // timer, which comes after painting, loads it once.
   EXPECT_EQ(scheduler.scheduleLoads, 0);
@@ -134,7 +134,7 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
     Timer(kTimerSeekPoll);
   }
   EXPECT_EQ(dlg->Window().Seeking(), 0);
-  EXPECT_EQ(dlg->Window().Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(app->Radio().Frequency(BandFM), 8000);
   EXPECT_TRUE(Enabled(IDC_SEEK_UP));
   EXPECT_TRUE(Enabled(IDC_PRESET1));
   EXPECT_FALSE(Enabled(IDC_FM));
@@ -143,7 +143,7 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
   EXPECT_EQ(receiver.LogPrefixes(4).size(), 1u);  // no tune after the seek
 
   // Timers are ignored during a standby.
-  dlg->Window().Power().SetSuspended(true);
+  app->Power().SetSuspended(true);
   Command(IDC_TUNE_UP);
   EXPECT_FALSE(Enabled(IDC_FM));
   Timer(kTimerBandEnable);
@@ -161,7 +161,7 @@ TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
   EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x02, 0x1F, 0xB8, 0xFF}));
   MSG up{hwnd, WM_KEYDOWN, VK_UP, 0, 0, {}};
   dlg->PreTranslateMessage(&up);
-  EXPECT_EQ(dlg->Window().Radio().Volume(), 36);
+  EXPECT_EQ(app->Radio().Volume(), 36);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 36);
 
   receiver.ClearLog();
@@ -185,7 +185,7 @@ TEST_F(MainDlgTest, EndOfSessionInTheTraySavesTheStateAndShutsTheReceiverDown) {
   Timer(kTimerDeferredStart);
   ShowWindow(hwnd, SW_HIDE);
   Command(IDC_TUNE_UP);
-  const uint16_t tuned = dlg->Window().Radio().Frequency(BandFM);
+  const uint16_t tuned = app->Radio().Frequency(BandFM);
   ASSERT_NE(tuned, 7810);
   receiver.ClearLog();
 

@@ -173,11 +173,11 @@ class PlaybackWindowTest : public ::testing::Test {
   std::string RecordThroughTheWindow() {
     std::filesystem::create_directories(Folder());
     Command(ID_REC_OPEN);
-    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << (failures.shown.empty() ? "" : failures.shown[0]);
+    EXPECT_EQ(app->Recording().IsRecording(), 1) << (failures.shown.empty() ? "" : failures.shown[0]);
     const std::string path = app->Recording().RecordingPath();
     PumpUntil([] { return false; }, 3000);
     Command(ID_STOP_NOW);
-    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+    EXPECT_EQ(app->Recording().IsRecording(), 0);
     // The stop does not wait for the file: its writer finishes it on a thread of its own.
     EXPECT_TRUE(app->Recorder()->WaitForWriters(10000).empty());
     return path;

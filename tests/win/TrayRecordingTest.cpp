@@ -316,7 +316,7 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   Create();
   const std::vector<std::string> startMenu = RecordMenu(0);  // "Recording"
   EXPECT_EQ(startMenu, (std::vector<std::string>{"Recording", "Rec 15min", "Rec 30min", "Rec 45min", "Rec 60min"}));
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  ASSERT_EQ(app->Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
   const ULONGLONG started = GetTickCount64();
   const std::string path = Text(IDC_TEXT_FILE);
   EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\FM8980_\d{8}_\d{6}\.mp3)"))) << path;
@@ -332,7 +332,7 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   const std::vector<std::string> stopMenu = RecordMenu(0);  // "Stop Recording"
   EXPECT_EQ(stopMenu, (std::vector<std::string>{"Stop Recording", "Stop after 15min", "Stop after 30min",
                                                 "Stop after 45min", "Stop after 60min"}));
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_TRUE(messages.shown.empty());
   // The stop does not wait for the file: its writer finishes it on a thread of its own.
@@ -364,18 +364,18 @@ TEST_F(TrayRecordingTest, ARecordingWhoseSoundStopsComingEndsAsAFailure) {
   Create(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(WaveInCalls{.addBuffer = &RefusingRequeue}),
                                     SteadyClock::Instance(), &messages));
   RecordMenu(0);
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  ASSERT_EQ(app->Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
   const std::string path = Text(IDC_TEXT_FILE);
   SetTimer(hwnd, kTimerHeartbeat, 300, nullptr);
   Pump(1500);
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << "the sound flows";
+  EXPECT_EQ(app->Recording().IsRecording(), 1) << "the sound flows";
   g_refuseRequeue = true;
   // The driver still fills what it holds (up to a second) and a loaded machine's Wine may hand it
   // over late; the end comes two quiet seconds after the last block, seen at a heartbeat.
   const ULONGLONG refused = GetTickCount64();
-  while (dlg->Window().Recording().IsRecording() && GetTickCount64() - refused < 20000) Pump(100);
+  while (app->Recording().IsRecording() && GetTickCount64() - refused < 20000) Pump(100);
   g_refuseRequeue = false;
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_GE(GetTickCount64() - refused, 2000u) << "not before two quiet seconds";
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Recording stopped: no sound came from the receiver for 2 seconds."});
@@ -390,7 +390,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
   Create();
   RecordMenu(1);  // "Rec 15min"
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Can't create MP3 file."});
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_FALSE(KillTimer(hwnd, kTimerRecordLimit)) << "no limit timer runs";
   const std::vector<std::string> menu = RecordMenu(-1);
@@ -401,7 +401,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
 TEST_F(TrayRecordingTest, PullingTheReceiverDuringARecordingLeavesAFinishedFile) {
   Create();
   RecordMenu(0);
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1);
+  ASSERT_EQ(app->Recording().IsRecording(), 1);
   const std::string path = Text(IDC_TEXT_FILE);
   const ULONGLONG started = GetTickCount64();
   Pump(5000);
