@@ -2,9 +2,10 @@
 // The program, built in one place: the adapters to Windows, the receiver and what hangs on its
 // audio, the recording session, the radio, playback, the scheduler, the window's behaviour and
 // the dialog that shows it, each given what it works with when it is made, and taken down in the
-// reverse order. A part that works with one made after it (the session tells the scheduler, the
-// scheduler asks the window, the window's view is the dialog) only keeps the reference until the
-// window's messages start. Tests build the same program over stand-ins of the adapters.
+// reverse order. Where two parts work with each other (the session tells the scheduler, the
+// scheduler asks the window, the window's view is the dialog) the first made is given the later
+// one's reference and stores it: nothing is called before the window's messages run. Tests build
+// the same program over stand-ins of the adapters.
 
 #include <windows.h>
 

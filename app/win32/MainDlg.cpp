@@ -1,16 +1,13 @@
 #include "app/win32/MainDlg.h"
 
-#include <algorithm>
 #include <tuple>
 
 #include <commctrl.h>
 
 #include "app/win32/DeviceChange.h"
-#include "app/win32/PopupMenu.h"
 #include "app/win32/WindowMessages.h"
 #include "resources/resource.h"
 #include "settings/RadioState.h"
-#include "settings/win32/AboutDialog.h"
 #include "settings/win32/RecordFolder.h"
 
 const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
@@ -22,35 +19,17 @@ constexpr UINT_PTR kTimerFinishStart = 0x4B53;
 
 static_assert(kHoldLostCode == kButtonHoldLostCode, "the Tune buttons' lost hold is the window's");
 
-std::string ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
-  text.resize(static_cast<size_t>(std::max(GetWindowTextA(control, text.data(), static_cast<int>(text.size())), 0)));
-  return text;
-}
-
-constexpr RECT kReadoutRect{display::kReadoutRect.left, display::kReadoutRect.top, display::kReadoutRect.right,
-                             display::kReadoutRect.bottom};
-
 }  // namespace
 
 CMainDlg::CMainDlg(HINSTANCE instance, MainWindow& window, const CMyKestrune& device, const Radio& radio,
                    const RecordingController& recording, SettingsStore& settings, IClock& clock,
                    HidArrivals& arrivals, ITrayIcon* tray, IPlaybackControl* playback, IPowerBroadcastSink* power,
                    IRecorder* recorder, RecorderOutcomes& outcomes)
-    : instance_(instance),
+    : MainView(*this, instance, device, radio, recording, playback, settings, clock, arrivals, tray),
       window_(window),
-      device_(device),
-      radio_(radio),
-      recording_(recording),
-      settings_(settings),
-      arrivals_(arrivals),
-      tray_(tray),
-      playback_(playback),
       power_(power),
       recorder_(recorder),
-      outcomes_(outcomes),
-      announcer_(*this, clock, skin_) {}
+      outcomes_(outcomes) {}
 
 CMainDlg::~CMainDlg() {
   if (Hwnd()) DestroyWindow(Hwnd());
@@ -267,144 +246,4 @@ void CMainDlg::CentreOnWorkArea() {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   SetWindowPos(Hwnd(), nullptr, work.left + (work.right - work.left - w) / 2,
                work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// ---- IMainView ----
-
-void CMainDlg::EnableControl(int id, bool enable) {
-  if (HWND control = GetDlgItem(Hwnd(), id)) EnableWindow(control, enable);
-}
-
-void CMainDlg::SetVolumeSlider(int position) {
-  SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_SETPOS, TRUE, position);
-}
-
-int CMainDlg::VolumeSliderPosition() {
-  return static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_GETPOS, 0, 0));
-}
-
-void CMainDlg::SetButtonCells(int id, int normalCell, int pushedCell) {
-  skin_.SetButtonCells(id, {normalCell, pushedCell}, false);
-  announcer_.NoteChange();
-}
-
-void CMainDlg::RedrawButton(int id) {
-  if (HWND control = GetDlgItem(Hwnd(), id)) {
-    InvalidateRect(control, nullptr, TRUE);
-    UpdateWindow(control);
-  }
-}
-
-void CMainDlg::SetTooltip(int id, const std::string& text) { skin_.SetTip(id, text); }
-
-void CMainDlg::ShowMainWindow(ShowCommand command) {
-  ShowWindow(Hwnd(), command == ShowCommand::Hide ? SW_HIDE : command == ShowCommand::Show ? SW_SHOW : SW_SHOWNORMAL);
-}
-
-void CMainDlg::DestroyMainWindow() { DestroyWindow(Hwnd()); }
-
-void CMainDlg::ShowAboutBox() {
-  CAbout about;
-  about.DoModal(GetActiveWindow());
-}
-
-void CMainDlg::SetTimer(unsigned id, unsigned periodMs) { ::SetTimer(Hwnd(), id, periodMs, nullptr); }
-void CMainDlg::KillTimer(unsigned id) { ::KillTimer(Hwnd(), id); }
-
-// ---- Display ----
-
-void CMainDlg::InvalidateReadout() {
-  InvalidateRect(Hwnd(), &kReadoutRect, TRUE);
-  announcer_.NoteChange();
-}
-
-void CMainDlg::ApplyButtonTips() { skin_.ApplyButtonTips(radio_.Stereo()); }
-
-void CMainDlg::RefreshPresetTips() {
-  // The presets read once serve the tips and the buttons' names.
-  const accessible::Facts facts = AccessibleFacts(true);
-  skin_.RefreshPresetTips(radio_.Band(), [&](int n) {
-    const auto at = static_cast<size_t>(n - 1);
-    return std::pair{facts.presetNames[at], facts.presetFrequencies[at]};
-  });
-  announcer_.NameButtons(facts);
-}
-
-void CMainDlg::BuildWindowRegion() { skin::BuildWindowRegion(Hwnd()); }
-
-void CMainDlg::ReloadStereoImages() { skin_.ReloadStereoList(); }
-
-display::IndicatorState CMainDlg::ReadoutState() const {
-  display::IndicatorState state;
-  const Radio& radio = radio_;
-  state.playing = window_.Playing();
-  state.recording = recording_.IsRecording();
-  state.deviceOpen = device_.IsOpen();
-  state.band = radio.Band();
-  state.frequency = radio.Frequency();
-  state.preset = radio.Preset();
-  state.stereo = radio.Stereo();
-  state.signal = radio.Signal();
-  return state;
-}
-
-void CMainDlg::ShowDisplayText(int id) {
-  if (HWND text = GetDlgItem(Hwnd(), id)) ShowWindow(text, SW_SHOW);
-}
-
-void CMainDlg::RepaintDisplay() {
-  InvalidateRect(Hwnd(), nullptr, TRUE);
-  announcer_.NoteChange();
-}
-
-void CMainDlg::SetTrayPicture(int iconId) {
-  if (tray_) tray_->SetTrayPicture(iconId);
-}
-
-void CMainDlg::TrackRecordMenu(int menuId) {
-  UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(menuId)));
-  TrackPopupAtCursor(menu.Get(), Hwnd(), 0);
-}
-
-void CMainDlg::SetStaticText(int id, const std::string& text) {
-  skin::SetStaticText(Hwnd(), id, text);
-  announcer_.NoteChange();
-}
-
-// ---- Screen readers ----
-
-accessible::Facts CMainDlg::AccessibleFacts(bool presets) {
-  accessible::Facts facts;
-  facts.shown = ReadoutState();
-  const Radio& radio = radio_;
-  facts.presetName = radio.PresetName();
-  facts.muted = radio.Muted();
-  facts.volume = radio.Volume();
-  const RecordingController& recording = recording_;
-  if (facts.shown.recording) {
-    facts.recordSeconds = static_cast<uint64_t>(recording.ElapsedSeconds());
-    facts.recordKbps = recording.Kbps();
-    facts.recordFile = recording.RecordingPath();
-    // A reservation's recording shows its name on the glass.
-    facts.scheduled = recording.RecordingReservation() >= 0;
-    if (facts.scheduled) facts.reservationName = ControlText(Hwnd(), IDC_TEXT_LABEL);
-  }
-  if (facts.shown.playing) {
-    facts.playFile = ControlText(Hwnd(), IDC_TEXT_FILE);
-    facts.playPosition = ControlText(Hwnd(), IDC_TEXT_TIME);
-  }
-  if (!presets) return facts;
-  const std::string key = radio.PresetKey();
-  for (int n = 1; n <= 12; ++n) {
-    facts.presetNames[n - 1] = settings_.ReadValue(key, PresetValueName(n, "ID"));
-    facts.presetFrequencies[n - 1] = settings_.ReadValue(key, PresetValueName(n, "FRQ"));
-  }
-  return facts;
-}
-
-void CMainDlg::ShowControl(int id, bool show) {
-  HWND control = GetDlgItem(Hwnd(), id);
-  if (!control || ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) == show) return;
-  ShowWindow(control, show ? SW_SHOW : SW_HIDE);
-  NotifyWinEvent(show ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, Hwnd(), OBJID_CLIENT, AccessibleChildId(Hwnd(), id));
 }

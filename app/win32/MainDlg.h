@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/win32/MainAccessible.h"
 #include "app/win32/MainSkin.h"
+#include "app/win32/MainView.h"
 #include "app/win32/RecorderOutcomes.h"
 #include "app/win32/WindowAnnouncer.h"
 #include "app/win32/WindowLayer.h"
@@ -53,13 +54,7 @@ class IPowerBroadcastSink {
   virtual LRESULT OnPowerBroadcast(WPARAM event) = 0;
 };
 
-class CMainDlg final : public DialogWindow,
-                       public MessageFilter,
-                       public IdleHandler,
-                       public IMainView,
-                       public ITimerHost,
-                       public IMainDisplay,
-                       public IRecordingView {
+class CMainDlg final : public DialogWindow, public MessageFilter, public IdleHandler, public MainView {
  public:
   static constexpr int kTemplateId = 129;
   static constexpr unsigned kAnnounceQuietMs = WindowAnnouncer::kQuietMs;
@@ -76,55 +71,13 @@ class CMainDlg final : public DialogWindow,
 
   MainWindow& Window() { return window_; }
   const MainWindow& Window() const { return window_; }
-  MainSkin& Skin() { return skin_; }
-
-  // What the readout shows for the radio state as it is now.
-  display::IndicatorState ReadoutState() const;
-  // What a screen reader is told the window shows now; the stored presets (for the buttons'
-  // names) only with `presets`, as they come from the registry.
-  accessible::Facts AccessibleFacts(bool presets);
-  // A text of the display's transparent statics (1120, 1128 to 1131), with the skin under the
-  // old letters repainted.
-  void SetStaticText(int id, const std::string& text);
-  // Shows or hides a control (the position slider); screen readers hear it appear or go.
-  void ShowControl(int id, bool show);
-  // Where announcements go and what went there last (the live region keeps the text).
-  const Announcer& Announcements() const { return announcer_.Announcements(); }
+  HWND Hwnd() const { return DialogWindow::Hwnd(); }
 
   BOOL PreTranslateMessage(MSG* msg) override;
   BOOL OnIdle() override { return FALSE; }
 
   // Centres the window on the primary screen's work area (start-up and the process entry).
   void CentreOnWorkArea();
-
-  // IMainView
-  void EnableControl(int id, bool enable) override;
-  void SetVolumeSlider(int position) override;
-  int VolumeSliderPosition() override;
-  void SetButtonCells(int id, int normalCell, int pushedCell) override;
-  void RedrawButton(int id) override;
-  void SetTooltip(int id, const std::string& text) override;
-  void ShowMainWindow(ShowCommand command) override;
-  void UnregisterDeviceNotifications() override { arrivals_.Unregister(); }
-  void RegisterDeviceNotifications() override { arrivals_.Register(Hwnd()); }
-  void DestroyMainWindow() override;
-  void ShowAboutBox() override;
-  WindowHandle Handle() const override { return Hwnd(); }
-  // ITimerHost
-  void SetTimer(unsigned id, unsigned periodMs) override;
-  void KillTimer(unsigned id) override;
-  // IMainDisplay, through the skin.
-  void InvalidateReadout() override;
-  void ApplyButtonTips() override;
-  void RefreshPresetTips() override;
-  void BuildWindowRegion() override;
-  void ReloadStereoImages() override;
-  // IRecordingView
-  void SetDisplayText(int id, const std::string& text) override { SetStaticText(id, text); }
-  void ShowDisplayText(int id) override;
-  void RepaintDisplay() override;
-  void SetTrayPicture(int iconId) override;
-  void TrackRecordMenu(int menuId) override;
 
  protected:
   bool ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -141,24 +94,14 @@ class CMainDlg final : public DialogWindow,
   void FinishStart();
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
 
-  HINSTANCE instance_;
   MainWindow& window_;
-  const CMyKestrune& device_;
-  const Radio& radio_;
-  const RecordingController& recording_;
-  SettingsStore& settings_;
-  HidArrivals& arrivals_;
-  ITrayIcon* tray_;
-  IPlaybackControl* playback_;
   IPowerBroadcastSink* power_;
   IRecorder* recorder_;
   RecorderOutcomes& outcomes_;
-  MainSkin skin_;
   HACCEL accelerators_ = nullptr;
   bool startFinished_ = false;
   UniqueIcon bigIcon_;
   UniqueIcon smallIcon_;
   // Read by the accessible objects handed out; reset when the window goes, which disconnects them.
   std::shared_ptr<AccessibleSource> accessible_;
-  WindowAnnouncer announcer_;
 };
