@@ -1,5 +1,5 @@
 // Recorder soak for the Windows build (run under Wine inside the rig; not part of the tests):
-// one recording through the device object's StartRecorder/StopRecorder while busy threads load
+// one recording through the recorder's StartRecorder/StopRecorder while busy threads load
 // every core and a window thread keeps pumping its messages. What the recording lost is taken
 // from where it is decided and where it ends up: the bytes the writer's queue dropped (the
 // recording's own figures) and the MP3 file read back after the writer is through, whose frames

@@ -284,7 +284,7 @@ class FakeWallClock final : public IWallClock {
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
 };
 
-// The device object's recorder: what it was asked, a failure on demand (shown as the real
+// The recording session's recorder: what it was asked, a failure on demand (shown as the real
 // recorder shows it, once, in `shown`), and the figures a running capture would report: blocks
 // keep coming at every look unless `stalled`, and a write failure or dropped audio on demand.
 // Outcomes wait until the test lets the writer finish (FinishWriters).

@@ -1,4 +1,4 @@
-// The device object's recorder over a scripted capture device and the real MP3 writer: what
+// The recording session's recorder over a scripted capture device and the real MP3 writer: what
 // ends up on disk, what the user is told when a start fails, what is left running, and what a
 // stopped recording's writer reports once it is through.
 #include <gtest/gtest.h>
