@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "audio/LiveAudio.h"
 #include "audio/Volume.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
@@ -12,10 +11,14 @@ constexpr unsigned kBandSettleMs = 1000;
 
 }  // namespace
 
-MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock,
-                       IWallClock& wallClock, ITimerHost& timers, IMainView& view,
-                       IMainDisplay& display, PowerState& power)
+MainWindow::MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, RecordingController& recording,
+                       SettingsStore& settings, IClock& clock, IWallClock& wallClock, ITimerHost& timers,
+                       IMainView& view, IMainDisplay& display, PowerState& power, IPlaybackControl* playback,
+                       ISchedulerControl* scheduler, IWindowDialogs* dialogs)
     : device_(device),
+      sound_(sound),
+      radio_(radio),
+      recording_(recording),
       settings_(settings),
       clock_(clock),
       wallClock_(wallClock),
@@ -23,31 +26,20 @@ MainWindow::MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clo
       view_(view),
       display_(&display),
       power_(power),
-      radio_(settings),
-      recording_(device, radio_, clock, wallClock, timers, view) {}
-
-void MainWindow::SetParts(const MainWindowParts& parts) {
-  parts_ = parts;
-  recording_.SetScheduler(parts.scheduler);
-  recording_.SetFailureBox(parts.failures);
-}
+      playback_(playback),
+      scheduler_(scheduler),
+      dialogs_(dialogs) {}
 
 // ---- Shared operations ----
 
-void MainWindow::RunLive() {
-  if (ILiveAudio* live = Live(); live && DeviceOpen()) live->RunLive();
-}
+void MainWindow::RunLive() { sound_.Run(); }
 
-void MainWindow::StopLive() {
-  if (ILiveAudio* live = Live(); live && DeviceOpen()) live->StopLive();
-}
+void MainWindow::StopLive() { sound_.Stop(); }
 
-void MainWindow::SetLiveVolume(int level) {
-  if (ILiveAudio* live = Live(); live && DeviceOpen()) live->SetVolume(level);
-}
+void MainWindow::SetLiveVolume(int level) { sound_.SetVolume(level); }
 
 void MainWindow::SetPlaybackVolume(int level) {
-  if (Playing()) parts_.playback->SetGraphVolume(SliderLevelToVolume(level));
+  if (Playing()) playback_->SetGraphVolume(SliderLevelToVolume(level));
 }
 
 void MainWindow::Retune() {
@@ -197,7 +189,7 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case ID_VOLUME_DOWN: OnVolumeKey(-1); return true;
     case IDC_RECORD: OnRecordButton(); return true;
     case IDC_PLAYBACK:
-      if (parts_.playback) parts_.playback->OnPlayButton();
+      if (playback_) playback_->OnPlayButton();
       return true;
     case IDC_SETTINGS: OnPreferences(); return true;
     case IDC_TIMER_SETTINGS: OnTimerSettings(); return true;
@@ -247,7 +239,7 @@ void MainWindow::OnTimer(unsigned id) {
       timers_.KillTimer(kTimerTuneEnable);
       break;
     case kTimerPlayback:
-      if (parts_.playback) parts_.playback->OnPlaybackTimer();
+      if (playback_) playback_->OnPlaybackTimer();
       break;
     default: break;
   }
@@ -269,7 +261,7 @@ void MainWindow::OnSignalTimer() {
 // ---- The scheduler's operations ----
 
 void MainWindow::StopPlayback() {
-  if (Playing()) parts_.playback->StopPlayback();
+  if (Playing()) playback_->StopPlayback();
 }
 
 void MainWindow::TuneCurrentStation(bool waitForBand) {
@@ -279,11 +271,9 @@ void MainWindow::TuneCurrentStation(bool waitForBand) {
     if (waitForBand) clock_.SleepMs(kBandSettleMs);
   }
   Retune();
-  if (ILiveAudio* live = Live(); live && DeviceOpen()) {
-    live->StopLive();
-    live->RunLive();
-    live->SetVolume(radio_.LiveVolume());
-  }
+  sound_.Stop();
+  sound_.Run();
+  sound_.SetVolume(radio_.LiveVolume());
   radio_.FindCurrentPreset();
   display_->InvalidateReadout();
   display_->RefreshPresetTips();

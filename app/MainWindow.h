@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "app/LiveSound.h"
 #include "app/MainWindowPorts.h"
+#include "app/PlaybackControl.h"
 #include "app/Radio.h"
 #include "app/RecordingController.h"
 #include "device/BandPlan.h"
@@ -28,36 +30,20 @@ constexpr int kButtonPressCode = 2;
 // on, or a menu or dialog took the mode away. The hold ends and nothing more is tuned.
 constexpr int kButtonHoldLostCode = 0x0100;
 
-struct MainWindowParts {
-  IPlaybackControl* playback = nullptr;
-  ISchedulerControl* scheduler = nullptr;
-  IWindowDialogs* dialogs = nullptr;
-  IFailureBox* failures = nullptr;  // a recording's failure is shown here
-};
-
-class MainWindow final : public ISchedulerHost {
+class MainWindow final : public ISchedulerHost, public IPlaybackHost {
  public:
-  MainWindow(CMyKestrune& device, SettingsStore& settings, IClock& clock, IWallClock& wallClock,
-             ITimerHost& timers, IMainView& view, IMainDisplay& display, PowerState& power);
+  // The parts other subsystems own are optional: without `playback` no file plays, without
+  // `scheduler` nothing is reserved, without `dialogs` Preferences and the timer list do nothing.
+  MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, RecordingController& recording,
+             SettingsStore& settings, IClock& clock, IWallClock& wallClock, ITimerHost& timers, IMainView& view,
+             IMainDisplay& display, PowerState& power, IPlaybackControl* playback, ISchedulerControl* scheduler,
+             IWindowDialogs* dialogs);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  void SetParts(const MainWindowParts& parts);
-  // Without a recording view the Record button and its menus do nothing.
-  void SetRecordingView(IRecordingView& view) { recording_.SetView(&view); }
-  IMainDisplay& Display() { return *display_; }
-  const MainWindowParts& Parts() const { return parts_; }
-  CMyKestrune& Device() { return device_; }
-  IClock& Clock() { return clock_; }
-  IWallClock& WallClock() { return wallClock_; }
-  ::Radio& Radio() { return radio_; }
-  const ::Radio& Radio() const { return radio_; }
-  RecordingController& Recording() { return recording_; }
-  const RecordingController& Recording() const { return recording_; }
-  PowerState& Power() { return power_; }
 
   // ---- Window state ----
-  bool Playing() const { return parts_.playback && parts_.playback->IsPlaying(); }
+  bool Playing() const { return playback_ && playback_->IsPlaying(); }
   // A seek runs: the receiver moves and its frequency is polled.
   bool Seeking() const { return seeking_; }
   // A seek's silence is on (from its start until it settles or a command ends it).
@@ -85,6 +71,10 @@ class MainWindow final : public ISchedulerHost {
   void SaveRadioState() override { radio_.Save(); }
   // Power settings from the registry; the keep-awake rule is applied at once.
   void LoadPowerSettings() { power_.Load(settings_); }
+  // The reservations as stored, once the window is on the screen.
+  void LoadSchedule() {
+    if (scheduler_) scheduler_->LoadSchedule();
+  }
   // Timer 2, one shot, about 200 ms after the window shows.
   void DeferredStart();
   void BringUpReceiver(BringUpSituation situation);
@@ -132,6 +122,12 @@ class MainWindow final : public ISchedulerHost {
   void CloseWindow() override { Close(); }
   bool ReceiverAway() const override { return receiverAway_; }
 
+  // ---- IPlaybackHost ----
+  void EndSeekAndSave() override {
+    CancelSeek();
+    saveArmed_ = false;
+  }
+
   // ---- Commands ----
   void OnPresetButton(int n);
   void OnPresetDown();
@@ -168,7 +164,6 @@ class MainWindow final : public ISchedulerHost {
   // Tunes the current band and frequency on the receiver (its band given a second when
   // `waitForBand`), brings the live sound back and repaints.
   void TuneCurrentStation(bool waitForBand);
-  ILiveAudio* Live() const { return device_.LiveAudio(); }
   void RunLive();
   void StopLive();
   // CancelSeek's work. Without `endSilence` the seek's silence and its disabled controls stay
@@ -194,6 +189,9 @@ class MainWindow final : public ISchedulerHost {
   void WaitForReceiver();
 
   CMyKestrune& device_;
+  LiveSound& sound_;
+  ::Radio& radio_;
+  RecordingController& recording_;
   SettingsStore& settings_;
   IClock& clock_;
   IWallClock& wallClock_;
@@ -201,9 +199,9 @@ class MainWindow final : public ISchedulerHost {
   IMainView& view_;
   IMainDisplay* display_;
   PowerState& power_;
-  MainWindowParts parts_;
-  ::Radio radio_;
-  RecordingController recording_;
+  IPlaybackControl* playback_;
+  ISchedulerControl* scheduler_;
+  IWindowDialogs* dialogs_;
   // Sequencing of commands and timers.
   bool seeking_ = false;
   bool continuousTune_ = false;  // a seek's silence: the sound is off until it settles

@@ -1,6 +1,5 @@
 // The buttons, keys and menu commands of the main window that act on the radio.
 #include "app/MainWindow.h"
-#include "audio/LiveAudio.h"
 #include "resources/resource.h"
 #include "settings/RadioState.h"
 #include "settings/SettingsStore.h"
@@ -203,7 +202,7 @@ void MainWindow::OnMute() {
   if (radio_.Muted()) {
     radio_.SetMuted(false);
     if (Playing()) {
-      parts_.playback->RunGraph();
+      playback_->RunGraph();
     } else {
       SetLiveVolume(radio_.Volume());
       radio_.SetUserMutedLive(false);
@@ -218,7 +217,7 @@ void MainWindow::OnMute() {
   } else {
     radio_.SetMuted(true);
     if (Playing()) {
-      parts_.playback->StopGraph();
+      playback_->StopGraph();
     } else {
       SetLiveVolume(0);
       radio_.SetUserMutedLive(true);
@@ -278,9 +277,9 @@ void MainWindow::OnPreferences() {
   if (!DeviceOpen()) return;
   CancelSeek();
   saveArmed_ = false;
-  if (!parts_.dialogs) return;
+  if (!dialogs_) return;
   PreferencesResult result;
-  const bool accepted = parts_.dialogs->RunPreferences(radio_.Region(), radio_.Band(), result);
+  const bool accepted = dialogs_->RunPreferences(radio_.Region(), radio_.Band(), result);
   // A reset stays made when the dialog is cancelled after it (its record folder could not be
   // made): the window follows it all the same.
   if (!accepted && !result.dataReset) return;
@@ -288,7 +287,7 @@ void MainWindow::OnPreferences() {
   if (result.dataReset) {
     // The reservations and power settings the scheduler holds were wiped from the registry:
     // none of them may still record, wake or shut the computer down.
-    if (parts_.scheduler) parts_.scheduler->LoadSchedule();
+    if (scheduler_) scheduler_->LoadSchedule();
     LoadPowerSettings();
   }
   if (!accepted) {
@@ -309,9 +308,9 @@ void MainWindow::OnPreferences() {
 void MainWindow::OnTimerSettings() {
   display_->ApplyButtonTips();
   saveArmed_ = false;
-  if (!parts_.dialogs) return;
-  parts_.dialogs->RunTimerDialog(radio_.Region());
-  if (parts_.scheduler) parts_.scheduler->LoadSchedule();
+  if (!dialogs_) return;
+  dialogs_->RunTimerDialog(radio_.Region());
+  if (scheduler_) scheduler_->LoadSchedule();
   LoadPowerSettings();
 }
 

@@ -4,7 +4,6 @@
 #include <cctype>
 
 #include "app/MainWindow.h"
-#include "audio/LiveAudio.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
 
@@ -44,7 +43,7 @@ void MainWindow::DeferredStart() {
   timers_.SetTimer(kTimerHeartbeat, 300);
   // Last: its box runs the window's commands and timers, which need a receiver brought up and
   // the heartbeat running (an unattended start must still record).
-  device_.ShowOpenFailure();
+  sound_.ShowOpenFailure();
 }
 
 bool MainWindow::OpenAndPowerUp() {
@@ -58,11 +57,7 @@ bool MainWindow::OpenAndPowerUp() {
   return true;
 }
 
-int MainWindow::RunOrStopLive() {
-  ILiveAudio* live = Live();
-  if (!live) return kLiveSuccess;  // no sound to bring back
-  return Playing() ? live->StopLive() : live->RunLive();
-}
+int MainWindow::RunOrStopLive() { return Playing() ? sound_.Stop() : sound_.Run(); }
 
 void MainWindow::BringUpReceiver(BringUpSituation situation) {
   switch (situation) {
@@ -70,10 +65,8 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       if (!OpenAndPowerUp()) return;
       clock_.SleepMs(500);
       Retune();
-      if (ILiveAudio* live = Live()) {
-        live->BuildLiveGraph();
-        live->RunLive();
-      }
+      sound_.Build();
+      sound_.Run();
       SetLiveVolume(radio_.LiveVolume());
       SetLiveVolume(radio_.Volume());
       view_.SetVolumeSlider(radio_.Volume());
@@ -89,11 +82,9 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       if (!OpenAndPowerUp()) return;
       Retune();
       clock_.SleepMs(500);
-      if (ILiveAudio* live = Live()) {
-        live->BuildLiveGraph();
-        live->StopLive();
-        live->RunLive();
-      }
+      sound_.Build();
+      sound_.Stop();
+      sound_.Run();
       SetLiveVolume(radio_.Volume());
       view_.SetVolumeSlider(radio_.Volume());
       Retune();
@@ -101,13 +92,13 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       ShowAfterBringUp();
       if (receiverAway_) {
         receiverAway_ = false;
-        if (parts_.scheduler) parts_.scheduler->OnReceiverArrived();
+        if (scheduler_) scheduler_->OnReceiverArrived();
       }
-      device_.ShowOpenFailure();
+      sound_.ShowOpenFailure();
       return;
     case BringUpSituation::Resume:
       ResumeReceiver();
-      device_.ShowOpenFailure();
+      sound_.ShowOpenFailure();
       return;
   }
 }
@@ -122,7 +113,7 @@ void MainWindow::ResumeReceiver() {
     LoadRadioState();
     if (OpenAndPowerUp()) {
       Retune();
-      if (ILiveAudio* live = Live()) live->BuildLiveGraph();
+      sound_.Build();
       RunOrStopLive();
       SetLiveVolume(radio_.LiveVolume());
       view_.SetVolumeSlider(radio_.Volume());
@@ -156,7 +147,7 @@ bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
     deviceLost_ = true;
     // A program that is there for the night's reservations (one is ON, or it was started in
     // the tray at log-on) waits for the receiver; otherwise the receiver's going ends it.
-    const bool stay = startedInTray_ || (parts_.scheduler && parts_.scheduler->HasActiveReservation());
+    const bool stay = startedInTray_ || (scheduler_ && scheduler_->HasActiveReservation());
     if (stay) WaitForReceiver();
     else Close(RecordingEndReason::ReceiverRemoved);
   }
@@ -166,14 +157,14 @@ bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
 void MainWindow::WaitForReceiver() {
   receiverAway_ = true;
   recording_.StopRecording(RecordingEndReason::ReceiverRemoved);
-  if (Playing()) parts_.playback->StopPlayback();
+  if (Playing()) playback_->StopPlayback();
   SaveRadioState();
   device_.ForgetDevice();
   CancelSeek();
   saveArmed_ = false;
   view_.ShowMainWindow(ShowCommand::Hide);
   display_->InvalidateReadout();
-  if (parts_.scheduler) parts_.scheduler->OnReceiverRemoved();
+  if (scheduler_) scheduler_->OnReceiverRemoved();
 }
 
 void MainWindow::Close(RecordingEndReason why) {
@@ -181,8 +172,8 @@ void MainWindow::Close(RecordingEndReason why) {
   // The recording ends first, told with its reason, and its writer finishes the file on its own
   // thread; the process waits for it at its end.
   recording_.StopRecording(why);
-  if (parts_.scheduler) parts_.scheduler->OnClosing();
-  if (Playing()) parts_.playback->EndForClose();
+  if (scheduler_) scheduler_->OnClosing();
+  if (Playing()) playback_->EndForClose();
   if (!deviceLost_) {
     StopLive();
     device_.CloseDevice();
@@ -194,7 +185,7 @@ void MainWindow::Close(RecordingEndReason why) {
 
 void MainWindow::Exit() {
   recording_.StopRecording(RecordingEndReason::ProgramClosed);
-  if (parts_.scheduler) parts_.scheduler->OnClosing();
+  if (scheduler_) scheduler_->OnClosing();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   if (!deviceLost_) device_.CloseDevice();
@@ -202,10 +193,10 @@ void MainWindow::Exit() {
 }
 
 void MainWindow::WaitForRecordingFiles(unsigned ms) {
-  IRecorder* recorder = device_.Recorder();
+  IRecorder* recorder = recording_.Recorder();
   if (!recorder) return;
   const std::vector<std::string> unfinished = recorder->WaitForWriters(ms);
-  if (parts_.scheduler) parts_.scheduler->OnRecordingFilesDone(unfinished);
+  if (scheduler_) scheduler_->OnRecordingFilesDone(unfinished);
 }
 
 void MainWindow::OnEndSession(bool ending) {
@@ -222,7 +213,7 @@ void MainWindow::OnHeartbeat() {
   // reservation due in it is caught up by the next tick.
   if (recording_.Heartbeat(DeviceOpen())) return;
   power_.ApplyKeepAwake();
-  if (parts_.scheduler) parts_.scheduler->SchedulerTick(now);
+  if (scheduler_) scheduler_->SchedulerTick(now);
 }
 
 // ---- Radio state in the settings ----

@@ -95,6 +95,9 @@ class IPlaybackControl {
   virtual void SetGraphVolume(long centibels) = 0;
   virtual void OnPlayButton() = 0;
   virtual void OnPlaybackTimer() = 0;
+  // The graph's event message (1035) and the position slider's scrolls, with their scroll code.
+  virtual void OnGraphEvent() {}
+  virtual void OnPositionScroll(int code) { (void)code; }
 };
 
 // What a recording shows besides the Record button: the display's statics 1128 to 1131, the

@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "audio/LiveAudio.h"
 #include "audio/Mp3Info.h"
 #include "audio/Volume.h"
 #include "schedule/ScheduleTable.h"
@@ -35,31 +34,35 @@ std::string TrimSpaces(const std::string& path) {
   return path.substr(first, path.find_last_not_of(' ') - first + 1);
 }
 
-PlaybackControl::PlaybackControl(MainWindow& window, IPlaybackGraph& graph, IPlaybackView& view,
-                                 ITimerHost& timers, IClock& clock)
-    : window_(window), graph_(graph), view_(view), timers_(timers), clock_(clock) {}
+PlaybackControl::PlaybackControl(IPlaybackHost& host, LiveSound& sound, const Radio& radio,
+                                 RecordingController& recording, IMainDisplay& display, IPlaybackGraph& graph,
+                                 IPlaybackView& view, ITimerHost& timers, IClock& clock)
+    : host_(host),
+      sound_(sound),
+      radio_(radio),
+      recording_(recording),
+      display_(display),
+      graph_(graph),
+      view_(view),
+      timers_(timers),
+      clock_(clock) {}
 
-void PlaybackControl::StopLive() {
-  if (ILiveAudio* live = window_.Device().LiveAudio(); live && window_.Device().IsOpen()) live->StopLive();
-}
+void PlaybackControl::StopLive() { sound_.Stop(); }
 
 void PlaybackControl::ResumeLive() {
-  if (ILiveAudio* live = window_.Device().LiveAudio(); live && window_.Device().IsOpen()) {
-    live->RunLive();
-    live->SetVolume(window_.Radio().LiveVolume());
-  }
+  sound_.Run();
+  sound_.SetVolume(radio_.LiveVolume());
 }
 
 void PlaybackControl::OnPlayButton() {
-  window_.Display().ApplyButtonTips();
-  window_.CancelSeek();
-  window_.DisarmSave();
+  display_.ApplyButtonTips();
+  host_.EndSeekAndSave();
   if (playing_) {
     StopPlayback();
     return;
   }
   std::string picked;
-  if (!view_.PickFile(window_.Recording().RecordFolder(), picked)) return;
+  if (!view_.PickFile(recording_.RecordFolder(), picked)) return;
   const std::string path = TrimSpaces(picked);
   // Windows names ignore letter case, so "X.MP3" is as much an MP3 file as "x.mp3".
   if (!HasMp3Extension(path) || !view_.FileExists(path)) return;
@@ -67,7 +70,7 @@ void PlaybackControl::OnPlayButton() {
 }
 
 void PlaybackControl::StartPlayback(const std::string& path) {
-  window_.Recording().StopRecording(RecordingEndReason::ByHand);
+  recording_.StopRecording(RecordingEndReason::ByHand);
   StopLive();
   graph_.Release();
   timers_.KillTimer(kTimerPlayback);
@@ -89,10 +92,9 @@ void PlaybackControl::StartPlayback(const std::string& path) {
   graph_.AttachEvents();
 
   StopLive();
-  if (ILiveAudio* live = window_.Device().LiveAudio(); live && window_.Device().IsOpen())
-    live->SetVolume(window_.Radio().LiveVolume());
+  sound_.SetVolume(radio_.LiveVolume());
   // Muted, the file stays loaded and silent until the sound is turned on again.
-  if (window_.Radio().Muted()) graph_.Stop();
+  if (radio_.Muted()) graph_.Stop();
   else graph_.Run();
 
   duration_ = WholeSeconds(graph_.Duration());
@@ -101,7 +103,7 @@ void PlaybackControl::StartPlayback(const std::string& path) {
   view_.SetText(IDC_TEXT_FILE, playedPath_);
   view_.SetPlayButtonCell(kPlayCellPlaying);
   ShowPosition(0);
-  graph_.SetVolume(SliderLevelToVolume(window_.Radio().Volume()));
+  graph_.SetVolume(SliderLevelToVolume(radio_.Volume()));
 
   playing_ = true;
   for (int id : kTuningButtons) view_.ShowControl(id, false);
@@ -137,7 +139,7 @@ void PlaybackControl::StopPlayback() {
   ResumeLive();
   playedPath_.clear();
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE}) view_.SetText(id, "");
-  window_.Display().InvalidateReadout();
+  display_.InvalidateReadout();
   view_.RepaintDisplay();
   view_.SetPlayButtonCell(kPlayCellIdle);
 }
@@ -160,7 +162,7 @@ void PlaybackControl::OnGraphEvent() {
   graph_.Release();
   playedPath_.clear();
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE}) view_.SetText(id, "");
-  window_.Display().InvalidateReadout();
+  display_.InvalidateReadout();
   view_.RepaintDisplay();
   view_.SetPlayButtonCell(kPlayCellIdle);
 }
@@ -184,7 +186,7 @@ void PlaybackControl::OnPositionScroll(int code) {
   uint32_t seconds = static_cast<uint32_t>(view_.SliderPosition() < 0 ? 0 : view_.SliderPosition());
   if (scale_ != 0) seconds = WholeSeconds(static_cast<double>(seconds) * scale_);
   if (code == kScrollEndTrack) {
-    if (!window_.Radio().Muted()) graph_.Run();
+    if (!radio_.Muted()) graph_.Run();
     return;
   }
   if (!graph_.HasPosition()) return;

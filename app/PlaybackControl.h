@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MainWindow.h"
+#include "app/LiveSound.h"
+#include "app/MainWindowPorts.h"
+#include "app/Radio.h"
+#include "app/RecordingController.h"
 #include "audio/PlaybackGraph.h"
 
 // The controls of the main window that playback shows and reads.
@@ -33,6 +36,14 @@ class IPlaybackView {
   virtual void RepaintDisplay() = 0;
 };
 
+// What playback asks of the window: the Play button is a command like any other, and ends a
+// running seek and an armed Save to Preset.
+class IPlaybackHost {
+ public:
+  virtual ~IPlaybackHost() = default;
+  virtual void EndSeekAndSave() = 0;
+};
+
 // The slider counts seconds up to this length; a longer file shares it out.
 constexpr uint32_t kSliderSteps = 32767;
 // Trackbar scroll code that ends a drag (TB_ENDTRACK).
@@ -45,7 +56,10 @@ std::string TrimSpaces(const std::string& path);
 
 class PlaybackControl final : public IPlaybackControl {
  public:
-  PlaybackControl(MainWindow& window, IPlaybackGraph& graph, IPlaybackView& view, ITimerHost& timers,
+  // The file takes the live sound's place (`sound`, at the radio's volume and mute); a file
+  // started stops the recording, and the file choice starts in the recording's folder.
+  PlaybackControl(IPlaybackHost& host, LiveSound& sound, const Radio& radio, RecordingController& recording,
+                  IMainDisplay& display, IPlaybackGraph& graph, IPlaybackView& view, ITimerHost& timers,
                   IClock& clock);
 
   // IPlaybackControl
@@ -61,9 +75,9 @@ class PlaybackControl final : public IPlaybackControl {
   // A picked file; see the class comment for what stops and what runs.
   void StartPlayback(const std::string& path);
   // Message 1035.
-  void OnGraphEvent();
+  void OnGraphEvent() override;
   // WM_HSCROLL from the position slider, with its scroll code.
-  void OnPositionScroll(int code);
+  void OnPositionScroll(int code) override;
 
   const std::string& PlayedPath() const { return playedPath_; }
   uint32_t Duration() const { return duration_; }
@@ -77,7 +91,11 @@ class PlaybackControl final : public IPlaybackControl {
   void ShowRadioView();
   void ShowPosition(uint32_t seconds);
 
-  MainWindow& window_;
+  IPlaybackHost& host_;
+  LiveSound& sound_;
+  const Radio& radio_;
+  RecordingController& recording_;
+  IMainDisplay& display_;
   IPlaybackGraph& graph_;
   IPlaybackView& view_;
   ITimerHost& timers_;

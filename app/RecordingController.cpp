@@ -2,6 +2,7 @@
 
 #include "app/ButtonSkinTable.h"
 #include "app/DisplayTexts.h"
+#include "app/LiveSound.h"
 #include "app/Radio.h"
 #include "app/RecordingRules.h"
 #include "audio/AudioPreparation.h"
@@ -29,9 +30,20 @@ std::string FailureText(const RecorderStatus& status, RecordingEndReason reason)
 
 }  // namespace
 
-RecordingController::RecordingController(CMyKestrune& device, Radio& radio, IClock& clock, IWallClock& wallClock,
-                                         ITimerHost& timers, IMainView& view)
-    : device_(device), radio_(radio), clock_(clock), wallClock_(wallClock), timers_(timers), view_(view) {}
+RecordingController::RecordingController(IRecorder* recorder, const LiveSound& sound, Radio& radio, IClock& clock,
+                                         IWallClock& wallClock, ITimerHost& timers, IMainView& view,
+                                         IRecordingView* recordingView, ISchedulerControl* scheduler,
+                                         IFailureBox* failures)
+    : recorder_(recorder),
+      sound_(sound),
+      radio_(radio),
+      clock_(clock),
+      wallClock_(wallClock),
+      timers_(timers),
+      view_(view),
+      recordingView_(recordingView),
+      scheduler_(scheduler),
+      failures_(failures) {}
 
 void RecordingController::ClearRunState() {
   recording_ = false;
@@ -84,7 +96,7 @@ void RecordingController::OnStopRecordMenu(int command) {
 }
 
 bool RecordingController::StartRecording() {
-  if (!device_.IsOpen()) return false;
+  if (!sound_.ReceiverOpen()) return false;
   // A recording still running (a reservation that began while the menu was open) ends first,
   // so that the scheduler no longer counts it as its own to end later.
   StopRecording(RecordingEndReason::ByHand);

@@ -14,11 +14,11 @@
 
 #include "app/MainWindowPorts.h"
 #include "audio/Recorder.h"
-#include "device/MyKestrune.h"
 #include "schedule/SchedulerPorts.h"
 
-class Radio;
 class IFailureBox;
+class LiveSound;
+class Radio;
 
 // The texts of the one box a failed or lossy recording shows.
 namespace recording_messages {
@@ -30,16 +30,16 @@ std::string LostAudio(uint64_t seconds);
 
 class RecordingController final : public IScheduledRecording {
  public:
-  RecordingController(CMyKestrune& device, Radio& radio, IClock& clock, IWallClock& wallClock, ITimerHost& timers,
-                      IMainView& view);
+  // `recorder` writes the files (none: nothing can record); a recording needs the receiver open,
+  // as `sound` tells. Without `recordingView` the Record button's menus do nothing; without
+  // `failures` a failure reaches the scheduler's log only.
+  RecordingController(IRecorder* recorder, const LiveSound& sound, Radio& radio, IClock& clock, IWallClock& wallClock,
+                      ITimerHost& timers, IMainView& view, IRecordingView* recordingView, ISchedulerControl* scheduler,
+                      IFailureBox* failures);
   RecordingController(const RecordingController&) = delete;
   RecordingController& operator=(const RecordingController&) = delete;
 
-  // Without a view the Record button's menus do nothing.
-  void SetView(IRecordingView* view) { recordingView_ = view; }
-  void SetScheduler(ISchedulerControl* scheduler) { scheduler_ = scheduler; }
-  // Where failures are shown; without one they reach the scheduler's log only.
-  void SetFailureBox(IFailureBox* failures) { failures_ = failures; }
+  IRecorder* Recorder() const { return recorder_; }
 
   bool IsRecording() const override { return recording_; }
   int RecordingReservation() const override { return recording_ && kind_ == RecordingKind::Reservation ? reservation_ : -1; }
@@ -94,20 +94,20 @@ class RecordingController final : public IScheduledRecording {
   void ShowIdle();
   // Clears the label of a timed manual recording and ends its countdown (timer 10).
   void CancelRecordLimit();
-  IRecorder* Recorder() const { return device_.Recorder(); }
 
   // Tests put the session into a running recording's state without a recorder.
   friend struct RecordingControllerProbe;
 
-  CMyKestrune& device_;
+  IRecorder* recorder_;
+  const LiveSound& sound_;
   Radio& radio_;
   IClock& clock_;
   IWallClock& wallClock_;
   ITimerHost& timers_;
   IMainView& view_;
-  IRecordingView* recordingView_ = nullptr;
-  ISchedulerControl* scheduler_ = nullptr;
-  IFailureBox* failures_ = nullptr;
+  IRecordingView* recordingView_;
+  ISchedulerControl* scheduler_;
+  IFailureBox* failures_;
 
   bool recording_ = false;
   RecordingKind kind_ = RecordingKind::Manual;

@@ -1,5 +1,5 @@
 #pragma once
-// The live-listening graph as the device object drives it: the receiver's capture source
+// The live-listening graph as the live sound drives it: the receiver's capture source
 // rendered to the speakers. Implemented over DirectShow on Windows; a fake serves the tests.
 // Every operation is safe to call in any state. Results, as the callers read them:
 //   BuildLiveGraph: 1 when it did nothing (receiver closed, graph already built), else the
@@ -18,6 +18,6 @@ class ILiveAudio {
   virtual int StopLive() = 0;
   // Slider level 0..100, mapped to the renderer's volume.
   virtual int SetVolume(int level) = 0;
-  // Releases the graph. The device object stops a running recording along with it.
+  // Releases the graph. The live sound stops a running recording along with it.
   virtual void ReleaseLiveGraph() = 0;
 };

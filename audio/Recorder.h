@@ -1,5 +1,5 @@
 #pragma once
-// The recorder of the device object: one recording at a time from the receiver's wave-in
+// The recorder of the recording session: one recording at a time from the receiver's wave-in
 // device into an MP3 file. The manual recording controls and the scheduler both drive it.
 
 #include <cstdint>
@@ -38,7 +38,8 @@ struct RecordingOutcome {
   bool cutFailed = false;
 };
 
-// What the device object asks of a recorder. All calls come from the window's thread.
+// What the recording session asks of a recorder (and the live sound, which stops it when the
+// receiver's audio goes). All calls come from the window's thread.
 class IRecorder {
  public:
   virtual ~IRecorder() = default;

@@ -3,44 +3,18 @@
 #include <cstring>
 #include <utility>
 
-#include "audio/AudioPreparation.h"
-#include "audio/LiveAudio.h"
-#include "audio/Recorder.h"
-
-CMyKestrune::CMyKestrune(IHidPlatform& platform, IClock& clock) : platform_(platform), clock_(clock) {}
+CMyKestrune::CMyKestrune(IHidPlatform& platform, IClock& clock, IReceiverAudio* audio)
+    : platform_(platform), clock_(clock), audio_(audio) {}
 
 CMyKestrune::~CMyKestrune() {
   // The handle closes with its owner; no shut-down reports here (the window sends them on Close,
   // and after a removal nothing may be sent).
   if (notification_) platform_.UnregisterNotification(notification_);
-  ReleaseLiveGraph();
+  ReleaseAudio();
 }
 
-void CMyKestrune::SetLiveAudio(std::unique_ptr<ILiveAudio> live) { live_ = std::move(live); }
-
-void CMyKestrune::SetRecorder(std::unique_ptr<IRecorder> recorder) { recorder_ = std::move(recorder); }
-
-bool CMyKestrune::StartRecorder(const std::string& path, uint16_t kbps) {
-  return recorder_ && recorder_->StartRecorder(path, kbps);
-}
-
-int CMyKestrune::StopRecorder() {
-  if (recorder_) recorder_->StopRecorder();
-  return 1;
-}
-
-bool CMyKestrune::IsRecorderRunning() const { return recorder_ && recorder_->IsRecording(); }
-
-std::string CMyKestrune::RecorderPath() const { return recorder_ ? recorder_->RecordingPath() : std::string(); }
-
-void CMyKestrune::ReleaseLiveGraph() {
-  if (live_) live_->ReleaseLiveGraph();
-  StopRecorder();
-}
-
-void CMyKestrune::SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox) {
-  preparation_ = preparation;
-  failureBox_ = failureBox;
+void CMyKestrune::ReleaseAudio() {
+  if (audio_) audio_->ReceiverClosing();
 }
 
 int CMyKestrune::OpenDevice(WindowHandle owner) {
@@ -77,20 +51,8 @@ int CMyKestrune::OpenDevice(WindowHandle owner) {
   reportBuffer_.assign(caps_.featureReportLength, 0);
   device_ = std::move(candidate);
   notification_ = platform_.RegisterHandleNotification(owner, *device_);
-  PrepareAudioInput();
+  if (audio_) audio_->ReceiverOpened();
   return 1;
-}
-
-void CMyKestrune::PrepareAudioInput() {
-  if (!preparation_) return;
-  openFailure_ = preparation_->PrepareRecordingInput();
-}
-
-void CMyKestrune::ShowOpenFailure() {
-  // Taken before it is shown: the box's loop may run another bring-up meanwhile.
-  const std::string failure = std::move(openFailure_);
-  openFailure_.clear();
-  if (!failure.empty() && failureBox_) failureBox_->Show(failure);
 }
 
 void CMyKestrune::CloseDevice() {
@@ -100,7 +62,7 @@ void CMyKestrune::CloseDevice() {
   }
   if (!device_) return;
   clock_.SleepMs(20);
-  ReleaseLiveGraph();
+  ReleaseAudio();
   Send(BandSelectReport(BandFM, RegionEurope));
   Send(SeekReport(SeekDirection::Down));
   Send(PowerDownReport());
@@ -113,7 +75,7 @@ void CMyKestrune::ForgetDevice() {
     notification_ = 0;
   }
   if (!device_) return;
-  ReleaseLiveGraph();
+  ReleaseAudio();
   device_.reset();
 }
 

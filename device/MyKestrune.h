@@ -1,7 +1,8 @@
 #pragma once
-// The device object: owns the receiver's open HID interface and its report buffer, and the
-// live-listening graph. Every operation tests the handle first and does nothing, returning 0,
-// while the receiver is not open. Single-threaded: the main window's thread only.
+// The device object: owns the receiver's open HID interface and its report buffer. Every
+// operation tests the handle first and does nothing, returning 0, while the receiver is not
+// open. What hangs on the receiver's audio is told when the handle opens and before it goes.
+// Single-threaded: the main window's thread only.
 
 #include <cstdint>
 #include <memory>
@@ -11,12 +12,8 @@
 #include "device/BandPlan.h"
 #include "base/Clock.h"
 #include "device/HidDevice.h"
+#include "device/ReceiverAudio.h"
 #include "device/TunerReports.h"
-
-class ILiveAudio;
-class IRecorder;
-class IAudioPreparation;
-class IFailureBox;
 
 constexpr uint16_t kReceiverVendorId = 0x10C4;
 constexpr uint16_t kReceiverProductId = 0x818A;
@@ -25,43 +22,23 @@ constexpr unsigned kStatusReadTimeoutMs = 100;
 
 class CMyKestrune {
  public:
-  // `platform` and `clock` must outlive the object. Audio collaborators are optional.
-  CMyKestrune(IHidPlatform& platform, IClock& clock);
+  // `platform`, `clock` and `audio` (optional) must outlive the object.
+  CMyKestrune(IHidPlatform& platform, IClock& clock, IReceiverAudio* audio = nullptr);
   virtual ~CMyKestrune();
   CMyKestrune(const CMyKestrune&) = delete;
   CMyKestrune& operator=(const CMyKestrune&) = delete;
-
-  void SetLiveAudio(std::unique_ptr<ILiveAudio> live);
-  void SetAudioPreparation(IAudioPreparation* preparation, IFailureBox* failureBox);
-  ILiveAudio* LiveAudio() const { return live_.get(); }
-  void SetRecorder(std::unique_ptr<IRecorder> recorder);
-
-  // The recorder (audio/Recorder.h), null when none was given. It does not look at the HID
-  // handle: the audio function is a device of its own. StartRecorder is true when the recording
-  // runs (false also without a recorder); a failure has shown its message. StopRecorder always
-  // answers 1.
-  IRecorder* Recorder() const { return recorder_.get(); }
-  bool StartRecorder(const std::string& path, uint16_t kbps);
-  int StopRecorder();
-  bool IsRecorderRunning() const;
-  // The file actually written (a taken name gets "_2", "_3" ...).
-  std::string RecorderPath() const;
 
   bool IsOpen() const { return device_ != nullptr; }
   uintptr_t NativeHandle() const { return device_ ? device_->NativeHandle() : 0; }
   uintptr_t Notification() const { return notification_; }
 
-  // 1 when the receiver is open (also when it already was), 0 when not found. A failure of the
-  // audio preparation is kept for ShowOpenFailure, not shown here: a message box pumps the
-  // window's messages, and nothing may reach a receiver that is not brought up yet.
+  // 1 when the receiver is open (also when it already was), 0 when not found. A fresh open tells
+  // the receiver's audio before any report is sent.
   int OpenDevice(WindowHandle owner);
-  // Shows the failure the last open left, once; nothing when there is none. The caller runs it
-  // when the bring-up is complete.
-  void ShowOpenFailure();
-  // Shut-down reports, then the handle is closed. Also releases the live graph.
+  // Shut-down reports, then the handle is closed. The receiver's audio is let go first.
   void CloseDevice();
-  // A receiver that was pulled out: its handle and the live graph go without a report (nothing
-  // can reach it), so that its arrival can bring it up afresh.
+  // A receiver that was pulled out: its handle and its audio go without a report (nothing can
+  // reach it), so that its arrival can bring it up afresh.
   void ForgetDevice();
 
   int SendRegionConfig(uint8_t region);
@@ -85,17 +62,11 @@ class CMyKestrune {
  private:
   int Send(const ShortReport& report);
   int SendBuffer();
-  void PrepareAudioInput();
-  // The live graph goes, and the recording with it: both hang on the receiver's audio.
-  void ReleaseLiveGraph();
+  void ReleaseAudio();
 
   IHidPlatform& platform_;
   IClock& clock_;
-  std::unique_ptr<ILiveAudio> live_;
-  std::unique_ptr<IRecorder> recorder_;
-  IAudioPreparation* preparation_ = nullptr;
-  IFailureBox* failureBox_ = nullptr;
-  std::string openFailure_;
+  IReceiverAudio* audio_;
 
   std::unique_ptr<IHidDevice> device_;
   uintptr_t notification_ = 0;

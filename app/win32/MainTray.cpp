@@ -14,25 +14,16 @@ constexpr UINT kFirstPresetPosition = 5;
 
 }  // namespace
 
-void MainTray::Install() {
-  MainDlgHooks& hooks = dialog_.Hooks();
-  hooks.addTrayIcon = [this](HWND owner) { AddTrayIcon(owner); };
-  hooks.setTrayPicture = [this](int iconId) { icon_.SetIcon(static_cast<UINT>(iconId)); };
-  hooks.trayNotify = [this](WPARAM id, LPARAM message) { return OnTrayNotify(id, message); };
-  hooks.reAddTrayIcon = [this] { ReAddTrayIcon(); };
-  hooks.notify = [this](const std::string& title, const std::string& text) { Notify(title, text); };
-  hooks.timer = [this](UINT_PTR id) { return OnTimer(id); };
-  hooks.trayCommand = [](int id) {
-    if (id != ID_START_WITH_WINDOWS) return false;
-    SetStartWithWindows(!StartsWithWindows());
-    return true;
-  };
+bool MainTray::OnTrayCommand(int id) {
+  if (id != ID_START_WITH_WINDOWS) return false;
+  SetStartWithWindows(!StartsWithWindows());
+  return true;
 }
 
 void MainTray::AddTrayIcon(HWND owner) {
   // The shell's "TaskbarCreated" may have added the icon before the deferred start gets here (a
   // start at log-on): adding it again would be refused and leave the shown icon forgotten.
-  if (!icon_.IsAdded()) icon_.Create(owner, kCallbackMessage, kTooltip, nullptr, kIconId);
+  if (!icon_.IsAdded()) icon_.Create(owner, kTrayCallbackMessage, kTooltip, nullptr, kIconId);
   if (!icon_.IsAdded()) {
     if (retriesLeft_-- > 0) ::SetTimer(owner, kRetryTimer, kRetryMs, nullptr);
     return;
@@ -42,16 +33,16 @@ void MainTray::AddTrayIcon(HWND owner) {
   Show(notices_.IconAdded(GetTickCount64()));
 }
 
-void MainTray::ReAddTrayIcon() {
+void MainTray::ReAddTrayIcon(HWND owner) {
   icon_.Remove();
   notices_.IconLost();
-  AddTrayIcon(dialog_.Hwnd());
+  AddTrayIcon(owner);
 }
 
-bool MainTray::OnTimer(UINT_PTR id) {
+bool MainTray::OnTrayTimer(HWND owner, UINT_PTR id) {
   if (id != kRetryTimer) return false;
-  KillTimer(dialog_.Hwnd(), kRetryTimer);
-  AddTrayIcon(dialog_.Hwnd());
+  KillTimer(owner, kRetryTimer);
+  AddTrayIcon(owner);
   return true;
 }
 
@@ -67,8 +58,7 @@ UniqueMenu MainTray::BuildTrayMenu() {
   UniqueMenu menu(LoadMenuA(instance_, MAKEINTRESOURCEA(kIconId)));
   HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
   if (!popup) return UniqueMenu();
-  const Radio& radio = dialog_.Window().Radio();
-  const auto names = TrayPresetNames(dialog_.Settings(), radio.Band(), radio.Region());
+  const auto names = TrayPresetNames(settings_, radio_.Band(), radio_.Region());
   for (UINT i = 0; i < names.size(); ++i) {
     char text[kTrayMenuTextChars] = {};
     std::memcpy(text, names[i].data(), names[i].size());  // at most kTrayMenuTextChars - 1
@@ -84,9 +74,8 @@ UniqueMenu MainTray::BuildTrayMenu() {
   return menu;
 }
 
-LRESULT MainTray::OnTrayNotify(WPARAM id, LPARAM mouseMessage) {
+LRESULT MainTray::OnTrayNotify(HWND owner, WPARAM id, LPARAM mouseMessage) {
   if (id != kIconId) return 0;
-  HWND owner = dialog_.Hwnd();
   // The balloon was clicked or went away: the next notification stands on its own.
   if (mouseMessage == NIN_BALLOONUSERCLICK || mouseMessage == NIN_BALLOONTIMEOUT || mouseMessage == NIN_BALLOONHIDE)
     notices_.Read();

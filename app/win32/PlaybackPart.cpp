@@ -3,29 +3,21 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "app/win32/WindowMessages.h"
 #include "resources/resource.h"
 
 namespace {
 
-constexpr UINT kGraphEventMessage = WM_USER + 11;  // 1035
 // The display glass with the texts on it.
 constexpr RECT kDisplayRect{30, 69, 503, 147};
 
 }  // namespace
 
-PlaybackPart::PlaybackPart(CMainDlg& dialog)
+PlaybackPart::PlaybackPart(CMainDlg& dialog, IPlaybackHost& host, LiveSound& sound, const Radio& radio,
+                           RecordingController& recording, IClock& clock)
     : dialog_(dialog),
-      graph_(dialog.Hwnd(), kGraphEventMessage),
-      control_(dialog.Window(), graph_, *this, *this, SteadyClock::Instance()) {
-  MainWindowParts parts = dialog.Window().Parts();
-  parts.playback = &control_;
-  dialog.Window().SetParts(parts);
-  dialog.Hooks().graphEvent = [this](WPARAM, LPARAM) -> LRESULT {
-    control_.OnGraphEvent();
-    return 0;
-  };
-  dialog.Hooks().positionScroll = [this](WPARAM code, LPARAM) { control_.OnPositionScroll(LOWORD(code)); };
-}
+      graph_([&dialog] { return dialog.Hwnd(); }, kGraphEventMessage),
+      control_(host, sound, radio, recording, dialog, graph_, *this, *this, clock) {}
 
 bool PlaybackPart::PickFile(const std::string& folder, std::string& path) {
   char file[MAX_PATH * 2] = {};

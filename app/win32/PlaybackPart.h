@@ -1,8 +1,6 @@
 #pragma once
-// Recorded-file playback joined to the real main window: the DirectShow graph posting to the
-// window, the window's controls as playback's view, and the window's hooks for the graph event
-// (message 1035) and the position slider. Made once the window exists; the dialog must not
-// outlive it with playback attached (CMainDlg's owner resets the dialog first).
+// Recorded-file playback on the real main window: the DirectShow graph posting its events to the
+// window (message 1035), and the window's controls as playback's view and timers.
 
 #include <windows.h>
 
@@ -12,7 +10,9 @@
 
 class PlaybackPart final : private IPlaybackView, private ITimerHost {
  public:
-  explicit PlaybackPart(CMainDlg& dialog);
+  // The window is looked at only once it exists (a file picked, a timer set).
+  PlaybackPart(CMainDlg& dialog, IPlaybackHost& host, LiveSound& sound, const Radio& radio,
+               RecordingController& recording, IClock& clock);
   PlaybackPart(const PlaybackPart&) = delete;
   PlaybackPart& operator=(const PlaybackPart&) = delete;
 

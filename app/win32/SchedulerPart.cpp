@@ -12,29 +12,26 @@ bool LogFirstPowerActions::ShutDown() {
   return power_.ShutDown();
 }
 
-SchedulerPart::SchedulerPart(CMainDlg& dialog, PowerCalls calls, IStartTaskStore* startTask)
-    : dialog_(dialog),
-      power_(calls),
-      scheduler_(dialog.Window(), dialog.Window().Recording(), dialog.Window().Power(), loggedPower_, folders_,
-                 calendar_, dialog.Window().WallClock(), dialog.Window().Clock(), dialog.Settings()) {
+SchedulerPart::SchedulerPart(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState,
+                             IPowerActions& power, IRecordFolders& folders, IWallClock& wallClock, IClock& clock,
+                             SettingsStore& settings, const DialogWindow& window, ITrayIcon* tray,
+                             IStartTaskStore* startTask)
+    : window_(window),
+      tray_(tray),
+      loggedPower_(power, log_),
+      scheduler_(host, recording, powerState, loggedPower_, folders, calendar_, wallClock, clock, settings) {
   scheduler_.SetReporter(&reporter_);
   scheduler_.SetPowerPlan(&SystemPowerPlan());
   if (startTask) {
-    startTaskKeeper_.emplace(*startTask, dialog.Settings());
+    startTaskKeeper_.emplace(*startTask, settings);
     scheduler_.SetStartTaskKeeper(&*startTaskKeeper_);
   }
-  MainWindowParts parts = dialog.Window().Parts();
-  parts.scheduler = &scheduler_;
-  dialog.Window().SetParts(parts);
-  dialog.Hooks().powerBroadcast = [this](WPARAM event, LPARAM) {
-    return static_cast<LRESULT>(scheduler_.OnPowerBroadcast(static_cast<unsigned>(event)));
-  };
 }
 
 void SchedulerPart::AppendLog(const std::string& folder, const std::string& line) { log_.Append(folder, line); }
 
-bool SchedulerPart::WindowHidden() { return !IsWindowVisible(dialog_.Hwnd()); }
+bool SchedulerPart::WindowHidden() { return !IsWindowVisible(window_.Hwnd()); }
 
 void SchedulerPart::Notify(const std::string& title, const std::string& text) {
-  if (dialog_.Hooks().notify) dialog_.Hooks().notify(title, text);
+  if (tray_) tray_->Notify(title, text);
 }

@@ -1,11 +1,9 @@
 #pragma once
-// The scheduler joined to the main window on Windows: the power adapter, the record folders and
-// the C library's calendar behind it, timer 1's tick and the power broadcasts in front of it, and
-// its reports written to "Kestrune log.txt" (by a thread of its own, see LogWriter) and shown as
-// tray notifications; and, given Windows' Task Scheduler, the task that starts the program for the
-// next reservation, kept in step with the schedule. Made before the window is created (start-up
-// loads the schedule through it); the window's messages reach it until the window is destroyed, so
-// it must not go before that. Its end gives the log's writer a moment to finish.
+// The scheduler on Windows: the power adapter, the record folders and the C library's calendar
+// behind it, the power broadcasts in front of it, and its reports written to "Kestrune log.txt"
+// (by a thread of its own, see LogWriter) and shown as tray notifications; and, given Windows'
+// Task Scheduler, the task that starts the program for the next reservation, kept in step with
+// the schedule. Its end gives the log's writer a moment to finish.
 
 #include <optional>
 
@@ -38,16 +36,23 @@ class LogFirstPowerActions final : public IPowerActions {
   LogWriter& log_;
 };
 
-class SchedulerPart final : private IReportOutput {
+class SchedulerPart final : public IPowerBroadcastSink, private IReportOutput {
  public:
-  // `calls` are the real shutdown and sleep calls but in tests. `startTask` is Windows' Task
-  // Scheduler in the program; without one (tests of other things) no task is kept.
-  explicit SchedulerPart(CMainDlg& dialog, PowerCalls calls = SystemPowerCalls(), IStartTaskStore* startTask = nullptr);
+  // `window` is looked at for whether it is hidden, `tray` (optional) shows the notifications.
+  // `startTask` is Windows' Task Scheduler in the program; without one (tests of other things)
+  // no task is kept.
+  SchedulerPart(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState, IPowerActions& power,
+                IRecordFolders& folders, IWallClock& wallClock, IClock& clock, SettingsStore& settings,
+                const DialogWindow& window, ITrayIcon* tray, IStartTaskStore* startTask);
   SchedulerPart(const SchedulerPart&) = delete;
   SchedulerPart& operator=(const SchedulerPart&) = delete;
 
   Scheduler& Get() { return scheduler_; }
-  Win32PowerActions& Power() { return power_; }
+
+  // IPowerBroadcastSink
+  LRESULT OnPowerBroadcast(WPARAM event) override {
+    return static_cast<LRESULT>(scheduler_.OnPowerBroadcast(static_cast<unsigned>(event)));
+  }
 
  private:
   // IReportOutput
@@ -58,10 +63,9 @@ class SchedulerPart final : private IReportOutput {
 
   // First, so that it goes last: the scheduler's final lines are queued before it ends.
   LogWriter log_;
-  CMainDlg& dialog_;
-  Win32PowerActions power_;
-  LogFirstPowerActions loggedPower_{power_, log_};
-  Win32RecordFolders folders_;
+  const DialogWindow& window_;
+  ITrayIcon* tray_;
+  LogFirstPowerActions loggedPower_;
   SystemSchedulerClock calendar_;
   std::optional<StartTaskKeeper> startTaskKeeper_;
   Scheduler scheduler_;

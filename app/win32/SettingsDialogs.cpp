@@ -20,7 +20,7 @@ bool SettingsDialogs::RunPreferences(uint8_t region, uint8_t band, PreferencesRe
 }
 
 void SettingsDialogs::RunTimerDialog(uint8_t region) {
-  CTimerSetDlg dialog(tree_);
+  CTimerSetDlg dialog(tree_, setExecutionState_);
   dialog.SetRegion(region);
   dialog.DoModal(GetActiveWindow());
 }

@@ -1,26 +1,18 @@
 // Process entry of kestrune.exe: one copy per desktop, the user-interface thread at the highest
-// priority it is granted, and the main window's loop. The screen saver (and the lock that comes
-// with it) stays the user's: the program runs all session long in the tray, and keeping the PC
-// awake while it records is the keep-awake rule's work.
+// priority it is granted, the thread's COM apartment, and the program. The screen saver (and the
+// lock that comes with it) stays the user's: the program runs all session long in the tray, and
+// keeping the PC awake while it records is the keep-awake rule's work.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/win32/MainDlg.h"
-#include "app/win32/MainTray.h"
-#include "app/win32/PlaybackPart.h"
-#include "app/win32/SchedulerPart.h"
+#include "app/win32/App.h"
 #include "app/win32/ProcessHidPlatform.h"
-#include "app/win32/SettingsDialogs.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/StartWithWindows.h"
 #include "app/win32/WindowLayer.h"
-#include "audio/win32/AudioPreparationWin32.h"
-#include "audio/win32/LiveGraph.h"
-#include "audio/win32/WaveInCaptureEngine.h"
 #include "device/win32/Win32Hid.h"
 #include "schedule/win32/Win32StartTask.h"
-#include "settings/win32/RegistryTree.h"
 
 #ifndef KESTRUNE_DEMO
 std::unique_ptr<IHidPlatform> MakeProcessHidPlatform() { return std::make_unique<Win32HidPlatform>(); }
@@ -49,42 +41,19 @@ class ComApartment {
   bool entered_ = false;
 };
 
-int RunMainWindow(HINSTANCE instance, int showCommand, bool inTray) {
+int RunProgram(HINSTANCE instance, int showCommand, bool inTray) {
   ComApartment com;  // first, so that it is left last
   MessageLoop loop;
-  const std::unique_ptr<IHidPlatform> hidPlatform = MakeProcessHidPlatform();
-  IHidPlatform& hid = *hidPlatform;
-  RegistryTree registry;
-  WaveInAudioPreparation audioPreparation;
-  MessageFailureBox failureBox;
-  SettingsDialogs settingsDialogs(registry);
-  auto dialog = std::make_unique<CMainDlg>(instance, hid, registry, SteadyClock::Instance());
-  MainWindowParts parts = dialog->Window().Parts();
-  parts.dialogs = &settingsDialogs;
-  parts.failures = &failureBox;
-  dialog->Window().SetParts(parts);
-  if (inTray) dialog->Window().SetStartedInTray();
-  CMyKestrune& device = dialog->Device();
-  device.SetLiveAudio(std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); }));
-  device.SetAudioPreparation(&audioPreparation, &failureBox);
-  device.SetRecorder(
-      std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failureBox));
-  MainTray tray(*dialog, instance);
-  tray.Install();
+  const std::unique_ptr<IHidPlatform> hid = MakeProcessHidPlatform();
   // Windows starts this very copy for the next reservation.
   Win32StartTaskStore startTask(ThisProgramPath());
-  SchedulerPart scheduler(*dialog, SystemPowerCalls(), &startTask);
+  AppAdapters adapters;
+  adapters.instance = instance;
+  adapters.hid = hid.get();
+  adapters.startTask = &startTask;
+  App app(std::move(adapters));
   com.Enter();
-  HWND window = dialog->Create(instance, CMainDlg::kTemplateId, nullptr);
-  if (!window) return 0;
-  // Declared after the dialog's owner: the dialog is reset first, below, then playback goes.
-  PlaybackPart playback(*dialog);
-  dialog->CentreOnWorkArea();
-  // In the tray (a start at log-on) everything runs as usual but the window stays hidden.
-  ShowAsRunningInstance(window, inTray ? SW_HIDE : showCommand, nullptr);
-  const int result = loop.Run();
-  dialog.reset();
-  return result;
+  return app.Run(loop, showCommand, inTray);
 }
 
 }  // namespace
@@ -108,5 +77,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
-  return RunMainWindow(instance, showCommand, inTray);
+  return RunProgram(instance, showCommand, inTray);
 }

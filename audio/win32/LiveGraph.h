@@ -27,7 +27,7 @@ class DirectShowLiveAudio final : public ILiveAudio {
   // Finds the receiver's capture filter by its audio name; empty when there is none.
   using CaptureFinder = std::function<ComPtr<IBaseFilter>(const std::string& audioName)>;
 
-  // `isReceiverOpen` answers whether the device object holds the receiver; every operation
+  // `isReceiverOpen` answers whether the receiver's handle is open; every operation
   // looks at it first. `audioName` names the receiver's audio function in the device lists.
   // `findCapture` defaults to FindCaptureFilter.
   explicit DirectShowLiveAudio(std::function<bool()> isReceiverOpen, std::string audioName = kReceiverAudioName,

@@ -33,7 +33,7 @@ bool DirectShowPlaybackGraph::Render(const std::string& path) {
 }
 
 void DirectShowPlaybackGraph::AttachEvents() {
-  if (events_) events_->SetNotifyWindow(reinterpret_cast<OAHWND>(window_), static_cast<long>(message_), 0);
+  if (events_) events_->SetNotifyWindow(reinterpret_cast<OAHWND>(window_()), static_cast<long>(message_), 0);
 }
 
 void DirectShowPlaybackGraph::DetachEvents() {

@@ -7,13 +7,17 @@
 #include <dshow.h>
 #include <wrl/client.h>
 
+#include <functional>
+#include <utility>
+
 #include "audio/PlaybackGraph.h"
 #include "audio/win32/LiveGraph.h"  // IBasicAudio's uuid for ComPtr
 
 class DirectShowPlaybackGraph final : public IPlaybackGraph {
  public:
-  // Events are posted to `window` as `message`.
-  DirectShowPlaybackGraph(HWND window, UINT message) : window_(window), message_(message) {}
+  // Events are posted as `message` to the window `window` names when they are attached (the
+  // graph may be made before its window is).
+  DirectShowPlaybackGraph(std::function<HWND()> window, UINT message) : window_(std::move(window)), message_(message) {}
   ~DirectShowPlaybackGraph() override { Release(); }
   DirectShowPlaybackGraph(const DirectShowPlaybackGraph&) = delete;
   DirectShowPlaybackGraph& operator=(const DirectShowPlaybackGraph&) = delete;
@@ -37,7 +41,7 @@ class DirectShowPlaybackGraph final : public IPlaybackGraph {
   IGraphBuilder* Graph() const { return graph_.Get(); }
 
  private:
-  HWND window_;
+  std::function<HWND()> window_;
   UINT message_;
   Microsoft::WRL::ComPtr<IGraphBuilder> graph_;
   Microsoft::WRL::ComPtr<IMediaControl> control_;

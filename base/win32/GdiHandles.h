@@ -45,12 +45,17 @@ struct ImageListTraits {
   static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
 };
 
+struct IconTraits {
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+
 using UniqueBrush = UniqueGdiHandle<HBRUSH, GdiObjectTraits>;
 using UniqueBitmap = UniqueGdiHandle<HBITMAP, GdiObjectTraits>;
 using UniqueFont = UniqueGdiHandle<HFONT, GdiObjectTraits>;
 using UniqueRegion = UniqueGdiHandle<HRGN, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueGdiHandle<HDC, DcTraits>;
 using UniqueImageList = UniqueGdiHandle<HIMAGELIST, ImageListTraits>;
+using UniqueIcon = UniqueGdiHandle<HICON, IconTraits>;
 
 // Selects an object into a DC and puts the previous one back at scope end.
 class SelectionRestorer {

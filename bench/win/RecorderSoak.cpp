@@ -1,5 +1,5 @@
 // Recorder soak for the Windows build (run under Wine inside the rig; not part of the tests):
-// one recording through the device object's StartRecorder/StopRecorder while busy threads load
+// one recording through the recorder's StartRecorder/StopRecorder while busy threads load
 // every core and a window thread keeps pumping its messages. What the recording lost is taken
 // from where it is decided and where it ends up: the bytes the writer's queue dropped (the
 // recording's own figures) and the MP3 file read back after the writer is through, whose frames
@@ -30,7 +30,6 @@
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "bench/win/SoakLoad.h"
 #include "base/Clock.h"
-#include "device/MyKestrune.h"
 #include "tests/support/AudioMp3Scan.h"
 #include "tests/support/ScriptedFile.h"
 
@@ -96,16 +95,6 @@ class OutcomeWait {
   std::vector<RecordingOutcome> outcomes_;
 };
 
-// No receiver HID here: the recorder does not need one.
-class NoHid final : public IHidPlatform {
- public:
-  bool BeginEnumeration() override { return false; }
-  std::unique_ptr<IHidDevice> OpenMember(unsigned) override { return nullptr; }
-  void EndEnumeration() override {}
-  uintptr_t RegisterHandleNotification(WindowHandle, const IHidDevice&) override { return 0; }
-  void UnregisterNotification(uintptr_t) override {}
-};
-
 class PrintedFailures final : public IFailureBox {
  public:
   void Show(const std::string& message) override {
@@ -146,23 +135,20 @@ int main(int argc, char** argv) {
     if (!output || holdSeconds <= 0 || path != file) return output;
     return std::make_unique<ScriptedFile>(std::move(output), hold);
   });
-  NoHid hid;
   PrintedFailures failures;
   OutcomeWait outcomes;
-  CMyKestrune device(hid, SteadyClock::Instance());
-  device.SetRecorder(std::make_unique<Recorder>(
-      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
-      [&mp3](const std::string& path, uint16_t rate) { return std::make_unique<TimedSink>(mp3(path, rate)); }));
-  IRecorder& recorder = *device.Recorder();
+  Recorder soaked(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
+                  [&mp3](const std::string& path, uint16_t rate) { return std::make_unique<TimedSink>(mp3(path, rate)); });
+  IRecorder& recorder = soaked;
   recorder.SetFinishedHandler([&outcomes](const RecordingOutcome& outcome) { outcomes.Take(outcome); });
 
   // A first short recording pays the one-time costs (the encoder library's load); the measured
   // start is a start as the program makes it every later time.
   auto begin = Clock::now();
-  bool started = device.StartRecorder(warmFile, static_cast<uint16_t>(kbps));
+  bool started = recorder.StartRecorder(warmFile, static_cast<uint16_t>(kbps));
   const double firstStartMs = MsSince(begin);
   Sleep(1000);
-  device.StopRecorder();
+  recorder.StopRecorder();
   TimedSink::arrived = 0;
   TimedSink::partial = 0;
   TimedSink::slowestReceiveMs = 0;
@@ -170,7 +156,7 @@ int main(int argc, char** argv) {
   TimedSink::arrivals.assign(static_cast<size_t>(seconds) * 8 + 64, Clock::time_point{});
 
   begin = Clock::now();
-  started = started && device.StartRecorder(file, static_cast<uint16_t>(kbps));
+  started = started && recorder.StartRecorder(file, static_cast<uint16_t>(kbps));
   const double startMs = MsSince(begin);
   if (!started) {
     load.Stop();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/LiveSound.h"
 #include "app/MainWindow.h"
 #include "audio/Recorder.h"
 #include "audio/win32/WaveInCaptureEngine.h"
@@ -101,21 +102,38 @@ int main(int argc, char** argv) {
   receiver.readLatencyMs = 0;
   SimulatedHidPlatform platform(receiver);
   platform.PutReceiverAt(0);
-  CMyKestrune device(platform, SteadyClock::Instance());
-  device.SetRecorder(std::make_unique<Recorder>(
-      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), nullptr,
-      [sinks = Mp3SinkFactory()](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
-        return std::make_unique<TimedSink>(sinks(path, kbps));
-      }));
+  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), nullptr,
+                    [sinks = Mp3SinkFactory()](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
+                      return std::make_unique<TimedSink>(sinks(path, kbps));
+                    });
   Quiet quiet;
   SystemWallClock wall;
   PowerState power(quiet);
-  MainWindow window(device, store, SteadyClock::Instance(), wall, quiet, quiet, quiet, power);
-  Win32RecordFolders folders;
-  SystemSchedulerClock calendar;
-  Scheduler scheduler(window, window.Recording(), power, quiet, folders, calendar, wall, SteadyClock::Instance(),
-                      store);
-  window.SetParts({.scheduler = &scheduler});
+  // The window's part of the program, as the process builds it: the scheduler asks the window and
+  // the session tells the scheduler, so they are made side by side.
+  struct Program {
+    Program(IHidPlatform& platform, IRecorder& recorder, SettingsStore& store, IWallClock& wall, Quiet& quiet,
+            PowerState& power)
+        : sound(nullptr, nullptr, nullptr, &recorder),
+          device(platform, SteadyClock::Instance(), &sound),
+          radio(store),
+          recording(&recorder, sound, radio, SteadyClock::Instance(), wall, quiet, quiet, nullptr, &scheduler,
+                    nullptr),
+          window(device, sound, radio, recording, store, SteadyClock::Instance(), wall, quiet, quiet, quiet, power,
+                 nullptr, &scheduler, nullptr),
+          scheduler(window, recording, power, quiet, folders, calendar, wall, SteadyClock::Instance(), store) {}
+    LiveSound sound;
+    CMyKestrune device;
+    Radio radio;
+    RecordingController recording;
+    MainWindow window;
+    Win32RecordFolders folders;
+    SystemSchedulerClock calendar;
+    Scheduler scheduler;
+  } program(platform, recorder, store, wall, quiet, power);
+  CMyKestrune& device = program.device;
+  MainWindow& window = program.window;
+  Scheduler& scheduler = program.scheduler;
   window.ClearRunState();
   window.LoadPowerSettings();
   window.LoadRadioState();
@@ -144,7 +162,7 @@ int main(int argc, char** argv) {
     bool started = false;
     for (;;) {
       window.OnTimer(kTimerHeartbeat);
-      if (window.Recording().IsRecording()) started = true;
+      if (program.recording.IsRecording()) started = true;
       else if (started) break;  // the reservation ran its time and stopped
       Sleep(300);
     }

@@ -2,6 +2,8 @@
 
 #include <powrprof.h>
 
+#include "settings/win32/RecordFolder.h"
+
 PowerCalls SystemPowerCalls() { return {::ExitWindowsEx, ::SetSuspendState}; }
 
 void Win32PowerActions::SetExecutionState(uint32_t flags) {
@@ -44,8 +46,4 @@ bool Win32PowerActions::ShutDown() {
   return calls_.exitWindows(EWX_SHUTDOWN | EWX_FORCE, 0) != FALSE;
 }
 
-bool Win32RecordFolders::EnsureFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
-}
+bool Win32RecordFolders::EnsureFolder(const std::string& path) { return EnsureRecordFolder(path); }

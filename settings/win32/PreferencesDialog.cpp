@@ -7,6 +7,7 @@
 #include "settings/RadioState.h"
 #include "settings/win32/DialogMessageBox.h"
 #include "settings/win32/ModalDialog.h"
+#include "settings/win32/RecordFolder.h"
 
 namespace {
 
@@ -33,11 +34,6 @@ PresetList& ListOf(PreferencesForm& form, int list) { return list == 0 ? form.fm
 void SetField(HWND dialog, int id, const std::string& text) {
   SetItemText(dialog, id, text);
   SendDlgItemMessageA(dialog, id, EM_SETSEL, 0, 0);
-}
-
-bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -189,7 +185,7 @@ void CSettingDlg::OnDefault() {
 
 void CSettingDlg::OnOK() {
   TakeFolderAndRegion();
-  if (!IsDirectory(form_.folder) && !CreateDirectoryA(form_.folder.c_str(), nullptr)) {
+  if (!EnsureRecordFolder(form_.folder)) {
     SetFocus(GetDlgItem(dialog_, IDC_PREF_FOLDER));
     return;
   }

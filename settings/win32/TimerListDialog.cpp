@@ -72,7 +72,7 @@ void CShowAll::Refill() {
 
 void CShowAll::OnDoubleClick(int row) {
   if (row < 0) return;
-  CTimerSetDlg editor(tree_);
+  CTimerSetDlg editor(tree_, setExecutionState_);
   editor.SetRegion(region_);
   if (plan_) editor.SetPowerPlan(*plan_);
   editor.SetSingleReservation(this, row);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@ class IKeyValueTree;
 
 class CShowAll {
  public:
-  explicit CShowAll(IKeyValueTree& tree) : tree_(tree) {}
+  // `setExecutionState` goes to the timer dialog a double-click opens.
+  explicit CShowAll(IKeyValueTree& tree, std::function<void(uint32_t)> setExecutionState = {})
+      : tree_(tree), setExecutionState_(std::move(setExecutionState)) {}
   CShowAll(const CShowAll&) = delete;
   CShowAll& operator=(const CShowAll&) = delete;
 
@@ -37,6 +40,7 @@ class CShowAll {
   void OnDoubleClick(int row);
 
   IKeyValueTree& tree_;
+  std::function<void(uint32_t)> setExecutionState_;
   HWND dialog_ = nullptr;
   HWND list_ = nullptr;
   uint8_t region_ = 2;

@@ -52,7 +52,8 @@ SYSTEMTIME PickerTime(HWND picker) {
 
 }  // namespace
 
-CTimerSetDlg::CTimerSetDlg(IKeyValueTree& tree) : tree_(tree), store_(tree), plan_(&SystemPowerPlan()) {}
+CTimerSetDlg::CTimerSetDlg(IKeyValueTree& tree, ExecutionStateSetter setExecutionState)
+    : tree_(tree), setExecutionState_(std::move(setExecutionState)), store_(tree), plan_(&SystemPowerPlan()) {}
 
 void CTimerSetDlg::SetSingleReservation(CShowAll* list, int row) {
   single_ = true;
@@ -308,8 +309,8 @@ void CTimerSetDlg::OnDateDropDown() {
 void CTimerSetDlg::OnPcSetting() {
   CMySettingDlg settings(tree_);
   settings.SetPowerPlan(*plan_);
-  if (settings.DoModal(dialog_) == IDOK)
-    SetThreadExecutionState(KeepAwakeExecutionState(AutoSuspendValue(settings.Choice())));
+  if (settings.DoModal(dialog_) == IDOK && setExecutionState_)
+    setExecutionState_(KeepAwakeExecutionState(AutoSuspendValue(settings.Choice())));
   // The user may have changed the plan through the link meanwhile.
   ShowWakeTimers(dialog_, IDC_TIMER_WAKE_TIMERS, IDC_TIMER_POWER_OPTIONS, *plan_);
 }
@@ -330,7 +331,7 @@ void CTimerSetDlg::OnList() {
     return;
   }
   ShowWindow(dialog_, SW_HIDE);
-  CShowAll list(tree_);
+  CShowAll list(tree_, setExecutionState_);
   list.SetRegion(region_);
   list.SetPowerPlan(*plan_);
   list.SetRows(std::move(rows));

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "controls/win32/AccessibleLabel.h"
 #include "controls/win32/ButtonHelp.h"
@@ -24,7 +25,10 @@ class IKeyValueTree;
 
 class CTimerSetDlg {
  public:
-  explicit CTimerSetDlg(IKeyValueTree& tree);
+  // The PC settings' new keep-awake rule goes to `setExecutionState` (the program's power
+  // adapter) when they are accepted; without it the rule waits for the program's next tick.
+  using ExecutionStateSetter = std::function<void(uint32_t flags)>;
+  explicit CTimerSetDlg(IKeyValueTree& tree, ExecutionStateSetter setExecutionState = {});
   CTimerSetDlg(const CTimerSetDlg&) = delete;
   CTimerSetDlg& operator=(const CTimerSetDlg&) = delete;
 
@@ -66,6 +70,7 @@ class CTimerSetDlg {
   std::vector<std::string> ListRows();
 
   IKeyValueTree& tree_;
+  ExecutionStateSetter setExecutionState_;
   SettingsStore store_;
   IPowerPlan* plan_;
   HWND dialog_ = nullptr;

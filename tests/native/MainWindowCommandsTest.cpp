@@ -54,13 +54,13 @@ TEST_F(Commands, SeekSettlesOnTheSixthEqualReadAndLeavesTheTunerWhereItStopped) 
   EXPECT_FALSE(rig.view.Enabled(IDC_STEREO));
 
   // Walk until the frequency reaches the station, then count the equal reads.
-  uint16_t last = rig.window.Radio().Frequency(BandFM);
+  uint16_t last = rig.radio.Frequency(BandFM);
   int polls = 0;
-  while (rig.window.Radio().Frequency(BandFM) != 8000 && polls < 200) {
+  while (rig.radio.Frequency(BandFM) != 8000 && polls < 200) {
     Poll();
     ++polls;
   }
-  ASSERT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  ASSERT_EQ(rig.radio.Frequency(BandFM), 8000);
   EXPECT_NE(last, 8000);
   for (int equal = 1; equal <= 5; ++equal) {
     Poll();
@@ -86,8 +86,8 @@ TEST_F(Commands, SeekRunsOnWindowTimersToItsEnd) {
   EXPECT_TRUE(rig.view.Enabled(IDC_TUNE_UP));  // timer 33 gives the Tune buttons back
   rig.Run(5000);
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);  // nothing strong below: the band edge
-  EXPECT_EQ(rig.window.Radio().Preset(), 0);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7600);  // nothing strong below: the band edge
+  EXPECT_EQ(rig.radio.Preset(), 0);
 }
 
 TEST_F(Commands, SeekStartedFromTheTrayDuringASeekStaysSilentAndEndsWithSound) {
@@ -97,21 +97,21 @@ TEST_F(Commands, SeekStartedFromTheTrayDuringASeekStaysSilentAndEndsWithSound) {
   EXPECT_EQ(rig.audio->volume, 0);
   rig.Run(5000);
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
   EXPECT_EQ(rig.audio->volume, 60);
-  EXPECT_EQ(rig.window.Radio().Muted(), 0);
+  EXPECT_EQ(rig.radio.Muted(), 0);
 }
 
 TEST_F(Commands, SeekRefusedAtTheBandEdgeSendsNothing) {
-  rig.window.Radio().SetFrequency(BandFM, 9000);
+  rig.radio.SetFrequency(BandFM, 9000);
   rig.Command(IDC_SEEK_UP);
-  rig.window.Radio().SetFrequency(BandFM, 7600);
+  rig.radio.SetFrequency(BandFM, 7600);
   rig.Command(IDC_SEEK_DOWN);
   EXPECT_TRUE(rig.Reports().empty());
   EXPECT_FALSE(rig.timers.IsActive(kTimerSeekPoll));
   EXPECT_EQ(rig.window.ContinuousTune(), 0);
   // Beyond the edge is not at it.
-  rig.window.Radio().SetFrequency(BandFM, 9005);
+  rig.radio.SetFrequency(BandFM, 9005);
   rig.Command(IDC_SEEK_UP);
   EXPECT_EQ(rig.window.Seeking(), 1);
 }
@@ -119,7 +119,7 @@ TEST_F(Commands, SeekRefusedAtTheBandEdgeSendsNothing) {
 TEST_F(Commands, TuneUpDuringASeekStopsAtTheReachedFrequencyWithoutAStep) {
   rig.Command(IDC_SEEK_UP);
   for (int i = 0; i < 3; ++i) Poll();
-  const uint16_t reached = rig.window.Radio().Frequency(BandFM);
+  const uint16_t reached = rig.radio.Frequency(BandFM);
   ASSERT_GT(reached, 7810);
   ASSERT_LT(reached, 8000);
   rig.receiver.ClearLog();
@@ -127,33 +127,33 @@ TEST_F(Commands, TuneUpDuringASeekStopsAtTheReachedFrequencyWithoutAStep) {
   rig.Command(IDC_TUNE_UP);
   EXPECT_EQ(rig.window.Seeking(), 0);
   EXPECT_EQ(rig.window.ContinuousTune(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), reached);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), reached);
   EXPECT_EQ(rig.receiver.Frequency(), reached);
   for (uint16_t tune : TunesSent()) EXPECT_EQ(tune, reached);
   EXPECT_EQ(rig.audio->volume, 60);  // the sound is back
-  EXPECT_EQ(rig.window.Radio().Muted(), 0);
+  EXPECT_EQ(rig.radio.Muted(), 0);
   EXPECT_TRUE(rig.view.Enabled(IDC_PRESET1));
   EXPECT_FALSE(rig.view.Enabled(IDC_SEEK_UP));
   EXPECT_EQ(rig.timers.Period(kTimerBandEnable), 1500u);
 
   // The next press is an ordinary step.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), reached + 10);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), reached + 10);
 }
 
 TEST_F(Commands, SeekWhoseReadsAllFailKeepsThePreviousFrequency) {
-  rig.window.Radio().SetSignal(3);
+  rig.radio.SetSignal(3);
   MainWindowProbe::SetSeekStableReads(rig.window, 6);  // left from an earlier seek: must not end this one early
   rig.receiver.allReadsTimeOut = true;
   rig.Command(IDC_SEEK_UP);
   EXPECT_EQ(rig.window.SeekStableReads(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
-  EXPECT_EQ(rig.window.Radio().Signal(), 3);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Signal(), 3);
   Poll();
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
   EXPECT_EQ(rig.window.Seeking(), 1);
   rig.Command(IDC_TUNE_DOWN);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
   EXPECT_EQ(TunesSent().back(), 7810);
 }
 
@@ -163,12 +163,12 @@ TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   ASSERT_EQ(rig.audio->volume, 0);
   rig.Command(IDC_PRESET1 + 2);  // F3
   EXPECT_EQ(rig.window.Seeking(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7660);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7660);
   EXPECT_EQ(rig.receiver.Frequency(), 7660);
-  EXPECT_EQ(rig.window.Radio().PresetName(), "Station3");
+  EXPECT_EQ(rig.radio.PresetName(), "Station3");
   // The sound is back and nothing the seek disabled waits for a later press.
   EXPECT_EQ(rig.audio->volume, 60);
-  EXPECT_EQ(rig.window.Radio().Muted(), 0);
+  EXPECT_EQ(rig.radio.Muted(), 0);
   EXPECT_EQ(rig.window.ContinuousTune(), 0);
   for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) {
     // Mute waits for timer 31, as after any preset.
@@ -179,7 +179,7 @@ TEST_F(Commands, PresetKeyDuringASeekTunesThePresetAndEndsTheSeekFully) {
   EXPECT_TRUE(rig.view.Enabled(IDC_STEREO));
   // The next Tune press is an ordinary step that keeps the sound on; Mute then mutes.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7670);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7670);
   EXPECT_EQ(rig.audio->volume, 60);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 0);
@@ -203,7 +203,7 @@ TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
   rig.Command(IDC_PRESET1 + 5);  // "Preset 6" of the tray menu
   EXPECT_EQ(rig.window.Seeking(), 0);
   EXPECT_EQ(rig.audio->volume, 0);
-  EXPECT_EQ(rig.window.Radio().Muted(), 1);
+  EXPECT_EQ(rig.radio.Muted(), 1);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], (std::pair<int, int>{0, 0}));
   EXPECT_TRUE(rig.view.Enabled(IDC_SEEK_UP));
   rig.Command(IDC_MUTE);
@@ -212,32 +212,32 @@ TEST_F(Commands, MinimiseAndTheTrayPresetEndASeekWithTheUsersOwnMuteKept) {
 
 TEST_F(Commands, PresetUpAndDownWrapAndStartFromThePreviousPreset) {
   rig.Command(IDC_PRESET1 + 11);
-  EXPECT_EQ(rig.window.Radio().Preset(), 12);
+  EXPECT_EQ(rig.radio.Preset(), 12);
   rig.Command(IDC_PRESET_UP);
-  EXPECT_EQ(rig.window.Radio().Preset(), 1);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
+  EXPECT_EQ(rig.radio.Preset(), 1);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7620);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.Radio().Preset(), 12);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7840);
+  EXPECT_EQ(rig.radio.Preset(), 12);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7840);
   EXPECT_EQ(rig.receiver.Frequency(), 7840);
 
   rig.Command(IDC_PRESET1 + 4);
   rig.Command(IDC_TUNE_UP);  // off preset 5
-  EXPECT_EQ(rig.window.Radio().Preset(), 0);
-  EXPECT_EQ(rig.window.Radio().PreviousPreset(), 5);
+  EXPECT_EQ(rig.radio.Preset(), 0);
+  EXPECT_EQ(rig.radio.PreviousPreset(), 5);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.Radio().Preset(), 4);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7680);
+  EXPECT_EQ(rig.radio.Preset(), 4);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7680);
   rig.Command(IDC_TUNE_UP);
   rig.Command(IDC_PRESET_UP);
-  EXPECT_EQ(rig.window.Radio().Preset(), 5);
+  EXPECT_EQ(rig.radio.Preset(), 5);
 }
 
 TEST_F(Commands, PresetDownWithNoCurrentOrPreviousPresetGoesToTwelve) {
-  ASSERT_EQ(rig.window.Radio().Preset(), 0);
-  ASSERT_EQ(rig.window.Radio().PreviousPreset(), 0);
+  ASSERT_EQ(rig.radio.Preset(), 0);
+  ASSERT_EQ(rig.radio.PreviousPreset(), 0);
   rig.Command(IDC_PRESET_DOWN);
-  EXPECT_EQ(rig.window.Radio().Preset(), 12);
+  EXPECT_EQ(rig.radio.Preset(), 12);
   EXPECT_FALSE(rig.view.Enabled(IDC_MUTE));
   rig.Run(800);
   EXPECT_TRUE(rig.view.Enabled(IDC_MUTE));
@@ -258,33 +258,33 @@ TEST_F(Commands, SaveToPresetThenF3StoresTheFrequencyKeepingTheName) {
   rig.Command(IDC_PRESET1 + 2);
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH03_FRQ"), "7810");
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH03_ID"), "Station3");
-  EXPECT_EQ(rig.window.Radio().Preset(), 3);
+  EXPECT_EQ(rig.radio.Preset(), 3);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
 
   // Any other button first cancels the store: F4 then recalls.
   rig.Command(IDC_SAVE_PRESET);
   rig.Command(IDC_STEREO);
   rig.Command(IDC_PRESET1 + 3);
   EXPECT_EQ(rig.Get("CH_SET_FM_JAP", "CH04_FRQ"), "7680");
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7680);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7680);
 }
 
 TEST_F(Commands, TuneStepWrapsAndHoldRunsTheDisplayAheadOfTheTuner) {
-  rig.window.Radio().SetFrequency(BandFM, 9000);
+  rig.radio.SetFrequency(BandFM, 9000);
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7600);
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{7600});
 
   rig.receiver.ClearLog();
   rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
   rig.Run(900);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7600);  // nothing in the first second
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7600);  // nothing in the first second
   rig.Run(300);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8980);  // ticks 10, 11, 12: wrapped, then two steps down
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8980);  // ticks 10, 11, 12: wrapped, then two steps down
   EXPECT_TRUE(TunesSent().empty());
   rig.Command(IDC_TUNE_DOWN);  // the release
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8970);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8970);
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{8970});
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldDown));
 
@@ -294,47 +294,47 @@ TEST_F(Commands, TuneStepWrapsAndHoldRunsTheDisplayAheadOfTheTuner) {
 }
 
 TEST_F(Commands, AHoldLostWithItsKeyTunesNothingAndShowsWhatPlays) {
-  rig.window.Radio().SetFrequency(BandFM, 8000);
+  rig.radio.SetFrequency(BandFM, 8000);
   rig.Command(IDC_TUNE_UP, kButtonPressCode);
   rig.Run(1200);  // the display has run three steps ahead
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8030);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8030);
   rig.receiver.ClearLog();
   rig.Command(IDC_TUNE_UP, kButtonHoldLostCode);
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldUp));
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
   rig.Run(2000);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
   EXPECT_TRUE(TunesSent().empty());
   // After a step the receiver is where the display is: losing the hold leaves both there.
   rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
   rig.Command(IDC_TUNE_DOWN);
   rig.Command(IDC_TUNE_DOWN, kButtonHoldLostCode);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7990);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7990);
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{7990});
 }
 
 TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
-  rig.window.Radio().SetVolume(100);
+  rig.radio.SetVolume(100);
   rig.Command(ID_VOLUME_UP);
-  EXPECT_EQ(rig.window.Radio().Volume(), 100);
-  rig.window.Radio().SetVolume(0);
+  EXPECT_EQ(rig.radio.Volume(), 100);
+  rig.radio.SetVolume(0);
   rig.Command(ID_VOLUME_DOWN);
-  EXPECT_EQ(rig.window.Radio().Volume(), 0);
+  EXPECT_EQ(rig.radio.Volume(), 0);
   EXPECT_EQ(rig.view.slider, 0);
 
-  rig.window.Radio().SetVolume(50);
+  rig.radio.SetVolume(50);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 0);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
   rig.Command(ID_VOLUME_UP);
   EXPECT_EQ(rig.audio->volume, 51);
-  EXPECT_EQ(rig.window.Radio().Muted(), 1);
+  EXPECT_EQ(rig.radio.Muted(), 1);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
 
   // The slider respects the mute.
   rig.view.slider = 70;
   rig.window.OnVolumeSliderNotify();
-  EXPECT_EQ(rig.window.Radio().Volume(), 70);
+  EXPECT_EQ(rig.radio.Volume(), 70);
   EXPECT_EQ(rig.audio->volume, 0);
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audio->volume, 70);
@@ -360,17 +360,17 @@ TEST_F(Commands, BandButtonOfTheCurrentBandOnlyReArmsTimer32) {
 
 TEST_F(Commands, BandSwitchKeepsEachBandsFrequency) {
   rig.Set("FREQ_AM", "999");
-  rig.window.Radio().SetFrequency(BandAM, 999);
+  rig.radio.SetFrequency(BandAM, 999);
   rig.Command(IDC_AM);
   EXPECT_EQ(rig.Reports(), (std::vector<Bytes>{{0x0A, 0x80, 0x02, 0xFF}, {0x05, 0x00, 0x00, 0xFF}, {0x02, 0x03, 0xE7, 0xFF}}));
-  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
+  EXPECT_EQ(rig.radio.Band(), BandAM);
   rig.Command(IDC_FM);
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.radio.Band(), BandFM);
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
 TEST_F(Commands, StereoToggleSendsTheModeAndTheTooltip) {
-  rig.window.Radio().SetStereo(1);
+  rig.radio.SetStereo(1);
   rig.Command(IDC_STEREO);
   EXPECT_EQ(rig.LastReport(), (Bytes{0x06, 0x00, 0x00, 0xFF}));
   EXPECT_EQ(rig.view.tips[IDC_STEREO], "Mono");
@@ -381,30 +381,30 @@ TEST_F(Commands, StereoToggleSendsTheModeAndTheTooltip) {
 }
 
 TEST_F(Commands, SignalTimerReadsTheLevelAfterATune) {
-  rig.window.Radio().SetFrequency(BandFM, 7990);
+  rig.radio.SetFrequency(BandFM, 7990);
   rig.Command(IDC_TUNE_UP);
   rig.Run(500);
-  EXPECT_EQ(rig.window.Radio().Signal(), 4);  // signal 45
+  EXPECT_EQ(rig.radio.Signal(), 4);  // signal 45
   rig.receiver.allReadsTimeOut = true;
   rig.Command(IDC_TUNE_UP);
   rig.Run(500);
-  EXPECT_EQ(rig.window.Radio().Signal(), 0);
+  EXPECT_EQ(rig.radio.Signal(), 0);
 }
 
 TEST_F(Commands, RegionChangeReconfiguresAndRecallsTheFirstPresets) {
-  rig.window.Radio().SetRegion(RegionEurope);
-  rig.window.Radio().SetFrequency(BandSW, 9500);
+  rig.radio.SetRegion(RegionEurope);
+  rig.radio.SetFrequency(BandSW, 9500);
   rig.SetPreset("CH_SET_AM_JAP", 1, "AM1", "594");
-  rig.window.Radio().SetBand(BandSW);
+  rig.radio.SetBand(BandSW);
   rig.window.ApplyRegion(RegionJapan);
   const auto reports = rig.Reports();
   ASSERT_GE(reports.size(), 6u);
   EXPECT_EQ(reports[0][0], 0x14);
   EXPECT_EQ(reports[1], (Bytes{0x0A, 0x87, 0x02, 0xFF}));
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{594, 7620, 9500}));
-  EXPECT_EQ(rig.window.Radio().Band(), BandSW);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 594);
+  EXPECT_EQ(rig.radio.Band(), BandSW);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7620);
+  EXPECT_EQ(rig.radio.Frequency(BandAM), 594);
 
   rig.receiver.ClearLog();
   rig.window.ApplyRegion(RegionJapan);
@@ -412,18 +412,18 @@ TEST_F(Commands, RegionChangeReconfiguresAndRecallsTheFirstPresets) {
 }
 
 TEST_F(Commands, RegionChangeDuringPlaybackRetunesWithoutStartingLiveSound) {
-  rig.window.Radio().SetRegion(RegionUSA);
-  rig.window.Radio().SetBand(BandFM);
+  rig.radio.SetRegion(RegionUSA);
+  rig.radio.SetBand(BandFM);
   FakePlayback playback{rig.audioLog};
   playback.playing = true;
-  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+  rig.Join({.playback = &playback});
   rig.audioLog.clear();
   rig.window.ApplyRegion(RegionJapan);
   EXPECT_EQ(TunesSent(), (std::vector<uint16_t>{522, 7620}));
   EXPECT_EQ(std::count(rig.audioLog.begin(), rig.audioLog.end(), "run"), 0);
   EXPECT_GT(std::count(rig.audioLog.begin(), rig.audioLog.end(), "stop"), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7620);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 522);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7620);
+  EXPECT_EQ(rig.radio.Frequency(BandAM), 522);
 }
 
 TEST_F(Commands, MinimiseHidesCancelsTheSeekAndDisarmsTheStore) {
@@ -440,7 +440,7 @@ TEST_F(Commands, AboutOpensTheBoxEvenWithoutAReceiverAndDisarmsTheStore) {
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 1);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
-  rig.window.Device().CloseDevice();
+  rig.device.CloseDevice();
   rig.Command(IDC_ABOUT);
   EXPECT_EQ(rig.view.aboutBoxes, 2);
 }
@@ -454,7 +454,7 @@ class DuringPlayback : public Commands {
  protected:
   void SetUp() override {
     Commands::SetUp();
-    rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+    rig.Join({.playback = &playback});
     playback.playing = true;
   }
   FakePlayback playback{rig.audioLog};
@@ -466,8 +466,8 @@ TEST_F(DuringPlayback, RadioCommandsDoNothing) {
   rig.Command(IDC_TUNE_DOWN, kButtonPressCode);
   rig.Command(IDC_SAVE_PRESET);
   EXPECT_TRUE(rig.Reports().empty());
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Band(), BandFM);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
   EXPECT_FALSE(rig.timers.IsActive(kTimerHoldDown));
   EXPECT_TRUE(rig.audioLog.empty());
@@ -481,8 +481,8 @@ TEST_F(DuringPlayback, VolumeFollowsTheCurveAndMuteStopsAndRunsTheFile) {
                                                     "playback volume -1600"}));
   rig.audioLog.clear();
   rig.Command(IDC_MUTE);
-  EXPECT_EQ(rig.window.Radio().Muted(), 1);
-  EXPECT_EQ(rig.window.Radio().UserMutedLive(), 0);  // the live sound was not what Mute silenced
+  EXPECT_EQ(rig.radio.Muted(), 1);
+  EXPECT_EQ(rig.radio.UserMutedLive(), 0);  // the live sound was not what Mute silenced
   rig.Command(IDC_MUTE);
   EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"playback pause", "playback run"}));
   rig.view.slider = 0;
@@ -514,7 +514,7 @@ namespace {
 TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
   rig.receiver.Remove();
   rig.Command(IDC_SEEK_UP);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
   for (int i = 0; i < 20; ++i) Poll();
   EXPECT_EQ(rig.window.Seeking(), 1);  // no answer: the seek cannot settle by itself
   const uint64_t before = rig.clock.NowMs();
@@ -522,11 +522,11 @@ TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
   EXPECT_LE(rig.clock.NowMs() - before, 5u * kStatusReadTimeoutMs);
   EXPECT_EQ(rig.window.Seeking(), 0);
   EXPECT_EQ(rig.window.ContinuousTune(), 0);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
   EXPECT_EQ(rig.audio->volume, 60);
   for (int id : {IDC_PRESET1, IDC_AM, IDC_FM, IDC_STEREO, IDC_PRESET_UP}) rig.Command(id);
   rig.Run(2000);
-  EXPECT_EQ(rig.window.Radio().Signal(), 0);
+  EXPECT_EQ(rig.radio.Signal(), 0);
   rig.Command(IDC_CLOSE);
   EXPECT_TRUE(rig.view.destroyed);
 }
@@ -535,8 +535,8 @@ TEST_F(Commands, DeadReceiverNeverHangsTheWindowAndTuneEndsTheSeek) {
 TEST_F(Commands, SeekStartTakesTheLastReadThatAnswered) {
   rig.receiver.readsTimingOut = 4;
   rig.Command(IDC_SEEK_UP);
-  EXPECT_NE(rig.window.Radio().Frequency(BandFM), 7810);  // the fifth read answered with where the seek is
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), rig.receiver.Frequency());
+  EXPECT_NE(rig.radio.Frequency(BandFM), 7810);  // the fifth read answered with where the seek is
+  EXPECT_EQ(rig.radio.Frequency(BandFM), rig.receiver.Frequency());
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST(BringUp, JapanFmStartUpSendsTheSequenceAndWaitsBeforeTheFirstTune) {
 TEST(BringUp, AudioFailureBoxComesOnceTheReceiverIsUpAndTheHeartbeatRuns) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.Set("COUNTRY", "2");
   rig.Set("FM", "1");
   rig.Set("FREQ", "8000");
@@ -140,14 +140,14 @@ TEST(BringUp, StoredFrequencyOutsideTheBandIsTunedAtTheEdge) {
   rig.Set("FREQ", "0");
   rig.Start();
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x22, 0x2E, 0xFF}));  // 87.50 MHz
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8750);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8750);
 }
 
 TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
   MainWindowRig rig;
   rig.platform.slots.clear();
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.wall.now.second = 0;  // the heartbeat's first tick must act even on second 0
   rig.Start();
   EXPECT_TRUE(rig.receiver.Log().empty());
@@ -173,10 +173,10 @@ TEST(BringUp, WithoutReceiverTheWindowRunsAndTheHeartbeatActsAtOnce) {
 TEST(BringUp, TimersAreIgnoredWhileSuspended) {
   MainWindowRig rig;
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.window.ClearRunState();
   rig.window.SetStartPending();
-  rig.window.Power().SetSuspended(true);
+  rig.powerState.SetSuspended(true);
   rig.window.OnTimer(kTimerDeferredStart);
   rig.window.OnTimer(kTimerHeartbeat);
   EXPECT_TRUE(rig.receiver.Log().empty());
@@ -254,17 +254,17 @@ TEST(Arrival, SecondArrivalKeepsTheStationInUseEvenDuringARecording) {
   rig.Command(IDC_AM);
   rig.Command(IDC_TUNE_UP);
   rig.Command(ID_VOLUME_UP);
-  RecordingControllerProbe::SetRecording(rig.window.Recording(), true);
-  const uint16_t am = rig.window.Radio().Frequency(BandAM);
+  RecordingControllerProbe::SetRecording(rig.recording, true);
+  const uint16_t am = rig.radio.Frequency(BandAM);
   rig.receiver.ClearLog();
   rig.audioLog.clear();
 
   rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
-  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), am);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 9000);
-  EXPECT_EQ(rig.window.Radio().Volume(), 21);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.radio.Band(), BandAM);
+  EXPECT_EQ(rig.radio.Frequency(BandAM), am);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 9000);
+  EXPECT_EQ(rig.radio.Volume(), 21);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   // Brought up again on the band and station in use, at the volume in use.
   EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x82, 0x02, 0xFF}));
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, static_cast<uint8_t>(am >> 8), static_cast<uint8_t>(am & 0xFF), 0xFF}));
@@ -284,18 +284,18 @@ TEST(Arrival, AReceiverArrivingDuringARecordingIsTunedToTheRecordedStation) {
   rig.Set("FREQ", "9000");
   rig.Start();
   ASSERT_FALSE(rig.device.IsOpen());
-  rig.window.Radio().SetBand(BandAM);
-  rig.window.Radio().SetFrequency(BandAM, 1008);
-  RecordingControllerProbe::SetRecording(rig.window.Recording(), true);
+  rig.radio.SetBand(BandAM);
+  rig.radio.SetFrequency(BandAM, 1008);
+  RecordingControllerProbe::SetRecording(rig.recording, true);
 
   rig.platform.PutReceiverAt(0);
   rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
   ASSERT_TRUE(rig.device.IsOpen());
-  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 1008);
+  EXPECT_EQ(rig.radio.Band(), BandAM);
+  EXPECT_EQ(rig.radio.Frequency(BandAM), 1008);
   EXPECT_EQ(rig.receiver.Band(), BandAM);
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 1008 >> 8, 1008 & 0xFF, 0xFF}));
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
 }
 
 TEST(Region, StoredRegionAboveJapanIsJapanForTheReceiverTheBandAndThePresets) {
@@ -305,14 +305,14 @@ TEST(Region, StoredRegionAboveJapanIsJapanForTheReceiverTheBandAndThePresets) {
   rig.Set("FREQ", "7700");
   rig.SetPreset("CH_SET_FM_JAP", 4, "Japan four", "7700");
   rig.Start();
-  EXPECT_EQ(rig.window.Radio().Region(), RegionJapan);
+  EXPECT_EQ(rig.radio.Region(), RegionJapan);
   const auto& block = RegionConfigBlock(RegionJapan);
   EXPECT_EQ(rig.receiver.Log()[0].bytes, Bytes(block.begin(), block.end()));
   EXPECT_EQ(rig.Reports()[2], (Bytes{0x0A, 0x02, 0x02, 0xFF}));
   // Japan's FM band holds 77.00 MHz: tuned as stored, not clamped to another region's edge.
   EXPECT_EQ(rig.LastReport(), (Bytes{0x02, 0x1E, 0x14, 0xFF}));
-  EXPECT_EQ(rig.window.Radio().Preset(), 4);
-  EXPECT_EQ(rig.window.Radio().PresetName(), "Japan four");
+  EXPECT_EQ(rig.radio.Preset(), 4);
+  EXPECT_EQ(rig.radio.PresetName(), "Japan four");
   rig.Command(IDC_CLOSE);
   EXPECT_EQ(rig.Get(kGeneralKey, "COUNTRY"), "2");
 }
@@ -329,7 +329,7 @@ TEST(Removal, OtherDevicesChangeNothingAndTheReceiverEndsTheProgramSilently) {
   EXPECT_FALSE(rig.view.destroyed);
   EXPECT_EQ(rig.window.DeviceLost(), 0);
 
-  rig.window.Radio().SetVolume(61);
+  rig.radio.SetVolume(61);
   EXPECT_TRUE(rig.window.OnDeviceRemoveComplete(rig.device.NativeHandle()));
   EXPECT_EQ(rig.window.DeviceLost(), 1);
   EXPECT_TRUE(rig.view.destroyed);
@@ -372,7 +372,7 @@ TEST(Closing, CloseButtonShutsTheReceiverDownAndSavesTheState) {
 TEST(Closing, ExitSavesClosesAndLeavesTheTimersToTheWindow) {
   MainWindowRig rig;
   rig.Start();
-  rig.window.Radio().SetStereo(1);
+  rig.radio.SetStereo(1);
   rig.Command(ID_EXIT);
   EXPECT_EQ(rig.Get(kGeneralKey, "STEREO"), "1");
   EXPECT_FALSE(rig.device.IsOpen());
@@ -425,7 +425,7 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   rig.Set("AUTOSPEND", "0");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   EXPECT_EQ(rig.power.states, std::vector<uint32_t>{0x80000003});  // applied when loaded
   rig.Run(900);                                                      // three ticks, one second
@@ -434,7 +434,7 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
   // Preferences OK re-reads the choice; the next new second applies it. The dialog is told the
   // band in use.
   dialogs.autoSuspendOnPreferences = "1";
-  rig.window.Radio().SetBand(BandSW);
+  rig.radio.SetBand(BandSW);
   rig.Command(IDC_SETTINGS);
   EXPECT_EQ(dialogs.preferencesBand, BandSW);
   rig.wall.now.second = 1;
@@ -443,12 +443,12 @@ TEST(KeepAwake, EveryActingHeartbeatAppliesTheStoredAutoSuspendChoice) {
 
   // Closing the timer dialog reloads the power settings and applies them at once.
   dialogs.autoSuspendOnTimerDialog = "0";
-  rig.window.Radio().SetRegion(RegionEurope);
+  rig.radio.SetRegion(RegionEurope);
   rig.Command(IDC_TIMER_SETTINGS);
   EXPECT_EQ(dialogs.timerDialogRegion, RegionEurope);
   EXPECT_EQ(scheduler.loads, 1);
   EXPECT_EQ(rig.power.states.back(), 0x80000003u);
-  EXPECT_EQ(rig.window.Power().Settings().autoSuspend, 0);
+  EXPECT_EQ(rig.powerState.Settings().autoSuspend, 0);
 }
 
 TEST(KeepAwake, PreferencesThatResetEverythingReloadTheScheduleAndThePowerSettings) {
@@ -456,17 +456,17 @@ TEST(KeepAwake, PreferencesThatResetEverythingReloadTheScheduleAndThePowerSettin
   rig.Set("SHUTDOWN", "1");
   WritingDialogs dialogs(rig);
   CountingScheduler scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .dialogs = &dialogs, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler, .dialogs = &dialogs});
   rig.Start();
   const int loads = scheduler.loads;
   dialogs.autoSuspendOnPreferences = "3";
   rig.Command(IDC_SETTINGS);  // an ordinary OK leaves the schedule alone
   EXPECT_EQ(scheduler.loads, loads);
-  EXPECT_EQ(rig.window.Power().Settings().afterRecording, AfterRecording::Shutdown);
+  EXPECT_EQ(rig.powerState.Settings().afterRecording, AfterRecording::Shutdown);
   dialogs.resetOnPreferences = true;
   rig.Command(IDC_SETTINGS);
   EXPECT_EQ(scheduler.loads, loads + 1);
-  EXPECT_EQ(rig.window.Power().Settings().afterRecording, AfterRecording::None);
+  EXPECT_EQ(rig.powerState.Settings().afterRecording, AfterRecording::None);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(Recording, OpenEndedRecordingOfTheCurrentStation) {
   EXPECT_EQ(rig.recordingView.menus, std::vector<int>{IDR_RECORDMENU});
   rig.Command(ID_REC_OPEN);
   EXPECT_EQ(rig.audioLog, std::vector<std::string>{"record C:\\RadioREC\\FM8980_20261206_135700.mp3 128"});
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   EXPECT_EQ(Text(IDC_TEXT_TIME), "00:00:00");
   EXPECT_EQ(Text(IDC_TEXT_RATE), "128 Kbps");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "C:\\RadioREC\\FM8980_20261206_135700.mp3");
@@ -73,11 +73,11 @@ TEST_F(Recording, OpenEndedRecordingOfTheCurrentStation) {
 
   // Tuning on does not touch the recording; the Record button now offers the stop menu.
   rig.Command(IDC_TUNE_UP);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
   rig.Command(ID_STOP_NOW);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_EQ(rig.audioLog.back(), "record stop");
   for (int id : {IDC_TEXT_TIME, IDC_TEXT_RATE, IDC_TEXT_FILE, IDC_TEXT_LABEL}) EXPECT_EQ(Text(id), "") << id;
   EXPECT_EQ(rig.view.cells[IDC_RECORD], std::make_pair(2, 2));
@@ -94,13 +94,13 @@ TEST_F(Recording, FileNamesOfEveryBandAndTheBitrateTable) {
 
   const std::pair<uint8_t, int> rates[] = {{0, 320}, {1, 192}, {2, 128}, {3, 64}, {7, 128}};
   for (auto [index, kbps] : rates) {
-    rig.window.Recording().SetMp3Rate(index);
+    rig.recording.SetMp3Rate(index);
     rig.Command(ID_REC_OPEN);
     EXPECT_EQ(rig.audioLog.back(), "record C:\\RadioREC\\FM8980_20261206_135700.mp3 " + std::to_string(kbps));
     EXPECT_EQ(Text(IDC_TEXT_RATE), std::to_string(kbps) + " Kbps");
     rig.Command(ID_STOP_NOW);
   }
-  EXPECT_EQ(rig.window.Recording().Mp3Rate(), 2) << "the window's copy is corrected";
+  EXPECT_EQ(rig.recording.Mp3Rate(), 2) << "the window's copy is corrected";
 
   rig.Command(IDC_AM);
   rig.wall.Advance(5);
@@ -112,10 +112,10 @@ TEST_F(Recording, TimedRecordingStopsAtTheFirstTickPastItsLimit) {
   rig.Command(ID_REC_15);
   EXPECT_EQ(rig.timers.Period(kTimerRecordLimit), 1000u);
   Second(900);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "900 s is not past 15 minutes";
+  EXPECT_EQ(rig.recording.IsRecording(), 1) << "900 s is not past 15 minutes";
   EXPECT_EQ(Text(IDC_TEXT_TIME), "REC 15Min   00:15:00");
   Second();
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_EQ(rig.audioLog.back(), "record stop");
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
 }
@@ -124,9 +124,9 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   rig.Command(ID_REC_OPEN);
   Second(20 * 60);
   rig.Command(ID_STOP_15);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   Second();
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0) << "already past 15 minutes: stops at the next tick";
+  EXPECT_EQ(rig.recording.IsRecording(), 0) << "already past 15 minutes: stops at the next tick";
 
   rig.Command(ID_REC_OPEN);
   Second(5 * 60);
@@ -134,9 +134,9 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   Second();
   EXPECT_EQ(Text(IDC_TEXT_TIME), "REC Stop15Min   00:05:01");
   Second(600 - 1);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   Second();
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
 
   // An open-ended start after a limited one leaves no old limit behind.
   rig.Command(ID_REC_30);
@@ -144,7 +144,7 @@ TEST_F(Recording, StopAfterCountsFromTheStartOfTheRecording) {
   rig.Command(ID_REC_OPEN);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
   Second(3700);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
 }
 
 // The stop menu was opened during a timed recording that ended before the choice arrived.
@@ -153,19 +153,19 @@ TEST_F(Recording, StopAfterChosenWhenTheRecordingHasEndedDoesNothing) {
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.recordingView.menus.back(), IDR_STOPRECORDMENU);
   Second(901);
-  ASSERT_EQ(rig.window.Recording().IsRecording(), 0);
-  const std::string label = rig.window.Recording().RecordLabel();
+  ASSERT_EQ(rig.recording.IsRecording(), 0);
+  const std::string label = rig.recording.RecordLabel();
   rig.Command(ID_STOP_30);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "no timer ticks with nothing to stop";
-  EXPECT_EQ(rig.window.Recording().RecordLimit(), 0);
-  EXPECT_EQ(rig.window.Recording().RecordLabel(), label);
+  EXPECT_EQ(rig.recording.RecordLimit(), 0);
+  EXPECT_EQ(rig.recording.RecordLabel(), label);
 }
 
 TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
   rig.recorder->failure = "Can't create MP3 file.";
   rig.Command(ID_REC_15);
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Can't create MP3 file."});
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit));
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   Second(2);
@@ -178,14 +178,14 @@ TEST_F(Recording, AFailedStartLeavesTheWindowIdle) {
   rig.Command(ID_REC_OPEN);
   rig.recorder->failure = "Device not found.";
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_FALSE(rig.recorder->running);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
 }
 
 TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   FakePlayback playback(rig.audioLog);
-  rig.window.SetParts({.playback = &playback, .failures = &rig.failureBox});
+  rig.Join({.playback = &playback});
   playback.playing = true;
   rig.Command(IDC_RECORD);
   EXPECT_EQ(rig.audioLog.front(), "playback stop");
@@ -203,7 +203,7 @@ TEST_F(Recording, RecordButtonWithoutReceiverOrDuringPlaybackOrSeek) {
   none.Command(IDC_RECORD);
   none.Command(ID_REC_OPEN);
   EXPECT_TRUE(none.recordingView.menus.empty());
-  EXPECT_EQ(none.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(none.recording.IsRecording(), 0);
   EXPECT_FALSE(none.recorder->running);
 }
 
@@ -231,18 +231,18 @@ TEST_F(Recording, EveryStopIsReportedToTheScheduler) {
     void OnRecordingEnded(const RecordingEnd& end) override { ends.push_back(end); }
     std::vector<RecordingEnd> ends;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   ReservationStart start;
   start.index = 2;
   start.name = "News";
   start.file = "C:\\RadioREC\\News\\20261206_140000.mp3";
   start.kbps = 320;
   start.remainingSeconds = 60;
-  ASSERT_TRUE(rig.window.Recording().StartScheduledRecording(start));
+  ASSERT_TRUE(rig.recording.StartScheduledRecording(start));
   EXPECT_EQ(Text(IDC_TEXT_LABEL), "News");
   EXPECT_EQ(Text(IDC_TEXT_RATE), "320 Kbps");
-  rig.window.Recording().StopRecording(RecordingEndReason::ByHand);
-  rig.window.Recording().StopRecording(RecordingEndReason::ByHand);
+  rig.recording.StopRecording(RecordingEndReason::ByHand);
+  rig.recording.StopRecording(RecordingEndReason::ByHand);
   ASSERT_EQ(scheduler.ends.size(), 1u);
   EXPECT_EQ(scheduler.ends[0].reason, RecordingEndReason::ByHand);
   EXPECT_EQ(scheduler.ends[0].reservation, 2);
@@ -284,11 +284,11 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
     int stops = 0, failures = 0;
     std::vector<int> ticks;
   } scheduler;
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   auto bytes = std::make_shared<std::vector<uint8_t>>();
   auto feed = std::make_unique<BlockFeed>();
   BlockFeed* capture = feed.get();
-  rig.device.SetRecorder(std::make_unique<Recorder>(
+  rig.UseRecorder(std::make_unique<Recorder>(
       std::move(feed), rig.clock, &rig.failureBox,
       Mp3SinkFactory([bytes](const std::string&) -> std::unique_ptr<IOutputFile> {
         return std::make_unique<FillingDrive>(std::make_unique<MemoryOutputFile>(bytes), 20001);
@@ -296,21 +296,21 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
       [](const std::string&) { return false; }));
 
   rig.Command(ID_REC_OPEN);
-  ASSERT_EQ(rig.window.Recording().IsRecording(), 1);
+  ASSERT_EQ(rig.recording.IsRecording(), 1);
   capture->Deliver(4);
   Second();
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   capture->Deliver(20);
   // The writer works on its own thread.
-  for (int waited = 0; waited < 5000 && !rig.device.Recorder()->Status().writeFailed; ++waited)
+  for (int waited = 0; waited < 5000 && !rig.Recorder()->Status().writeFailed; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1) << "the capture thread never touches the window";
+  EXPECT_EQ(rig.recording.IsRecording(), 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());
 
   rig.failureBox.whileShown = [&] { Second(2); };
   Second();
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
-  EXPECT_FALSE(rig.device.IsRecorderRunning());
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
+  EXPECT_FALSE(rig.Recorder()->IsRecording());
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
@@ -348,13 +348,13 @@ TEST(TrayMenuNames, TheBandsNamesTrimmedAndCutToTheMenuBuffer) {
 // recorder. A reservation whose start fails leaves the window idle and counts as nothing.
 TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   SchedulerRig rig;
-  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+  Scheduler scheduler(rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
-  rig.window.Recording().SetMp3Rate(0);
+  rig.recording.SetMp3Rate(0);
   rig.Command(ID_REC_15);
   rig.Reserve(1, "News", "100000", "100010", "20261207", BandFM, "8000", 1);
   scheduler.LoadSchedule();
@@ -365,14 +365,14 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   ASSERT_FALSE(rig.schedLog.empty());
   EXPECT_EQ(rig.schedLog.front(), "record stop");
   EXPECT_EQ(rig.schedLog.back(), "record C:\\Rec\\News\\20261207_100000.mp3 192");
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   EXPECT_FALSE(rig.timers.IsActive(kTimerRecordLimit)) << "the manual limit is gone";
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "News");
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_FILE], "C:\\Rec\\News\\20261207_100000.mp3");
   rig.Seconds(3);
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_TIME], "REC    00:00:03");
   rig.Seconds(8);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_FALSE(rig.recorder->running);
   EXPECT_EQ(rig.recordingView.texts[IDC_TEXT_LABEL], "");
 
@@ -381,8 +381,8 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   scheduler.LoadSchedule();
   rig.Seconds(60);
   EXPECT_EQ(rig.messages, std::vector<std::string>{"Device not found."});
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
-  EXPECT_EQ(rig.window.Recording().RecordingReservation(), -1);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
+  EXPECT_EQ(rig.recording.RecordingReservation(), -1);
 }
 
 // A failure's message box dispatches the window's timers until it is closed, so a reservation
@@ -390,9 +390,9 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
 // its own station.
 TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunning) {
   SchedulerRig rig;
-  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+  Scheduler scheduler(rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
   rig.Tick();
@@ -407,10 +407,10 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   rig.recorder->failure = "Device not found.";
   rig.recorder->whileShown = reservationStartsMeanwhile;
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\News\\20261207_100000.mp3");
-  EXPECT_EQ(rig.window.Recording().RecordingReservation(), 1);
+  EXPECT_EQ(rig.recording.RecordingReservation(), 1);
 
   // A reservation whose start fails, and the next one starts while its message is up: the
   // station of the one that records stays tuned.
@@ -424,17 +424,17 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   rig.Seconds(1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\Second\\20261207_100012.mp3");
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8500);
+  EXPECT_EQ(rig.radio.Band(), BandFM);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8500);
 }
 
 // A manual recording chosen while a reservation records (its menu was open across the start)
 // takes over as a manual one: the reservation's end neither stops it nor shuts the PC down.
 TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled) {
   SchedulerRig rig;
-  Scheduler scheduler(rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders, rig.calendar,
+  Scheduler scheduler(rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
-  rig.window.SetParts({.scheduler = &scheduler, .failures = &rig.failureBox});
+  rig.Join({.scheduler = &scheduler});
   rig.Set("SHUTDOWN", "1");
   rig.SetWall(2026, 12, 7, 9, 59, 58);
   rig.Start();
@@ -442,12 +442,12 @@ TEST(ScheduledThroughTheWindow, AManualStartOverAReservationIsNoLongerScheduled)
   rig.Reserve(1, "News", "100000", "100010", "20261207");
   scheduler.LoadSchedule();
   rig.Seconds(3);
-  ASSERT_EQ(rig.window.Recording().RecordingReservation(), 0);
+  ASSERT_EQ(rig.recording.RecordingReservation(), 0);
 
   rig.Command(ID_REC_OPEN);
-  EXPECT_EQ(rig.window.Recording().RecordingReservation(), -1);
+  EXPECT_EQ(rig.recording.RecordingReservation(), -1);
   rig.Seconds(20);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 1);
+  EXPECT_EQ(rig.recording.IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "shutdown"), 0);
   EXPECT_TRUE(rig.device.IsOpen());

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/LiveSound.h"
 #include "app/MainWindow.h"
 #include "app/PlaybackControl.h"
 #include "audio/AudioPreparation.h"
@@ -283,7 +284,7 @@ class FakeWallClock final : public IWallClock {
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
 };
 
-// The device object's recorder: what it was asked, a failure on demand (shown as the real
+// The recording session's recorder: what it was asked, a failure on demand (shown as the real
 // recorder shows it, once, in `shown`), and the figures a running capture would report: blocks
 // keep coming at every look unless `stalled`, and a write failure or dropped audio on demand.
 // Outcomes wait until the test lets the writer finish (FinishWriters).
@@ -365,27 +366,101 @@ class FakeRecordingView final : public IRecordingView {
   std::vector<int> menus;
 };
 
+// The parts a test joins to the window after the rig is built: the window is given these slots at
+// construction, and they pass on to what the test puts in them (nothing: the part is missing).
+class SchedulerSlot final : public ISchedulerControl {
+ public:
+  void LoadSchedule() override { if (target) target->LoadSchedule(); }
+  void SchedulerTick(const LocalTime& now) override { if (target) target->SchedulerTick(now); }
+  void OnRecordingEnded(const RecordingEnd& end) override { if (target) target->OnRecordingEnded(end); }
+  void OnClosing() override { if (target) target->OnClosing(); }
+  bool HasActiveReservation() const override { return target && target->HasActiveReservation(); }
+  void OnReceiverRemoved() override { if (target) target->OnReceiverRemoved(); }
+  void OnReceiverArrived() override { if (target) target->OnReceiverArrived(); }
+  void OnRecordingFilesDone(const std::vector<std::string>& unfinished) override {
+    if (target) target->OnRecordingFilesDone(unfinished);
+  }
+  ISchedulerControl* target = nullptr;
+};
+
+class PlaybackSlot final : public IPlaybackControl {
+ public:
+  bool IsPlaying() const override { return target && target->IsPlaying(); }
+  void EndForClose() override { if (target) target->EndForClose(); }
+  void StopPlayback() override { if (target) target->StopPlayback(); }
+  void RunGraph() override { if (target) target->RunGraph(); }
+  void StopGraph() override { if (target) target->StopGraph(); }
+  void SetGraphVolume(long centibels) override { if (target) target->SetGraphVolume(centibels); }
+  void OnPlayButton() override { if (target) target->OnPlayButton(); }
+  void OnPlaybackTimer() override { if (target) target->OnPlaybackTimer(); }
+  IPlaybackControl* target = nullptr;
+};
+
+class DialogsSlot final : public IWindowDialogs {
+ public:
+  bool RunPreferences(uint8_t region, uint8_t band, PreferencesResult& result) override {
+    return target && target->RunPreferences(region, band, result);
+  }
+  void RunTimerDialog(uint8_t region) override { if (target) target->RunTimerDialog(region); }
+  IWindowDialogs* target = nullptr;
+};
+
+// The recorder the recording session was given, exchangeable by a test (a real recorder, one
+// that logs elsewhere).
+class RecorderSlot final : public IRecorder {
+ public:
+  void Use(std::unique_ptr<IRecorder> recorder) { current_ = std::move(recorder); }
+  bool StartRecorder(const std::string& path, uint16_t kbps) override { return current_ && current_->StartRecorder(path, kbps); }
+  RecorderStatus StopRecorder() override { return current_ ? current_->StopRecorder() : RecorderStatus{}; }
+  bool IsRecording() const override { return current_ && current_->IsRecording(); }
+  std::string RecordingPath() const override { return current_ ? current_->RecordingPath() : std::string(); }
+  uint64_t Serial() const override { return current_ ? current_->Serial() : 0; }
+  RecorderStatus Status() const override { return current_ ? current_->Status() : RecorderStatus{}; }
+  void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) override {
+    if (current_) current_->SetFinishedHandler(std::move(handler));
+  }
+  std::vector<std::string> WaitForWriters(unsigned ms) override {
+    return current_ ? current_->WaitForWriters(ms) : std::vector<std::string>{};
+  }
+
+ private:
+  std::unique_ptr<IRecorder> current_;
+};
+
+struct RigParts {
+  IPlaybackControl* playback = nullptr;
+  ISchedulerControl* scheduler = nullptr;
+  IWindowDialogs* dialogs = nullptr;
+};
+
 struct MainWindowRig {
   MainWindowRig() {
     platform.PutReceiverAt(2);
-    auto live = std::make_unique<FakeLiveAudio>(audioLog);
-    audio = live.get();
-    device.SetLiveAudio(std::move(live));
-    device.SetAudioPreparation(&preparation, &failureBox);
-    auto fakeRecorder = std::make_unique<FakeRecorder>(audioLog, messages);
-    recorder = fakeRecorder.get();
-    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
-    device.SetRecorder(std::move(fakeRecorder));
-    window.SetRecordingView(recordingView);
-    window.SetParts({.failures = &failureBox});
+    UseRecorder(std::make_unique<FakeRecorder>(audioLog, messages));
   }
+
+  // The parts the window works with from here on.
+  void Join(const RigParts& parts) {
+    playbackSlot.target = parts.playback;
+    schedulerSlot.target = parts.scheduler;
+    dialogsSlot.target = parts.dialogs;
+  }
+  // The recorder from here on; `recorder` points to it when it is a fake, whose writers' outcomes
+  // reach the window as soon as the test lets them finish.
+  void UseRecorder(std::unique_ptr<IRecorder> next) {
+    recorder = dynamic_cast<FakeRecorder*>(next.get());
+    if (recorder)
+      recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
+    recorderSlot.Use(std::move(next));
+  }
+  IRecorder* Recorder() { return &recorderSlot; }
 
   // Settings as a user left them, then the window's start-up and its deferred start.
   void Start() {
     window.ClearRunState();
     window.LoadPowerSettings();
     window.LoadRadioState();
-    view.SetVolumeSlider(window.Radio().Volume());
+    view.SetVolumeSlider(radio.Volume());
     window.SetStartPending();
     timers.SetTimer(kTimerDeferredStart, 200);
     timers.RunFor(200, window);
@@ -410,7 +485,6 @@ struct MainWindowRig {
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
-  CMyKestrune device{platform, clock};
   MemoryKeyValueTree tree;
   SettingsStore store{tree};
   FakeWallClock wall;
@@ -419,10 +493,27 @@ struct MainWindowRig {
   FakeDisplay display;
   FakePower power;
   PowerState powerState{power};
-  FakeLiveAudio* audio = nullptr;
-  FakeAudioPreparation preparation{device};
   FakeFailureBox failureBox;
-  FakeRecorder* recorder = nullptr;
   FakeRecordingView recordingView;
-  MainWindow window{device, store, clock, wall, timers, view, display, powerState};
+  FakeRecorder* recorder = nullptr;
+  RecorderSlot recorderSlot;
+  SchedulerSlot schedulerSlot;
+  PlaybackSlot playbackSlot;
+  DialogsSlot dialogsSlot;
+  FakeLiveAudio* audio = nullptr;
+  FakeAudioPreparation preparation{device};  // looks at the device only when it opens
+  LiveSound sound{MakeLive(), &preparation, &failureBox, &recorderSlot};
+  CMyKestrune device{platform, clock, &sound};
+  Radio radio{store};
+  RecordingController recording{&recorderSlot, sound,       radio,          clock,          wall,
+                                timers,        view,        &recordingView, &schedulerSlot, &failureBox};
+  MainWindow window{device, sound,  radio,      recording,     store,          clock,       wall,
+                    timers, view,   display,    powerState,    &playbackSlot,  &schedulerSlot, &dialogsSlot};
+
+ private:
+  std::unique_ptr<ILiveAudio> MakeLive() {
+    auto live = std::make_unique<FakeLiveAudio>(audioLog);
+    audio = live.get();
+    return live;
+  }
 };

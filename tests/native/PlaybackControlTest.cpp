@@ -22,7 +22,7 @@ class Playback : public ::testing::Test {
     rig.Set("RECORDFOLDER", "C:\\RadioREC");
     rig.receiver.readLatencyMs = 0;
     rig.Start();
-    rig.window.SetParts({&control, nullptr, nullptr});
+    rig.Join({&control, nullptr, nullptr});
     // Two seconds of frames at 128 kbit/s, as the recorder writes them.
     file = (std::filesystem::temp_directory_path() / ("kestrune-play-" + std::to_string(::getpid()) + ".mp3")).string();
     if (FILE* f = std::fopen(file.c_str(), "wb")) {
@@ -45,13 +45,13 @@ class Playback : public ::testing::Test {
   MainWindowRig rig;
   FakePlaybackGraph graph{rig.audioLog};
   FakePlaybackView view;
-  PlaybackControl control{rig.window, graph, view, rig.timers, rig.clock};
+  PlaybackControl control{rig.window, rig.sound, rig.radio, rig.recording, rig.display, graph, view, rig.timers, rig.clock};
   std::string file;
 };
 
 TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
   rig.Command(ID_REC_OPEN);
-  ASSERT_EQ(rig.window.Recording().IsRecording(), 1);
+  ASSERT_EQ(rig.recording.IsRecording(), 1);
   rig.audioLog.clear();
   MainWindowProbe::ArmSave(rig.window);
   Pick("  " + file + " ");
@@ -60,7 +60,7 @@ TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
                                "graph render " + file, "graph attach", "stop", "volume 50", "graph run",
                                "graph volume -1500"}));
   EXPECT_EQ(rig.window.Playing(), 1);
-  EXPECT_EQ(rig.window.Recording().IsRecording(), 0);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_EQ(rig.window.SaveArmed(), 0);
   EXPECT_EQ(control.PlayedPath(), file);
   EXPECT_EQ(view.texts[IDC_TEXT_RATE], "128 Kbps");

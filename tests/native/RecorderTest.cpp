@@ -1,4 +1,4 @@
-// The device object's recorder over a scripted capture device and the real MP3 writer: what
+// The recording session's recorder over a scripted capture device and the real MP3 writer: what
 // ends up on disk, what the user is told when a start fails, what is left running, and what a
 // stopped recording's writer reports once it is through.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <set>
 #include <thread>
 
+#include "app/LiveSound.h"
 #include "audio/AudioError.h"
 #include "audio/AudioPreparation.h"
 #include "audio/Mp3Writer.h"
@@ -531,30 +532,32 @@ TEST_F(RecorderTest, TheEndFinishesTheRunningRecordingAndLeavesAWriterStuckPastI
   EXPECT_EQ(outcomes.size(), 1u);
 }
 
-// The device object stops the recording wherever the live graph goes: closing the receiver,
-// and the object's end.
+// The recording stops wherever the receiver's audio goes: closing the receiver, and the
+// object's end.
 TEST_F(RecorderTest, ClosingTheReceiverEndsTheRecording) {
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   platform.PutReceiverAt(0);
-  CMyKestrune device{platform, clock};
   auto engine = std::make_unique<ScriptedCapture>(log);
   ScriptedCapture* deviceCapture = engine.get();
-  device.SetRecorder(std::make_unique<Recorder>(std::move(engine), clock, &box));
+  Recorder recorder(std::move(engine), clock, &box);
+  LiveSound sound{nullptr, nullptr, nullptr, &recorder};
+  CMyKestrune device{platform, clock, &sound};
   ASSERT_EQ(device.OpenDevice(nullptr), 1);
-  ASSERT_TRUE(device.StartRecorder(File("close.mp3"), 192));
-  EXPECT_TRUE(device.IsRecorderRunning());
+  ASSERT_TRUE(recorder.StartRecorder(File("close.mp3"), 192));
+  EXPECT_TRUE(recorder.IsRecording());
   deviceCapture->Deliver(8);
   device.CloseDevice();
-  EXPECT_FALSE(device.IsRecorderRunning());
-  EXPECT_EQ(device.Recorder()->WaitForWriters(20000), std::vector<std::string>{});
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_EQ(recorder.WaitForWriters(20000), std::vector<std::string>{});
   EXPECT_GE(Seconds(File("close.mp3")), 1.0);
 
   // Without the receiver's HID side the recorder still runs (its audio is a device of its own).
-  ASSERT_TRUE(device.StartRecorder(File("later.mp3"), 192));
+  ASSERT_TRUE(recorder.StartRecorder(File("later.mp3"), 192));
   deviceCapture->Deliver(8);
-  EXPECT_EQ(device.StopRecorder(), 1);
-  EXPECT_EQ(device.Recorder()->WaitForWriters(20000), std::vector<std::string>{});
+  recorder.StopRecorder();
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_EQ(recorder.WaitForWriters(20000), std::vector<std::string>{});
   EXPECT_GE(Seconds(File("later.mp3")), 1.0);
 }
 

@@ -168,7 +168,7 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
     rig.Tick();
     rig.Reserve(1, "Morning", "070000", "070100", "20261207");
     rig.Seconds(10);
-    ASSERT_TRUE(rig.window.Recording().IsRecording()) << path.name;
+    ASSERT_TRUE(rig.recording.IsRecording()) << path.name;
     path.end(rig);
     rig.recorder->FinishWriters();  // a failure already told is not told again
     ASSERT_FALSE(rig.output.log.empty()) << path.name;
@@ -182,7 +182,7 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
     if (*path.box) {
       EXPECT_EQ(rig.output.notes.back(), std::string(path.box) + " 20261207_070000.mp3") << path.name;
     }
-    EXPECT_EQ(rig.window.Recording().RecordingReservation(), std::string(path.name) == "handed over" ? 1 : -1)
+    EXPECT_EQ(rig.recording.RecordingReservation(), std::string(path.name) == "handed over" ? 1 : -1)
         << path.name;
     night.insert(night.end(), rig.output.log.begin() + 1, rig.output.log.end());
   }
@@ -215,7 +215,7 @@ TEST(ScheduleReport, ANightSurvivesTheReceiverWhenAReservationIsOnOrTheStartWasI
     EXPECT_EQ(rig.output.log.back().substr(28), "Receiver removed: Kestrune waits in the tray for it");
     rig.Seconds(10 * 60);
     if (c.reservation) {
-      EXPECT_FALSE(rig.window.Recording().IsRecording());
+      EXPECT_FALSE(rig.recording.IsRecording());
       EXPECT_EQ(rig.output.log.back().substr(28), "Failed \"Morning\": receiver not connected");
     }
     rig.Seconds(10 * 60);
@@ -224,12 +224,12 @@ TEST(ScheduleReport, ANightSurvivesTheReceiverWhenAReservationIsOnOrTheStartWasI
     rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
     EXPECT_TRUE(rig.device.IsOpen());
     EXPECT_EQ(rig.view.shows.back(), c.inTray ? ShowCommand::Hide : ShowCommand::Show);
-    EXPECT_EQ(rig.window.Recording().IsRecording(), c.reservation);
+    EXPECT_EQ(rig.recording.IsRecording(), c.reservation);
     if (c.reservation) {
       EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Morning\\20261207_070000.mp3");
       EXPECT_EQ(rig.output.log.back().substr(28), "Started \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3");
       rig.Seconds(50 * 60 + 1);  // until its stop at 08:00
-      EXPECT_FALSE(rig.window.Recording().IsRecording());
+      EXPECT_FALSE(rig.recording.IsRecording());
     }
     rig.scheduler.OnPowerBroadcast(kPowerSuspend);
     rig.scheduler.OnPowerBroadcast(kPowerResumeAutomatic);

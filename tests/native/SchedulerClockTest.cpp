@@ -53,7 +53,7 @@ class ZoneCalendar final : public ISchedulerClock {
 struct ZoneRig {
   ZoneRig(const LocalTime& change, bool spring) : zone(change, spring) {
     scheduler.SetReporter(&reporter);
-    rig.window.SetParts({.playback = &rig.playback, .scheduler = &scheduler, .failures = &rig.failureBox});
+    rig.Join({.playback = &rig.playback, .scheduler = &scheduler});
   }
   void Reserve(int n, const std::string& start, const std::string& stop, const std::string& date) {
     rig.Reserve(n, "", start, stop, date);
@@ -78,7 +78,7 @@ struct ZoneRig {
   ZoneCalendar zone;
   LogOutput output;
   ScheduleReporter reporter{output};
-  Scheduler scheduler{rig.window, rig.window.Recording(), rig.powerState, rig.powerActions, rig.folders,
+  Scheduler scheduler{rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders,
                       zone,       rig.wall,               rig.clock,      rig.store,        rig.codePage};
 };
 
@@ -94,17 +94,17 @@ TEST(SchedulerClock, ClockSetForwardOrBackMovesNeitherTheEndNorTheShutdown) {
     z.rig.window.LoadPowerSettings();
     z.Reserve(1, "070000", "090000", "20261207");
     z.Pass(10);
-    ASSERT_TRUE(z.rig.window.Recording().IsRecording()) << step;
+    ASSERT_TRUE(z.rig.recording.IsRecording()) << step;
     z.Pass(20 * 60);
     z.zone.utc += step;  // 07:20: a time sync or the user sets the clock
     z.rig.wall.now = z.zone.Local();
     z.Pass(1);
-    EXPECT_TRUE(z.rig.window.Recording().IsRecording()) << step;
+    EXPECT_TRUE(z.rig.recording.IsRecording()) << step;
     EXPECT_EQ(Count(z.rig.schedLog, "shutdown"), 0) << step;
     z.Pass(100 * 60 - 1);  // two hours of recording in all
-    EXPECT_TRUE(z.rig.window.Recording().IsRecording()) << step;
+    EXPECT_TRUE(z.rig.recording.IsRecording()) << step;
     z.Pass(1);
-    EXPECT_FALSE(z.rig.window.Recording().IsRecording()) << step;
+    EXPECT_FALSE(z.rig.recording.IsRecording()) << step;
     EXPECT_EQ(Count(z.rig.schedLog, "shutdown"), 1) << step;
     EXPECT_EQ(Count(z.rig.schedLog, "record C:\\Rec\\20261207_070000.mp3 128"), 1) << step << ": never again";
     ASSERT_GE(z.output.lines.size(), 2u);
@@ -132,11 +132,11 @@ TEST(SchedulerClock, ADaylightSavingNightRecordsUntilTheClockShowsTheStop) {
     z.rig.Start();
     z.Reserve(1, n.start, n.stop, DateText(change));
     z.Pass(10 + (n.spring ? 3600 : 0));
-    ASSERT_TRUE(z.rig.window.Recording().IsRecording()) << n.start;
+    ASSERT_TRUE(z.rig.recording.IsRecording()) << n.start;
     z.Pass(n.realSeconds);
-    EXPECT_TRUE(z.rig.window.Recording().IsRecording()) << n.start << " at " << z.Wall();
+    EXPECT_TRUE(z.rig.recording.IsRecording()) << n.start << " at " << z.Wall();
     z.Pass(1);
-    EXPECT_FALSE(z.rig.window.Recording().IsRecording()) << n.start;
+    EXPECT_FALSE(z.rig.recording.IsRecording()) << n.start;
     EXPECT_EQ(z.Wall(), n.endsAt);
   }
 }
@@ -151,14 +151,14 @@ TEST(SchedulerClock, StartsSkippedByAJumpOrASleepAreStartedOrReportedMissed) {
   spring.Reserve(1, "023000", "033000", "20270314");
   spring.Pass(60);  // 01:59:59 -> 03:00:00
   EXPECT_EQ(spring.Wall(), "030000");
-  EXPECT_TRUE(spring.rig.window.Recording().IsRecording());
-  EXPECT_EQ(spring.rig.window.Recording().ElapsedSeconds(), 0);
+  EXPECT_TRUE(spring.rig.recording.IsRecording());
+  EXPECT_EQ(spring.rig.recording.ElapsedSeconds(), 0);
   EXPECT_TRUE(std::none_of(spring.output.lines.begin(), spring.output.lines.end(),
                            [](const std::string& line) { return line.rfind("Missed", 0) == 0; }));
   spring.Pass(1800);
-  EXPECT_TRUE(spring.rig.window.Recording().IsRecording());
+  EXPECT_TRUE(spring.rig.recording.IsRecording());
   spring.Pass(1);
-  EXPECT_FALSE(spring.rig.window.Recording().IsRecording());
+  EXPECT_FALSE(spring.rig.recording.IsRecording());
   EXPECT_EQ(spring.Wall(), "033001");
   EXPECT_EQ(spring.output.lines.back(), "Ended \"Reserve 1\": C:\\Rec\\20270314_023000.mp3, 00:30:01, time up");
 
@@ -176,13 +176,13 @@ TEST(SchedulerClock, StartsSkippedByAJumpOrASleepAreStartedOrReportedMissed) {
   sleep.rig.wall.now = sleep.zone.Local();
   sleep.scheduler.OnPowerBroadcast(kPowerResumeAutomatic);
   sleep.Pass(1);
-  EXPECT_TRUE(sleep.rig.window.Recording().IsRecording());
+  EXPECT_TRUE(sleep.rig.recording.IsRecording());
   EXPECT_EQ(sleep.rig.recorder->asked, "C:\\Rec\\20261208_050000.mp3");
   EXPECT_EQ(Count(sleep.output.notes, "Missed while the PC was asleep: Reserve 3, Tue 8 Dec 04:00\nReserve 1, Tue 8 Dec 02:00"),
             1);
   EXPECT_EQ(Count(sleep.output.lines, "Missed \"Reserve 1\" of Tue 8 Dec 02:00: the PC was asleep"), 1);
   sleep.Pass(3 * 3600 - 1);  // what is left of its four hours from 06:00:02
-  EXPECT_FALSE(sleep.rig.window.Recording().IsRecording());
+  EXPECT_FALSE(sleep.rig.recording.IsRecording());
 }
 
 }  // namespace

@@ -120,14 +120,14 @@ TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) 
   rig.Reserve(1, "First", "100000", "100004", "20261207");
   rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.Recording().IsRecording());
+  ASSERT_TRUE(rig.recording.IsRecording());
   rig.recorder->failure = "Can't open WaveIN Device.";
   rig.Seconds(5);
   EXPECT_EQ(rig.recorder->starts, 2);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
   EXPECT_EQ(rig.schedLog.back(), "suspend");
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_EQ(rig.radio.Band(), BandFM);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
 }
 
 // ---- Stored times that are no times ----
@@ -155,12 +155,12 @@ TEST_F(ScheduleEdges, EqualStartAndStopRecordAWholeDay) {
   AfterRecording("CLOSE");
   rig.Reserve(1, "Day", "100000", "100000", "20261207");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.Recording().IsRecording());
+  ASSERT_TRUE(rig.recording.IsRecording());
   rig.Skip(86400);
   rig.Tick();  // not more than the duration
-  EXPECT_TRUE(rig.window.Recording().IsRecording());
+  EXPECT_TRUE(rig.recording.IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
   EXPECT_TRUE(rig.view.destroyed);
 }
 
@@ -175,16 +175,16 @@ TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
   rig.Session().StopRecording(RecordingEndReason::ByHand);
   rig.recorder->status.writeFailed = true;
   rig.Seconds(1);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
 
   // The heartbeat finds the next recording's file refusing writes: it ends as if its time were up.
   rig.Seconds(59);
-  ASSERT_EQ(rig.window.Radio().Band(), BandAM);
+  ASSERT_EQ(rig.radio.Band(), BandAM);
   rig.recorder->status.writeFailed = true;
   rig.Seconds(1);
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
+  EXPECT_EQ(rig.radio.Band(), BandFM);
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
 }

@@ -85,16 +85,13 @@ class FakeSchedulerClock final : public ISchedulerClock {
 struct SchedulerRig : MainWindowRig {
   SchedulerRig() {
     // The recorder logs beside the power actions, so that their order can be read.
-    auto fake = std::make_unique<FakeRecorder>(schedLog, messages);
-    recorder = fake.get();
-    recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) { window.OnRecorderFinished(outcome); });
-    device.SetRecorder(std::move(fake));
+    UseRecorder(std::make_unique<FakeRecorder>(schedLog, messages));
     Set("RECORDFOLDER", "C:\\Rec");
-    window.SetParts({.playback = &playback, .scheduler = &scheduler, .failures = &failureBox});
+    Join({.playback = &playback, .scheduler = &scheduler});
   }
 
-  // The recorder logs into schedLog, which goes before the device that owns the recorder.
-  ~SchedulerRig() { device.SetRecorder(nullptr); }
+  // The recorder logs into schedLog, which goes before the rig's recorder slot.
+  ~SchedulerRig() { UseRecorder(nullptr); }
 
   // Local date and time of the wall clock (the weekday follows from the date).
   void SetWall(int y, int mo, int d, int h, int mi, int s) { wall.now = CivilTime(CivilSeconds({y, mo, d, 0, h, mi, s})); }
@@ -115,7 +112,7 @@ struct SchedulerRig : MainWindowRig {
   }
   // The wall clock is set `n` seconds on (back when negative) while no time passes.
   void StepClock(int64_t n) { wall.now = CivilTime(CivilSeconds(wall.now) + n); }
-  RecordingController& Session() { return window.Recording(); }
+  RecordingController& Session() { return recording; }
 
   // Reservation n as the timer dialog would have saved it, then the schedule reloaded.
   void Reserve(int n, const std::string& name, const std::string& start, const std::string& stop,
@@ -141,5 +138,5 @@ struct SchedulerRig : MainWindowRig {
   FakeFolders folders;
   FakeSchedulerClock calendar{wall};
   SwitchableCodePage codePage;
-  Scheduler scheduler{window, window.Recording(), powerState, powerActions, folders, calendar, wall, clock, store, codePage};
+  Scheduler scheduler{window, recording, powerState, powerActions, folders, calendar, wall, clock, store, codePage};
 };

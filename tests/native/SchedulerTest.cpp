@@ -56,18 +56,18 @@ TEST_F(Schedule, DueReservationTunesWaitsForTheBandAndRecordsIntoItsFolder) {
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1F, 0x40, 0xFF}));  // 80.00 MHz
   EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end()),
             std::vector<unsigned>{1000});
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);
-  EXPECT_EQ(rig.window.Radio().Preset(), 4);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
+  EXPECT_EQ(rig.radio.Preset(), 4);
   EXPECT_EQ(rig.audioLog, (Log{"stop", "run", "volume 40"}));
   EXPECT_EQ(rig.Session().RecordingReservation(), 1);
 
   // Ends in the first tick at which more than 60 s have passed; the station comes back.
   rig.receiver.ClearLog();
   rig.Seconds(60);
-  EXPECT_TRUE(rig.window.Recording().IsRecording());
+  EXPECT_TRUE(rig.recording.IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);
+  EXPECT_FALSE(rig.recording.IsRecording());
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.view.destroyed);
@@ -84,26 +84,26 @@ TEST_F(Schedule, TakesOverAManualRecordingAndRunsAcrossMidnight) {
   EXPECT_EQ(rig.schedLog, (Log{"record stop", "record C:\\Rec\\Late\\20261207_233000.mp3 64"}));
   EXPECT_EQ(std::vector<unsigned>(rig.clock.Sleeps().begin() + sleepsBefore, rig.clock.Sleeps().end()),
             (std::vector<unsigned>{200, 1000}));
-  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
+  EXPECT_EQ(rig.radio.Band(), BandAM);
   EXPECT_EQ(rig.Session().RecordingReservation(), 0);
 
   rig.Skip(2699);
   rig.Tick();  // 2699 s
   rig.Seconds(1);  // 2700 s: not more than the duration
-  EXPECT_TRUE(rig.window.Recording().IsRecording());
+  EXPECT_TRUE(rig.recording.IsRecording());
   rig.Seconds(1);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandAM), 594);
+  EXPECT_FALSE(rig.recording.IsRecording());
+  EXPECT_EQ(rig.radio.Band(), BandFM);
+  EXPECT_EQ(rig.radio.Frequency(BandAM), 594);
 }
 
 TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   rig.Reserve(3, "Open", "100000", "100000", "20261207");
   rig.Seconds(10);
-  ASSERT_TRUE(rig.window.Recording().IsRecording());
+  ASSERT_TRUE(rig.recording.IsRecording());
   rig.Skip(86000);
   rig.Tick();
-  EXPECT_TRUE(rig.window.Recording().IsRecording());
+  EXPECT_TRUE(rig.recording.IsRecording());
 
   rig.Reserve(4, "Short", "100000", "100500", "20261208");
   rig.Skip(400);
@@ -114,9 +114,9 @@ TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   rig.Set("STANDBY", "1");
   rig.window.LoadPowerSettings();
   rig.Seconds(400);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);  // still the reservation's station
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);  // still the reservation's station
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
-  EXPECT_EQ(rig.window.Power().Suspended(), 0);
+  EXPECT_EQ(rig.powerState.Suspended(), 0);
 }
 
 TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
@@ -125,11 +125,11 @@ TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
   rig.Seconds(10);
   rig.Seconds(10);
   EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\B\\20261207_100010.mp3");
-  EXPECT_EQ(rig.window.Radio().Band(), BandAM);
+  EXPECT_EQ(rig.radio.Band(), BandAM);
   rig.Seconds(11);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
-  EXPECT_EQ(rig.window.Radio().Band(), BandFM);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 8000);  // the first reservation's, not 78.10
+  EXPECT_FALSE(rig.recording.IsRecording());
+  EXPECT_EQ(rig.radio.Band(), BandFM);
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);  // the first reservation's, not 78.10
 }
 
 TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
@@ -145,7 +145,7 @@ TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
     rig.Reserve(1, name, "100000", "100001", date);
     rig.Seconds(3);
     EXPECT_EQ(rig.recorder->asked, folder + date + "_100000.mp3") << name;
-    EXPECT_FALSE(rig.window.Recording().IsRecording());
+    EXPECT_FALSE(rig.recording.IsRecording());
   }
   rig.folders.refuse = true;
   rig.SetWall(2026, 12, 20, 9, 59, 59);
@@ -163,7 +163,7 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   ASSERT_EQ(rig.recorder->starts, 1);
   rig.Skip(601);
   rig.Tick();
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
   // The clock falls back from 03:00 to 02:00.
   rig.SetWall(2026, 10, 25, 2, 0, 0);
   rig.Tick();
@@ -183,7 +183,7 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   rig.Seconds(5);
   EXPECT_EQ(rig.recorder->starts, 1);
   rig.Seconds(47);  // 61 s after the start
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
 
   // More than a minute late: not started.
   rig.Reserve(2, "Late", "101000", "101100", "0100000");
@@ -222,7 +222,7 @@ TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   EXPECT_EQ(rig.recorder->starts, 1);
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.view.destroyed);
-  EXPECT_EQ(rig.window.Radio().Frequency(BandFM), 7810);  // the radio is back on the station it played
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);  // the radio is back on the station it played
   EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
 }
 
@@ -254,7 +254,7 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_TRUE(Has(rig.schedLog, "wake 328"));  // 358 s away, 10 minutes lead: 30 s before
   EXPECT_EQ(rig.powerActions.states.back(), kExecutionContinuous);
-  EXPECT_EQ(rig.window.Power().Suspended(), 1);
+  EXPECT_EQ(rig.powerState.Suspended(), 1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
   EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "7810");
@@ -294,7 +294,7 @@ TEST_F(Schedule, RefusedSleepBringsTheWindowBackAndWakeUp3ArmsNothing) {
   rig.Reserve(2, "Next", "100600", "100700", "20261207");
   rig.Seconds(12);
   EXPECT_FALSE(std::any_of(rig.schedLog.begin(), rig.schedLog.end(), [](auto& e) { return e.starts_with("wake ") && e != "wake close"; }));
-  EXPECT_EQ(rig.window.Power().Suspended(), 0);
+  EXPECT_EQ(rig.powerState.Suspended(), 0);
   EXPECT_TRUE(rig.device.IsOpen());
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
 }
@@ -340,10 +340,10 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   rig.Reserve(1, "Cut", "100000", "110000", "20261207");
   rig.Reserve(2, "Later", "120000", "130000", "20261207");
   rig.Seconds(15);
-  ASSERT_TRUE(rig.window.Recording().IsRecording());
+  ASSERT_TRUE(rig.recording.IsRecording());
   rig.schedLog.clear();
   rig.scheduler.OnPowerBroadcast(kPowerSuspend);
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
@@ -355,7 +355,7 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   rig.audio->runResults = {1, 1, 1};
   rig.scheduler.OnPowerBroadcast(kPowerResumeSuspend);
   EXPECT_TRUE(rig.device.IsOpen());
-  EXPECT_EQ(rig.window.Power().Suspended(), 0);
+  EXPECT_EQ(rig.powerState.Suspended(), 0);
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
   EXPECT_EQ(std::count(rig.clock.Sleeps().begin(), rig.clock.Sleeps().end(), 1000u), 3);
   rig.scheduler.OnPowerBroadcast(kPowerResumeSuspend);  // not suspended: ignored

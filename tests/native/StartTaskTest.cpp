@@ -183,7 +183,7 @@ TEST(StartTaskKeeping, WrittenAtEveryLoadAndStartOnlyWhenItChangesAndRemovedWith
   EXPECT_EQ(rig.taskStore.calls.back(), "write Jazz 2026-12-07 11:55:00 wake");
   const size_t writes = rig.taskStore.calls.size();
   rig.Seconds(10);  // the recording ends: the next start stays where it was
-  EXPECT_FALSE(rig.window.Recording().IsRecording());
+  EXPECT_FALSE(rig.recording.IsRecording());
   EXPECT_EQ(rig.taskStore.calls.size(), writes);
 
   // The PC settings change: no wake-up, so a minute ahead and no waking; then Windows may not start it.

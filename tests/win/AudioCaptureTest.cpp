@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "app/LiveSound.h"
 #include "audio/AudioError.h"
 #include "audio/AudioPreparation.h"
 #include "audio/CaptureRules.h"
@@ -490,34 +491,33 @@ TEST_F(AudioWaveIn, RecordingGoesOnThroughTheReceiversOpenTimeAudioPreparation) 
   KeptFailures failures;
   WaveInAudioPreparation preparation;
   std::atomic<int> blocks{0};
-  CMyKestrune device(platform, SteadyClock::Instance());
-  device.SetAudioPreparation(&preparation, &failures);
-  device.SetRecorder(std::make_unique<Recorder>(
-      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
-      [&](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
-        return std::make_unique<CountedMp3Sink>(path, kbps, blocks);
-      }));
+  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
+                    [&](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
+                      return std::make_unique<CountedMp3Sink>(path, kbps, blocks);
+                    });
+  LiveSound sound(nullptr, &preparation, &failures, &recorder);
+  CMyKestrune device(platform, SteadyClock::Instance(), &sound);
 
   std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
   const std::string unixPath = wine_decode::UnixOutputFolder() + "/through-arrival.mp3";
   DeleteFileA(wine_decode::WindowsPath(unixPath).c_str());
   ASSERT_EQ(device.OpenDevice(nullptr), 0) << "the receiver is held by another program";
-  ASSERT_TRUE(device.StartRecorder(wine_decode::WindowsPath(unixPath), 128));
+  ASSERT_TRUE(recorder.StartRecorder(wine_decode::WindowsPath(unixPath), 128));
   const Clock::time_point started = Clock::now();
   Sleep(1000);
 
   platform.PutReceiverAt(0);
   ASSERT_EQ(device.OpenDevice(nullptr), 1);
-  device.ShowOpenFailure();
+  sound.ShowOpenFailure();
   EXPECT_TRUE(failures.shown.empty()) << failures.shown.front();
   const int atOpen = blocks.load();
   Sleep(2000);
-  EXPECT_TRUE(device.IsRecorderRunning());
+  EXPECT_TRUE(recorder.IsRecording());
   // Eight blocks a second; a capture stopped by the preparation would deliver none.
   EXPECT_GE(blocks.load() - atOpen, 12) << "blocks stopped arriving when the receiver opened";
   const double recorded = std::chrono::duration<double>(Clock::now() - started).count();
-  device.StopRecorder();
-  ASSERT_EQ(device.Recorder()->WaitForWriters(10000), std::vector<std::string>{});
+  recorder.StopRecorder();
+  ASSERT_EQ(recorder.WaitForWriters(10000), std::vector<std::string>{});
 
   const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(wine_decode::WindowsPath(unixPath)));
   ASSERT_TRUE(info.valid) << info.problem;

@@ -145,11 +145,13 @@ class MainAccessibleTest : public ::testing::Test {
     tree.PlantString(presets, "CH01_FRQ", "7810");
     tree.PlantString(presets, "CH02_ID", "Morning");
     tree.PlantString(presets, "CH02_FRQ", "8000");
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Device().SetRecorder(std::make_unique<AcceptingRecorder>());
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.recorder = std::make_unique<AcceptingRecorder>();
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
-    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+    ASSERT_TRUE(ShowAndBringUp(*app, hwnd));
     SetForegroundWindow(hwnd);
     ASSERT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
                                          reinterpret_cast<void**>(acc.GetAddressOf())),
@@ -157,7 +159,7 @@ class MainAccessibleTest : public ::testing::Test {
   }
   void TearDown() override {
     acc.Reset();
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneA11yRec");
     if (comEntered) CoUninitialize();
@@ -208,7 +210,8 @@ class MainAccessibleTest : public ::testing::Test {
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   Microsoft::WRL::ComPtr<IAccessible> acc;
   bool comEntered = false;
@@ -354,14 +357,14 @@ TEST_F(MainAccessibleTest, ChangesAreSpokenOnceEachThroughTheLiveRegion) {
   start.file = "C:\\KestruneA11yRec\\Wine News\\20261207_070000.mp3";
   start.kbps = 64;
   start.remainingSeconds = 60;
-  ASSERT_TRUE(dlg->Window().Recording().StartScheduledRecording(start));
+  ASSERT_TRUE(app->Recording().StartScheduledRecording(start));
   PumpMessages(50);
   spoken = TakeSpoken();
   ASSERT_EQ(spoken.size(), 1u);
   EXPECT_EQ(spoken[0].rfind("Scheduled recording Wine News started, FM 80.00 MHz", 0), 0u) << spoken[0];
   EXPECT_NE(spoken[0].find(", 64 kbit/s, 20261207_070000.mp3"), std::string::npos) << spoken[0];
   quiet();
-  dlg->Window().Recording().StopRecording(RecordingEndReason::TimeUp);
+  app->Recording().StopRecording(RecordingEndReason::TimeUp);
   dlg->Window().RestoreSavedStation();
   PumpMessages(50);
   spoken = TakeSpoken();
@@ -439,7 +442,7 @@ TEST_F(MainAccessibleTest, TheSlidersAndTheTogglesTellTheirOwnWindowsObjects) {
   Key(WM_KEYDOWN, VK_SPACE);
   Key(WM_KEYUP, VK_SPACE);
   PumpMessages(50);
-  ASSERT_TRUE(dlg->Window().Radio().Muted());
+  ASSERT_TRUE(app->Radio().Muted());
   EXPECT_EQ(SendMessageA(mute, BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_TRUE(SendMessageA(mute, BM_GETSTATE, 0, 0) & BST_PUSHED);
   // The change is raised on the button's own window and on its child of the main window's tree.
@@ -498,11 +501,11 @@ TEST_F(MainAccessibleTest, TabWalksTheControlsInReadingOrderAndSpaceOrEnterPress
   EXPECT_EQ(Name(focus.lVal), "Mute");
   Key(WM_KEYDOWN, VK_SPACE);
   Key(WM_KEYUP, VK_SPACE);
-  EXPECT_TRUE(dlg->Window().Radio().Muted());
+  EXPECT_TRUE(app->Radio().Muted());
   EXPECT_TRUE(State(Find("Mute")) & STATE_SYSTEM_PRESSED);
   SetFocus(GetDlgItem(hwnd, IDC_STEREO));
   Key(WM_KEYDOWN, VK_RETURN);
-  EXPECT_EQ(dlg->Window().Radio().Stereo(), 0);
+  EXPECT_EQ(app->Radio().Stereo(), 0);
   EXPECT_EQ(GetFocus(), GetDlgItem(hwnd, IDC_STEREO));
   // A dialog opened and closed: the focus is back where it was.
   SetTimer(nullptr, 0, 50, EscapeAboutBox);

@@ -46,15 +46,19 @@ class MainDlgInteraction : public ::testing::Test {
     Set("RECORDFOLDER", "C:\\KestruneInteractionRec");
   }
   void TearDown() override {
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneInteractionRec");
   }
   void Set(const char* name, const std::string& text) { PlantGeneral(tree, name, text); }
   void Create() {
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Window().SetParts({.scheduler = &scheduler});
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.scheduler = &scheduler;
+    adapters.preparation = openPreparation;
+    adapters.failures = openFailures;
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
   }
   void Timer(unsigned id) { SendMessageA(hwnd, WM_TIMER, id, 0); }
@@ -67,7 +71,11 @@ class MainDlgInteraction : public ::testing::Test {
   MemoryKeyValueTree tree;
   CountingScheduler scheduler;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  // The receiver's open-time audio preparation and where its failure shows, when a test gives them.
+  IAudioPreparation* openPreparation = nullptr;
+  IFailureBox* openFailures = nullptr;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
 };
 
@@ -85,7 +93,7 @@ struct WhileTheBoxIsUp {
   bool done = false;
   CountingScheduler* scheduler = nullptr;
   SimulatedReceiver* receiver = nullptr;
-  CMainDlg* dlg = nullptr;
+  App* app = nullptr;
 };
 WhileTheBoxIsUp* g_box = nullptr;
 
@@ -126,7 +134,7 @@ void CALLBACK PlayWhileTheBoxIsUp(HWND, UINT, UINT_PTR timer, DWORD) {
   DEV_BROADCAST_HANDLE removal{};
   removal.dbch_size = sizeof removal;
   removal.dbch_devicetype = DBT_DEVTYP_HANDLE;
-  removal.dbch_handle = reinterpret_cast<HANDLE>(s.dlg->Device().NativeHandle());
+  removal.dbch_handle = reinterpret_cast<HANDLE>(s.app->Device().NativeHandle());
   SendMessageA(s.main, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal));
   PostMessageA(s.box, WM_COMMAND, IDOK, 0);
 }
@@ -134,14 +142,15 @@ void CALLBACK PlayWhileTheBoxIsUp(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(MainDlgInteraction, FailureBoxRunsCommandsTimersAndRemovalOnAReceiverThatIsUp) {
   FailingPreparation preparation;
   MessageFailureBox failureBox;
+  openPreparation = &preparation;
+  openFailures = &failureBox;
   Create();
-  dlg->Device().SetAudioPreparation(&preparation, &failureBox);
 
   WhileTheBoxIsUp state;
   state.main = hwnd;
   state.scheduler = &scheduler;
   state.receiver = &receiver;
-  state.dlg = dlg.get();
+  state.app = app.get();
   g_box = &state;
   const UINT_PTR player = SetTimer(nullptr, 0, 20, PlayWhileTheBoxIsUp);
   ASSERT_NE(player, 0u);
@@ -174,7 +183,7 @@ class TuneHold : public MainDlgInteraction {
     MainDlgInteraction::SetUp();
     Create();
     Timer(kTimerDeferredStart);
-    ASSERT_TRUE(dlg->Device().IsOpen());
+    ASSERT_TRUE(app->Device().IsOpen());
     up = GetDlgItem(hwnd, IDC_TUNE_UP);
     ASSERT_NE(up, nullptr);
     receiver.ClearLog();
@@ -185,7 +194,7 @@ class TuneHold : public MainDlgInteraction {
     ASSERT_EQ(GetCapture(), up);
     for (int i = 0; i < ticks; ++i) Timer(kTimerHoldUp);
   }
-  uint16_t Fm() { return dlg->Window().Radio().Frequency(BandFM); }
+  uint16_t Fm() { return app->Radio().Frequency(BandFM); }
 
   HWND up = nullptr;
 };
@@ -287,15 +296,15 @@ TEST_F(MainDlgInteraction, StartUpCreatesTheFolderRecordingsUse) {
   Set("RECORDFOLDER", " \tC:\\KestruneInteractionRec  ");
   RemoveDirectoryA("C:\\KestruneInteractionRec");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\KestruneInteractionRec");
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\KestruneInteractionRec");
   EXPECT_TRUE(IsFolder("C:\\KestruneInteractionRec"));
 
   // A folder of blanks only records into the default folder, so that one must exist.
-  dlg.reset();
+  app.reset();
   Set("RECORDFOLDER", " \t ");
   RemoveDirectoryA("C:\\RadioREC");
   Create();
-  EXPECT_EQ(dlg->Window().Recording().RecordFolder(), "C:\\RadioREC");
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\RadioREC");
   EXPECT_TRUE(IsFolder("C:\\RadioREC"));
 }
 

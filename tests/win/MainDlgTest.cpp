@@ -42,14 +42,16 @@ class MainDlgTest : public ::testing::Test {
       PlantGeneral(tree, name, value);
   }
   void TearDown() override {
-    dlg.reset();
+    app.reset();
     DrainQuit();
   }
 
   HWND Create() {
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Window().SetParts({.scheduler = &scheduler});
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.scheduler = &scheduler;
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     return hwnd;
   }
   void Command(int id, int code = 0) { SendCommand(hwnd, id, code); }
@@ -62,7 +64,8 @@ class MainDlgTest : public ::testing::Test {
   MemoryKeyValueTree tree;
   CountingScheduler scheduler;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
 };
 
@@ -81,7 +84,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 35);
   EXPECT_NE(GetFileAttributesA("C:\\KestruneTestRec"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA("C:\\KestruneTestRec") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_EQ(dlg->Window().Power().Settings().autoSuspend, 0);  // the power settings come from the store
+  EXPECT_EQ(app->Power().Settings().autoSuspend, 0);  // the power settings come from the store
   // The schedule (with the tray icon and arrivals) waits until the window has been painted: a
   // timer, which comes after painting, loads it once.
   EXPECT_EQ(scheduler.scheduleLoads, 0);
@@ -100,7 +103,7 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
 
   Timer(kTimerDeferredStart);
   EXPECT_EQ(scheduler.scheduleLoads, 1);
-  ASSERT_TRUE(dlg->Device().IsOpen());
+  ASSERT_TRUE(app->Device().IsOpen());
   const auto reports = receiver.LogPrefixes(4);
   ASSERT_EQ(reports.size(), 9u);
   EXPECT_EQ(reports[0][0], 0x14);
@@ -131,7 +134,7 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
     Timer(kTimerSeekPoll);
   }
   EXPECT_EQ(dlg->Window().Seeking(), 0);
-  EXPECT_EQ(dlg->Window().Radio().Frequency(BandFM), 8000);
+  EXPECT_EQ(app->Radio().Frequency(BandFM), 8000);
   EXPECT_TRUE(Enabled(IDC_SEEK_UP));
   EXPECT_TRUE(Enabled(IDC_PRESET1));
   EXPECT_FALSE(Enabled(IDC_FM));
@@ -140,7 +143,7 @@ TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {
   EXPECT_EQ(receiver.LogPrefixes(4).size(), 1u);  // no tune after the seek
 
   // Timers are ignored during a standby.
-  dlg->Window().Power().SetSuspended(true);
+  app->Power().SetSuspended(true);
   Command(IDC_TUNE_UP);
   EXPECT_FALSE(Enabled(IDC_FM));
   Timer(kTimerBandEnable);
@@ -158,13 +161,13 @@ TEST_F(MainDlgTest, AcceleratorsReachTheCommandsAndCloseShutsDown) {
   EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x02, 0x1F, 0xB8, 0xFF}));
   MSG up{hwnd, WM_KEYDOWN, VK_UP, 0, 0, {}};
   dlg->PreTranslateMessage(&up);
-  EXPECT_EQ(dlg->Window().Radio().Volume(), 36);
+  EXPECT_EQ(app->Radio().Volume(), 36);
   EXPECT_EQ(SendDlgItemMessageA(hwnd, IDC_VOLUME, TBM_GETPOS, 0, 0), 36);
 
   receiver.ClearLog();
   Command(IDC_CLOSE);
   EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_FALSE(dlg->Device().IsOpen());
+  EXPECT_FALSE(app->Device().IsOpen());
   EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x13, 0x35, 0x10, 0xFF}));
   const auto saved = tree.GetValue(std::string(kSettingsRoot) + "\\" + kGeneralKey, "VOLUME");
   ASSERT_TRUE(saved.has_value());
@@ -182,20 +185,20 @@ TEST_F(MainDlgTest, EndOfSessionInTheTraySavesTheStateAndShutsTheReceiverDown) {
   Timer(kTimerDeferredStart);
   ShowWindow(hwnd, SW_HIDE);
   Command(IDC_TUNE_UP);
-  const uint16_t tuned = dlg->Window().Radio().Frequency(BandFM);
+  const uint16_t tuned = app->Radio().Frequency(BandFM);
   ASSERT_NE(tuned, 7810);
   receiver.ClearLog();
 
   EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   SendMessageA(hwnd, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
   EXPECT_TRUE(IsWindow(hwnd));
-  EXPECT_TRUE(dlg->Device().IsOpen());
+  EXPECT_TRUE(app->Device().IsOpen());
   EXPECT_TRUE(receiver.Log().empty());
 
   EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
   SendMessageA(hwnd, WM_ENDSESSION, TRUE, 0);
   EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_FALSE(dlg->Device().IsOpen());
+  EXPECT_FALSE(app->Device().IsOpen());
   ASSERT_FALSE(receiver.Log().empty());
   EXPECT_EQ(receiver.LogPrefixes(4).back(), (Bytes{0x13, 0x35, 0x10, 0xFF})) << "powered down";
   const auto saved = tree.GetValue(std::string(kSettingsRoot) + "\\" + kGeneralKey, "FREQ");
@@ -226,7 +229,7 @@ TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
   platform.slots.clear();
   ASSERT_TRUE(Create());
   Timer(kTimerDeferredStart);
-  EXPECT_FALSE(dlg->Device().IsOpen());
+  EXPECT_FALSE(app->Device().IsOpen());
   platform.PutReceiverAt(0);
 
   const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
@@ -236,18 +239,18 @@ TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
   record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   std::memcpy(record->dbcc_name, path, sizeof path);
   EXPECT_EQ(SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record)), TRUE);
-  ASSERT_TRUE(dlg->Device().IsOpen());
+  ASSERT_TRUE(app->Device().IsOpen());
   EXPECT_TRUE(IsWindowVisible(hwnd));
 
   // Removal of another handle changes nothing; the receiver's own ends the program silently.
   DEV_BROADCAST_HANDLE removal{};
   removal.dbch_size = sizeof removal;
   removal.dbch_devicetype = DBT_DEVTYP_HANDLE;
-  removal.dbch_handle = reinterpret_cast<HANDLE>(dlg->Device().NativeHandle() + 4);
+  removal.dbch_handle = reinterpret_cast<HANDLE>(app->Device().NativeHandle() + 4);
   EXPECT_EQ(SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal)), TRUE);
   EXPECT_TRUE(IsWindow(hwnd));
   receiver.ClearLog();
-  removal.dbch_handle = reinterpret_cast<HANDLE>(dlg->Device().NativeHandle());
+  removal.dbch_handle = reinterpret_cast<HANDLE>(app->Device().NativeHandle());
   SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal));
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_TRUE(receiver.Log().empty());

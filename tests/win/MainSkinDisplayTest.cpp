@@ -8,14 +8,14 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
   platform.slots.clear();
   Start(false);
   Timer(kTimerDeferredStart);
-  ASSERT_FALSE(dlg->Device().IsOpen());
+  ASSERT_FALSE(app->Device().IsOpen());
   Pixels shot = Shot();
   EXPECT_TRUE(BareFace(shot, face, 33, 74, 498 - 33, 140 - 74));
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, IDC_TEXT_FILE)));
 
   // Playback: the letters M, P, 3 and the file text, nothing else.
   static PlayingFile playing;
-  dlg->Window().SetParts({.playback = &playing});
+  playback.target = &playing;
   dlg->SetStaticText(IDC_TEXT_FILE, "FM8750_20240101_120000.mp3");
   InvalidateRect(hwnd, nullptr, TRUE);
   shot = Shot();
@@ -44,13 +44,13 @@ TEST_F(MainSkinTest, WithoutReceiverTheReadoutIsBareAndPlaybackShowsMp3) {
 TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
   Start(true);
   std::vector<int> trayPictures;
-  dlg->Hooks().setTrayPicture = [&](int icon) { trayPictures.push_back(icon); };
+  tray.onPicture = [&](int icon) { trayPictures.push_back(icon); };
   auto tickAfter = [&](int64_t seconds) {
-    RecordingControllerProbe::SetStartMs(dlg->Window().Recording(), clock.NowMs());
+    RecordingControllerProbe::SetStartMs(app->Recording(), clock.NowMs());
     clock.Advance(static_cast<uint64_t>(seconds) * 1000);
-    dlg->Window().Recording().RecordingDisplayTick();
+    app->Recording().RecordingDisplayTick();
   };
-  RecordingControllerProbe::SetRecordLabel(dlg->Window().Recording(), "REC 15Min");
+  RecordingControllerProbe::SetRecordLabel(app->Recording(), "REC 15Min");
   tickAfter(187);
   char clock[64] = {};
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
@@ -67,7 +67,7 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
     for (int x = time.left; x < time.right; ++x) red += shot.At(x, y) == 0xFF0000;
   EXPECT_GT(red, 20) << kFontDependent;
 
-  RecordingControllerProbe::SetRecordLabel(dlg->Window().Recording(), "");
+  RecordingControllerProbe::SetRecordLabel(app->Recording(), "");
   tickAfter(3 * 3600 + 4 * 60 + 5);
   GetDlgItemTextA(hwnd, IDC_TEXT_TIME, clock, sizeof clock);
   EXPECT_THAT(clock, ::testing::AnyOf(::testing::StrEq("REC    03:04:05"), ::testing::StrEq("REC    03:04:06")));
@@ -77,10 +77,10 @@ TEST_F(MainSkinTest, RecordingClockBlinksButtonAndTray) {
 
 TEST_F(MainSkinTest, RecordingTextsSitOnTheGlassBesideTheFileText) {
   Start(true);
-  RecordingControllerProbe::SetRecording(dlg->Window().Recording(), true);
-  RecordingControllerProbe::SetStartMs(dlg->Window().Recording(), clock.NowMs());
+  RecordingControllerProbe::SetRecording(app->Recording(), true);
+  RecordingControllerProbe::SetStartMs(app->Recording(), clock.NowMs());
   clock.Advance(187 * 1000);
-  dlg->Window().Recording().RecordingDisplayTick();
+  app->Recording().RecordingDisplayTick();
   dlg->SetStaticText(IDC_TEXT_RATE, "128 Kbps");
   dlg->SetStaticText(IDC_TEXT_FILE, "C:\\RadioREC\\Morning & Evening\\FM8750_20240101_120000.mp3");
   ShowWindow(GetDlgItem(hwnd, IDC_TEXT_FILE), SW_SHOW);
@@ -138,7 +138,7 @@ TEST_F(MainSkinTest, LongPresetNameIsShownWholeAndPaintingComesToRest) {
     SCOPED_TRACE(length);
     std::string name(length, 'n');
     name.back() = 'Z';
-    dlg->Window().Radio().SetPreset(dlg->Window().Radio().Preset(), name);
+    app->Radio().SetPreset(app->Radio().Preset(), name);
     InvalidateRect(hwnd, nullptr, TRUE);
     int paints = 0;
     const DWORD end = GetTickCount() + 400;

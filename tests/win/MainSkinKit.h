@@ -105,7 +105,7 @@ class MainSkinTest : public ::testing::Test {
       PlantGeneral(tree, name, value);
   }
   void TearDown() override {
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneSkinRec");
   }
@@ -113,8 +113,12 @@ class MainSkinTest : public ::testing::Test {
   // Creates and shows the window; with `bringUp` the receiver is brought up as timer 2 would,
   // and the signal timer is held back so that the test decides when the signal is read.
   void Start(bool bringUp) {
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.playback = &playback;
+    adapters.tray = &tray;
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
     face = PixelsOfResource(IDB_FACE);
     ASSERT_EQ(face.width, 534);
@@ -122,7 +126,7 @@ class MainSkinTest : public ::testing::Test {
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (bringUp) {
       Timer(kTimerDeferredStart);
-      ASSERT_TRUE(dlg->Device().IsOpen());
+      ASSERT_TRUE(app->Device().IsOpen());
       ::KillTimer(hwnd, kTimerSignal);
     }
   }
@@ -162,7 +166,10 @@ class MainSkinTest : public ::testing::Test {
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  PlaybackStandIn playback;
+  TrayStandIn tray;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   Pixels face;
 };

@@ -35,7 +35,7 @@ TEST_F(MainSkinTest, TunedReadoutSignalAndButtonsOnScreen) {
   // Timer 8 reads the signal (45 gives four bars); only the readout is repainted, and the
   // preset name over it is repainted with it.
   Timer(kTimerSignal);
-  EXPECT_EQ(dlg->Window().Radio().Signal(), 4);
+  EXPECT_EQ(app->Radio().Signal(), 4);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, meter, 56, 4, 84, 85, kBlueKey, 138 - 84));
   EXPECT_EQ(WhitePixels(shot, 375, 85, 122, 24), nameInk) << kFontDependent;
@@ -110,7 +110,7 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
   receiver.ClearLog();
   Click(IDC_TUNE_DOWN);
   ::KillTimer(hwnd, kTimerSignal);
-  EXPECT_EQ(dlg->Window().Radio().Frequency(BandFM), 10800);
+  EXPECT_EQ(app->Radio().Frequency(BandFM), 10800);
   EXPECT_EQ(receiver.LogPrefixes(1), (std::vector<std::vector<uint8_t>>{{0x02}}));
   Pixels shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, glyphs, 21, 1, 173, 74));
@@ -137,7 +137,7 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
 
   // Stereo to mono: indicator, button cells and tooltip follow.
   Command(IDC_STEREO);
-  EXPECT_EQ(dlg->Window().Radio().Stereo(), 0);
+  EXPECT_EQ(app->Radio().Stereo(), 0);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_STEREO_INDICATOR), 43, 0, 40, 86));
   const Pixels stereoStrip = PixelsOfResource(IDB_STEREO_BUTTON);
@@ -147,11 +147,11 @@ TEST_F(MainSkinTest, TuningBandStereoAndMuteRepaintWhatChanged) {
 
   // One mouse click on Mute mutes once and shows the crossed-out speaker.
   Click(IDC_MUTE);
-  EXPECT_EQ(dlg->Window().Radio().Muted(), 1);
+  EXPECT_EQ(app->Radio().Muted(), 1);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 0, 94, 157, kGreenKey));
   Click(IDC_MUTE);
-  EXPECT_EQ(dlg->Window().Radio().Muted(), 0);
+  EXPECT_EQ(app->Radio().Muted(), 0);
   shot = Shot();
   EXPECT_TRUE(CellOnFace(shot, face, PixelsOfResource(IDB_MUTE_BUTTON), 37, 1, 94, 157, kGreenKey));
 }
@@ -179,8 +179,8 @@ TEST_F(MainSkinTest, HeldTuneButtonShowsItsPushedCellAndRepeats) {
   const auto tunes = receiver.LogPrefixes(3);
   ASSERT_GE(tunes.size(), 2u);
   for (const auto& report : tunes) EXPECT_EQ(report[0], 0x02);
-  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], dlg->Window().Radio().Frequency(BandFM));
-  EXPECT_GT(dlg->Window().Radio().Frequency(BandFM), 8760);
+  EXPECT_EQ(tunes.back()[1] << 8 | tunes.back()[2], app->Radio().Frequency(BandFM));
+  EXPECT_GT(app->Radio().Frequency(BandFM), 8760);
   EXPECT_FALSE(dlg->Skin().Button(IDC_TUNE_UP)->IsPushed());
 }
 

@@ -6,11 +6,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/win32/App.h"
 #include "app/win32/MainDlg.h"
 #include "audio/AudioPreparation.h"
 #include "audio/Recorder.h"
@@ -58,8 +60,63 @@ inline std::unique_ptr<Recorder> WaveInRecorder(IFailureBox* failures) {
 }
 
 // Shows the window and brings the receiver up as the deferred start does; true when it opened.
-inline bool ShowAndBringUp(CMainDlg& dlg, HWND window) {
+inline bool ShowAndBringUp(App& app, HWND window) {
   ShowWindow(window, SW_SHOW);
   SendMessageA(window, WM_TIMER, kTimerDeferredStart, 0);
-  return dlg.Device().IsOpen();
+  return app.Device().IsOpen();
+}
+
+// The parts a test of the window leaves out do nothing, as if the program had none.
+class NoScheduler final : public ISchedulerControl {
+ public:
+  void LoadSchedule() override {}
+  void SchedulerTick(const LocalTime&) override {}
+};
+
+// Passes on to the playback a test puts in; none: no file plays.
+class PlaybackStandIn final : public IPlaybackControl {
+ public:
+  bool IsPlaying() const override { return target && target->IsPlaying(); }
+  void EndForClose() override { if (target) target->EndForClose(); }
+  void StopPlayback() override { if (target) target->StopPlayback(); }
+  void RunGraph() override { if (target) target->RunGraph(); }
+  void StopGraph() override { if (target) target->StopGraph(); }
+  void SetGraphVolume(long centibels) override { if (target) target->SetGraphVolume(centibels); }
+  void OnPlayButton() override { if (target) target->OnPlayButton(); }
+  void OnPlaybackTimer() override { if (target) target->OnPlaybackTimer(); }
+  IPlaybackControl* target = nullptr;
+};
+
+// No icon; the pictures the window asks for go to `onPicture` when set.
+class TrayStandIn final : public ITrayIcon {
+ public:
+  void AddTrayIcon(HWND) override {}
+  void SetTrayPicture(int iconId) override {
+    if (onPicture) onPicture(iconId);
+  }
+  LRESULT OnTrayNotify(HWND, WPARAM, LPARAM) override { return 0; }
+  void ReAddTrayIcon(HWND) override {}
+  bool OnTrayTimer(HWND, UINT_PTR) override { return false; }
+  bool OnTrayCommand(int) override { return false; }
+  void Notify(const std::string&, const std::string&) override {}
+  std::function<void(int)> onPicture;
+};
+
+// The program as the tests build it: over the simulated receiver, the test's settings and clock;
+// audio, dialogs and a failure box only as the test gives them, and no scheduler, playback or tray
+// until the test takes the program's own (a null stand-in).
+inline AppAdapters TestAdapters(IHidPlatform& hid, IKeyValueTree& tree, IClock& clock) {
+  static NoScheduler noScheduler;
+  static PlaybackStandIn noPlayback;
+  static TrayStandIn noTray;
+  AppAdapters adapters;
+  adapters.instance = GetModuleHandleA(nullptr);
+  adapters.hid = &hid;
+  adapters.program = false;
+  adapters.clock = &clock;
+  adapters.settingsTree = &tree;
+  adapters.scheduler = &noScheduler;
+  adapters.playback = &noPlayback;
+  adapters.tray = &noTray;
+  return adapters;
 }

@@ -145,24 +145,27 @@ class PlaybackWindowTest : public ::testing::Test {
     PlantGeneral(tree, "RECORDFOLDER", Folder());
   }
   void TearDown() override {
-    playback.reset();
-    dlg.reset();
+    app.reset();
     DrainQuit();
   }
 
   // The window as the process entry makes it, with the live graph over Wine's DirectShow and
   // the wave-in recorder, and the receiver brought up.
   void Open() {
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    CMyKestrune& device = dlg->Device();
-    auto graph = std::make_unique<DirectShowLiveAudio>([&device] { return device.IsOpen(); });
-    live = graph.get();
-    device.SetLiveAudio(std::move(graph));
-    device.SetRecorder(WaveInRecorder(&failures));
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.liveAudio = [this](std::function<bool()> receiverOpen) {
+      auto graph = std::make_unique<DirectShowLiveAudio>(std::move(receiverOpen));
+      live = graph.get();
+      return graph;
+    };
+    adapters.recorder = WaveInRecorder(&failures);
+    adapters.playback = nullptr;  // the program's own
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    playback = &app->Playback();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
-    playback = std::make_unique<PlaybackPart>(*dlg);
-    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+    ASSERT_TRUE(ShowAndBringUp(*app, hwnd));
   }
   void Command(int id) { SendCommand(hwnd, id); }
   bool Playing() const { return dlg->Window().Playing() != 0; }
@@ -170,13 +173,13 @@ class PlaybackWindowTest : public ::testing::Test {
   std::string RecordThroughTheWindow() {
     std::filesystem::create_directories(Folder());
     Command(ID_REC_OPEN);
-    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << (failures.shown.empty() ? "" : failures.shown[0]);
-    const std::string path = dlg->Device().RecorderPath();
+    EXPECT_EQ(app->Recording().IsRecording(), 1) << (failures.shown.empty() ? "" : failures.shown[0]);
+    const std::string path = app->Recording().RecordingPath();
     PumpUntil([] { return false; }, 3000);
     Command(ID_STOP_NOW);
-    EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+    EXPECT_EQ(app->Recording().IsRecording(), 0);
     // The stop does not wait for the file: its writer finishes it on a thread of its own.
-    EXPECT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
+    EXPECT_TRUE(app->Recorder()->WaitForWriters(10000).empty());
     return path;
   }
 
@@ -187,8 +190,9 @@ class PlaybackWindowTest : public ::testing::Test {
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
-  std::unique_ptr<PlaybackPart> playback;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
+  PlaybackPart* playback = nullptr;
   DirectShowLiveAudio* live = nullptr;
   HWND hwnd = nullptr;
 };

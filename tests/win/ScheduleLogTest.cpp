@@ -302,10 +302,12 @@ TEST(ScheduleLog, AMissedStartWithTheRecordFolderOnAMissingDriveIsLoggedInLocalA
                              {"ENDSTART", TimeText(CivilTime(CivilSeconds(missedAt) + 600))}})
     tree.PlantString(std::string(kSettingsRoot) + "\\" + TimerKey(1), field, text);
   {
-    CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
-    SchedulerPart scheduler(dlg, {[](UINT, DWORD) -> BOOL { return FALSE; },
-                                  [](BOOLEAN, BOOLEAN, BOOLEAN) -> BOOLEAN { return FALSE; }});
-    HWND window = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
+    adapters.scheduler = nullptr;  // the program's own
+    adapters.powerCalls = PowerCalls{[](UINT, DWORD) -> BOOL { return FALSE; },
+                                    [](BOOLEAN, BOOLEAN, BOOLEAN) -> BOOLEAN { return FALSE; }};
+    App app(std::move(adapters));
+    HWND window = app.MakeWindow();
     ASSERT_NE(window, nullptr);
     SendMessageA(window, WM_TIMER, kTimerDeferredStart, 0);  // loads the schedule
     SendMessageA(window, WM_TIMER, kTimerHeartbeat, 0);

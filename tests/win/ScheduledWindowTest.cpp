@@ -82,10 +82,12 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
   Reserve(start, 3);
   Set(kGeneralKey, "CLOSE", "1");
 
-  CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
-  dlg.Device().SetRecorder(WaveInRecorder(nullptr));
-  SchedulerPart scheduler(dlg, {NoExitWindows, NoSuspend});
-  HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
+  adapters.scheduler = nullptr;  // the program's own
+  adapters.recorder = WaveInRecorder(nullptr);
+  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
+  App app(std::move(adapters));
+  HWND hwnd = app.MakeWindow();
   ASSERT_NE(hwnd, nullptr);
   ShowWindow(hwnd, SW_SHOW);
   const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
@@ -126,16 +128,18 @@ TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBrings
   Reserve(tomorrow, 60);
   Set(kGeneralKey, "WAKEUP", "0");
   ManualClock clock;
-  CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, clock);
-  SchedulerPart scheduler(dlg, {NoExitWindows, NoSuspend});
-  HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  AppAdapters adapters = TestAdapters(platform, tree, clock);
+  adapters.scheduler = nullptr;  // the program's own
+  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
+  App app(std::move(adapters));
+  HWND hwnd = app.MakeWindow();
   ASSERT_NE(hwnd, nullptr);
   ShowWindow(hwnd, SW_SHOW);
   SendMessageA(hwnd, WM_TIMER, 2, 0);  // the deferred start opens the receiver
-  ASSERT_TRUE(dlg.Device().IsOpen());
+  ASSERT_TRUE(app.Device().IsOpen());
 
   EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, 4 /* PBT_APMSUSPEND */, 0), TRUE);
-  EXPECT_FALSE(dlg.Device().IsOpen());
+  EXPECT_FALSE(app.Device().IsOpen());
   EXPECT_FALSE(receiver.Powered());
   EXPECT_FALSE(IsWindowVisible(hwnd));
   HANDLE wake = OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume");
@@ -146,7 +150,7 @@ TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBrings
   }
 
   EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, 18 /* PBT_APMRESUMEAUTOMATIC */, 0), TRUE);
-  EXPECT_TRUE(dlg.Device().IsOpen());
+  EXPECT_TRUE(app.Device().IsOpen());
   EXPECT_TRUE(receiver.Powered());
   EXPECT_TRUE(IsWindowVisible(hwnd));
   EXPECT_EQ(OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume"), nullptr);

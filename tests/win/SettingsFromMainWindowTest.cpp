@@ -51,21 +51,21 @@ class SettingsFromMainWindow : public ::testing::Test {
     }
     ReadyMainWindowRig(platform, receiver, 1);
     receiver.SetStations({{BandFM, 7600, 45}});
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, registry, clock);
-    MainWindowParts parts = dlg->Window().Parts();
-    parts.dialogs = &dialogs;
-    parts.scheduler = &schedule;
-    dlg->Window().SetParts(parts);
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, registry, clock);
+    adapters.dialogs = &dialogs;
+    adapters.scheduler = &schedule;
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
     SendMessageA(hwnd, WM_TIMER, kTimerDeferredStart, 0);
-    ASSERT_TRUE(dlg->Device().IsOpen());
+    ASSERT_TRUE(app->Device().IsOpen());
   }
   void TearDown() override {
-    dlg.reset();
+    app.reset();
     DrainQuit();
     RemoveDirectoryA("C:\\KestruneMainRec");
     SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsRoot);
@@ -76,10 +76,11 @@ class SettingsFromMainWindow : public ::testing::Test {
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
   RegistryTree registry;
-  SettingsDialogs dialogs{registry};
+  SettingsDialogs dialogs{registry, [](uint32_t) {}};
   CountingSchedule schedule;
   MessageLoop loop;
-  std::unique_ptr<CMainDlg> dlg;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   ModalScript script;
 };
@@ -99,14 +100,13 @@ TEST_F(SettingsFromMainWindow, PreferencesMoveTheReceiverToTheNewRegionsFirstPre
   EXPECT_TRUE(script.Finished());
   EXPECT_EQ(owner, hwnd) << "owned by the active main window";
   EXPECT_EQ(Stored(kGeneralKey, "COUNTRY"), "2");
-  MainWindow& window = dlg->Window();
-  EXPECT_EQ(window.Radio().Region(), RegionJapan);
-  EXPECT_EQ(window.Radio().Band(), BandFM);
-  EXPECT_EQ(window.Radio().Frequency(BandFM), 7600);  // Japan FM preset 1
-  EXPECT_EQ(window.Radio().Frequency(BandAM), 522);   // Japan AM preset 1
-  EXPECT_EQ(window.Radio().Preset(), 1);
-  EXPECT_EQ(window.Recording().Mp3Rate(), 1);
-  EXPECT_EQ(window.Recording().RecordFolder(), "C:\\KestruneMainRec");
+  EXPECT_EQ(app->Radio().Region(), RegionJapan);
+  EXPECT_EQ(app->Radio().Band(), BandFM);
+  EXPECT_EQ(app->Radio().Frequency(BandFM), 7600);  // Japan FM preset 1
+  EXPECT_EQ(app->Radio().Frequency(BandAM), 522);   // Japan AM preset 1
+  EXPECT_EQ(app->Radio().Preset(), 1);
+  EXPECT_EQ(app->Recording().Mp3Rate(), 1);
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\KestruneMainRec");
   EXPECT_EQ(receiver.Region(), RegionJapan);
   EXPECT_EQ(receiver.Band(), BandFM);
   EXPECT_EQ(receiver.Frequency(), 7600);
@@ -138,8 +138,8 @@ TEST_F(SettingsFromMainWindow, TimerDialogEditsReachTheScheduleAndThePowerSettin
   EXPECT_EQ(Stored(kGeneralKey, "CLOSE"), "1");
   EXPECT_EQ(Stored(kGeneralKey, "WAKEUP"), "0");
   EXPECT_EQ(schedule.loads, loadsBefore + 1);
-  EXPECT_EQ(dlg->Window().Power().Settings().afterRecording, AfterRecording::Close);
-  EXPECT_EQ(dlg->Window().Power().Settings().wakeUp, 0);
+  EXPECT_EQ(app->Power().Settings().afterRecording, AfterRecording::Close);
+  EXPECT_EQ(app->Power().Settings().wakeUp, 0);
 }
 
 TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowerSettingsAndRegion) {
@@ -154,7 +154,7 @@ TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowe
   SettingsStore(tree).WriteValue(kGeneralKey, "SHUTDOWN", "1");
   MainWindow& window = dlg->Window();
   window.LoadPowerSettings();
-  ASSERT_EQ(window.Power().Settings().afterRecording, AfterRecording::Shutdown);
+  ASSERT_EQ(app->Power().Settings().afterRecording, AfterRecording::Shutdown);
   const int loadsBefore = schedule.loads;
 
   std::string notice;
@@ -192,12 +192,12 @@ TEST_F(SettingsFromMainWindow, AResetFollowedByCancelStillReachesTheSchedulePowe
   EXPECT_EQ(notice, "All data is restore to default!");
   EXPECT_EQ(Stored(kGeneralKey, "SHUTDOWN"), "0");
   EXPECT_EQ(schedule.loads, loadsBefore + 1) << "the wiped reservations leave the schedule";
-  EXPECT_EQ(window.Power().Settings().afterRecording, AfterRecording::None) << "no shutdown after a recording";
+  EXPECT_EQ(app->Power().Settings().afterRecording, AfterRecording::None) << "no shutdown after a recording";
   // The stored region is the default one now, and so is the receiver's.
-  EXPECT_EQ(window.Radio().Region(), RegionJapan);
+  EXPECT_EQ(app->Radio().Region(), RegionJapan);
   EXPECT_EQ(receiver.Region(), RegionJapan);
-  EXPECT_EQ(window.Recording().RecordFolder(), "C:\\RadioREC");
-  EXPECT_EQ(window.Recording().Mp3Rate(), 2);
+  EXPECT_EQ(app->Recording().RecordFolder(), "C:\\RadioREC");
+  EXPECT_EQ(app->Recording().Mp3Rate(), 2);
 }
 
 }  // namespace

@@ -130,13 +130,15 @@ TEST_F(StartTaskTest, TheWindowKeepsTheTaskAsReservationsAreSavedChangedAndSwitc
   MemoryKeyValueTree tree;
   SettingsStore settings(tree);
   settings.WriteValue(kGeneralKey, "WAKEUP", "2");  // 15 minutes ahead
-  CMainDlg dlg(GetModuleHandleA(nullptr), platform, tree, SteadyClock::Instance());
   ScriptedDialogs dialogs;
-  MainWindowParts parts = dlg.Window().Parts();
-  parts.dialogs = &dialogs;
-  dlg.Window().SetParts(parts);
-  SchedulerPart scheduler(dlg, {NoExitWindows, NoSuspend}, &store);
-  HWND hwnd = dlg.Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
+  adapters.scheduler = nullptr;  // the program's own
+  adapters.dialogs = &dialogs;
+  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
+  adapters.startTask = &store;
+  App app(std::move(adapters));
+  CMainDlg& dlg = app.Dialog();
+  HWND hwnd = app.MakeWindow();
   ASSERT_NE(hwnd, nullptr);
 
   NoMessage refused;

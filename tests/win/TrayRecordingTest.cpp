@@ -119,8 +119,7 @@ class TrayRecordingTest : public ::testing::Test {
     Set("RECORDFOLDER", folder);
   }
   void TearDown() override {
-    dlg.reset();
-    tray.reset();
+    app.reset();
     DrainQuit();
     ClearWaveInDevices();
     std::error_code ignored;
@@ -130,16 +129,16 @@ class TrayRecordingTest : public ::testing::Test {
   // The window as kestrune.exe makes it: the real recorder (or `recorder`) and the tray joined,
   // failures shown in `messages`, the receiver up.
   void Create(std::unique_ptr<IRecorder> recorder = nullptr) {
-    dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-    dlg->Device().SetRecorder(recorder ? std::move(recorder) : WaveInRecorder(&messages));
-    MainWindowParts parts = dlg->Window().Parts();
-    parts.failures = &messages;
-    dlg->Window().SetParts(parts);
-    tray = std::make_unique<MainTray>(*dlg, GetModuleHandleA(nullptr));
-    tray->Install();
-    hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+    AppAdapters adapters = TestAdapters(platform, tree, clock);
+    adapters.recorder = recorder ? std::move(recorder) : WaveInRecorder(&messages);
+    adapters.failures = &messages;
+    adapters.tray = nullptr;  // the program's own
+    app = std::make_unique<App>(std::move(adapters));
+    dlg = &app->Dialog();
+    tray = &app->Tray();
+    hwnd = app->MakeWindow();
     ASSERT_NE(hwnd, nullptr);
-    ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+    ASSERT_TRUE(ShowAndBringUp(*app, hwnd));
   }
   // A click on a button or menu command, and what follows from it in the message queue.
   void Command(int id) {
@@ -178,8 +177,9 @@ class TrayRecordingTest : public ::testing::Test {
   MemoryKeyValueTree tree;
   NotedFailures messages;
   MessageLoop loop;
-  std::unique_ptr<MainTray> tray;
-  std::unique_ptr<CMainDlg> dlg;
+  MainTray* tray = nullptr;
+  std::unique_ptr<App> app;
+  CMainDlg* dlg = nullptr;
   HWND hwnd = nullptr;
   std::string folder, folderUnix;
 };
@@ -247,15 +247,17 @@ TEST_F(TrayRecordingTest, TrayIconComesWithTheWindowAndBackAfterAShellRestart) {
 // At log-on the shell may announce itself between the window's creation and the deferred start
 // that adds the icon: the broadcast adds it first, and the deferred add keeps that one.
 TEST_F(TrayRecordingTest, AShellStartBeforeTheDeferredStartLeavesOneIconThatChangesAndGoes) {
-  dlg = std::make_unique<CMainDlg>(GetModuleHandleA(nullptr), platform, tree, clock);
-  tray = std::make_unique<MainTray>(*dlg, GetModuleHandleA(nullptr));
-  tray->Install();
-  hwnd = dlg->Create(GetModuleHandleA(nullptr), CMainDlg::kTemplateId, nullptr);
+  AppAdapters adapters = TestAdapters(platform, tree, clock);
+  adapters.tray = nullptr;  // the program's own
+  app = std::make_unique<App>(std::move(adapters));
+  dlg = &app->Dialog();
+  tray = &app->Tray();
+  hwnd = app->MakeWindow();
   ASSERT_NE(hwnd, nullptr);
   SendMessageA(hwnd, g_taskbarCreatedMessage, 0, 0);
   const CTrayIcon& icon = tray->Icon();
   ASSERT_TRUE(icon.IsAdded());
-  ASSERT_TRUE(ShowAndBringUp(*dlg, hwnd));
+  ASSERT_TRUE(ShowAndBringUp(*app, hwnd));
 
   EXPECT_TRUE(icon.IsAdded()) << "the deferred add keeps the icon the broadcast added";
   NOTIFYICONDATAA probe = icon.Data();
@@ -272,7 +274,7 @@ TEST_F(TrayRecordingTest, AShellStartBeforeTheDeferredStartLeavesOneIconThatChan
 TEST_F(TrayRecordingTest, TrayMenuCarriesTheBandsPresetNamesAndDoubleClickShows) {
   Create();
   MenuUser user(-1);
-  SendMessageA(hwnd, MainTray::kCallbackMessage, 415, WM_RBUTTONUP);
+  SendMessageA(hwnd, kTrayCallbackMessage, 415, WM_RBUTTONUP);
   user.Join();
   ASSERT_TRUE(user.seen);
   ASSERT_EQ(user.texts.size(), 22u);
@@ -298,15 +300,15 @@ TEST_F(TrayRecordingTest, TrayMenuCarriesTheBandsPresetNamesAndDoubleClickShows)
   Command(IDC_AM);
   UniqueMenu menu = tray->BuildTrayMenu();
   EXPECT_EQ(MenuText(GetSubMenu(menu.Get(), 0), 5), "Am station 1");
-  EXPECT_EQ(SendMessageA(hwnd, MainTray::kCallbackMessage, 415, WM_LBUTTONUP), 0);
-  EXPECT_EQ(SendMessageA(hwnd, MainTray::kCallbackMessage, 416, WM_RBUTTONUP), 0);
+  EXPECT_EQ(SendMessageA(hwnd, kTrayCallbackMessage, 415, WM_LBUTTONUP), 0);
+  EXPECT_EQ(SendMessageA(hwnd, kTrayCallbackMessage, 416, WM_RBUTTONUP), 0);
   HWND openMenu = FindWindowA("#32768", nullptr);
   EXPECT_TRUE(!openMenu || !IsWindowVisible(openMenu));
 
   // Hidden to the tray, a double-click brings the window back.
   Command(IDC_MINIMISE);
   EXPECT_FALSE(IsWindowVisible(hwnd));
-  SendMessageA(hwnd, MainTray::kCallbackMessage, 415, WM_LBUTTONDBLCLK);
+  SendMessageA(hwnd, kTrayCallbackMessage, 415, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(IsWindowVisible(hwnd));
 }
 
@@ -314,7 +316,7 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   Create();
   const std::vector<std::string> startMenu = RecordMenu(0);  // "Recording"
   EXPECT_EQ(startMenu, (std::vector<std::string>{"Recording", "Rec 15min", "Rec 30min", "Rec 45min", "Rec 60min"}));
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  ASSERT_EQ(app->Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
   const ULONGLONG started = GetTickCount64();
   const std::string path = Text(IDC_TEXT_FILE);
   EXPECT_TRUE(std::regex_match(path.substr(folder.size()), std::regex(R"(\\FM8980_\d{8}_\d{6}\.mp3)"))) << path;
@@ -330,11 +332,11 @@ TEST_F(TrayRecordingTest, RecordingFromTheMenusPlaysInMpg123AtItsLength) {
   const std::vector<std::string> stopMenu = RecordMenu(0);  // "Stop Recording"
   EXPECT_EQ(stopMenu, (std::vector<std::string>{"Stop Recording", "Stop after 15min", "Stop after 30min",
                                                 "Stop after 45min", "Stop after 60min"}));
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_TRUE(messages.shown.empty());
   // The stop does not wait for the file: its writer finishes it on a thread of its own.
-  EXPECT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
+  EXPECT_TRUE(app->Recorder()->WaitForWriters(10000).empty());
 
   const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(path));
   ASSERT_TRUE(info.valid) << info.problem;
@@ -362,22 +364,22 @@ TEST_F(TrayRecordingTest, ARecordingWhoseSoundStopsComingEndsAsAFailure) {
   Create(std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(WaveInCalls{.addBuffer = &RefusingRequeue}),
                                     SteadyClock::Instance(), &messages));
   RecordMenu(0);
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
+  ASSERT_EQ(app->Recording().IsRecording(), 1) << (messages.shown.empty() ? "" : messages.shown.front());
   const std::string path = Text(IDC_TEXT_FILE);
   SetTimer(hwnd, kTimerHeartbeat, 300, nullptr);
   Pump(1500);
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 1) << "the sound flows";
+  EXPECT_EQ(app->Recording().IsRecording(), 1) << "the sound flows";
   g_refuseRequeue = true;
   // The driver still fills what it holds (up to a second) and a loaded machine's Wine may hand it
   // over late; the end comes two quiet seconds after the last block, seen at a heartbeat.
   const ULONGLONG refused = GetTickCount64();
-  while (dlg->Window().Recording().IsRecording() && GetTickCount64() - refused < 20000) Pump(100);
+  while (app->Recording().IsRecording() && GetTickCount64() - refused < 20000) Pump(100);
   g_refuseRequeue = false;
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_GE(GetTickCount64() - refused, 2000u) << "not before two quiet seconds";
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Recording stopped: no sound came from the receiver for 2 seconds."});
-  ASSERT_TRUE(dlg->Device().Recorder()->WaitForWriters(10000).empty());
+  ASSERT_TRUE(app->Recorder()->WaitForWriters(10000).empty());
   const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(path));
   ASSERT_TRUE(info.valid) << info.problem;
   EXPECT_GT(info.frames * 1152.0 / 44100.0, 1.0);
@@ -388,7 +390,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
   Create();
   RecordMenu(1);  // "Rec 15min"
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Can't create MP3 file."});
-  EXPECT_EQ(dlg->Window().Recording().IsRecording(), 0);
+  EXPECT_EQ(app->Recording().IsRecording(), 0);
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_FALSE(KillTimer(hwnd, kTimerRecordLimit)) << "no limit timer runs";
   const std::vector<std::string> menu = RecordMenu(-1);
@@ -399,7 +401,7 @@ TEST_F(TrayRecordingTest, AMissingRecordFolderIsReportedOnceAndTheWindowStaysIdl
 TEST_F(TrayRecordingTest, PullingTheReceiverDuringARecordingLeavesAFinishedFile) {
   Create();
   RecordMenu(0);
-  ASSERT_EQ(dlg->Window().Recording().IsRecording(), 1);
+  ASSERT_EQ(app->Recording().IsRecording(), 1);
   const std::string path = Text(IDC_TEXT_FILE);
   const ULONGLONG started = GetTickCount64();
   Pump(5000);
@@ -409,7 +411,7 @@ TEST_F(TrayRecordingTest, PullingTheReceiverDuringARecordingLeavesAFinishedFile)
   DEV_BROADCAST_HANDLE record{};
   record.dbch_size = sizeof record;
   record.dbch_devicetype = DBT_DEVTYP_HANDLE;
-  record.dbch_handle = reinterpret_cast<HANDLE>(dlg->Device().NativeHandle());
+  record.dbch_handle = reinterpret_cast<HANDLE>(app->Device().NativeHandle());
   SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&record));
   EXPECT_FALSE(IsWindow(hwnd)) << "the removal ends the program";
 

@@ -1,0 +1,56 @@
+#pragma once
+// The receiver's sound as one hears it live, and the one answer to "may live sound run": the
+// live graph and the audio preparation are owned here, and every call on the graph passes the
+// same gate, the receiver's handle being open. The receiver object tells it when the handle
+// opens (the recording input is prepared then) and before the handle goes (the graph is released
+// and a recording into the receiver's audio stops with it). One thread only: the window's.
+
+#include <memory>
+#include <string>
+
+#include "audio/LiveAudio.h"
+#include "device/ReceiverAudio.h"
+
+class IAudioPreparation;
+class IFailureBox;
+class IRecorder;
+
+class LiveSound final : public IReceiverAudio {
+ public:
+  // Each part is optional: without a graph there is nothing to hear, without a preparation the
+  // recording input is left as it is, without a box a preparation's failure is not shown.
+  // `preparation`, `failures` and `recorder` must outlive the object.
+  LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* preparation, IFailureBox* failures,
+            IRecorder* recorder);
+  ~LiveSound() override;
+  LiveSound(const LiveSound&) = delete;
+  LiveSound& operator=(const LiveSound&) = delete;
+
+  // The receiver's handle is open: its sound may run and a recording may start.
+  bool ReceiverOpen() const { return open_; }
+
+  // The graph's answers (0 is S_OK); 0 also when there is no graph or the receiver is closed,
+  // so that nothing waits for a sound that cannot come.
+  int Build();
+  int Run();
+  int Stop();
+  // Slider level 0..100.
+  void SetVolume(int level);
+
+  // Shows the failure the last open's preparation left, once; nothing when there is none. Run
+  // when a bring-up is complete: the box pumps the window's messages, and nothing may reach a
+  // receiver that is not brought up yet.
+  void ShowOpenFailure();
+
+  // IReceiverAudio
+  void ReceiverOpened() override;
+  void ReceiverClosing() override;
+
+ private:
+  std::unique_ptr<ILiveAudio> live_;
+  IAudioPreparation* preparation_;
+  IFailureBox* failures_;
+  IRecorder* recorder_;
+  bool open_ = false;
+  std::string openFailure_;
+};
