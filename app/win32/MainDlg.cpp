@@ -14,9 +14,6 @@ const UINT g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 
 namespace {
 
-// One-shot timer of the start, outside the behaviour's timer ids.
-constexpr UINT_PTR kTimerFinishStart = 0x4B53;
-
 static_assert(kHoldLostCode == kButtonHoldLostCode, "the Tune buttons' lost hold is the window's");
 
 }  // namespace

@@ -48,7 +48,7 @@ class MainTray final : public ITrayIcon {
   // times (a shell that starts later also says "TaskbarCreated").
   static constexpr UINT kRetryMs = 2000;
   static constexpr int kRetries = 60;
-  static constexpr UINT_PTR kRetryTimer = 0x4B54;
+  static constexpr UINT_PTR kRetryTimer = kTimerTrayRetry;
 
  private:
   void Show(const std::optional<TrayNotice>& notice);

@@ -14,6 +14,7 @@
 #include "app/AccessibleView.h"
 #include "app/Announcements.h"
 #include "app/win32/Announcer.h"
+#include "app/win32/WindowMessages.h"
 #include "app/win32/WindowLayer.h"
 #include "base/Clock.h"
 #include "controls/win32/AccessibleLabel.h"
@@ -25,7 +26,7 @@ class WindowAnnouncer {
   // How long the window must be quiet before the end of a burst of changes is said.
   static constexpr unsigned kQuietMs = 500;
   // The timer that says the end of a burst.
-  static constexpr UINT_PTR kTimer = 0x4B54;
+  static constexpr UINT_PTR kTimer = kTimerAnnounceBurst;
   // Posted to the window when a change was noted; the window hands it to AnnounceChanges.
   static constexpr UINT kMessage = WM_APP + 1;
 

@@ -13,6 +13,7 @@
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/SingleInstance.h"
+#include "app/win32/WindowMessages.h"
 #include "controls/win32/Subclass.h"
 #include "resources/resource.h"
 #include "settings/MemoryKeyValueTree.h"
@@ -116,6 +117,22 @@ TEST_F(MainDlgTest, StartsWithEveryControlAndBringsTheReceiverUpOnTimer2) {
   EXPECT_EQ(scheduler.ticks, 1);
   EXPECT_LT(MainWindowProbe::LastSecond(dlg->Window()), 60);
   RemoveDirectoryA("C:\\KestruneTestRec");
+}
+
+// The tray's retry at log-on and the end of a burst of announcements are timers of the same
+// window: each reaches its own owner.
+TEST_F(MainDlgTest, TheTrayRetryTimerReachesTheTrayAndTheAnnouncementsKeepTheirs) {
+  TrayStandIn tray;
+  AppAdapters adapters = TestAdapters(platform, tree, clock);
+  adapters.tray = &tray;
+  app = std::make_unique<App>(std::move(adapters));
+  hwnd = app->MakeWindow();
+  ASSERT_NE(hwnd, nullptr);
+  tray.timers.clear();
+  Timer(kTimerAnnounceBurst);
+  EXPECT_TRUE(tray.timers.empty());
+  Timer(kTimerTrayRetry);
+  EXPECT_EQ(tray.timers, std::vector<UINT_PTR>{kTimerTrayRetry});
 }
 
 TEST_F(MainDlgTest, SeekDisablesTheControlsAndTimersGiveThemBack) {

@@ -96,10 +96,14 @@ class TrayStandIn final : public ITrayIcon {
   }
   LRESULT OnTrayNotify(HWND, WPARAM, LPARAM) override { return 0; }
   void ReAddTrayIcon(HWND) override {}
-  bool OnTrayTimer(HWND, UINT_PTR) override { return false; }
+  bool OnTrayTimer(HWND, UINT_PTR id) override {
+    timers.push_back(id);
+    return false;
+  }
   bool OnTrayCommand(int) override { return false; }
   void Notify(const std::string&, const std::string&) override {}
   std::function<void(int)> onPicture;
+  std::vector<UINT_PTR> timers;  // the timers the window handed over
 };
 
 // The program as the tests build it: over the simulated receiver, the test's settings and clock;
