@@ -41,9 +41,6 @@ App::App(AppAdapters adapters)
       dialogs_(adapters.dialogs ? adapters.dialogs : adapters.program ? &settingsDialogs_ : nullptr),
       preparation_(adapters.program ? &wavePreparation_ : adapters.preparation),
       startTask_(adapters.startTask),
-      schedulerStandIn_(adapters.scheduler),
-      playbackStandIn_(adapters.playback),
-      trayStandIn_(adapters.tray),
       settings_(tree_),
       recorder_(MakeRecorder(adapters, failures_)),
       liveSound_(MakeLiveAudio(adapters, [this] { return liveSound_.ReceiverOpen(); }), preparation_, failures_,
@@ -51,20 +48,24 @@ App::App(AppAdapters adapters)
       device_(hid_, clock_, &liveSound_),
       powerState_(power_),
       radio_(settings_),
-      recording_(recorder_.get(), liveSound_, radio_, clock_, wallClock_, dialog_, dialog_, &dialog_,
-                 schedulerStandIn_ ? schedulerStandIn_ : &scheduler_.Get(), failures_),
       tray_(instance_, radio_, settings_),
+      playbackLink_(playback_, adapters.playback),
+      schedulerLink_(scheduler_, adapters.scheduler),
+      dialog_(instance_, window_, device_, radio_, recording_, settings_, clock_, arrivals_,
+              adapters.tray ? adapters.tray : &tray_, &playbackLink_, schedulerLink_.PowerSink(), recorder_.get(),
+              outcomes_),
+      recording_(recorder_.get(), liveSound_, radio_, clock_, wallClock_, dialog_, dialog_, &dialog_, &schedulerLink_,
+                 failures_),
+      window_(device_, liveSound_, radio_, recording_, settings_, clock_, wallClock_, dialog_, dialog_, dialog_,
+              powerState_, &playbackLink_, &schedulerLink_, dialogs_),
       playback_(dialog_, window_, liveSound_, radio_, recording_, clock_),
       scheduler_(window_, recording_, powerState_, power_, folders_, wallClock_, clock_, settings_, dialog_,
-                 trayStandIn_ ? trayStandIn_ : &tray_, startTask_),
-      window_(device_, liveSound_, radio_, recording_, settings_, clock_, wallClock_, dialog_, dialog_, dialog_,
-              powerState_, playbackStandIn_ ? playbackStandIn_ : &playback_.Control(),
-              schedulerStandIn_ ? schedulerStandIn_ : &scheduler_.Get(), dialogs_),
-      dialog_(instance_, window_, device_, radio_, recording_, settings_, clock_, arrivals_,
-              trayStandIn_ ? trayStandIn_ : &tray_, playbackStandIn_ ? playbackStandIn_ : &playback_.Control(),
-              schedulerStandIn_ ? nullptr : &scheduler_, recorder_.get(), outcomes_) {}
+                 adapters.tray ? adapters.tray : &tray_, startTask_) {}
 
-App::~App() = default;
+// The window goes first, while everything its last messages reach is still there.
+App::~App() {
+  if (HWND window = dialog_.Hwnd()) DestroyWindow(window);
+}
 
 HWND App::MakeWindow(bool startedInTray) {
   if (startedInTray) window_.SetStartedInTray();

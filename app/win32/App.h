@@ -2,16 +2,20 @@
 // The program, built in one place: the adapters to Windows, the receiver and what hangs on its
 // audio, the recording session, the radio, playback, the scheduler, the window's behaviour and
 // the dialog that shows it, each given what it works with when it is made, and taken down in the
-// reverse order. Where two parts work with each other (the session tells the scheduler, the
-// scheduler asks the window, the window's view is the dialog) the first made is given the later
-// one's reference and stores it: nothing is called before the window's messages run. Tests build
-// the same program over stand-ins of the adapters.
+// reverse order. The dialog is made before the behaviour it shows, for it is the behaviour's view
+// and timers; it keeps references to the window logic and the session made after it and calls
+// them only once its window exists. Two parts are asked by parts made before them (playback by
+// the window and the dialog, the scheduler by the session, the window and the dialog): those ask
+// through a link made early that passes each call on. Tests build the same program over
+// stand-ins of the adapters.
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/LiveSound.h"
 #include "app/MainWindow.h"
@@ -68,6 +72,52 @@ struct AppAdapters {
   ITrayIcon* tray = nullptr;
 };
 
+// Playback as the parts made before it ask it: the program's, or a test's stand-in.
+class PlaybackLink final : public IPlaybackControl {
+ public:
+  PlaybackLink(PlaybackPart& part, IPlaybackControl* standIn) : part_(part), standIn_(standIn) {}
+  bool IsPlaying() const override { return Target().IsPlaying(); }
+  void EndForClose() override { Target().EndForClose(); }
+  void StopPlayback() override { Target().StopPlayback(); }
+  void RunGraph() override { Target().RunGraph(); }
+  void StopGraph() override { Target().StopGraph(); }
+  void SetGraphVolume(long centibels) override { Target().SetGraphVolume(centibels); }
+  void OnPlayButton() override { Target().OnPlayButton(); }
+  void OnPlaybackTimer() override { Target().OnPlaybackTimer(); }
+  void OnGraphEvent() override { Target().OnGraphEvent(); }
+  void OnPositionScroll(int code) override { Target().OnPositionScroll(code); }
+
+ private:
+  IPlaybackControl& Target() const { return standIn_ ? *standIn_ : part_.Control(); }
+  PlaybackPart& part_;
+  IPlaybackControl* standIn_;
+};
+
+// The scheduler as the parts made before it ask it; the power broadcasts go to the program's
+// only (a stand-in leaves them to the system).
+class SchedulerLink final : public ISchedulerControl, public IPowerBroadcastSink {
+ public:
+  SchedulerLink(SchedulerPart& part, ISchedulerControl* standIn) : part_(part), standIn_(standIn) {}
+  void LoadSchedule() override { Target().LoadSchedule(); }
+  void SchedulerTick(const LocalTime& now) override { Target().SchedulerTick(now); }
+  void OnRecordingEnded(const RecordingEnd& end) override { Target().OnRecordingEnded(end); }
+  void OnClosing() override { Target().OnClosing(); }
+  bool HasActiveReservation() const override { return Target().HasActiveReservation(); }
+  void OnReceiverRemoved() override { Target().OnReceiverRemoved(); }
+  void OnReceiverArrived() override { Target().OnReceiverArrived(); }
+  void OnRecordingFilesDone(const std::vector<std::string>& unfinished) override {
+    Target().OnRecordingFilesDone(unfinished);
+  }
+  LRESULT OnPowerBroadcast(WPARAM event) override { return part_.OnPowerBroadcast(event); }
+  // The sink for the dialog: none while a stand-in schedules.
+  IPowerBroadcastSink* PowerSink() { return standIn_ ? nullptr : this; }
+
+ private:
+  ISchedulerControl& Target() const { return standIn_ ? *standIn_ : part_.Get(); }
+  SchedulerPart& part_;
+  ISchedulerControl* standIn_;
+};
+
 class App {
  public:
   explicit App(AppAdapters adapters);
@@ -116,9 +166,6 @@ class App {
   WaveInAudioPreparation wavePreparation_;
   IAudioPreparation* preparation_;
   IStartTaskStore* startTask_;
-  ISchedulerControl* schedulerStandIn_;
-  IPlaybackControl* playbackStandIn_;
-  ITrayIcon* trayStandIn_;
   SettingsStore settings_;
   // ---- The receiver and its audio ----
   RecorderOutcomes outcomes_;
@@ -128,10 +175,12 @@ class App {
   PowerState powerState_;
   // ---- The radio's state and what acts on it ----
   ::Radio radio_;
-  RecordingController recording_;
   MainTray tray_;
+  PlaybackLink playbackLink_;
+  SchedulerLink schedulerLink_;
+  CMainDlg dialog_;
+  RecordingController recording_;
+  MainWindow window_;
   PlaybackPart playback_;
   SchedulerPart scheduler_;
-  MainWindow window_;
-  CMainDlg dialog_;
 };
