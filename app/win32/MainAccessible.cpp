@@ -7,18 +7,9 @@
 
 namespace {
 
-BSTR ToBstr(const std::string& text) {
-  // Names are text of the ANSI code page (preset names typed on a Japanese system included).
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  if (result && length > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-  return result;
-}
-
 HRESULT ReturnText(const std::string& text, BSTR* out) {
   if (text.empty()) return S_FALSE;
-  *out = ToBstr(text);
+  *out = AnsiToBstr(text);
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -1,5 +1,7 @@
 #include "app/win32/UiaNotifier.h"
 
+#include "controls/win32/AccessibleDispatch.h"
+
 namespace {
 
 // Of uiautomationcoreapi.h, whose MinGW copy does not compile as C++.
@@ -15,13 +17,6 @@ constexpr int kNotificationKindOther = 4;
 // What is being said ends before the newest of this activity is said; older ones are dropped.
 constexpr int kCurrentThenMostRecent = 4;
 constexpr const wchar_t* kActivity = L"Kestrune.Radio";
-
-BSTR ToBstr(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  if (result && length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-  return result;
-}
 
 }  // namespace
 
@@ -141,7 +136,7 @@ IRawElementProviderSimple* UiaNotifier::Provider() const { return provider_.Get(
 
 bool UiaNotifier::Notify(const std::string& text) {
   if (!hwnd_ || !provider_) return false;
-  BSTR spoken = ToBstr(text);
+  BSTR spoken = AnsiToBstr(text);
   BSTR activity = SysAllocString(kActivity);
   const HRESULT hr = spoken && activity ? uia_.raiseNotification(provider_.Get(), kNotificationKindOther,
                                                                  kCurrentThenMostRecent, spoken, activity)

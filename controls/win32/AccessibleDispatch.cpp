@@ -5,6 +5,13 @@ namespace {
 constexpr GUID kLibidAccessibility = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 }  // namespace
 
+BSTR AnsiToBstr(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+  if (result && length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
+  return result;
+}
+
 ITypeInfo* AccessibleDispatch::TypeInfo() {
   if (!loaded_) {
     loaded_ = true;

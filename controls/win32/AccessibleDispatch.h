@@ -7,7 +7,13 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
+#include <string>
+
 inline constexpr GUID kIID_IAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// A name or value for a reader: text of the ANSI code page (preset names typed on a Japanese
+// system included) as a BSTR the caller frees; null when out of memory.
+BSTR AnsiToBstr(const std::string& text);
 
 // IAccessible's description, loaded on first use by the object that owns this; null where
 // oleacc's type library is neither registered nor in oleacc.dll.

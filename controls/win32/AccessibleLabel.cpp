@@ -7,13 +7,6 @@
 
 namespace {
 
-BSTR ToBstr(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  if (result && length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-  return result;
-}
-
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object of a control with our name and value in front of it.
@@ -56,7 +49,7 @@ class LabelledAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!name) return E_POINTER;
     if (const auto texts = texts_.lock(); texts && IsSelf(child)) {
-      *name = ToBstr(texts->name);
+      *name = AnsiToBstr(texts->name);
       return *name ? S_OK : E_OUTOFMEMORY;
     }
     return inner_->get_accName(child, name);
@@ -64,7 +57,7 @@ class LabelledAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
     if (!value) return E_POINTER;
     if (const auto texts = texts_.lock(); texts && texts->value && IsSelf(child)) {
-      *value = ToBstr(texts->value());
+      *value = AnsiToBstr(texts->value());
       return *value ? S_OK : E_OUTOFMEMORY;
     }
     return inner_->get_accValue(child, value);

@@ -10,6 +10,8 @@
 
 namespace {
 
+class DialogsAccessibleTest : public SettingsDialogsTest {};
+
 // The names of the Tab stops, as accessibility finds them: a button or box by its window text (a
 // skinned one paints that text: without it, its picture changes), any other field by the static
 // or group box (it answers as a static) right before it among its siblings.
@@ -81,7 +83,7 @@ void ReadDialog(Dialog& dialog, const char* caption, const std::function<void(HW
   dialog.DoModal(nullptr);
 }
 
-TEST_F(SettingsDialogsTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrCaption) {
+TEST_F(DialogsAccessibleTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrCaption) {
   Write("TIMER_SETTING02", "ITEM", "News & Weather");
   std::string preferences, pc, timer, list, rows, objects;
   const bool comEntered = SUCCEEDED(CoInitialize(nullptr));

@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST_F(SettingsDialogsTest, PcSettingsEditsTheFivePowerValuesAndTheKeyboardWorks) {
+class PcSettingsDialogTest : public SettingsDialogsTest {};
+
+TEST_F(PcSettingsDialogTest, PcSettingsEditsTheFivePowerValuesAndTheKeyboardWorks) {
   CMySettingDlg dialog(tree);
   HWND dlg = nullptr;
   HWND firstFocus = nullptr;
@@ -46,7 +48,7 @@ TEST_F(SettingsDialogsTest, PcSettingsEditsTheFivePowerValuesAndTheKeyboardWorks
   EXPECT_EQ(General("AUTOSPEND"), "3");
 }
 
-TEST_F(SettingsDialogsTest, PcSettingsCarriesStoredValuesAndEscapeWritesNothing) {
+TEST_F(PcSettingsDialogTest, PcSettingsCarriesStoredValuesAndEscapeWritesNothing) {
   Write(kGeneralKey, "AUTOSPEND", "0");
   Write(kGeneralKey, "STANDBY", "1");
   Write(kGeneralKey, "CLOSE", "1");

@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST_F(SettingsDialogsTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) {
+class PreferencesDialogTest : public SettingsDialogsTest {};
+
+TEST_F(PreferencesDialogTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) {
   RemoveDirectoryA("C:\\KestrunePrefs");
   CSettingDlg dialog(tree);
   dialog.SetRegion(1);
@@ -58,7 +60,7 @@ TEST_F(SettingsDialogsTest, PreferencesStoreTypedPresetsAndRefuseABadFrequency) 
   RemoveDirectoryA("C:\\KestrunePrefs");
 }
 
-TEST_F(SettingsDialogsTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
+TEST_F(PreferencesDialogTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
   Write(kGeneralKey, "MP3BPS", "9");  // the recorder makes 128 kbit/s of it
   Write("TIMER_SETTING03", "ITEM", "Keep me?");
   CSettingDlg dialog(tree);
@@ -98,7 +100,7 @@ TEST_F(SettingsDialogsTest, PreferencesRegionSwitchDefaultAndCtrlDefault) {
   EXPECT_TRUE(dialog.DataReset());
 }
 
-TEST_F(SettingsDialogsTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels) {
+TEST_F(PreferencesDialogTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels) {
   CSettingDlg dialog(tree);
   dialog.SetRegion(2);
   dialog.SetCurrentBand(2);
@@ -119,7 +121,7 @@ TEST_F(SettingsDialogsTest, PreferencesOnSwLockTheRegionAndEnterOnCancelCancels)
   EXPECT_EQ(General("MP3BPS"), "2");
 }
 
-TEST_F(SettingsDialogsTest, PreferencesBrowseForAFolderPutsItsPathInTheField) {
+TEST_F(PreferencesDialogTest, PreferencesBrowseForAFolderPutsItsPathInTheField) {
   CreateDirectoryA("C:\\KestruneBrowse", nullptr);
   CSettingDlg dialog(tree);
   dialog.SetRegion(2);
