@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "tests/native/MainWindowRig.h"
-#include "tests/support/StateProbes.h"
 
 namespace {
 
@@ -52,8 +51,9 @@ class Playback : public ::testing::Test {
 TEST_F(Playback, APickedRecordingReplacesTheLiveSound) {
   rig.Command(ID_REC_OPEN);
   ASSERT_EQ(rig.recording.IsRecording(), 1);
+  rig.Command(IDC_SAVE_PRESET);
+  ASSERT_TRUE(rig.window.SaveArmed());
   rig.audioLog.clear();
-  MainWindowProbe::ArmSave(rig.window);
   Pick("  " + file + " ");
   EXPECT_EQ(view.pickedFrom, "C:\\RadioREC");
   EXPECT_EQ(rig.audioLog, (Log{"record stop", "stop", "graph create",

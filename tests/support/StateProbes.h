@@ -10,7 +10,6 @@
 
 struct MainWindowProbe {
   static void SetSeekStableReads(MainWindow& window, uint16_t reads) { window.seekStable_ = reads; }
-  static void ArmSave(MainWindow& window) { window.saveArmed_ = true; }
   // The wall-clock second the heartbeat last acted in; 0xFF before the first.
   static uint8_t LastSecond(const MainWindow& window) { return window.lastSecond_; }
 };

@@ -188,7 +188,8 @@ TEST_F(MainSkinTest, AboutButtonOpensTheBoxOverTheWindow) {
   g_aboutShot = {};
   g_aboutTicksShown = 0;
   SetTimer(nullptr, 0, 50, CloseAboutBox);
-  MainWindowProbe::ArmSave(dlg->Window());
+  Click(IDC_SAVE_PRESET);
+  ASSERT_EQ(dlg->Window().SaveArmed(), 1);
   Click(IDC_ABOUT);
   EXPECT_EQ(dlg->Window().SaveArmed(), 0);
   EXPECT_EQ(g_aboutOwner, hwnd);
