@@ -12,6 +12,7 @@
 #include "app/AccessibleView.h"
 #include "app/MainWindow.h"
 #include "app/win32/MainAccessible.h"
+#include "app/win32/MainDlgPorts.h"
 #include "app/win32/MainSkin.h"
 #include "app/win32/MainView.h"
 #include "app/win32/RecorderOutcomes.h"
@@ -26,33 +27,6 @@ extern const UINT g_taskbarCreatedMessage;
 // The instance marker: the running main window carries this property with the value 1022.
 constexpr const char* kInstanceProperty = "AFX_KSInstall_CPP__12036F8B_8301_46e2_ADC5_A14A44A85877__";
 constexpr UINT_PTR kInstanceMarker = 1022;
-
-// The notification icon as the window drives it.
-class ITrayIcon {
- public:
-  virtual ~ITrayIcon() = default;
-  // The deferred start's add (callback message 1034, tooltip, icon 128).
-  virtual void AddTrayIcon(HWND owner) = 0;
-  // Icon resource the tray shows now.
-  virtual void SetTrayPicture(int iconId) = 0;
-  // Message 1034.
-  virtual LRESULT OnTrayNotify(HWND owner, WPARAM id, LPARAM mouseMessage) = 0;
-  // "TaskbarCreated": the shell has forgotten the icon.
-  virtual void ReAddTrayIcon(HWND owner) = 0;
-  // A timer of the tray's; false for any other.
-  virtual bool OnTrayTimer(HWND owner, UINT_PTR id) = 0;
-  // A command of the tray menu the window does not know; false for any other.
-  virtual bool OnTrayCommand(int id) = 0;
-  // A notification, shown when the icon is there (joined to one still unread), else when it comes.
-  virtual void Notify(const std::string& title, const std::string& text) = 0;
-};
-
-// WM_POWERBROADCAST, answered by whoever keeps the power state.
-class IPowerBroadcastSink {
- public:
-  virtual ~IPowerBroadcastSink() = default;
-  virtual LRESULT OnPowerBroadcast(WPARAM event) = 0;
-};
 
 class CMainDlg final : public DialogWindow, public MessageFilter, public IdleHandler, public MainView {
  public:

@@ -9,7 +9,7 @@
 
 #include "app/Radio.h"
 #include "app/TrayNotices.h"
-#include "app/win32/MainDlg.h"
+#include "app/win32/MainDlgPorts.h"
 #include "app/win32/WindowMessages.h"
 #include "app/win32/PopupMenu.h"
 #include "app/win32/TrayIcon.h"

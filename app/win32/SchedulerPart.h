@@ -8,7 +8,8 @@
 #include <optional>
 
 #include "app/win32/LogWriter.h"
-#include "app/win32/MainDlg.h"
+#include "app/win32/MainDlgPorts.h"
+#include "app/win32/WindowLayer.h"
 #include "schedule/ScheduleReport.h"
 #include "schedule/Scheduler.h"
 #include "schedule/StartTask.h"

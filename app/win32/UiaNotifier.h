@@ -14,11 +14,6 @@
 
 #include "base/win32/GdiHandles.h"
 
-struct ModuleTraits {
-  static void Close(HMODULE module) { FreeLibrary(module); }
-};
-using UniqueModule = UniqueGdiHandle<HMODULE, ModuleTraits>;
-
 // uiautomationcore's entry points the notification needs; a missing one is null.
 struct UiaEntryPoints {
   using RaiseNotification = HRESULT(WINAPI*)(IRawElementProviderSimple* provider, int kind, int processing,

@@ -1,5 +1,6 @@
 #pragma once
-// Move-only owners of the GDI and image-list handles the skin uses, and a selection restorer.
+// Move-only owners of the GDI and image-list handles the skin uses, of icons and of loaded
+// modules, and a selection restorer.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -49,6 +50,10 @@ struct IconTraits {
   static void Close(HICON h) { DestroyIcon(h); }
 };
 
+struct ModuleTraits {
+  static void Close(HMODULE module) { FreeLibrary(module); }
+};
+
 using UniqueBrush = UniqueGdiHandle<HBRUSH, GdiObjectTraits>;
 using UniqueBitmap = UniqueGdiHandle<HBITMAP, GdiObjectTraits>;
 using UniqueFont = UniqueGdiHandle<HFONT, GdiObjectTraits>;
@@ -56,6 +61,7 @@ using UniqueRegion = UniqueGdiHandle<HRGN, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueGdiHandle<HDC, DcTraits>;
 using UniqueImageList = UniqueGdiHandle<HIMAGELIST, ImageListTraits>;
 using UniqueIcon = UniqueGdiHandle<HICON, IconTraits>;
+using UniqueModule = UniqueGdiHandle<HMODULE, ModuleTraits>;
 
 // Selects an object into a DC and puts the previous one back at scope end.
 class SelectionRestorer {
