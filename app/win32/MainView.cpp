@@ -13,13 +13,6 @@
 
 namespace {
 
-std::string ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
-  text.resize(static_cast<size_t>(std::max(GetWindowTextA(control, text.data(), static_cast<int>(text.size())), 0)));
-  return text;
-}
-
 constexpr RECT kReadoutRect{display::kReadoutRect.left, display::kReadoutRect.top, display::kReadoutRect.right,
                              display::kReadoutRect.bottom};
 

@@ -9,17 +9,6 @@
 #include "app/win32/MainSkin.h"
 #include "resources/resource.h"
 
-namespace {
-
-std::string ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::string text(static_cast<size_t>(std::max(GetWindowTextLengthA(control), 0)) + 1, '\0');
-  text.resize(static_cast<size_t>(std::max(GetWindowTextA(control, text.data(), static_cast<int>(text.size())), 0)));
-  return text;
-}
-
-}  // namespace
-
 void WindowAnnouncer::Attach(FactsSource facts) {
   facts_ = std::move(facts);
   // Where the readout is, so that a reader that looks for the live region finds it there.

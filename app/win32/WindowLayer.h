@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "controls/win32/Subclass.h"
@@ -73,3 +74,6 @@ class DialogWindow {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   HWND hwnd_ = nullptr;
 };
+
+// The window text of a dialog's control, whole (text of the ANSI code page).
+std::string ControlText(HWND dialog, int id);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/win32/WideText.h"
+
 using Microsoft::WRL::ComPtr;
 
 bool DirectShowPlaybackGraph::Create() {
@@ -25,10 +27,8 @@ bool DirectShowPlaybackGraph::Create() {
 
 bool DirectShowPlaybackGraph::Render(const std::string& path) {
   if (!graph_) return false;
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+  const std::wstring wide = WideFromAnsi(path);
+  if (wide.empty()) return false;
   return SUCCEEDED(graph_->RenderFile(wide.c_str(), nullptr));
 }
 

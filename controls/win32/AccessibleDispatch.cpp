@@ -1,15 +1,15 @@
 #include "controls/win32/AccessibleDispatch.h"
 
+#include "base/win32/WideText.h"
+
 namespace {
 // {1EA4DBF0-3C3B-11CF-810C-00AA00389B71}: oleacc's type library, version 1.1.
 constexpr GUID kLibidAccessibility = {0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 }  // namespace
 
 BSTR AnsiToBstr(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  if (result && length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-  return result;
+  const std::wstring wide = WideFromAnsi(text);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
 }
 
 ITypeInfo* AccessibleDispatch::TypeInfo() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/win32/WideText.h"
 #include "base/win32/Win32Handle.h"
 #include "schedule/win32/ComText.h"
 
@@ -73,15 +74,6 @@ HRESULT Delete(ITaskFolder& folder, const std::wstring& name) {
   return NotThere(hr) ? S_OK : hr;
 }
 
-// A reservation's name, stored in the ANSI code page, as Task Scheduler's UTF-16.
-std::wstring Widened(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
 }  // namespace
 
 bool TaskSchedulerMayRun() {
@@ -125,7 +117,7 @@ uint32_t Win32StartTaskStore::Write(const StartTaskPlan& plan, const std::string
   ComPtr<ITaskFolder> root;
   HRESULT hr = Connect(service, root);
   if (FAILED(hr)) return static_cast<uint32_t>(hr);
-  const std::wstring xml = StartTaskXml(plan, exe_, StartTaskDescription(plan, Widened(name), exe_));
+  const std::wstring xml = StartTaskXml(plan, exe_, StartTaskDescription(plan, WideFromAnsi(name), exe_));
   ComPtr<ITaskFolder> folder;
   hr = OwnFolder(*service.Get(), *root.Get(), folder);
   if (SUCCEEDED(hr)) hr = Register(*folder.Get(), name_, xml);
