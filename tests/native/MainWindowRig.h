@@ -23,6 +23,7 @@
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
+#include "tests/support/PlaybackSlot.h"
 #include "tests/support/SimulatedReceiver.h"
 
 class FakeTimers final : public ITimerHost {
@@ -381,19 +382,6 @@ class SchedulerSlot final : public ISchedulerControl {
     if (target) target->OnRecordingFilesDone(unfinished);
   }
   ISchedulerControl* target = nullptr;
-};
-
-class PlaybackSlot final : public IPlaybackControl {
- public:
-  bool IsPlaying() const override { return target && target->IsPlaying(); }
-  void EndForClose() override { if (target) target->EndForClose(); }
-  void StopPlayback() override { if (target) target->StopPlayback(); }
-  void RunGraph() override { if (target) target->RunGraph(); }
-  void StopGraph() override { if (target) target->StopGraph(); }
-  void SetGraphVolume(long centibels) override { if (target) target->SetGraphVolume(centibels); }
-  void OnPlayButton() override { if (target) target->OnPlayButton(); }
-  void OnPlaybackTimer() override { if (target) target->OnPlaybackTimer(); }
-  IPlaybackControl* target = nullptr;
 };
 
 class DialogsSlot final : public IWindowDialogs {

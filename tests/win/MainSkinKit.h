@@ -166,7 +166,7 @@ class MainSkinTest : public ::testing::Test {
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
   MessageLoop loop;
-  PlaybackStandIn playback;
+  PlaybackSlot playback;
   TrayStandIn tray;
   std::unique_ptr<App> app;
   CMainDlg* dlg = nullptr;

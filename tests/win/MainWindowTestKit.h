@@ -20,6 +20,7 @@
 #include "base/Clock.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/PlaybackSlot.h"
 #include "tests/support/SimulatedReceiver.h"
 
 // The volume slider's class registered, the receiver plugged in as HID member `at`, and its
@@ -73,20 +74,6 @@ class NoScheduler final : public ISchedulerControl {
   void SchedulerTick(const LocalTime&) override {}
 };
 
-// Passes on to the playback a test puts in; none: no file plays.
-class PlaybackStandIn final : public IPlaybackControl {
- public:
-  bool IsPlaying() const override { return target && target->IsPlaying(); }
-  void EndForClose() override { if (target) target->EndForClose(); }
-  void StopPlayback() override { if (target) target->StopPlayback(); }
-  void RunGraph() override { if (target) target->RunGraph(); }
-  void StopGraph() override { if (target) target->StopGraph(); }
-  void SetGraphVolume(long centibels) override { if (target) target->SetGraphVolume(centibels); }
-  void OnPlayButton() override { if (target) target->OnPlayButton(); }
-  void OnPlaybackTimer() override { if (target) target->OnPlaybackTimer(); }
-  IPlaybackControl* target = nullptr;
-};
-
 // No icon; the pictures the window asks for go to `onPicture` when set.
 class TrayStandIn final : public ITrayIcon {
  public:
@@ -111,7 +98,7 @@ class TrayStandIn final : public ITrayIcon {
 // until the test takes the program's own (a null stand-in).
 inline AppAdapters TestAdapters(IHidPlatform& hid, IKeyValueTree& tree, IClock& clock) {
   static NoScheduler noScheduler;
-  static PlaybackStandIn noPlayback;
+  static PlaybackSlot noPlayback;
   static TrayStandIn noTray;
   AppAdapters adapters;
   adapters.instance = GetModuleHandleA(nullptr);
