@@ -15,4 +15,16 @@ if [ ! -d "$locales/ja_JP.UTF-8" ]; then
   mv "$work/ja_JP.UTF-8" "$locales/" 2>/dev/null || true  # another run may have been first
   rm -rf "$work"
 fi
-LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 exec "$root/scripts/wine-exec.sh" "$@"
+# Started right after another Wine run of the same prefix, Wine itself has been seen to fail before
+# the program printed a line (once in several runs); such a start is tried once more. A program
+# that ran and failed is never run again.
+out="$(mktemp)"
+trap 'rm -f "$out"' EXIT
+for attempt in 1 2; do
+  status=0
+  LOCPATH="$locales" LC_ALL=ja_JP.UTF-8 "$root/scripts/wine-exec.sh" "$@" >"$out" 2>&1 || status=$?
+  cat "$out"
+  if [ "$status" -eq 0 ] || grep -q '^Running main()' "$out"; then exit "$status"; fi
+  [ "$attempt" -eq 1 ] && { echo "wine-exec-cp932: Wine exited ($status) before the program ran; starting it once more" >&2; sleep 3; }
+done
+exit "$status"
