@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/StartEntry.h"
+#include "base/win32/WideText.h"
 
 namespace {
 
@@ -66,15 +67,7 @@ std::wstring ThisProgramPath() {
 
 std::wstring StartCommandFor(const std::wstring& exe) { return L"\"" + exe + L"\" /tray"; }
 
-std::string StartWithWindowsCommand() {
-  const std::wstring command = StartCommandFor(ThisProgramPath());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, command.data(), static_cast<int>(command.size()), nullptr, 0,
-                                        nullptr, nullptr);
-  std::string text(bytes > 0 ? bytes : 0, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, command.data(), static_cast<int>(command.size()), text.data(), bytes, nullptr,
-                      nullptr);
-  return text;
-}
+std::string StartWithWindowsCommand() { return Utf8FromWide(StartCommandFor(ThisProgramPath())); }
 
 bool StartsWithWindows(const std::wstring& exe) {
   const auto command = RunCommand();

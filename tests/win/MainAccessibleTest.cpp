@@ -16,6 +16,7 @@
 #include "app/win32/MainDlg.h"
 #include "app/win32/UiaNotifier.h"
 #include "audio/Recorder.h"
+#include "base/win32/WideText.h"
 #include "resources/resource.h"
 #include "settings/MemoryKeyValueTree.h"
 #include "tests/support/ManualClock.h"
@@ -47,9 +48,7 @@ class AcceptingRecorder final : public IRecorder {
 
 std::string Utf8(BSTR text) {
   if (!text) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  std::string out = Utf8FromWide(text);
   SysFreeString(text);
   return out;
 }
@@ -89,12 +88,7 @@ std::string NameFromEvent(HWND window, LONG object, LONG child) {
     return "(no object)";
   BSTR name = nullptr;
   target->get_accName(id, &name);
-  if (!name) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, name, -1, out.data(), n, nullptr, nullptr);
-  SysFreeString(name);
-  return out;
+  return Utf8(name);
 }
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "base/win32/WideText.h"
 #include "schedule/win32/ComText.h"
 
 namespace {
@@ -159,12 +160,6 @@ class TaskSchedulerReader {
 };
 
 // UTF-8, as the test's output and its messages are read on the host.
-inline std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
+inline std::string Narrow(const std::wstring& text) { return Utf8FromWide(text); }
 
 }  // namespace
