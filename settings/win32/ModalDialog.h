@@ -6,8 +6,12 @@
 
 #include <string>
 
-// Runs dialog `templateId` modally over `owner`; `self.OnMessage(dialog, msg, wParam, lParam)`
-// sees every message from WM_INITDIALOG on and returns what a dialog procedure returns.
+// Date pickers, list views, tooltips and links are registered before a dialog that holds them opens.
+void RegisterDialogControlClasses();
+
+// Runs dialog `templateId` modally over `owner`, the common controls it may hold registered;
+// `self.OnMessage(dialog, msg, wParam, lParam)` sees every message from WM_INITDIALOG on and
+// returns what a dialog procedure returns.
 template <typename Dialog>
 INT_PTR RunModalDialog(Dialog& self, int templateId, HWND owner) {
   struct Proc {
@@ -17,6 +21,7 @@ INT_PTR RunModalDialog(Dialog& self, int templateId, HWND owner) {
       return target ? target->OnMessage(dialog, msg, wParam, lParam) : FALSE;
     }
   };
+  RegisterDialogControlClasses();
   return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, &Proc::Run,
                          reinterpret_cast<LPARAM>(&self));
 }
@@ -31,5 +36,3 @@ bool IsItemChecked(HWND dialog, int id);
 void SetItemChecked(HWND dialog, int id, bool checked);
 // The combo box's selection, 0 when nothing is selected.
 int ComboSelection(HWND dialog, int id);
-// Date pickers, list views, tooltips and links are registered before a dialog that holds them opens.
-void RegisterDialogControlClasses();

@@ -7,10 +7,7 @@
 
 CMySettingDlg::CMySettingDlg(IKeyValueTree& tree) : store_(tree), plan_(&SystemPowerPlan()) {}
 
-INT_PTR CMySettingDlg::DoModal(HWND owner) {
-  RegisterDialogControlClasses();
-  return RunModalDialog(*this, IDD_PC_SETTINGS, owner);
-}
+INT_PTR CMySettingDlg::DoModal(HWND owner) { return RunModalDialog(*this, IDD_PC_SETTINGS, owner); }
 
 INT_PTR CMySettingDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

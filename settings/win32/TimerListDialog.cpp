@@ -7,10 +7,7 @@
 #include "settings/win32/ModalDialog.h"
 #include "settings/win32/TimerSettingsDialog.h"
 
-INT_PTR CShowAll::DoModal(HWND owner) {
-  RegisterDialogControlClasses();
-  return RunModalDialog(*this, IDD_TIMER_LIST, owner);
-}
+INT_PTR CShowAll::DoModal(HWND owner) { return RunModalDialog(*this, IDD_TIMER_LIST, owner); }
 
 INT_PTR CShowAll::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

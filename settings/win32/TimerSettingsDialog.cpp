@@ -61,10 +61,7 @@ void CTimerSetDlg::SetSingleReservation(CShowAll* list, int row) {
   singleRow_ = row;
 }
 
-INT_PTR CTimerSetDlg::DoModal(HWND owner) {
-  RegisterDialogControlClasses();
-  return RunModalDialog(*this, IDD_TIMER_SETTINGS, owner);
-}
+INT_PTR CTimerSetDlg::DoModal(HWND owner) { return RunModalDialog(*this, IDD_TIMER_SETTINGS, owner); }
 
 INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
