@@ -287,6 +287,5 @@ void MainWindow::TuneForReservation(uint8_t band, uint16_t frequency) {
 }
 
 void MainWindow::RestoreSavedStation() {
-  radio_.RestoreStation();
-  TuneCurrentStation(false);
+  if (radio_.RestoreStation()) TuneCurrentStation(false);
 }

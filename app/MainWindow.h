@@ -111,6 +111,7 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   void StopPlayback() override;
   void TuneForReservation(uint8_t band, uint16_t frequency) override;
   void RestoreSavedStation() override;
+  void ForgetSavedStation() override { radio_.ForgetStation(); }
   std::string RecordFolder() override { return recording_.RecordFolder(); }
   void CloseReceiver() override;
   void StopSound() override { StopLive(); }

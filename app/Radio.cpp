@@ -12,11 +12,14 @@ void Radio::Step(bool up) {
   else tuning_.StepDown();
 }
 
-void Radio::RestoreStation() {
-  tuning_.band = saved_.band;
-  tuning_.freqFm = saved_.freqFm;
-  tuning_.freqAm = saved_.freqAm;
-  tuning_.freqSw = saved_.freqSw;
+bool Radio::RestoreStation() {
+  if (!saved_) return false;
+  tuning_.band = saved_->band;
+  tuning_.freqFm = saved_->freqFm;
+  tuning_.freqAm = saved_->freqAm;
+  tuning_.freqSw = saved_->freqSw;
+  saved_.reset();
+  return true;
 }
 
 void Radio::FindCurrentPreset() {
@@ -54,11 +57,12 @@ RadioState Radio::Load() {
 
 void Radio::Save() {
   RadioState state;
-  state.band = tuning_.band;
+  const TuningState& station = saved_ ? *saved_ : tuning_;
+  state.band = station.band;
   state.region = tuning_.region;
-  state.freqAm = tuning_.freqAm;
-  state.freqFm = tuning_.freqFm;
-  state.freqSw = tuning_.freqSw;
+  state.freqAm = station.freqAm;
+  state.freqFm = station.freqFm;
+  state.freqSw = station.freqSw;
   state.volume = volume_;
   state.stereo = stereo_;
   ::SaveRadioState(settings_, state);

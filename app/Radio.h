@@ -5,6 +5,7 @@
 // receiver itself is told by the window, which sequences commands around these changes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device/BandPlan.h"
@@ -33,10 +34,17 @@ class Radio {
   bool AtBandEdge(bool up) const { return tuning_.AtEdge(up ? BandEdge::Upper : BandEdge::Lower); }
   void SetBand(uint8_t band) { tuning_.band = band; }
   void SetRegion(uint8_t region) { tuning_.region = region; }
-  // Keeps band and frequencies for RestoreStation (a reservation records another station).
-  void SaveStation() { saved_ = tuning_; }
-  // Band and frequencies as SaveStation kept them; the region stays.
-  void RestoreStation();
+  // Keeps band and frequencies for RestoreStation (a reservation records another station). One
+  // kept already (reservations that follow each other, a resumed one) stays: the user's station
+  // is the one from before the first.
+  void SaveStation() {
+    if (!saved_) saved_ = tuning_;
+  }
+  // Band and frequencies as SaveStation kept them (the region stays), kept no more; nothing
+  // when none is kept (false then).
+  bool RestoreStation();
+  // The kept station let go: what is tuned now is the user's.
+  void ForgetStation() { saved_.reset(); }
 
   // ---- Presets of the current band and region ----
   std::string PresetKey() const { return ::PresetKey(tuning_.band, tuning_.region); }
@@ -70,7 +78,8 @@ class Radio {
   // The stored state: its radio part taken over (with the preset that holds the station), the
   // whole returned for the recording's rate and folder.
   RadioState Load();
-  // Band, frequencies, stereo, region and volume written back.
+  // Band, frequencies, stereo, region and volume written back; while a reservation's station is
+  // tuned, the user's station kept for after it.
   void Save();
   // A start's run state: sound on, no signal yet.
   void ClearRunState();
@@ -79,7 +88,8 @@ class Radio {
   SettingsStore& settings_;
   // Band AM and region USA (0) until the stored state is loaded.
   TuningState tuning_{0, 0, 0, 0, 0};
-  TuningState saved_{0, 0, 0, 0, 0};
+  // While a reservation's station is tuned: the user's, which is also the one stored.
+  std::optional<TuningState> saved_;
   uint8_t preset_ = 0;
   uint8_t prevPreset_ = 0;
   std::string presetName_;

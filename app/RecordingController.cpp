@@ -105,6 +105,7 @@ bool RecordingController::StartRecording() {
   if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "", 0))
     return false;
   kind_ = RecordingKind::Manual;
+  if (scheduler_) scheduler_->OnRecordingStarted(RecordingPath());
   return true;
 }
 

@@ -19,7 +19,15 @@ class PowerState {
   void Load(SettingsStore& store);
   // "AUTOSPEND" alone, as the preferences dialog may have changed it.
   void ReloadAutoSuspend(SettingsStore& store) { settings_.autoSuspend = LoadAutoSuspend(store); }
-  void ApplyKeepAwake() { power_.SetExecutionState(KeepAwakeExecutionState(settings_.autoSuspend)); }
+  // The stored keep-awake choice, and the system kept from sleeping while the hold is on.
+  void ApplyKeepAwake() {
+    power_.SetExecutionState(KeepAwakeExecutionState(settings_.autoSuspend) |
+                             (holdAwake_ ? kExecutionSystemRequired : 0u));
+  }
+  // On while a recording runs and from a wake-up until the occurrence it was for has started:
+  // Windows sends a PC it woke by itself back to sleep after about two minutes otherwise.
+  void SetHoldAwake(bool hold) { holdAwake_ = hold; }
+  bool HoldAwake() const { return holdAwake_; }
   const PowerSettings& Settings() const { return settings_; }
 
   bool Suspended() const { return suspended_; }
@@ -29,4 +37,5 @@ class PowerState {
   IPowerControl& power_;
   PowerSettings settings_;
   bool suspended_ = false;
+  bool holdAwake_ = false;
 };

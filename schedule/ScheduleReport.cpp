@@ -10,7 +10,6 @@ namespace {
 constexpr const char* kTitle = "Kestrune";
 // A notification's text holds 255 bytes.
 constexpr size_t kNotifyBytes = 255;
-constexpr int64_t kLookBackSeconds = 366 * 86400;
 
 std::string LogTime(const LocalTime& t) {
   char text[32];
@@ -40,32 +39,6 @@ bool ParseStamp(const std::string& text, LocalTime& t) {
   return true;
 }
 
-std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::array<std::string, 16>& started,
-                                      int64_t after, int64_t upTo) {
-  std::vector<MissedStart> missed;
-  if (upTo <= after) return missed;
-  if (upTo - after > kLookBackSeconds) after = upTo - kLookBackSeconds;
-  const int64_t firstDay = after / 86400 - (after % 86400 < 0 ? 1 : 0);
-  for (int64_t day = firstDay; day * 86400 <= upTo; ++day) {
-    for (size_t k = 0; k < table.size(); ++k) {
-      const ScheduleEntry& e = table[k];
-      if (!e.active || e.start.size() != 6) continue;
-      // The loader keeps a reservation active only with a real start time; the text is taken as
-      // it is all the same, and IsDueAt below checks the second it gives.
-      const int64_t second = day * 86400 + StrToIntLike(e.start.substr(0, 2)) * 3600 +
-                             StrToIntLike(e.start.substr(2, 2)) * 60 + StrToIntLike(e.start.substr(4, 2));
-      if (second <= after || second > upTo) continue;
-      const LocalTime at = CivilTime(second);
-      if (!IsDueAt(e, at) || started[k] == StampText(at)) continue;
-      missed.push_back({k, at});
-    }
-  }
-  std::stable_sort(missed.begin(), missed.end(), [](const MissedStart& a, const MissedStart& b) {
-    return CivilSeconds(a.at) < CivilSeconds(b.at);
-  });
-  return missed;
-}
-
 std::string ShortDateTime(const LocalTime& t) {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -84,6 +57,23 @@ void ScheduleReporter::Started(const std::string& folder, const std::string& nam
                                const LocalTime& now) {
   output_.AppendLog(folder, LogTime(now) + "  Started " + Quoted(name) + ": " + file);
   Tell("Recording " + Quoted(name) + " into " + FileNameOf(file));
+}
+
+void ScheduleReporter::Resumed(const std::string& folder, const std::string& name, const std::string& file,
+                               int64_t gapSeconds, const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Resumed " + Quoted(name) + ": " + file + ", " + ClockText(gapSeconds) +
+                                " not recorded");
+  Tell("Recording " + Quoted(name) + " again into " + FileNameOf(file));
+}
+
+void ScheduleReporter::StartedByHand(const std::string& folder, const std::string& file, const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Started recording: " + file);
+}
+
+void ScheduleReporter::MissedPart(const std::string& folder, const std::string& name, const LocalTime& from,
+                                  int64_t seconds, const std::string& why, const LocalTime& now) {
+  output_.AppendLog(folder, LogTime(now) + "  Missed " + ClockText(seconds) + " of " + Quoted(name) + " from " +
+                                ShortDateTime(from) + ": " + why);
 }
 
 std::string ShownReservationName(const std::string& name, int index) {
@@ -107,7 +97,6 @@ std::string EndReasonText(const RecordingEnd& end) {
 
 void ScheduleReporter::Ended(const std::string& folder, const RecordingEnd& end, const LocalTime& now) {
   const bool reservation = end.kind == RecordingKind::Reservation;
-  if (!reservation && end.failure.empty()) return;
   const std::string who = reservation ? Quoted(ShownReservationName(end.name, end.reservation)) : "recording";
   if (end.afterEnd) {
     // Found by the writer once the recording had ended and been told.
@@ -121,7 +110,7 @@ void ScheduleReporter::Ended(const std::string& folder, const RecordingEnd& end,
   if (!end.failure.empty()) line += ". " + end.failure;
   output_.AppendLog(folder, line);
   if (!end.failure.empty()) Tell(end.failure + " " + FileNameOf(end.file));
-  else Tell("Recorded " + who + ": " + FileNameOf(end.file) + ", " + ClockText(end.seconds));
+  else if (reservation) Tell("Recorded " + who + ": " + FileNameOf(end.file) + ", " + ClockText(end.seconds));
 }
 
 void ScheduleReporter::Failed(const std::string& folder, const std::string& name, const std::string& why,
@@ -136,16 +125,24 @@ void ScheduleReporter::PowerAction(const std::string& folder, const std::string&
   output_.AppendLog(folder, LogTime(now) + "  " + what);
 }
 
+std::string MissCauseText(MissCause cause) {
+  switch (cause) {
+    case MissCause::NotRunning: return "Kestrune was not running";
+    case MissCause::Asleep: return "the PC was asleep";
+    case MissCause::ClockChanged: return "the clock was changed";
+    case MissCause::Busy: return "Kestrune was held up";
+  }
+  return "missed";
+}
+
 void ScheduleReporter::Missed(const std::string& folder, const std::vector<std::pair<std::string, LocalTime>>& missed,
                               MissCause cause, const LocalTime& now) {
   if (missed.empty()) return;
-  static const char* const kWhy[] = {"Kestrune was not running", "the PC was asleep", "the clock was changed",
-                                     "Kestrune was held up"};
   static const char* const kHeading[] = {"Missed while Kestrune was not running:", "Missed while the PC was asleep:",
                                          "Missed when the clock was changed:", "Missed while Kestrune was held up:"};
   const size_t c = static_cast<size_t>(cause);
   for (const auto& [name, at] : missed)
-    output_.AppendLog(folder, LogTime(now) + "  Missed " + Quoted(name) + " of " + ShortDateTime(at) + ": " + kWhy[c]);
+    output_.AppendLog(folder, LogTime(now) + "  Missed " + Quoted(name) + " of " + ShortDateTime(at) + ": " + MissCauseText(cause));
   // The most recent first: the one a user is likeliest to look for. Whole entries only: a name's
   // bytes are never cut.
   std::string text = kHeading[c];

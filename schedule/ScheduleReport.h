@@ -2,8 +2,7 @@
 // What the scheduler tells the user of its reservations: every start, end, failure and miss as
 // one dated line of "Kestrune log.txt" in the record folder, so that what happened overnight can
 // be read in the morning, and a tray notification for each miss and, while the window is hidden
-// in the tray, for a start, an end and a failure. Also which starts were missed while the
-// program was not running.
+// in the tray, for a start, an end and a failure.
 
 #include <array>
 #include <cstdint>
@@ -32,18 +31,6 @@ class IReportOutput {
   virtual void Flush() {}
 };
 
-struct MissedStart {
-  size_t index;  // of the reservation
-  LocalTime at;  // its start
-};
-
-// The starts of active reservations in (`after`, `upTo`] (civil seconds) that did not record:
-// neither the start a reservation last made (`started`, as "YYYYMMDDHHMMSS") nor, at the same
-// second, one that gave way. Oldest first (by start, then by reservation); starts more than 366
-// days back are not looked for.
-std::vector<MissedStart> MissedStarts(const ScheduleTable& table, const std::array<std::string, 16>& started,
-                                      int64_t after, int64_t upTo);
-
 // "YYYYMMDDHHMMSS" of a local time, and back; false for text that is no such time.
 std::string StampText(const LocalTime& t);
 bool ParseStamp(const std::string& text, LocalTime& t);
@@ -56,6 +43,9 @@ enum class MissCause {
   Busy,          // the window's thread was held up for longer than the catch-up
 };
 
+// "Kestrune was not running", "the PC was asleep" ...
+std::string MissCauseText(MissCause cause);
+
 // "Reserve n" for an unnamed reservation (0-based `index`), as the timer list shows it.
 std::string ShownReservationName(const std::string& name, int index);
 
@@ -65,8 +55,16 @@ class ScheduleReporter {
 
   // `name` is the reservation's shown name.
   void Started(const std::string& folder, const std::string& name, const std::string& file, const LocalTime& now);
-  // One line for every end of a reservation's recording: its reason, length and the audio lost,
-  // and the failure the user was shown. A manual recording's end is told only with a failure.
+  // A reservation cut short goes on into a new file; `gapSeconds` were not recorded meanwhile.
+  void Resumed(const std::string& folder, const std::string& name, const std::string& file, int64_t gapSeconds,
+               const LocalTime& now);
+  // A recording by hand began.
+  void StartedByHand(const std::string& folder, const std::string& file, const LocalTime& now);
+  // The first `seconds` of a reservation's occurrence from `from` were not recorded, for `why`.
+  void MissedPart(const std::string& folder, const std::string& name, const LocalTime& from, int64_t seconds,
+                  const std::string& why, const LocalTime& now);
+  // One line for every end of every recording: its reason, length and the audio lost, and the
+  // failure the user was told. A notification for a reservation's end and for every failure.
   void Ended(const std::string& folder, const RecordingEnd& end, const LocalTime& now);
   void Failed(const std::string& folder, const std::string& name, const std::string& why, const LocalTime& now);
   // One line each, one notification for them all, the most recent first.

@@ -1,6 +1,7 @@
 #include "schedule/Scheduler.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "schedule/StartTask.h"
@@ -13,7 +14,12 @@ namespace {
 constexpr unsigned kStopSettleMs = 200;
 constexpr unsigned kResumeSettleMs = 9000;
 
-int Field(const std::string& text, size_t at, size_t length) { return StrToIntLike(text.substr(at, length)); }
+// "07:00:30"
+std::string TimeOfDayText(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return text;
+}
 
 }  // namespace
 
@@ -29,15 +35,13 @@ Scheduler::Scheduler(ISchedulerHost& host, IScheduledRecording& recording, Power
       wallClock_(wallClock),
       clock_(clock),
       settings_(settings),
-      codePage_(codePage) {}
+      codePage_(codePage),
+      plan_(calendar) {}
 
 void Scheduler::LoadSchedule() {
-  table_ = ::LoadSchedule(settings_);
-  // A start this run has made stays known even where its key could not keep it; one made by an
-  // earlier run comes from the key.
-  for (size_t k = 0; k < table_.size(); ++k)
-    if (started_[k].empty()) started_[k] = table_[k].lastStart;
-  KeepStartTask(wallClock_.Now());
+  plan_.SetTable(::LoadSchedule(settings_));
+  const LocalTime now = wallClock_.Now();
+  KeepPlan(now, calendar_.NowSeconds());
 }
 
 void Scheduler::SetStartTaskKeeper(StartTaskKeeper* keeper) {
@@ -45,185 +49,78 @@ void Scheduler::SetStartTaskKeeper(StartTaskKeeper* keeper) {
   if (startTask_) startTask_->SetReport([this](const std::string& what) { Log(what); });
 }
 
-void Scheduler::KeepStartTask(const LocalTime& now) {
-  if (startTask_) startTask_->Update(table_, now);
+void Scheduler::KeepPlan(const LocalTime& now, int64_t at) {
+  for (size_t k = 0; k < plan_.Table().size(); ++k)
+    if (plan_.TakeLastStartChanged(k))
+      settings_.WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, plan_.LastStart(k));
+  if (startTask_) startTask_->Update(plan_.Table(), plan_.Upcoming(at, now), now);
+  KeepWakeTimer(now, at, false);
 }
 
 void Scheduler::SchedulerTick(const LocalTime& now) {
   const int64_t second = CivilSeconds(now);
+  const int64_t at = calendar_.NowSeconds();
   const uint64_t nowMs = clock_.NowMs();
-  const bool firstTick = !ticked_;
-  // Seconds that passed without a tick are looked at too, the last minute of them at most (also
-  // before the first tick: a program started late under load still makes the recording). A
-  // clock set back looks at the current second only. A longer gap is a resume, a clock set
-  // forward or a window held up: its starts are reported as missed, and after a resume or a
-  // clock step the latest whose stop has not come starts now.
-  int64_t first = second - kCatchUpSeconds;
-  bool gap = false;
+  // What a start made late, and the starts missed, are put down to the gap since the previous
+  // tick: the program not running (the first tick looks back to when it last ran), a sleep, a
+  // clock set forward, or a window held up.
   MissCause cause = MissCause::Busy;
-  if (ticked_) {
-    first = second > lastTick_ ? std::max(lastTick_ + 1, first) : second;
-    if (second - lastTick_ > kCatchUpSeconds) {
-      gap = true;
-      const int64_t steadySeconds = static_cast<int64_t>((nowMs - lastTickMs_) / 1000);
-      if (resumed_) cause = MissCause::Asleep;
-      else if (second - lastTick_ - steadySeconds > kCatchUpSeconds) cause = MissCause::ClockChanged;
-      if (cause != MissCause::Busy) first = std::max(lastTick_ + 1, second - kLongestRecordingSeconds);
-    }
+  int64_t after = second;
+  if (!ticked_) {
+    cause = MissCause::NotRunning;
+    LocalTime last;
+    if (ParseStamp(settings_.ReadOptionalValue(kGeneralKey, kLastRunningValue), last)) after = CivilSeconds(last);
+  } else {
+    after = lastTick_;
+    const int64_t steadySeconds = static_cast<int64_t>((nowMs - lastTickMs_) / 1000);
+    if (resumed_) cause = MissCause::Asleep;
+    else if (second - lastTick_ - steadySeconds > kCatchUpSeconds) cause = MissCause::ClockChanged;
   }
-  const std::vector<MissedStart> skipped = gap ? MissedStarts(table_, started_, lastTick_, second)
-                                               : std::vector<MissedStart>{};
   ticked_ = true;
   lastTick_ = second;
   lastTickMs_ = nowMs;
   resumed_ = false;
 
-  const DueStart due = TakeDueStart(first, second);
-  if (firstTick) ReportMissed(second);
-  ReportSkipped(skipped, due, cause);
+  ReportMissed(plan_.TakeMissed(after, at, now), cause);
   KeepRunningTime(now, false);
-
-  inTick_ = true;
-  afterActionOwed_ = false;
+  // A recording whose time is up ends first, so that an occurrence due in the same second
+  // takes over before the ended one's after-action is weighed.
   recording_.EndIfDue();
-  bool owed = std::exchange(afterActionOwed_, false);
-  inTick_ = false;
-  if (due.index < table_.size()) {
-    // A start caught up within the minute counts from its start time; one found over a gap (a
-    // clock step, a resume) records from now: the time before was not recorded.
-    const int64_t late = second - due.second <= kCatchUpSeconds ? second - due.second : 0;
-    bool started = false;
-    if (host_.ReceiverAway()) {
-      // Told now, and started when the receiver comes back before its stop.
-      if (reporter_) reporter_->Failed(host_.RecordFolder(), ShownName(due.index), "receiver not connected", now);
-      waitingForReceiver_ = due.index;
-      waitingSince_ = due.at;
-    } else {
-      started = StartScheduledRecording(due.index, due.at, second, late);
-    }
-    // The reservation due in the same second took over: sleeping or closing now would lose it.
-    // When it failed to start, the ended one's action is still owed, unless a recording begun
-    // by hand while the failure was shown runs now.
-    if (started || recording_.IsRecording()) owed = false;
+  StartDue(now, at, cause);
+  KeepPlan(now, at);
+  KeepAwake(at);
+  plan_.Prune(at);
+  RunOwedAfterActions(now, at);
+}
+
+void Scheduler::StartDue(const LocalTime& now, int64_t at, MissCause cause) {
+  const std::optional<Occurrence> due = plan_.Due(at, now);
+  if (!due || (recordingOccurrence_ && *recordingOccurrence_ == *due && recording_.IsRecording())) return;
+  const OccurrenceState state = plan_.State(*due);
+  if (host_.ReceiverAway()) {
+    // Told once; it records when the receiver is back before its stop.
+    if (state == OccurrenceState::Cut) return;
+    plan_.Move(*due, OccurrenceState::Cut, at);
+    plan_.OweAfterAction(*due, true);
+    if (reporter_) reporter_->Failed(host_.RecordFolder(), ShownName(due->index), "receiver not connected", now);
+    return;
   }
-  // The next start moved on: Windows' task follows before an after-action may end the program.
-  if (due.index < table_.size() || !skipped.empty()) KeepStartTask(now);
-  if (owed) RunAfterAction();
+  if (!plan_.MayTry(*due, clock_.NowMs())) return;
+  StartOccurrence(*due, at, cause);
 }
 
-void Scheduler::OnRecordingEnded(const RecordingEnd& end) {
-  if (reporter_) reporter_->Ended(host_.RecordFolder(), end, wallClock_.Now());
-  if (end.kind != RecordingKind::Reservation || end.afterEnd) return;
-  lastEnded_ = ShownReservationName(end.name, end.reservation);
-  switch (end.reason) {
-    case RecordingEndReason::TimeUp:
-    case RecordingEndReason::WriteFailure:
-    case RecordingEndReason::CaptureStopped:
-      host_.RestoreSavedStation();
-      if (inTick_) afterActionOwed_ = true;
-      else RunAfterAction();
-      return;
-    default:
-      // By hand, handed over, or the program, the session or the PC ending: nothing more.
-      return;
-  }
-}
-
-void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
-
-void Scheduler::OnRecordingFilesDone(const std::vector<std::string>& unfinished) {
-  for (const std::string& file : unfinished) Log("Kestrune ended before this file was completely written: " + file);
-  if (reporter_) reporter_->Flush();
-}
-
-bool Scheduler::HasActiveReservation() const {
-  return std::any_of(table_.begin(), table_.end(), [](const ScheduleEntry& e) { return e.active; });
-}
-
-void Scheduler::OnReceiverRemoved() {
-  Log("Receiver removed: Kestrune waits in the tray for it");
-  if (reporter_) reporter_->Notice("Receiver removed. Kestrune waits in the tray; reservations record when it is back.");
-}
-
-void Scheduler::OnReceiverArrived() {
-  const size_t k = std::exchange(waitingForReceiver_, table_.size());
-  if (k >= table_.size() || recording_.IsRecording()) return;
-  const int64_t now = CivilSeconds(wallClock_.Now());
-  if (now - CivilSeconds(waitingSince_) >= int64_t{table_[k].duration}) return;
-  Log("Receiver back: starting \"" + ShownName(k) + "\"");
-  StartScheduledRecording(k, waitingSince_, now, 0);
-}
-
-void Scheduler::KeepRunningTime(const LocalTime& now, bool always) {
-  if (!always && now.minute == lastRunMinute_) return;
-  lastRunMinute_ = now.minute;
-  settings_.WriteValue(kGeneralKey, kLastRunningValue, StampText(now));
-}
-
-void Scheduler::Log(const std::string& what) {
-  if (reporter_) reporter_->PowerAction(host_.RecordFolder(), what, wallClock_.Now());
-}
-
-void Scheduler::ReportMissed(int64_t now) {
-  LocalTime last;
-  if (!reporter_ || !ParseStamp(settings_.ReadOptionalValue(kGeneralKey, kLastRunningValue), last)) return;
-  std::vector<std::pair<std::string, LocalTime>> missed;
-  for (const MissedStart& m : MissedStarts(table_, started_, CivilSeconds(last), now))
-    missed.emplace_back(ShownName(m.index), m.at);
-  reporter_->Missed(host_.RecordFolder(), missed, MissCause::NotRunning, wallClock_.Now());
-}
-
-void Scheduler::ReportSkipped(const std::vector<MissedStart>& skipped, const DueStart& due, MissCause cause) {
-  std::vector<std::pair<std::string, LocalTime>> missed;
-  for (const MissedStart& m : skipped) {
-    if (m.index == due.index && CivilSeconds(m.at) == due.second) continue;
-    // Not started later either: a skipped start stays skipped.
-    MarkStarted(m.index, StampText(m.at));
-    missed.emplace_back(ShownName(m.index), m.at);
-  }
-  if (reporter_) reporter_->Missed(host_.RecordFolder(), missed, cause, wallClock_.Now());
-}
-
-void Scheduler::MarkStarted(size_t k, const std::string& stamp) {
-  if (started_[k] == stamp) return;
-  started_[k] = stamp;
-  settings_.WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, stamp);
-}
-
-Scheduler::DueStart Scheduler::TakeDueStart(int64_t first, int64_t last) {
-  const std::vector<MissedStart> due = MissedStarts(table_, started_, first - 1, last);
-  // The latest second with a reservation whose stop has not come wins: it is the one that would
-  // be running had every second had its tick. Within one second the lowest-numbered records.
-  DueStart chosen{table_.size(), {}, 0};
-  for (auto it = due.rbegin(); it != due.rend(); ++it) {
-    const int64_t s = CivilSeconds(it->at);
-    if (chosen.index < table_.size() && s < chosen.second) break;
-    // Caught up at or after its stop time: nothing of it is left to record, and starting it
-    // would only run its after-action.
-    if (last - s >= int64_t{table_[it->index].duration}) continue;
-    chosen = {it->index, it->at, s};
-  }
-  // Passed over or started, it does not come back in a repeated hour of the same date nor in a
-  // program started again.
-  for (const MissedStart& m : due) MarkStarted(m.index, StampText(m.at));
-  if (chosen.index < table_.size() && table_[chosen.index].weekly) table_[chosen.index].date = DateText(chosen.at);
-  return chosen;
-}
-
-int64_t Scheduler::SecondsToStop(const ScheduleEntry& entry, const LocalTime& at, int64_t nowSecond) {
-  // The stop is a wall-clock time: across a daylight-saving change the recording lasts until
-  // the clock shows it, an hour more or less than the plain count.
-  const int64_t stopSecond = CivilSeconds(at) + entry.duration;
-  const int64_t plain = std::max<int64_t>(stopSecond - nowSecond, 1);
-  const int64_t left = calendar_.LocalToSeconds(CivilTime(stopSecond)) - calendar_.NowSeconds();
-  // A calendar that cannot tell (mktime's -1) or tells more than an hour's change: the plain count.
-  if (left <= 0 || left > plain + 3600 || left < plain - 3600) return plain;
-  return left;
-}
-
-bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64_t nowSecond, int64_t lateSeconds) {
-  const ScheduleEntry& entry = table_[index];
-  const std::string shown = ShownName(index);
+bool Scheduler::StartOccurrence(const Occurrence& o, int64_t at, MissCause cause) {
+  const ScheduleEntry& entry = plan_.Table()[o.index];
+  const std::string shown = ShownName(o.index);
+  const OccurrenceState state = plan_.State(o);
+  const bool resumed = plan_.Recorded(o);
+  const int64_t since = resumed ? plan_.Since(o) : o.startAt;
+  // What kept it from recording until now.
+  const std::string lateWhy = plan_.Tries(o) > 0             ? "the recording could not start"
+                              : state == OccurrenceState::Cut ? "receiver not connected"
+                                                              : MissCauseText(cause);
+  // Of the same second, the others give way: they do not record after this one either.
+  plan_.TakeYielding(o);
   if (recording_.IsRecording()) {
     recording_.StopRecording(RecordingEndReason::HandedOver, shown);
     clock_.SleepMs(kStopSettleMs);
@@ -235,26 +132,186 @@ bool Scheduler::StartScheduledRecording(size_t index, const LocalTime& at, int64
   const std::string root = host_.RecordFolder();
   const bool folderReady = name.empty() || folders_.EnsureFolder(ScheduledFolder(root, name));
   ReservationStart start;
-  start.index = static_cast<int>(index);
+  start.index = static_cast<int>(o.index);
   start.name = entry.name;
-  start.file = ScheduledFilePath(root, name, folderReady, DateText(at), entry.start);
+  // A resumed occurrence writes a file of the same name, which the recorder numbers "_2" on.
+  start.file = ScheduledFilePath(root, name, folderReady, DateText(o.start), entry.start);
   start.kbps = entry.bitrate;
-  start.lateSeconds = lateSeconds;
-  start.remainingSeconds = SecondsToStop(entry, at, nowSecond);
+  // From the first recorded second: what came before is logged as missed, not counted.
+  start.lateSeconds = 0;
+  // The stop is an instant, counted from now on the calendar (the tune took its time).
+  start.remainingSeconds = std::max<int64_t>(o.stopAt - calendar_.NowSeconds(), 1);
+  const LocalTime now = wallClock_.Now();
   if (!recording_.StartScheduledRecording(start)) {
-    // Nothing records, so nothing will end and restore the station: the radio goes back now.
-    // A recording started while the failure was shown keeps the station it is recording.
+    std::string why = recording_.StartFailure();
+    if (why.empty()) why = "the recording could not start";
+    plan_.Move(o, OccurrenceState::Cut, resumed ? since : at);
+    plan_.OweAfterAction(o, true);
+    plan_.CountTry(o, clock_.NowMs() + kRetryMs);
+    if (plan_.Tries(o) >= kStartTries) plan_.Move(o, OccurrenceState::Failed, at);
+    else why += "; trying again";
+    // Nothing records, so nothing will end and restore the station: the radio goes back now
+    // (another try tunes it again).
     if (!recording_.IsRecording()) host_.RestoreSavedStation();
-    if (reporter_) reporter_->Failed(root, shown, "the recording could not start", wallClock_.Now());
+    if (reporter_) reporter_->Failed(root, shown, why, now);
     return false;
   }
-  if (reporter_) reporter_->Started(root, shown, recording_.RecordingPath(), wallClock_.Now());
+  plan_.Move(o, OccurrenceState::Recording, at);
+  plan_.OweAfterAction(o, true);
+  recordingOccurrence_ = o;
+  const int64_t late = at - since;
+  if (reporter_) {
+    if (resumed) {
+      reporter_->Resumed(root, shown, recording_.RecordingPath(), late, now);
+    } else {
+      if (late >= kLateSeconds) reporter_->MissedPart(root, shown, o.start, late, lateWhy, now);
+      reporter_->Started(root, shown, recording_.RecordingPath(), now);
+    }
+  }
   return true;
 }
 
-bool Scheduler::RunAfterAction() {
+void Scheduler::OnRecordingEnded(const RecordingEnd& end) {
+  if (reporter_) reporter_->Ended(host_.RecordFolder(), end, wallClock_.Now());
+  if (end.kind != RecordingKind::Reservation || end.afterEnd) return;
+  lastEnded_ = ShownReservationName(end.name, end.reservation);
+  const std::optional<Occurrence> o = std::exchange(recordingOccurrence_, std::nullopt);
+  if (!o || static_cast<int>(o->index) != end.reservation) return;
+  const int64_t at = calendar_.NowSeconds();
+  switch (end.reason) {
+    case RecordingEndReason::TimeUp:
+      plan_.Move(*o, OccurrenceState::Done, at);
+      host_.RestoreSavedStation();
+      return;
+    case RecordingEndReason::WriteFailure:
+      // Its file cannot be written: another would fail alike. Its after-action waits for its stop.
+      plan_.Move(*o, OccurrenceState::Failed, at);
+      host_.RestoreSavedStation();
+      return;
+    case RecordingEndReason::CaptureStopped:
+      // The capture is started again at once; one that keeps stopping soon after its start
+      // gives up, and the station goes back.
+      plan_.Move(*o, OccurrenceState::Cut, at);
+      plan_.CountTry(*o, clock_.NowMs(), end.seconds >= kSteadyCaptureSeconds);
+      if (plan_.Tries(*o) >= kStartTries) {
+        plan_.Move(*o, OccurrenceState::Failed, at);
+        host_.RestoreSavedStation();
+        if (reporter_)
+          reporter_->Failed(host_.RecordFolder(), lastEnded_, "the receiver's sound stopped coming again and again",
+                            wallClock_.Now());
+      }
+      return;
+    case RecordingEndReason::ReceiverRemoved:
+    case RecordingEndReason::Standby:
+      // Cut: it goes on into a new file when it can, while its time lasts.
+      plan_.Move(*o, OccurrenceState::Cut, at);
+      return;
+    case RecordingEndReason::ByHand:
+      // The user's: no after-action, and what is tuned now is the user's station.
+      plan_.Move(*o, OccurrenceState::Done, at);
+      plan_.OweAfterAction(*o, false);
+      host_.ForgetSavedStation();
+      return;
+    case RecordingEndReason::HandedOver:
+      // The one that took over keeps the station of before and owes its own after-action.
+      plan_.Move(*o, OccurrenceState::Done, at);
+      plan_.OweAfterAction(*o, false);
+      return;
+    case RecordingEndReason::ProgramClosed:
+    case RecordingEndReason::EndOfSession:
+      plan_.Move(*o, OccurrenceState::Done, at);
+      plan_.OweAfterAction(*o, false);
+      return;
+  }
+}
+
+void Scheduler::OnRecordingStarted(const std::string& file) {
+  if (reporter_) reporter_->StartedByHand(host_.RecordFolder(), file, wallClock_.Now());
+}
+
+void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
+
+void Scheduler::OnRecordingFilesDone(const std::vector<std::string>& unfinished) {
+  for (const std::string& file : unfinished) Log("Kestrune ended before this file was completely written: " + file);
+  if (reporter_) reporter_->Flush();
+}
+
+bool Scheduler::HasActiveReservation() const {
+  return std::any_of(Table().begin(), Table().end(), [](const ScheduleEntry& e) { return e.active; });
+}
+
+void Scheduler::OnReceiverRemoved() {
+  Log("Receiver removed: Kestrune waits in the tray for it");
+  if (reporter_) reporter_->Notice("Receiver removed. Kestrune waits in the tray; reservations record when it is back.");
+}
+
+void Scheduler::OnReceiverArrived() { Log("Receiver back"); }
+
+void Scheduler::KeepRunningTime(const LocalTime& now, bool always) {
+  if (!always && now.minute == lastRunMinute_) return;
+  lastRunMinute_ = now.minute;
+  settings_.WriteValue(kGeneralKey, kLastRunningValue, StampText(now));
+}
+
+void Scheduler::Log(const std::string& what) {
+  if (reporter_) reporter_->PowerAction(host_.RecordFolder(), what, wallClock_.Now());
+}
+
+void Scheduler::ReportMissed(const std::vector<Occurrence>& missed, MissCause cause) {
+  if (!reporter_ || missed.empty()) return;
+  std::vector<std::pair<std::string, LocalTime>> named;
+  for (const Occurrence& o : missed) named.emplace_back(ShownName(o.index), o.start);
+  reporter_->Missed(host_.RecordFolder(), named, cause, wallClock_.Now());
+}
+
+uint32_t Scheduler::SecondsUntilNextStart() {
+  const int64_t at = calendar_.NowSeconds();
+  const std::optional<Occurrence> next = plan_.Next(at, wallClock_.Now());
+  return next ? static_cast<uint32_t>(std::min<int64_t>(next->startAt - at, UINT32_MAX)) : 0;
+}
+
+void Scheduler::RunOwedAfterActions(const LocalTime& now, int64_t at) {
+  const std::vector<Occurrence> owed = plan_.TakeAfterActions(at);
+  if (owed.empty()) return;
+  lastEnded_ = ShownName(owed.back().index);
+  // One cut short whose time ran out without it: the radio goes back to the user's station.
+  bool restore = false;
+  for (const Occurrence& o : owed)
+    if (plan_.State(o) == OccurrenceState::Cut) restore = plan_.Move(o, OccurrenceState::Done, at) || restore;
+  if (restore && !recording_.IsRecording()) host_.RestoreSavedStation();
+  RunAfterAction(now, at);
+}
+
+bool Scheduler::RunAfterAction(const LocalTime& now, int64_t at) {
+  const AfterRecording action = powerState_.Settings().afterRecording;
+  const char* what = action == AfterRecording::Shutdown  ? "Shutdown"
+                     : action == AfterRecording::Standby ? "Standby"
+                     : action == AfterRecording::Close   ? "Close"
+                                                         : nullptr;
+  if (!what) return false;
+  // Windows' task and the wake timer first: after a close or a shutdown only they are left to
+  // start the next reservation.
+  KeepPlan(now, at);
+  // The next occurrence, if it records now or starts before the PC could be woken and the
+  // program started for it, keeps both as they are.
+  // One due now that waits for the receiver or for another try counts as well: its own
+  // after-action comes at its stop.
+  std::optional<Occurrence> ahead = plan_.Due(at, now);
+  if (!ahead) {
+    const std::optional<Occurrence> next = plan_.Next(at, now);
+    const int64_t window = int64_t{WakeLead(powerState_.Settings().wakeUp)} + kLookAheadSeconds;
+    if (next && next->startAt - at <= window) ahead = next;
+  }
+  if (ahead || recording_.IsRecording()) {
+    std::string line = what;
+    line += " skipped: ";
+    if (ahead) line.append("\"").append(ShownName(ahead->index)).append("\" starts at ").append(TimeOfDayText(ahead->start));
+    else line += "a recording runs";
+    Log(line);
+    return false;
+  }
   const std::string after = " after \"" + lastEnded_ + "\"";
-  switch (powerState_.Settings().afterRecording) {
+  switch (action) {
     case AfterRecording::Shutdown:
       Log("Shutting the PC down" + after);
       ShutDownComputer();
@@ -274,54 +331,36 @@ bool Scheduler::RunAfterAction() {
   return false;
 }
 
-Scheduler::Upcoming Scheduler::NextStart() {
-  const LocalTime today = wallClock_.Now();
-  const int64_t now = calendar_.NowSeconds();
-  int64_t nearest = -1;
-  Upcoming next;
-  auto consider = [&](size_t k, LocalTime t, const std::string& start) {
-    t.hour = Field(start, 0, 2);
-    t.minute = Field(start, 2, 2);
-    t.second = Field(start, 4, 2);
-    const int64_t at = calendar_.LocalToSeconds(t);
-    if (at < now || (nearest >= 0 && at >= nearest)) return;
-    nearest = at;
-    next.index = k;
-    next.at = t;
-  };
-  for (size_t k = 0; k < table_.size(); ++k) {
-    const ScheduleEntry& e = table_[k];
-    // Inactive also when its start or date is no real time or date: nothing to wake for.
-    if (!e.active) continue;
-    if (e.weekly) {
-      for (int day = 0; day < 7 && day < static_cast<int>(e.week.size()); ++day) {
-        if (e.week[day] != '1') continue;
-        LocalTime midnight = today;
-        midnight.hour = midnight.minute = midnight.second = 0;
-        consider(k, CivilTime(CivilSeconds(midnight) + int64_t{(day - today.weekday + 7) % 7} * 86400), e.start);
-      }
-    } else {
-      LocalTime date;
-      date.year = Field(e.date, 0, 4);
-      date.month = Field(e.date, 4, 2);
-      date.day = Field(e.date, 6, 2);
-      consider(k, date, e.start);
-    }
+bool Scheduler::KeepWakeTimer(const LocalTime& now, int64_t at, bool force) {
+  const uint32_t lead = WakeLead(powerState_.Settings().wakeUp);
+  const std::optional<Occurrence> next = lead ? plan_.Next(at, now) : std::nullopt;
+  if (!next) {
+    if (wakeArmed_) power_.CloseWakeTimer();
+    wakeArmed_.reset();
+    return false;
   }
-  if (nearest >= 0) next.seconds = static_cast<uint32_t>(std::min<int64_t>(nearest - now, UINT32_MAX));
-  return next;
+  const int64_t seconds = next->startAt - at;
+  const int64_t due = at + WakeTimerWait(static_cast<uint32_t>(std::min<int64_t>(seconds, UINT32_MAX)), lead);
+  // Once placed, the due time stays until the next occurrence changes: a start within the lead
+  // would otherwise move it on with every tick.
+  if (!force && wakeArmed_ && std::get<0>(*wakeArmed_) == next->index &&
+      std::get<1>(*wakeArmed_) == next->StartCivil())
+    return true;
+  power_.ArmWakeTimer(due);
+  wakeArmed_ = std::make_tuple(next->index, next->StartCivil(), due);
+  const LocalTime wake = CivilTime(CivilSeconds(now) + (due - at));
+  const std::string note = powerPlan_ ? WakeTimerLogNote(powerPlan_->ReadWakeTimers()) : std::string();
+  Log("Wake timer armed for \"" + ShownName(next->index) + "\" at " + ShortDateTime(wake) + note);
+  return true;
 }
 
-bool Scheduler::ArmWakeBeforeNextStart() {
-  const Upcoming next = NextStart();
-  const uint32_t lead = WakeLead(powerState_.Settings().wakeUp);
-  if (next.seconds == 0 || lead == 0) return false;
-  const uint32_t wait = WakeTimerWait(next.seconds, lead);
-  power_.ArmWakeTimer(wait);
-  const LocalTime wake = CivilTime(CivilSeconds(wallClock_.Now()) + wait);
-  const std::string note = powerPlan_ ? WakeTimerLogNote(powerPlan_->ReadWakeTimers()) : std::string();
-  Log("Wake timer armed for " + std::string("\"") + ShownName(next.index) + "\" at " + ShortDateTime(wake) + note);
-  return true;
+void Scheduler::KeepAwake(int64_t at) {
+  if (wokenFor_ && (plan_.State(*wokenFor_) != OccurrenceState::Pending || at >= wokenFor_->stopAt)) wokenFor_.reset();
+  const bool hold = recording_.IsRecording() || wokenFor_.has_value();
+  if (hold == holdAwake_) return;
+  holdAwake_ = hold;
+  powerState_.SetHoldAwake(hold);
+  powerState_.ApplyKeepAwake();
 }
 
 void Scheduler::KillStandbyTimers() {
@@ -332,11 +371,13 @@ void Scheduler::KillStandbyTimers() {
 void Scheduler::EnterStandbyWithWake() {
   host_.StopSound();
   KillStandbyTimers();
-  if (ArmWakeBeforeNextStart()) {
+  if (KeepWakeTimer(wallClock_.Now(), calendar_.NowSeconds(), true)) {
     power_.RequestWakeupLatency();
     power_.Beep();
   }
   powerState_.SetSuspended(true);
+  holdAwake_ = false;
+  powerState_.SetHoldAwake(false);
   power_.SetExecutionState(kExecutionContinuous);
   if (power_.Suspend()) return;
   Log("Windows refused the standby");
@@ -380,7 +421,7 @@ void Scheduler::OnSuspending() {
   powerState_.SetSuspended(true);
   // The wake timer first: Windows may sleep as soon as this message returns, and the next
   // reservation must not be lost to a recording that took long to stop.
-  const bool armed = ArmWakeBeforeNextStart();
+  const bool armed = KeepWakeTimer(wallClock_.Now(), calendar_.NowSeconds(), true);
   Log("Standby: Windows is going to sleep");
   host_.SaveRadioState();
   recording_.StopRecording(RecordingEndReason::Standby);
@@ -395,6 +436,14 @@ void Scheduler::OnResumed() {
   // The next tick looks at the starts the sleep went over.
   resumed_ = true;
   power_.Beep();
-  power_.CloseWakeTimer();
   host_.Resume();
+  // Woken for an occurrence (by the timer, or at its time): awake until it has started. The
+  // timer stays armed for the next one.
+  const int64_t at = calendar_.NowSeconds();
+  const LocalTime now = wallClock_.Now();
+  std::optional<Occurrence> woken = plan_.Due(at, now);
+  if (!woken || plan_.State(*woken) == OccurrenceState::Recording) woken = plan_.Next(at, now);
+  const int64_t window = int64_t{WakeLead(powerState_.Settings().wakeUp)} + kLookAheadSeconds;
+  if (woken && woken->startAt - at <= window) wokenFor_ = woken;
+  KeepAwake(at);
 }

@@ -1,21 +1,21 @@
 #pragma once
 // The scheduler of timer reservations and the program's dealings with power management. Runs
-// on the main window's thread: once per new wall-clock second (timer 1) it ends a scheduled
-// recording whose time is up, restores the station in use before it and carries out the
-// after-recording action, then starts the reservation that is due. Power broadcasts enter
-// through OnPowerBroadcast.
-//
-// A start is never lost to a second without a tick (a long wait on the window thread, a wake
-// from standby just before the start): the next tick starts what fell into the last minute of
-// skipped seconds, unless its stop time has come meanwhile. And a reservation starts at most once
-// per date and start time, so the hour repeated when the clock falls back does not record over
-// the first recording; the date and time are kept in its key, so neither does a program that
-// closed itself after the recording and is started again within the minute.
+// on the main window's thread, once per new wall-clock second (timer 1), over one plan of
+// occurrences (schedule/Occurrences.h) and one rule for starting: an occurrence that is not done
+// and whose [start, stop) holds now records now, for the rest of its time, whether the tick comes
+// at its start, after a start-up, a resume, a clock step, the receiver's return or a capture that
+// stopped; the latest start wins, and within a second the lowest reservation. A recording cut
+// short (receiver removed, capture lost, standby) goes on into a new file while its time lasts.
+// Each occurrence's after-action runs once, after its stop, and not when the next occurrence
+// starts within the wake-up lead and two minutes: the program and the PC stay for it.
+// Power broadcasts enter through OnPowerBroadcast.
 
-#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <tuple>
 
+#include "schedule/Occurrences.h"
 #include "schedule/PowerState.h"
 #include "schedule/ScheduleReport.h"
 #include "schedule/ScheduleTable.h"
@@ -47,11 +47,12 @@ class Scheduler final : public ISchedulerControl {
   // failed has its station restored and its after-action run (at the end of the tick when its
   // time is up, so that a reservation due in the same second can take over).
   void OnRecordingEnded(const RecordingEnd& end) override;
+  void OnRecordingStarted(const std::string& file) override;
   void OnClosing() override;
   void OnRecordingFilesDone(const std::vector<std::string>& unfinished) override;
   bool HasActiveReservation() const override;
   void OnReceiverRemoved() override;
-  // A reservation that found the receiver away and whose stop has not come starts now.
+  // The next tick starts what is due now that the receiver is back.
   void OnReceiverArrived() override;
   // Where starts, ends, failures, misses and power actions are reported; none by default.
   void SetReporter(ScheduleReporter* reporter) { reporter_ = reporter; }
@@ -67,57 +68,51 @@ class Scheduler final : public ISchedulerControl {
   int OnPowerBroadcast(unsigned event);
 
   // Seconds from now to the nearest start of an active reservation; 0 when there is none.
-  uint32_t SecondsUntilNextStart() { return NextStart().seconds; }
+  uint32_t SecondsUntilNextStart();
 
-  const ScheduleTable& Table() const { return table_; }
+  const ScheduleTable& Table() const { return plan_.Table(); }
+  const OccurrencePlan& Plan() const { return plan_; }
 
-  // A tick that finds more seconds than this passed since the previous one starts only what
-  // fell into the last of them.
+  // A gap between two ticks longer than this is a resume, a clock step or a held-up window: its
+  // log lines say which.
   static constexpr int64_t kCatchUpSeconds = 60;
-  // How far back a gap of a resume or a clock step is looked at for a start whose stop has not
-  // come: the longest reservation.
-  static constexpr int64_t kLongestRecordingSeconds = 86400;
+  // A start made this much after an occurrence's start logs the part before it as missed.
+  static constexpr int64_t kLateSeconds = 3;
+  // An occurrence whose recording could not start is tried again after this, this often in all.
+  static constexpr uint64_t kRetryMs = 10000;
+  static constexpr int kStartTries = 3;
+  // A capture that ran this long before it stopped counts as the first loss, not one more.
+  static constexpr int64_t kSteadyCaptureSeconds = 60;
+  // The after-action waits for a next occurrence that starts within the wake-up lead and this.
+  static constexpr int64_t kLookAheadSeconds = 120;
 
  private:
-  struct DueStart {
-    size_t index;  // table size when nothing is due
-    LocalTime at;
-    int64_t second;  // civil seconds of `at`
-  };
-  struct Upcoming {
-    uint32_t seconds = 0;  // 0 when nothing is ahead
-    size_t index = 0;
-    LocalTime at;
-  };
-  // The reservation to start for the seconds first … last, each taken at most once per date and
-  // start time.
-  DueStart TakeDueStart(int64_t first, int64_t last);
-  // Remembers that reservation k started (or gave way) at `stamp`, here and in its key.
-  void MarkStarted(size_t k, const std::string& stamp);
+  // The one rule for starting, at the instant `at`; `cause` is why a late start is late.
+  void StartDue(const LocalTime& now, int64_t at, MissCause cause);
+  // Records occurrence `o` from now; false when the recording did not start.
+  bool StartOccurrence(const Occurrence& o, int64_t at, MissCause cause);
+  // The after-actions owed by occurrences whose time is over, once each.
+  void RunOwedAfterActions(const LocalTime& now, int64_t at);
   // The after-recording action; true when one was carried out (the program may be gone).
-  bool RunAfterAction();
-  // False when the recording did not start.
-  // `nowSecond` is the tick's civil second; the recording counts from `lateSeconds` before it.
-  bool StartScheduledRecording(size_t index, const LocalTime& at, int64_t nowSecond, int64_t lateSeconds);
-  // Seconds from now (`nowSecond`, civil) to reservation `entry`'s stop for a start at `at`, by
-  // the time-zone rules.
-  int64_t SecondsToStop(const ScheduleEntry& entry, const LocalTime& at, int64_t nowSecond);
-  Upcoming NextStart();
+  bool RunAfterAction(const LocalTime& now, int64_t at);
   void EnterStandbyWithWake();
   void ShutDownComputer();
   void OnSuspending();
   void OnResumed();
-  // Arms the wake timer before the next start when a wake-up is wanted; true when armed.
-  bool ArmWakeBeforeNextStart();
+  // Keeps the wake timer armed for the next occurrence while a wake-up is chosen (`force`: armed
+  // again even for the same one); true when one is armed.
+  bool KeepWakeTimer(const LocalTime& now, int64_t at, bool force);
+  // ES_SYSTEM_REQUIRED while a recording runs and from a wake-up until its occurrence started.
+  void KeepAwake(int64_t at);
   void KillStandbyTimers();
-  // The first tick: the starts missed since the program last ran are reported.
-  void ReportMissed(int64_t now);
-  // The starts a gap between two ticks skipped, but the one starting now, reported as missed.
-  void ReportSkipped(const std::vector<MissedStart>& skipped, const DueStart& due, MissCause cause);
+  void ReportMissed(const std::vector<Occurrence>& missed, MissCause cause);
   // The time the program runs at, kept once a minute.
   void KeepRunningTime(const LocalTime& now, bool always);
-  void KeepStartTask(const LocalTime& now);
-  std::string ShownName(size_t k) const { return ShownReservationName(table_[k].name, static_cast<int>(k)); }
+  // Windows' task, the reservations' latest starts and the wake timer follow the plan.
+  void KeepPlan(const LocalTime& now, int64_t at);
+  std::string ShownName(size_t k) const {
+    return ShownReservationName(plan_.Table()[k].name, static_cast<int>(k));
+  }
   void Log(const std::string& what);
 
   ISchedulerHost& host_;
@@ -130,21 +125,19 @@ class Scheduler final : public ISchedulerControl {
   IClock& clock_;
   SettingsStore& settings_;
   const ICodePage& codePage_;
-  ScheduleTable table_{};
+  OccurrencePlan plan_;
   bool ticked_ = false;
   int64_t lastTick_ = 0;     // civil seconds of the previous tick
   uint64_t lastTickMs_ = 0;  // and the monotonic time it came at
   bool resumed_ = false;     // a resume came since the previous tick
-  // The reservation that fell due while the receiver was away (table size when none), and when.
-  size_t waitingForReceiver_ = std::tuple_size_v<ScheduleTable>;
-  LocalTime waitingSince_;
-  // Inside a tick, an after-action that a time-up end owes waits for the tick's start decision.
-  bool inTick_ = false;
-  bool afterActionOwed_ = false;
+  // The occurrence whose recording runs.
+  std::optional<Occurrence> recordingOccurrence_;
+  // Woken for this occurrence: the PC stays awake until it has started.
+  std::optional<Occurrence> wokenFor_;
+  // What the wake timer is armed for: reservation, start (civil) and due instant.
+  std::optional<std::tuple<size_t, int64_t, int64_t>> wakeArmed_;
+  bool holdAwake_ = false;
   std::string lastEnded_;  // shown name of the reservation whose recording ended last
-  // Date and start text each reservation was last started (or passed over) at, by this run or,
-  // as its key keeps it, by an earlier one.
-  std::array<std::string, 16> started_{};
   ScheduleReporter* reporter_ = nullptr;
   StartTaskKeeper* startTask_ = nullptr;
   IPowerPlan* powerPlan_ = nullptr;

@@ -65,6 +65,8 @@ class ISchedulerControl {
   // Every end of every recording, with its reason. A reservation's recording that failed or
   // whose time is up has its station restored and its after-action run.
   virtual void OnRecordingEnded(const RecordingEnd& end) { (void)end; }
+  // A recording by hand (or timed) began into `file`: the night's log has every recording.
+  virtual void OnRecordingStarted(const std::string& file) { (void)file; }
   // The program ends (Close, Exit, the end of the session): the time it ran until is kept.
   virtual void OnClosing() {}
   // Whether a reservation is ON: the program then stays for it when the receiver is pulled out.
@@ -77,21 +79,25 @@ class ISchedulerControl {
   virtual void OnRecordingFilesDone(const std::vector<std::string>& unfinished) { (void)unfinished; }
 };
 
-// Calendar time as the C library keeps it, for the distance to a reservation's next start: seconds
-// that run on through daylight-saving changes, and local times converted on the same scale.
+// Calendar time: instants as seconds since 1970-01-01 00:00:00 UTC, which run on through
+// daylight-saving changes, and local times converted on the same scale by the time-zone rules in
+// force when asked (a zone the user changed counts from then on).
 class ISchedulerClock {
  public:
   virtual ~ISchedulerClock() = default;
   virtual int64_t NowSeconds() = 0;
-  // A local date and time (in range) as calendar seconds, the system deciding daylight saving.
+  // A local date and time (in range) as an instant, the system deciding daylight saving.
   virtual int64_t LocalToSeconds(const LocalTime& t) = 0;
+  // An instant as the local date and time the clock shows then.
+  virtual LocalTime SecondsToLocal(int64_t seconds) = 0;
 };
 
-// std::time and std::mktime.
+// std::time and std::mktime (the native build's; Windows has its own, which reads the zone anew).
 class SystemSchedulerClock final : public ISchedulerClock {
  public:
   int64_t NowSeconds() override;
   int64_t LocalToSeconds(const LocalTime& t) override;
+  LocalTime SecondsToLocal(int64_t seconds) override;
 };
 
 class IRecordFolders {
@@ -111,9 +117,11 @@ class IScheduledRecording {
   // Ends the running recording for `reason` (nothing when none runs); its end is told to the
   // scheduler like every other.
   virtual void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) = 0;
-  // Records the reservation, showing it with its name. False when the recorder could not start;
-  // its message has been shown and the window stays idle.
+  // Records the reservation, showing it with its name. False when the recorder could not start
+  // (StartFailure says why); the window stays idle. Nothing else runs while it is tried.
   virtual bool StartScheduledRecording(const ReservationStart& start) = 0;
+  // Why the last start failed, in the recorder's words; empty when unknown.
+  virtual std::string StartFailure() const { return {}; }
   // Ends a reservation's recording whose stop time has come; true when it did.
   virtual bool EndIfDue() = 0;
   // The file the running (or last) recording writes: the one asked for, or "_2" … beside it.
@@ -130,8 +138,11 @@ class ISchedulerHost {
   // Keeps the station in use, then tunes `band` and `frequency` (its band given a second to
   // settle) with the sound and the display following.
   virtual void TuneForReservation(uint8_t band, uint16_t frequency) = 0;
-  // The station kept by TuneForReservation, tuned again.
+  // The station kept by TuneForReservation, tuned again. Reservations that follow each other
+  // keep the station of before the first; once restored, it is kept no more.
   virtual void RestoreSavedStation() = 0;
+  // The station kept is let go: the user stopped the reservation, and keeps what is tuned.
+  virtual void ForgetSavedStation() {}
   // Where recordings go.
   virtual std::string RecordFolder() = 0;
   virtual void SaveRadioState() = 0;
@@ -169,9 +180,11 @@ class IPowerControl {
 class IPowerActions : public IPowerControl {
  public:
   ~IPowerActions() override = default;
-  // The waitable timer "WaitForResume", automatic reset, set once to fire after `seconds` and
-  // to wake the computer. Nothing is set when it cannot be created.
-  virtual void ArmWakeTimer(uint32_t seconds) = 0;
+  // An unnamed waitable timer (no other program's timer can be shared), automatic reset, set once
+  // to fire at the instant `dueAt` (ISchedulerClock's scale, seconds since 1970 UTC) and to wake
+  // the computer. An absolute time, as a relative one stops counting while the PC sleeps on
+  // Windows 8 and later. Replaces the timer armed before; nothing is set when none can be made.
+  virtual void ArmWakeTimer(int64_t dueAt) = 0;
   virtual void CloseWakeTimer() = 0;
   virtual void RequestWakeupLatency() = 0;
   virtual void Beep() = 0;  // 2000 Hz, 100 ms

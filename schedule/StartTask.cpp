@@ -2,22 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "schedule/ScheduleReport.h"
 #include "settings/PowerSettings.h"
 #include "settings/SettingsStore.h"
 
 namespace {
-
-int Field(const std::string& text, size_t at, size_t length) {
-  return at < text.size() ? StrToIntLike(text.substr(at, length)) : 0;
-}
-
-int64_t StartOfDay(const LocalTime& t) { return CivilSeconds({t.year, t.month, t.day, 0, 0, 0, 0}); }
-
-int64_t TimeOfDay(const std::string& hhmmss) {
-  return int64_t{Field(hhmmss, 0, 2)} * 3600 + int64_t{Field(hhmmss, 2, 2)} * 60 + Field(hhmmss, 4, 2);
-}
 
 std::wstring Widened(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -62,40 +53,43 @@ StartTaskSettings LoadStartTaskSettings(SettingsStore& store) {
   return {power.letWindowsStart, power.wakeUp};
 }
 
-StartTaskPlan PlanStartTask(const ScheduleTable& table, const LocalTime& now, const StartTaskSettings& settings) {
+StartTaskPlan PlanStartTask(const std::vector<Occurrence>& upcoming, const LocalTime& now,
+                            const StartTaskSettings& settings) {
   StartTaskPlan plan;
   if (!settings.letWindowsStart) return plan;
   const int64_t nowSecond = CivilSeconds(now);
-  const int64_t today = StartOfDay(now);
   const uint32_t wakeLead = WakeLead(settings.wakeUp);
   const int64_t lead = std::max(wakeLead, kStartTaskMinimumLead);
-  int64_t best = 0;
-  auto consider = [&](size_t k, int64_t start) {
-    if (start <= nowSecond || (plan.wanted && start >= best)) return;
+  for (const Occurrence& o : upcoming) {
+    const int64_t start = o.StartCivil();
+    if (start <= nowSecond) continue;
     int64_t at = start - lead;
     if (at <= nowSecond) at = start - kStartTaskMinimumLead;
-    if (at <= nowSecond) return;
-    plan = {true, k, CivilTime(start), CivilTime(at), wakeLead > 0};
-    best = start;
-  };
-  for (size_t k = 0; k < table.size(); ++k) {
-    const ScheduleEntry& e = table[k];
-    // The loader switches off an entry whose times or date are no real ones.
-    if (!e.active) continue;
-    const int64_t timeOfDay = TimeOfDay(e.start);
-    if (e.weekly) {
-      // Today and the seven days after it: today's weekday comes again in a week.
-      for (int day = 0; day <= 7; ++day) {
-        const int64_t midnight = today + int64_t{day} * 86400;
-        const auto weekday = static_cast<size_t>(CivilTime(midnight).weekday);
-        if (weekday < e.week.size() && e.week[weekday] == '1') consider(k, midnight + timeOfDay);
-      }
-    } else {
-      consider(k, CivilSeconds({Field(e.date, 0, 4), Field(e.date, 4, 2), Field(e.date, 6, 2), 0, 0, 0, 0}) +
-                      timeOfDay);
-    }
+    if (at <= nowSecond) continue;
+    return {true, o.index, o.start, CivilTime(at), wakeLead > 0};
   }
   return plan;
+}
+
+namespace {
+
+// Local time read as if no clock ever changed.
+class CivilCalendar final : public ISchedulerClock {
+ public:
+  int64_t NowSeconds() override { return 0; }
+  int64_t LocalToSeconds(const LocalTime& t) override { return CivilSeconds(t); }
+  LocalTime SecondsToLocal(int64_t seconds) override { return CivilTime(seconds); }
+};
+
+}  // namespace
+
+StartTaskPlan PlanStartTask(const ScheduleTable& table, const LocalTime& now, const StartTaskSettings& settings) {
+  CivilCalendar calendar;
+  const int64_t from = CivilSeconds(now) + 1;
+  // Today and the eight days after it: today's weekday comes again in a week.
+  return PlanStartTask(
+      OccurrencesBetween(table, from, from + 8 * 86400, calendar, std::numeric_limits<int64_t>::max()), now,
+      settings);
 }
 
 std::wstring TaskTimeText(const LocalTime& t) {
@@ -172,8 +166,9 @@ std::string ResultCodeText(uint32_t code) {
   return text;
 }
 
-void StartTaskKeeper::Update(const ScheduleTable& table, const LocalTime& now) {
-  const StartTaskPlan plan = PlanStartTask(table, now, LoadStartTaskSettings(settings_));
+void StartTaskKeeper::Update(const ScheduleTable& table, const std::vector<Occurrence>& upcoming,
+                             const LocalTime& now) {
+  const StartTaskPlan plan = PlanStartTask(upcoming, now, LoadStartTaskSettings(settings_));
   if (kept_ && *kept_ == plan) return;
   const uint32_t result =
       plan.wanted ? store_.Write(plan, ShownReservationName(table[plan.reservation].name, static_cast<int>(plan.reservation)))

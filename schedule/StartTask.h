@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "base/Clock.h"
+#include "schedule/Occurrences.h"
 #include "schedule/ScheduleTable.h"
 
 class SettingsStore;
@@ -41,13 +42,15 @@ struct StartTaskPlan {
 // Windows needs a moment to bring the program up: it starts it at least this long before a start.
 constexpr uint32_t kStartTaskMinimumLead = 60;
 
-// The task for the earliest start of an ON reservation after `now`: a one-date reservation on its
-// date, a weekly one on its next marked weekday (today's later, or next week's when today's has
-// passed). The program starts the wake-up lead before it (at least kStartTaskMinimumLead); when
-// that moment has passed, kStartTaskMinimumLead before it; a start closer than that is left to
-// the running program and the next one is taken. Of starts in the same second the lower-numbered
-// reservation is named, as it is the one that records. Wall-clock arithmetic throughout: the
-// task, like a reservation, is placed on the local clock.
+// The task for the earliest of the `upcoming` occurrences (pending, the earliest first, as the
+// occurrence plan gives them) that starts after `now`. The program starts the wake-up lead
+// before it (at least kStartTaskMinimumLead); when that moment has passed, kStartTaskMinimumLead
+// before it; a start closer than that is left to the running program and the next one is taken.
+// Of starts in the same second the lower-numbered reservation is named, as it is the one that
+// records. The task, like a reservation, is placed on the local clock.
+StartTaskPlan PlanStartTask(const std::vector<Occurrence>& upcoming, const LocalTime& now,
+                            const StartTaskSettings& settings);
+// The same for the table's occurrences on a local clock without daylight saving.
 StartTaskPlan PlanStartTask(const ScheduleTable& table, const LocalTime& now, const StartTaskSettings& settings);
 
 // "2031-05-17T06:55:00": a task trigger's local start time (no zone: it follows the local clock).
@@ -86,7 +89,8 @@ class StartTaskKeeper {
   // Both must outlive the keeper; the PC settings are read from `settings` at every update.
   StartTaskKeeper(IStartTaskStore& store, SettingsStore& settings) : store_(store), settings_(settings) {}
 
-  void Update(const ScheduleTable& table, const LocalTime& now);
+  // `upcoming` as for PlanStartTask; the table names the reservation.
+  void Update(const ScheduleTable& table, const std::vector<Occurrence>& upcoming, const LocalTime& now);
   // Where failures are told (a line of the log); none by default.
   void SetReport(std::function<void(const std::string&)> report) { report_ = std::move(report); }
   // What Windows holds as far as the keeper knows; nothing before the first update or after a failure.

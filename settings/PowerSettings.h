@@ -37,6 +37,7 @@ int LoadAutoSuspend(SettingsStore& store);
 // ES_DISPLAY_REQUIRED while it is 0, else ES_CONTINUOUS alone (power management left alone).
 constexpr uint32_t kExecutionContinuous = 0x80000000u;
 constexpr uint32_t kExecutionKeepAwake = 0x80000003u;
+constexpr uint32_t kExecutionSystemRequired = 0x00000001u;
 constexpr uint32_t KeepAwakeExecutionState(int autoSuspend) {
   return autoSuspend == 0 ? kExecutionKeepAwake : kExecutionContinuous;
 }

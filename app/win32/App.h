@@ -101,6 +101,7 @@ class SchedulerLink final : public ISchedulerControl, public IPowerBroadcastSink
   void LoadSchedule() override { Target().LoadSchedule(); }
   void SchedulerTick(const LocalTime& now) override { Target().SchedulerTick(now); }
   void OnRecordingEnded(const RecordingEnd& end) override { Target().OnRecordingEnded(end); }
+  void OnRecordingStarted(const std::string& file) override { Target().OnRecordingStarted(file); }
   void OnClosing() override { Target().OnClosing(); }
   bool HasActiveReservation() const override { return Target().HasActiveReservation(); }
   void OnReceiverRemoved() override { Target().OnReceiverRemoved(); }

@@ -13,6 +13,7 @@
 #include "schedule/ScheduleReport.h"
 #include "schedule/Scheduler.h"
 #include "schedule/StartTask.h"
+#include "schedule/win32/Win32Calendar.h"
 #include "schedule/win32/Win32Power.h"
 
 // The power actions with the log written out first: a forced shutdown ends the process without
@@ -25,7 +26,7 @@ class LogFirstPowerActions final : public IPowerActions {
   LogFirstPowerActions(IPowerActions& power, LogWriter& log) : power_(power), log_(log) {}
 
   void SetExecutionState(uint32_t flags) override { power_.SetExecutionState(flags); }
-  void ArmWakeTimer(uint32_t seconds) override { power_.ArmWakeTimer(seconds); }
+  void ArmWakeTimer(int64_t dueAt) override { power_.ArmWakeTimer(dueAt); }
   void CloseWakeTimer() override { power_.CloseWakeTimer(); }
   void RequestWakeupLatency() override { power_.RequestWakeupLatency(); }
   void Beep() override { power_.Beep(); }
@@ -67,7 +68,7 @@ class SchedulerPart final : public IPowerBroadcastSink, private IReportOutput {
   const DialogWindow& window_;
   ITrayIcon* tray_;
   LogFirstPowerActions loggedPower_;
-  SystemSchedulerClock calendar_;
+  Win32Calendar calendar_;
   std::optional<StartTaskKeeper> startTaskKeeper_;
   Scheduler scheduler_;
   ScheduleReporter reporter_{*this};

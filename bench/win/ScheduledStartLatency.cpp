@@ -69,7 +69,7 @@ struct Quiet final : ITimerHost, IMainView, IMainDisplay, IPowerActions {
   void BuildWindowRegion() override {}
   void ReloadStereoImages() override {}
   void SetExecutionState(uint32_t) override {}
-  void ArmWakeTimer(uint32_t) override {}
+  void ArmWakeTimer(int64_t) override {}
   void CloseWakeTimer() override {}
   void RequestWakeupLatency() override {}
   void Beep() override {}

@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include "schedule/win32/Win32Calendar.h"
 #include "settings/win32/RecordFolder.h"
 
 PowerCalls SystemPowerCalls() { return {::ExitWindowsEx, ::SetSuspendState}; }
@@ -10,12 +11,15 @@ void Win32PowerActions::SetExecutionState(uint32_t flags) {
   SetThreadExecutionState(static_cast<EXECUTION_STATE>(flags));
 }
 
-void Win32PowerActions::ArmWakeTimer(uint32_t seconds) {
-  // A timer left from an earlier sleep that never resumed is replaced, not leaked.
-  wakeTimer_.Reset(CreateWaitableTimerA(nullptr, FALSE, "WaitForResume"));
+void Win32PowerActions::ArmWakeTimer(int64_t dueAt) {
+  // Unnamed: a timer of another program that happens to carry the same name is not shared. One
+  // left from an earlier arming is replaced, not leaked.
+  wakeTimer_.Reset(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   if (!wakeTimer_) return;
+  // Absolute (positive, UTC): a relative due time stops counting while the PC sleeps since
+  // Windows 8, and would wake it only after the whole wait had passed awake.
   LARGE_INTEGER due;
-  due.QuadPart = -static_cast<LONGLONG>(seconds) * 10000000LL;  // relative, in 100 ns units
+  due.QuadPart = FileTimeTicksOf(dueAt);
   SetWaitableTimer(wakeTimer_.Get(), &due, 0, nullptr, nullptr, TRUE);
 }
 

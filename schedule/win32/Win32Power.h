@@ -19,7 +19,7 @@ class Win32PowerActions final : public IPowerActions {
   explicit Win32PowerActions(PowerCalls calls = SystemPowerCalls()) : calls_(calls) {}
 
   void SetExecutionState(uint32_t flags) override;
-  void ArmWakeTimer(uint32_t seconds) override;
+  void ArmWakeTimer(int64_t dueAt) override;
   void CloseWakeTimer() override { wakeTimer_.Reset(); }
   void RequestWakeupLatency() override;
   void Beep() override;

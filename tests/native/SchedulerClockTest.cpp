@@ -39,6 +39,7 @@ class ZoneCalendar final : public ISchedulerClock {
     if (civil - after_ >= changeUtc_) return civil - after_;
     return civil - before_;  // skipped: read with the offset before the change
   }
+  LocalTime SecondsToLocal(int64_t at) override { return CivilTime(at + (at < changeUtc_ ? before_ : after_)); }
   LocalTime Local() const { return CivilTime(utc + (utc < changeUtc_ ? before_ : after_)); }
   void SetLocal(const LocalTime& t) { utc = LocalToSeconds(t); }
 

@@ -113,9 +113,9 @@ TEST_F(ScheduleEdges, ProgramStartedAgainWithinTheMinuteDoesNotRecordTheSameStar
   EXPECT_EQ(rig.recorder->starts, 2);
 }
 
-// ---- An ended reservation's after-action is kept when the next one fails to start ----
+// ---- An ended reservation's after-action waits for the next one that fails to start ----
 
-TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) {
+TEST_F(ScheduleEdges, TheAfterActionWaitsForTheReservationDueAtTheEndThatFailsToStart) {
   AfterRecording("STANDBY");
   rig.Reserve(1, "First", "100000", "100004", "20261207");
   rig.Reserve(2, "Next", "100005", "100010", "20261207", BandAM, "1134");
@@ -125,8 +125,12 @@ TEST_F(ScheduleEdges, AfterActionRunsWhenTheReservationDueAtTheEndFailsToStart) 
   rig.Seconds(5);
   EXPECT_EQ(rig.recorder->starts, 2);
   EXPECT_FALSE(rig.recording.IsRecording());
-  EXPECT_EQ(rig.schedLog.back(), "suspend");
+  // "Next" may still start on another try: the PC stays on for it, on the user's station.
+  EXPECT_FALSE(Has(rig.schedLog, "suspend"));
   EXPECT_EQ(rig.radio.Band(), BandFM);
+  rig.Seconds(5);  // its stop at 10:00:10: its own after-action, once
+  EXPECT_EQ(rig.schedLog.back(), "suspend");
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "suspend"), 1);
   EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);
 }
 
@@ -166,7 +170,7 @@ TEST_F(ScheduleEdges, EqualStartAndStopRecordAWholeDay) {
 
 // ---- A recording that fails by itself ----
 
-TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
+TEST_F(ScheduleEdges, AFailedRecordingRestoresTheStationAndItsAfterActionWaitsForItsStop) {
   AfterRecording("STANDBY");
   rig.Reserve(1, "Early", "100000", "110000", "20261207");
   rig.Reserve(2, "Full", "100100", "110000", "20261207", BandAM, "1134");
@@ -178,13 +182,19 @@ TEST_F(ScheduleEdges, FailedScheduledRecordingEndsAsIfItsTimeWereUp) {
   EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);
   EXPECT_FALSE(Has(rig.schedLog, "suspend"));
 
-  // The heartbeat finds the next recording's file refusing writes: it ends as if its time were up.
+  // The heartbeat finds the next recording's file refusing writes: it ends, the station comes
+  // back, and the after-action waits for its stop.
   rig.Seconds(59);
   ASSERT_EQ(rig.radio.Band(), BandAM);
   rig.recorder->status.writeFailed = true;
   rig.Seconds(1);
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_EQ(rig.radio.Band(), BandFM);
+  EXPECT_FALSE(Has(rig.schedLog, "suspend"));
+  rig.recorder->status.writeFailed = false;
+  rig.Skip(58 * 60 + 58);  // 10:59:59
+  rig.Seconds(1);
+  EXPECT_EQ(rig.recorder->starts, 2) << "a file that cannot be written is not tried again";
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
 }

@@ -16,7 +16,7 @@ class FakePowerActions final : public IPowerActions {
  public:
   explicit FakePowerActions(std::vector<std::string>& log) : log_(log) {}
   void SetExecutionState(uint32_t flags) override { states.push_back(flags); }
-  void ArmWakeTimer(uint32_t seconds) override { log_.push_back("wake " + std::to_string(seconds)); }
+  void ArmWakeTimer(int64_t dueAt) override { log_.push_back("wake at " + std::to_string(dueAt)); }
   void CloseWakeTimer() override { log_.push_back("wake close"); }
   void RequestWakeupLatency() override { log_.push_back("latency"); }
   void Beep() override { log_.push_back("beep"); }
@@ -77,6 +77,7 @@ class FakeSchedulerClock final : public ISchedulerClock {
   explicit FakeSchedulerClock(FakeWallClock& wall) : wall_(wall) {}
   int64_t NowSeconds() override { return CivilSeconds(wall_.now); }
   int64_t LocalToSeconds(const LocalTime& t) override { return CivilSeconds(t); }
+  LocalTime SecondsToLocal(int64_t seconds) override { return CivilTime(seconds); }
 
  private:
   FakeWallClock& wall_;

@@ -119,7 +119,7 @@ TEST_F(Schedule, EqualTimesRecordOnAndAnEarlyManualStopRestoresNothing) {
   EXPECT_EQ(rig.powerState.Suspended(), 0);
 }
 
-TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
+TEST_F(Schedule, SecondReservationCutsTheFirstAndTheStationOfBeforeComesBack) {
   rig.Reserve(1, "A", "100000", "110000", "20261207", BandFM, "8000");
   rig.Reserve(2, "B", "100010", "100020", "20261207", BandAM, "1134");
   rig.Seconds(10);
@@ -129,7 +129,9 @@ TEST_F(Schedule, SecondReservationCutsTheFirstAndTheFirstsStationComesBack) {
   rig.Seconds(11);
   EXPECT_FALSE(rig.recording.IsRecording());
   EXPECT_EQ(rig.radio.Band(), BandFM);
-  EXPECT_EQ(rig.radio.Frequency(BandFM), 8000);  // the first reservation's, not 78.10
+  EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);  // the user's, not the first reservation's
+  rig.window.Close();
+  EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "7810");
 }
 
 TEST_F(Schedule, NamesBecomeFoldersInsideTheRecordFolder) {
@@ -173,19 +175,19 @@ TEST_F(Schedule, RepeatedHourOfAClockChangeDoesNotRecordTwice) {
   EXPECT_EQ(rig.recorder->starts, 1);
 }
 
-TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
+TEST_F(Schedule, StartSkippedByABusyWindowRecordsFromNowForTheRestOfItsTime) {
   rig.Reserve(1, "Busy", "100000", "100100", "0100000");
   rig.Skip(19);  // 09:59:50 → 10:00:09 without a tick
   rig.Tick();
   ASSERT_EQ(rig.recorder->starts, 1);
   EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Busy\\20261207_100000.mp3");
-  EXPECT_EQ(rig.Session().ElapsedSeconds(), 9);  // counted from its start
+  EXPECT_EQ(rig.Session().ElapsedSeconds(), 0);  // counted from its first recorded second
   rig.Seconds(5);
   EXPECT_EQ(rig.recorder->starts, 1);
   rig.Seconds(47);  // 61 s after the start
   EXPECT_FALSE(rig.recording.IsRecording());
 
-  // More than a minute late: not started.
+  // Found only after its stop: missed.
   rig.Reserve(2, "Late", "101000", "101100", "0100000");
   rig.SetWall(2026, 12, 7, 10, 9, 30);
   rig.Tick();
@@ -194,14 +196,15 @@ TEST_F(Schedule, StartSkippedByABusyWindowIsCaughtUpWithinAMinute) {
   EXPECT_EQ(rig.recorder->starts, 1);
 }
 
-TEST(ScheduleStartUp, ProgramStartedLateStillMakesTheRecordingOfTheLastMinute) {
-  for (int late : {20, 61}) {
+TEST(ScheduleStartUp, ProgramStartedLateRecordsTheRestOfTheReservation) {
+  for (int late : {20, 61, 3599, 3600}) {
     SchedulerRig rig;
-    rig.SetWall(2026, 12, 7, 10, 0, late);
+    rig.SetWall(2026, 12, 7, 10, 0, 0);
+    rig.Skip(late);
     rig.Reserve(1, "Early", "100000", "110000", "20261207");
     rig.Start();
     rig.Tick();
-    EXPECT_EQ(rig.recorder->starts, late <= 60 ? 1 : 0) << late;
+    EXPECT_EQ(rig.recorder->starts, late < 3600 ? 1 : 0) << late;
   }
 }
 
@@ -221,15 +224,15 @@ TEST_F(Schedule, FailedStartLeavesNoScheduledRecordingBehind) {
   rig.Seconds(20);
   EXPECT_EQ(rig.recorder->starts, 1);
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
-  EXPECT_FALSE(rig.view.destroyed);
   EXPECT_EQ(rig.radio.Frequency(BandFM), 7810);  // the radio is back on the station it played
-  EXPECT_EQ(rig.Reports().back(), (Bytes{0x02, 0x1E, 0x82, 0xFF}));
+  EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "7810");
+  EXPECT_TRUE(rig.view.destroyed);  // its after-action, at its stop
 }
 
-TEST_F(Schedule, NextStartIgnoresTodaysPassedWeekdayAndPicksTheNearest) {
+TEST_F(Schedule, NextStartTakesTodaysPassedWeekdayNextWeekAndPicksTheNearest) {
   rig.SetWall(2026, 12, 6, 12, 0, 0);  // a Sunday, after the start
   rig.Reserve(1, "Sun", "080000", "090000", "1000000");
-  EXPECT_EQ(rig.scheduler.SecondsUntilNextStart(), 0u);
+  EXPECT_EQ(rig.scheduler.SecondsUntilNextStart(), 6u * 86400 + 20 * 3600);  // next Sunday's
   rig.Reserve(2, "Mon", "080000", "090000", "0100000");
   EXPECT_EQ(rig.scheduler.SecondsUntilNextStart(), 20u * 3600);
   rig.Reserve(3, "Date", "121500", "130000", "20261206");
@@ -249,28 +252,34 @@ TEST_F(Schedule, SleepAfterRecordingArmsTheWakeTimerBeforeTheNextStart) {
   rig.Set("WAKEUP", "1");
   rig.window.LoadPowerSettings();
   rig.Reserve(1, "First", "100000", "100001", "20261207");
-  rig.Reserve(2, "Next", "100600", "100700", "20261207");
+  rig.Reserve(2, "Next", "101600", "101700", "20261207");
+  // Armed while the wake-up is chosen, for the next start, as an instant 10 minutes before it.
+  const std::string wake = "wake at " + std::to_string(CivilSeconds({2026, 12, 7, 0, 10, 6, 0}));
   rig.Seconds(12);
   EXPECT_EQ(rig.schedLog.back(), "suspend");
-  EXPECT_TRUE(Has(rig.schedLog, "wake 328"));  // 358 s away, 10 minutes lead: 30 s before
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), wake), 2);  // once more as it sleeps
   EXPECT_EQ(rig.powerActions.states.back(), kExecutionContinuous);
   EXPECT_EQ(rig.powerState.Suspended(), 1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
   EXPECT_EQ(rig.Get(kGeneralKey, "FREQ"), "7810");
 
-  // Woken up: after the resume wait the receiver is back, and the start that passed during it
-  // is caught up.
+  // Woken up: after the resume wait the receiver is back, the PC is kept awake until "Next" has
+  // started, and a start that passed during the wait is caught up.
   rig.schedLog.clear();
-  rig.Skip(330 + 20);
+  rig.Skip(CivilSeconds({2026, 12, 7, 0, 10, 16, 3}) - CivilSeconds(rig.wall.now));
   rig.scheduler.OnPowerBroadcast(kPowerResumeAutomatic);
   EXPECT_EQ(rig.clock.Sleeps().back(), 9000u);
-  EXPECT_EQ(rig.schedLog, (Log{"beep", "wake close"}));
+  EXPECT_EQ(rig.schedLog, (Log{"beep"}));  // the timer stays armed
+  EXPECT_EQ(rig.power.states.back() & kExecutionSystemRequired, kExecutionSystemRequired);
   EXPECT_TRUE(rig.device.IsOpen());
   EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat));
-  rig.Skip(15);
   rig.Tick();
-  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Next\\20261207_100600.mp3");
+  EXPECT_EQ(rig.recorder->asked, "C:\\Rec\\Next\\20261207_101600.mp3");
+  EXPECT_EQ(rig.power.states.back() & kExecutionSystemRequired, kExecutionSystemRequired);
+  rig.Seconds(60);  // recorded: released
+  EXPECT_FALSE(rig.recording.IsRecording());
+  EXPECT_EQ(rig.power.states.back(), kExecutionContinuous);
 }
 
 TEST_F(Schedule, ReservationStartingAsTheLastOneEndsKeepsTheComputerAwake) {
@@ -347,7 +356,8 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   EXPECT_EQ(rig.Session().RecordingReservation(), -1);
   EXPECT_FALSE(rig.device.IsOpen());
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Hide);
-  EXPECT_EQ(rig.schedLog, (Log{"wake 6895", "record stop", "beep", "latency"}));
+  EXPECT_EQ(rig.schedLog, (Log{"wake at " + std::to_string(CivilSeconds({2026, 12, 7, 0, 11, 55, 0})),
+                               "record stop", "beep", "latency"}));
   EXPECT_FALSE(rig.timers.IsActive(kTimerHeartbeat));
   rig.scheduler.OnPowerBroadcast(kPowerQuerySuspend);  // already suspended: nothing more
   EXPECT_EQ(rig.schedLog.size(), 4u);
@@ -359,7 +369,11 @@ TEST_F(Schedule, SuspendNotificationStopsTheRecordingAndResumeRetriesTheSound) {
   EXPECT_EQ(rig.view.shows.back(), ShowCommand::Show);
   EXPECT_EQ(std::count(rig.clock.Sleeps().begin(), rig.clock.Sleeps().end(), 1000u), 3);
   rig.scheduler.OnPowerBroadcast(kPowerResumeSuspend);  // not suspended: ignored
-  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "wake close"), 1);
+  EXPECT_EQ(std::count(rig.schedLog.begin(), rig.schedLog.end(), "beep"), 2);
+  // Its time lasts: the reservation the sleep cut goes on.
+  rig.Seconds(1);
+  EXPECT_EQ(rig.recorder->starts, 2);
+  EXPECT_EQ(rig.Session().RecordingReservation(), 0);
 }
 
 }  // namespace

@@ -302,11 +302,11 @@ TEST(WakeTimers, TheLogSaysWhenTheArmedWakeTimerWillNotWakeThePc) {
   rig.Set("WAKEUP", "1");
   rig.window.LoadPowerSettings();
   rig.Reserve(1, "First", "100000", "100001", "20261207");
-  rig.Reserve(2, "Next", "100600", "100700", "20261207");
+  rig.Reserve(2, "Next", "101600", "101700", "20261207");
   rig.Seconds(12);
   ASSERT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_NE(std::find(rig.output.log.begin(), rig.output.log.end(),
-                      "Wake timer armed for \"Next\" at Mon 7 Dec 10:05, but the power plan's wake timers are "
+                      "Wake timer armed for \"Next\" at Mon 7 Dec 10:06, but the power plan's wake timers are "
                       "disabled plugged in: Windows may not wake the PC"),
             rig.output.log.end())
       << ::testing::PrintToString(rig.output.log);

@@ -249,7 +249,7 @@ TEST(ScheduleLog, AWriterPastItsExitWaitFinishesItsLinesOnItsOwn) {
 struct LogReadingPower final : IPowerActions {
   explicit LogReadingPower(const FallbackLog& log) : fallback(log) {}
   void SetExecutionState(uint32_t) override {}
-  void ArmWakeTimer(uint32_t) override {}
+  void ArmWakeTimer(int64_t) override {}
   void CloseWakeTimer() override {}
   void RequestWakeupLatency() override {}
   void Beep() override {}

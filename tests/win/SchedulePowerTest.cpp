@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "schedule/win32/Win32Calendar.h"
 #include "schedule/win32/Win32Power.h"
 
 namespace {
@@ -53,20 +54,39 @@ bool ShutdownPrivilegeEnabled() {
   return false;
 }
 
-TEST(SchedulePower, WakeTimerIsTheNamedTimerAndFiresOnce) {
+// The wake timer is set for an instant: a relative wait, which Windows 8 and later stop counting
+// while the PC sleeps, would read the instant as some sixty years. Under Wine the PC never sleeps,
+// so what is proven here is the call (absolute, unnamed, once); that it wakes the PC is Windows'.
+TEST(SchedulePower, WakeTimerFiresOnceAtItsInstantAndIsNamedNothing) {
   Win32PowerActions power({FakeExitWindows, FakeSuspend});
-  power.ArmWakeTimer(1);
+  Win32Calendar calendar;
+  const int64_t armedAt = calendar.NowSeconds();
+  power.ArmWakeTimer(armedAt + 3);
   ASSERT_NE(power.WakeTimer(), nullptr);
-  HANDLE named = OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume");
-  ASSERT_NE(named, nullptr) << "the armed timer is not named WaitForResume";
-  EXPECT_EQ(WaitForSingleObject(named, 0), WAIT_TIMEOUT);
-  EXPECT_EQ(WaitForSingleObject(named, 10000), WAIT_OBJECT_0);
-  EXPECT_EQ(WaitForSingleObject(named, 1500), WAIT_TIMEOUT);  // automatic reset, no period
-  CloseHandle(named);
+  EXPECT_EQ(OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume"), nullptr) << "no name any program can share";
+  EXPECT_EQ(WaitForSingleObject(power.WakeTimer(), 1000), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(power.WakeTimer(), 10000), WAIT_OBJECT_0);
+  EXPECT_GE(calendar.NowSeconds(), armedAt + 2);
+  EXPECT_EQ(WaitForSingleObject(power.WakeTimer(), 1500), WAIT_TIMEOUT);  // automatic reset, no period
 
+  // Armed again for another instant: the timer before it is replaced, not left running.
+  power.ArmWakeTimer(calendar.NowSeconds() + 3600);
+  EXPECT_EQ(WaitForSingleObject(power.WakeTimer(), 500), WAIT_TIMEOUT);
   power.CloseWakeTimer();
   EXPECT_EQ(power.WakeTimer(), nullptr);
-  EXPECT_EQ(OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume"), nullptr);
+}
+
+// Local times as Windows' zone makes them, and back, to the second.
+TEST(SchedulePower, TheCalendarTurnsLocalTimesIntoInstantsAndBack) {
+  Win32Calendar calendar;
+  const int64_t now = calendar.NowSeconds();
+  const LocalTime local = calendar.SecondsToLocal(now);
+  EXPECT_EQ(calendar.LocalToSeconds(local), now);
+  SYSTEMTIME shown{};
+  GetLocalTime(&shown);
+  EXPECT_EQ(local.year, shown.wYear);
+  EXPECT_EQ(local.weekday, shown.wDayOfWeek);
+  EXPECT_EQ(SecondsOfFileTimeTicks(FileTimeTicksOf(now)), now);
 }
 
 TEST(SchedulePower, ShutdownEnablesThePrivilegeAndForcesAShutdownWhileSleepAllowsWakeEvents) {
