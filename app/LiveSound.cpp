@@ -23,6 +23,15 @@ void LiveSound::SetVolume(int level) {
 void LiveSound::ReceiverOpened() {
   open_ = true;
   if (preparation_) openFailure_ = preparation_->PrepareRecordingInput();
+  audioMissing_ = openFailure_ == kAudioDeviceNotFound;
+}
+
+bool LiveSound::PrepareAgain() {
+  if (!audioMissing_) return true;
+  if (!open_ || !preparation_) return false;
+  openFailure_ = preparation_->PrepareRecordingInput();
+  audioMissing_ = openFailure_ == kAudioDeviceNotFound;
+  return !audioMissing_;
 }
 
 void LiveSound::ReceiverClosing() {

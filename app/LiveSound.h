@@ -42,6 +42,12 @@ class LiveSound final : public IReceiverAudio {
   // receiver that is not brought up yet.
   void ShowOpenFailure();
 
+  // The receiver's audio function was not there when its handle opened (it comes a moment after
+  // the HID interface when the receiver is plugged in).
+  bool AudioMissing() const { return audioMissing_; }
+  // Looks for it again; true once it is there (the recording input is prepared then).
+  bool PrepareAgain();
+
   // IReceiverAudio
   void ReceiverOpened() override;
   void ReceiverClosing() override;
@@ -52,5 +58,6 @@ class LiveSound final : public IReceiverAudio {
   IFailureBox* failures_;
   IRecorder* recorder_;
   bool open_ = false;
+  bool audioMissing_ = false;
   std::string openFailure_;
 };

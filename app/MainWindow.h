@@ -88,6 +88,14 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   // ---- Device notifications; both always answer TRUE ----
   bool OnDeviceArrival(const std::string& interfacePath);
   bool OnDeviceRemoveComplete(uintptr_t handle);
+  // Windows asks to remove the receiver (Safely remove, a driver update): its handle is given up
+  // as for a removal, so that the request is not refused; if the receiver is still there a
+  // moment later (another program refused), it is brought up again.
+  bool OnDeviceQueryRemove(uintptr_t handle);
+  // How long a receiver that is back is waited for to bring its audio function along, and when
+  // a receiver whose removal was asked for is looked for again.
+  static constexpr uint64_t kAudioWaitMs = 10000;
+  static constexpr uint64_t kReprobeMs = 3000;
   // The program ends or the PC shuts down: the writers of stopped recordings get up to `ms` to
   // finish their files, those that could not are logged, and the log is written out.
   void WaitForRecordingFiles(unsigned ms);
@@ -188,6 +196,10 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   void ShowAfterBringUp();
   // The receiver was pulled out while the program must stay for the night's reservations.
   void WaitForReceiver();
+  // The receiver is back with its audio (or it was waited for long enough): the scheduler hears.
+  void ReceiverBack();
+  // The heartbeat's look at a receiver that is back without its audio, or asked to be removed.
+  void WatchReceiver();
 
   CMyKestrune& device_;
   LiveSound& sound_;
@@ -214,7 +226,13 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   bool deviceLost_ = false;
   bool startedInTray_ = false;
   bool hiddenInTray_ = false;  // started in the tray and not shown since
-  bool receiverAway_ = false;  // pulled out, the program waiting for it
+  bool receiverAway_ = false;  // pulled out (or missing at start-up), the program waiting for it
+  // Back, its audio function not yet: until this (monotonic) it is waited for before the
+  // receiver counts as back; 0 when not waiting.
+  uint64_t audioWaitUntilMs_ = 0;
+  // Its handle given up at Windows' request to remove it: if the removal was refused, it is
+  // looked for again at this time; 0 when not.
+  uint64_t reprobeAtMs_ = 0;
   uint8_t lastSecond_ = 0;
 
   // Tests set up the sequencing state an earlier command would have left.

@@ -62,7 +62,12 @@ int MainWindow::RunOrStopLive() { return Playing() ? sound_.Stop() : sound_.Run(
 void MainWindow::BringUpReceiver(BringUpSituation situation) {
   switch (situation) {
     case BringUpSituation::StartUp:
-      if (!OpenAndPowerUp()) return;
+      if (!OpenAndPowerUp()) {
+        // Missing from the start: away, as if pulled out, so that a reservation due meanwhile
+        // says so and starts when it arrives.
+        receiverAway_ = true;
+        return;
+      }
       clock_.SleepMs(500);
       Retune();
       sound_.Build();
@@ -90,9 +95,15 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
       Retune();
       display_->InvalidateReadout();
       ShowAfterBringUp();
+      reprobeAtMs_ = 0;
       if (receiverAway_) {
-        receiverAway_ = false;
-        if (scheduler_) scheduler_->OnReceiverArrived();
+        // The HID interface comes first; the audio function a moment later. Nothing starts
+        // (and nothing is told) until it is there, or until it has been waited for.
+        if (sound_.AudioMissing()) {
+          audioWaitUntilMs_ = clock_.NowMs() + kAudioWaitMs;
+          return;
+        }
+        ReceiverBack();
       }
       sound_.ShowOpenFailure();
       return;
@@ -154,8 +165,44 @@ bool MainWindow::OnDeviceRemoveComplete(uintptr_t handle) {
   return true;
 }
 
+bool MainWindow::OnDeviceQueryRemove(uintptr_t handle) {
+  if (handle == 0 || !DeviceOpen() || handle != device_.NativeHandle()) return true;
+  OnDeviceRemoveComplete(handle);
+  if (receiverAway_) reprobeAtMs_ = clock_.NowMs() + kReprobeMs;
+  return true;
+}
+
+void MainWindow::ReceiverBack() {
+  audioWaitUntilMs_ = 0;
+  receiverAway_ = false;
+  if (scheduler_) scheduler_->OnReceiverArrived();
+}
+
+void MainWindow::WatchReceiver() {
+  if (reprobeAtMs_ && clock_.NowMs() >= reprobeAtMs_) {
+    // Still there after its removal was asked for: another program refused it.
+    reprobeAtMs_ = 0;
+    BringUpReceiver(BringUpSituation::Arrival);
+  }
+  if (!audioWaitUntilMs_ || !receiverAway_) return;
+  if (!DeviceOpen()) {
+    audioWaitUntilMs_ = 0;
+    return;
+  }
+  const bool timeUp = clock_.NowMs() >= audioWaitUntilMs_;
+  if (!sound_.PrepareAgain() && !timeUp) return;
+  // Its sound can be heard now; without it (waited for long enough) a reservation's start
+  // says what is missing.
+  sound_.Build();
+  sound_.Stop();
+  sound_.Run();
+  SetLiveVolume(radio_.LiveVolume());
+  ReceiverBack();
+}
+
 void MainWindow::WaitForReceiver() {
   receiverAway_ = true;
+  audioWaitUntilMs_ = 0;
   recording_.StopRecording(RecordingEndReason::ReceiverRemoved);
   if (Playing()) playback_->StopPlayback();
   SaveRadioState();
@@ -212,6 +259,7 @@ void MainWindow::OnHeartbeat() {
   // PC to sleep, and its message has run later seconds meanwhile: this second is done. A
   // reservation due in it is caught up by the next tick.
   if (recording_.Heartbeat(DeviceOpen())) return;
+  WatchReceiver();
   power_.ApplyKeepAwake();
   if (scheduler_) scheduler_->SchedulerTick(now);
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The receiver's audio function is not among the wave-in devices.
+constexpr const char* kAudioDeviceNotFound = "Device not found.";
+
 class IAudioPreparation {
  public:
   virtual ~IAudioPreparation() = default;

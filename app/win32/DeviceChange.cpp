@@ -7,7 +7,7 @@
 
 DeviceChangeNotice ReadDeviceChange(WPARAM event, LPARAM data) {
   DeviceChangeNotice notice;
-  if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return notice;
+  if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE && event != DBT_DEVICEQUERYREMOVE) return notice;
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
   if (!header || header->dbch_size < sizeof(DEV_BROADCAST_HDR)) return notice;
   const size_t size = header->dbch_size;
@@ -20,10 +20,11 @@ DeviceChangeNotice ReadDeviceChange(WPARAM event, LPARAM data) {
     const void* end = std::memchr(name, 0, room);
     notice.kind = DeviceChangeNotice::Kind::InterfaceArrival;
     notice.interfacePath.assign(name, end ? static_cast<const char*>(end) - name : room);
-  } else if (event == DBT_DEVICEREMOVECOMPLETE && header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
+  } else if (event != DBT_DEVICEARRIVAL && header->dbch_devicetype == DBT_DEVTYP_HANDLE) {
     constexpr size_t handleEnd = offsetof(DEV_BROADCAST_HANDLE, dbch_handle) + sizeof(HANDLE);
     if (size < handleEnd) return notice;
-    notice.kind = DeviceChangeNotice::Kind::HandleRemoval;
+    notice.kind = event == DBT_DEVICEQUERYREMOVE ? DeviceChangeNotice::Kind::HandleQueryRemove
+                                                 : DeviceChangeNotice::Kind::HandleRemoval;
     notice.handle = reinterpret_cast<uintptr_t>(reinterpret_cast<const DEV_BROADCAST_HANDLE*>(header)->dbch_handle);
   }
   return notice;

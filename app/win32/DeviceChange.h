@@ -8,12 +8,12 @@
 #include <string>
 
 struct DeviceChangeNotice {
-  enum class Kind { Other, InterfaceArrival, HandleRemoval };
+  enum class Kind { Other, InterfaceArrival, HandleRemoval, HandleQueryRemove };
   Kind kind = Kind::Other;
   std::string interfacePath;  // InterfaceArrival: the path, up to its zero or the record's end
-  uintptr_t handle = 0;       // HandleRemoval: the handle the notification was registered on
+  uintptr_t handle = 0;       // HandleRemoval, HandleQueryRemove: the handle the notification was registered on
 };
 
-// DBT_DEVICEARRIVAL with a device-interface record and DBT_DEVICEREMOVECOMPLETE with a handle
-// record; every other event, a missing record and a record too short for its fields are Other.
+// DBT_DEVICEARRIVAL with a device-interface record, DBT_DEVICEREMOVECOMPLETE and
+// DBT_DEVICEQUERYREMOVE with a handle record; every other event, a missing record and a record too short for its fields are Other.
 DeviceChangeNotice ReadDeviceChange(WPARAM event, LPARAM data);

@@ -233,6 +233,7 @@ LRESULT CMainDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   const DeviceChangeNotice notice = ReadDeviceChange(event, data);
   if (notice.kind == DeviceChangeNotice::Kind::InterfaceArrival) window_.OnDeviceArrival(notice.interfacePath);
   else if (notice.kind == DeviceChangeNotice::Kind::HandleRemoval) window_.OnDeviceRemoveComplete(notice.handle);
+  else if (notice.kind == DeviceChangeNotice::Kind::HandleQueryRemove) window_.OnDeviceQueryRemove(notice.handle);
   return TRUE;
 }
 

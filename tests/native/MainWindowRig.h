@@ -305,7 +305,9 @@ class FakeRecorder final : public IRecorder {
       return false;
     }
     running = true;
-    path_ = path;
+    // A name taken is never written over: "_2" and on, as the recorder does.
+    path_ = FreeRecordingPath(path, [this](const std::string& p) { return written_.count(p) > 0; });
+    written_.insert(path_);
     ++serial_;
     status = {};
     return true;
@@ -347,6 +349,7 @@ class FakeRecorder final : public IRecorder {
   std::vector<std::string>& log_;
   std::vector<std::string>& shown_;
   std::string path_;
+  std::set<std::string> written_;
   uint64_t serial_ = 0;
   std::vector<RecordingOutcome> pending_;
   std::function<void(const RecordingOutcome&)> finished_;

@@ -106,7 +106,7 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
          r.recorder->stalled = true;
          r.Seconds(3);
        },
-       "Resumed \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:01 not recorded",
+       "Resumed \"Morning\": C:\\Rec\\Morning\\20261207_070000_2.mp3, 00:00:01 not recorded",
        "Recording stopped: no sound came from the receiver for 2 seconds.",
        "Ended \"Morning\": C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:07, capture stopped. Recording stopped: no sound came from the receiver for 2 seconds."},
       {"lost audio",

@@ -73,7 +73,7 @@ TEST(DeviceChangeRecords, ArrivalPathsStopAtTheirZeroOrAtTheRecordsEnd) {
   EXPECT_EQ(ReadDeviceChange(DBT_DEVICEARRIVAL, shortHeader.Param()).kind, Kind::Other);
 }
 
-TEST(DeviceChangeRecords, RemovalNeedsAWholeHandleField) {
+TEST(DeviceChangeRecords, RemovalAndItsRequestNeedAWholeHandleField) {
   GuardedRecord whole(sizeof(DEV_BROADCAST_HANDLE));
   whole.Header(sizeof(DEV_BROADCAST_HANDLE), DBT_DEVTYP_HANDLE);
   const HANDLE handle = reinterpret_cast<HANDLE>(0x1234);
@@ -81,12 +81,17 @@ TEST(DeviceChangeRecords, RemovalNeedsAWholeHandleField) {
   DeviceChangeNotice notice = ReadDeviceChange(DBT_DEVICEREMOVECOMPLETE, whole.Param());
   EXPECT_EQ(notice.kind, Kind::HandleRemoval);
   EXPECT_EQ(notice.handle, 0x1234u);
+  // Asked before a removal ("Safely remove", a driver update): the same handle, read alike.
+  notice = ReadDeviceChange(DBT_DEVICEQUERYREMOVE, whole.Param());
+  EXPECT_EQ(notice.kind, Kind::HandleQueryRemove);
+  EXPECT_EQ(notice.handle, 0x1234u);
 
   // A record that ends inside the handle field.
   const size_t handleEnd = offsetof(DEV_BROADCAST_HANDLE, dbch_handle) + sizeof(HANDLE);
   GuardedRecord cut(handleEnd - 1);
   cut.Header(static_cast<DWORD>(handleEnd - 1), DBT_DEVTYP_HANDLE);
   EXPECT_EQ(ReadDeviceChange(DBT_DEVICEREMOVECOMPLETE, cut.Param()).kind, Kind::Other);
+  EXPECT_EQ(ReadDeviceChange(DBT_DEVICEQUERYREMOVE, cut.Param()).kind, Kind::Other);
 }
 
 TEST(DeviceChangeRecords, OtherEventsAndMissingRecordsAreNotRead) {
