@@ -41,7 +41,7 @@ Scheduler::Scheduler(ISchedulerHost& host, IScheduledRecording& recording, Power
 void Scheduler::LoadSchedule() {
   plan_.SetTable(::LoadSchedule(settings_));
   const LocalTime now = wallClock_.Now();
-  KeepPlan(now, calendar_.NowSeconds());
+  KeepPlan(now, calendar_.NowSeconds(), true);
 }
 
 void Scheduler::SetStartTaskKeeper(StartTaskKeeper* keeper) {
@@ -49,11 +49,17 @@ void Scheduler::SetStartTaskKeeper(StartTaskKeeper* keeper) {
   if (startTask_) startTask_->SetReport([this](const std::string& what) { Log(what); });
 }
 
-void Scheduler::KeepPlan(const LocalTime& now, int64_t at) {
+void Scheduler::KeepPlan(const LocalTime& now, int64_t at, bool force) {
   for (size_t k = 0; k < plan_.Table().size(); ++k)
     if (plan_.TakeLastStartChanged(k))
       settings_.WriteValue(TimerKey(static_cast<int>(k) + 1), kLastStartValue, plan_.LastStart(k));
-  if (startTask_) startTask_->Update(plan_.Table(), plan_.Upcoming(at, now), now);
+  // The next occurrence changes only when one is taken (started, missed, cut) or the schedule is
+  // loaded; once a minute it is looked at all the same (a zone or power setting changed).
+  if (!force && !planChanged_ && now.minute == lastPlanMinute_) return;
+  planChanged_ = false;
+  lastPlanMinute_ = now.minute;
+  const std::vector<Occurrence> upcoming = plan_.Upcoming(at, now);
+  if (startTask_) startTask_->Update(plan_.Table(), upcoming, now);
   KeepWakeTimer(now, at, false);
 }
 
@@ -81,7 +87,9 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
   lastTickMs_ = nowMs;
   resumed_ = false;
 
-  ReportMissed(plan_.TakeMissed(after, at, now), cause);
+  const std::vector<Occurrence> missed = plan_.TakeMissed(after, at, now);
+  planChanged_ = planChanged_ || !missed.empty();
+  ReportMissed(missed, cause);
   KeepRunningTime(now, false);
   // A recording whose time is up ends first, so that an occurrence due in the same second
   // takes over before the ended one's after-action is weighed.
@@ -96,6 +104,7 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
 void Scheduler::StartDue(const LocalTime& now, int64_t at, MissCause cause) {
   const std::optional<Occurrence> due = plan_.Due(at, now);
   if (!due || (recordingOccurrence_ && *recordingOccurrence_ == *due && recording_.IsRecording())) return;
+  planChanged_ = true;
   const OccurrenceState state = plan_.State(*due);
   if (host_.ReceiverAway()) {
     // Told once; it records when the receiver is back before its stop.
@@ -174,6 +183,7 @@ bool Scheduler::StartOccurrence(const Occurrence& o, int64_t at, MissCause cause
 void Scheduler::OnRecordingEnded(const RecordingEnd& end) {
   if (reporter_) reporter_->Ended(host_.RecordFolder(), end, wallClock_.Now());
   if (end.kind != RecordingKind::Reservation || end.afterEnd) return;
+  planChanged_ = true;
   lastEnded_ = ShownReservationName(end.name, end.reservation);
   const std::optional<Occurrence> o = std::exchange(recordingOccurrence_, std::nullopt);
   if (!o || static_cast<int>(o->index) != end.reservation) return;
@@ -291,7 +301,7 @@ bool Scheduler::RunAfterAction(const LocalTime& now, int64_t at) {
   if (!what) return false;
   // Windows' task and the wake timer first: after a close or a shutdown only they are left to
   // start the next reservation.
-  KeepPlan(now, at);
+  KeepPlan(now, at, true);
   // The next occurrence, if it records now or starts before the PC could be woken and the
   // program started for it, keeps both as they are.
   // One due now that waits for the receiver or for another try counts as well: its own
@@ -435,6 +445,7 @@ void Scheduler::OnResumed() {
   powerState_.SetSuspended(false);
   // The next tick looks at the starts the sleep went over.
   resumed_ = true;
+  planChanged_ = true;
   power_.Beep();
   host_.Resume();
   // Woken for an occurrence (by the timer, or at its time): awake until it has started. The

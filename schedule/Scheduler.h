@@ -108,8 +108,9 @@ class Scheduler final : public ISchedulerControl {
   void ReportMissed(const std::vector<Occurrence>& missed, MissCause cause);
   // The time the program runs at, kept once a minute.
   void KeepRunningTime(const LocalTime& now, bool always);
-  // Windows' task, the reservations' latest starts and the wake timer follow the plan.
-  void KeepPlan(const LocalTime& now, int64_t at);
+  // Windows' task, the reservations' latest starts and the wake timer follow the plan (`force`:
+  // even when nothing was taken since the last look).
+  void KeepPlan(const LocalTime& now, int64_t at, bool force = false);
   std::string ShownName(size_t k) const {
     return ShownReservationName(plan_.Table()[k].name, static_cast<int>(k));
   }
@@ -137,6 +138,8 @@ class Scheduler final : public ISchedulerControl {
   // What the wake timer is armed for: reservation, start (civil) and due instant.
   std::optional<std::tuple<size_t, int64_t, int64_t>> wakeArmed_;
   bool holdAwake_ = false;
+  bool planChanged_ = false;
+  int lastPlanMinute_ = -1;
   std::string lastEnded_;  // shown name of the reservation whose recording ended last
   ScheduleReporter* reporter_ = nullptr;
   StartTaskKeeper* startTask_ = nullptr;

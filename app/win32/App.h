@@ -140,6 +140,7 @@ class App {
   IRecorder* Recorder() { return recorder_.get(); }
   SettingsStore& Settings() { return settings_; }
   PowerState& Power() { return powerState_; }
+  Win32PowerActions& PowerActions() { return power_; }
   SchedulerPart& Scheduler() { return scheduler_; }
   PlaybackPart& Playback() { return playback_; }
   MainTray& Tray() { return tray_; }

@@ -1,14 +1,18 @@
 // The real main window with the scheduler joined as kestrune.exe joins it, against the simulated
 // receiver: a reservation with "close after recording" records through the real recorder, ends
-// the message loop and leaves the receiver powered down; a suspend broadcast arms the named wake
-// timer and closes the receiver, the resume brings both back.
+// the message loop and leaves the receiver powered down; a receiver pulled out and plugged in
+// again mid-reservation leaves two files; a suspend broadcast closes the receiver with the wake
+// timer armed, the resume brings the receiver back and keeps the timer for the next start.
 #include <windows.h>
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/win32/MainDlg.h"
 #include "app/win32/SchedulerPart.h"
@@ -123,7 +127,99 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
   RemoveDirectoryA(folder.c_str());
 }
 
-TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBringsTheReceiverBack) {
+// The receiver pulled out three seconds into a reservation and plugged in again two seconds later:
+// the reservation goes on into a second file, both complete, and its after-action comes once, at
+// its stop.
+struct PlugScript {
+  SimulatedReceiver* receiver;
+  SimulatedHidPlatform* platform;
+  App* app;
+  HWND hwnd;
+  LocalTime start;
+  int step = 0;
+};
+PlugScript* g_plug = nullptr;
+
+void CALLBACK PlugStep(HWND, UINT, UINT_PTR, DWORD) {
+  PlugScript& p = *g_plug;
+  const int64_t second = CivilSeconds(LocalNow()) - CivilSeconds(p.start);
+  if (p.step == 0 && second >= 3 && p.app->Recording().IsRecording()) {
+    p.step = 1;
+    p.receiver->Remove();
+    p.platform->slots.clear();
+    DEV_BROADCAST_HANDLE removal{};
+    removal.dbch_size = sizeof removal;
+    removal.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    removal.dbch_handle = reinterpret_cast<HANDLE>(p.app->Device().NativeHandle());
+    SendMessageA(p.hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&removal));
+  } else if (p.step == 1 && second >= 5) {
+    p.step = 2;
+    p.receiver->PlugIn();
+    p.platform->PutReceiverAt(0);
+    const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+    std::vector<char> block(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + sizeof path, 0);
+    auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(block.data());
+    record->dbcc_size = static_cast<DWORD>(block.size());
+    record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    std::memcpy(record->dbcc_name, path, sizeof path);
+    SendMessageA(p.hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
+  }
+}
+
+TEST_F(ScheduledWindowTest, AReceiverPulledOutAndBackMidReservationLeavesASecondFile) {
+  LocalTime now = LocalNow();
+  if (now.hour == 23 && now.minute == 59 && now.second > 30) {
+    Sleep(35000);
+    now = LocalNow();
+  }
+  const LocalTime start = CivilTime(CivilSeconds(now) + 3);
+  Reserve(start, 10);
+  Set(kGeneralKey, "CLOSE", "1");
+
+  AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
+  adapters.scheduler = nullptr;  // the program's own
+  adapters.recorder = WaveInRecorder(nullptr);
+  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
+  App app(std::move(adapters));
+  HWND hwnd = app.MakeWindow();
+  ASSERT_NE(hwnd, nullptr);
+  ShowWindow(hwnd, SW_SHOW);
+  PlugScript script{&receiver, &platform, &app, hwnd, start};
+  g_plug = &script;
+  const UINT_PTR stepper = SetTimer(nullptr, 0, 100, PlugStep);
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
+  const int result = loop.Run();
+  KillTimer(nullptr, watchdog);
+  KillTimer(nullptr, stepper);
+  g_plug = nullptr;
+
+  EXPECT_EQ(result, 0) << "the window did not close at the reservation's stop";
+  EXPECT_EQ(script.step, 2);
+  const std::string first = folder + "\\Morning\\" + DateText(start) + "_" + TimeText(start) + ".mp3";
+  const std::string second = folder + "\\Morning\\" + DateText(start) + "_" + TimeText(start) + "_2.mp3";
+  for (const std::string& file : {first, second}) {
+    const Mp3StreamInfo info = ScanMp3Frames(ReadWholeFile(file));
+    EXPECT_TRUE(info.valid) << file << ": " << info.problem;
+    EXPECT_GT(info.frames * 1152.0 / 44100.0, 0.5) << file;
+  }
+  const std::vector<uint8_t> bytes = ReadWholeFile(folder + "\\" + kLogFileName);
+  const std::string night(bytes.begin(), bytes.end());
+  EXPECT_NE(night.find("  Ended \"Morning\": " + first + ", 00:00:0"), std::string::npos) << night;
+  EXPECT_NE(night.find(", receiver removed\r\n"), std::string::npos) << night;
+  EXPECT_NE(night.find("  Resumed \"Morning\": " + second + ", 00:00:0"), std::string::npos) << night;
+  EXPECT_NE(night.find("  Ended \"Morning\": " + second + ", 00:00:0"), std::string::npos) << night;
+  const size_t closing = night.find("Closing Kestrune after \"Morning\"");
+  EXPECT_NE(closing, std::string::npos) << night;
+  EXPECT_EQ(night.find("Closing Kestrune", closing + 1), std::string::npos) << "once: " << night;
+  SettingsStore store(tree);
+  EXPECT_EQ(store.ReadValue(kGeneralKey, "FREQ"), "7810") << "the user's station is the one kept";
+  for (const std::string& file : {first, second}) DeleteFileA(file.c_str());
+  DeleteFileA((folder + "\\" + kLogFileName).c_str());
+  RemoveDirectoryA((folder + "\\Morning").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(ScheduledWindowTest, SuspendBroadcastClosesTheReceiverWithTheWakeTimerArmedAndResumeBringsItBack) {
   const LocalTime tomorrow = CivilTime(CivilSeconds(LocalNow()) + 86400);
   Reserve(tomorrow, 60);
   Set(kGeneralKey, "WAKEUP", "0");
@@ -142,18 +238,15 @@ TEST_F(ScheduledWindowTest, SuspendBroadcastArmsTheNamedWakeTimerAndResumeBrings
   EXPECT_FALSE(app.Device().IsOpen());
   EXPECT_FALSE(receiver.Powered());
   EXPECT_FALSE(IsWindowVisible(hwnd));
-  HANDLE wake = OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume");
-  EXPECT_NE(wake, nullptr) << "no wake timer armed before tomorrow's reservation";
-  if (wake) {
-    EXPECT_EQ(WaitForSingleObject(wake, 0), WAIT_TIMEOUT);
-    CloseHandle(wake);
-  }
+  const HANDLE wake = app.PowerActions().WakeTimer();
+  ASSERT_NE(wake, nullptr) << "no wake timer armed before tomorrow's reservation";
+  EXPECT_EQ(WaitForSingleObject(wake, 0), WAIT_TIMEOUT);
 
   EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, 18 /* PBT_APMRESUMEAUTOMATIC */, 0), TRUE);
   EXPECT_TRUE(app.Device().IsOpen());
   EXPECT_TRUE(receiver.Powered());
   EXPECT_TRUE(IsWindowVisible(hwnd));
-  EXPECT_EQ(OpenWaitableTimerA(SYNCHRONIZE, FALSE, "WaitForResume"), nullptr);
+  EXPECT_EQ(app.PowerActions().WakeTimer(), wake) << "kept for tomorrow's start";
   EXPECT_NE(std::find(clock.Sleeps().begin(), clock.Sleeps().end(), 9000u), clock.Sleeps().end());
   DestroyWindow(hwnd);
   RemoveDirectoryA(folder.c_str());
