@@ -104,17 +104,18 @@ void Scheduler::SchedulerTick(const LocalTime& now) {
 void Scheduler::StartDue(const LocalTime& now, int64_t at, MissCause cause) {
   const std::optional<Occurrence> due = plan_.Due(at, now);
   if (!due || (recordingOccurrence_ && *recordingOccurrence_ == *due && recording_.IsRecording())) return;
-  planChanged_ = true;
   const OccurrenceState state = plan_.State(*due);
   if (host_.ReceiverAway()) {
     // Told once; it records when the receiver is back before its stop.
     if (state == OccurrenceState::Cut) return;
+    planChanged_ = true;
     plan_.Move(*due, OccurrenceState::Cut, at);
     plan_.OweAfterAction(*due, true);
     if (reporter_) reporter_->Failed(host_.RecordFolder(), ShownName(due->index), "receiver not connected", now);
     return;
   }
   if (!plan_.MayTry(*due, clock_.NowMs())) return;
+  planChanged_ = true;
   StartOccurrence(*due, at, cause);
 }
 
