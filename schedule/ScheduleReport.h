@@ -83,6 +83,9 @@ class ScheduleReporter {
   IReportOutput& output_;
 };
 
+// The dated log line of a file the program ended before it was completely written.
+std::string UnfinishedFileLine(const std::string& file, const LocalTime& now);
+
 // "Mon 7 Dec 07:00".
 std::string ShortDateTime(const LocalTime& t);
 // "time up", "handed over to \"Y\"" ...: why a recording ended, as the log says it.

@@ -111,9 +111,12 @@ class IScheduledRecording {
   // Ends the running recording for `reason` (nothing when none runs); its end is told to the
   // scheduler like every other.
   virtual void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) = 0;
-  // Records the reservation, showing it with its name. False when the recorder could not start;
-  // its message has been shown and the window stays idle.
+  // Records the reservation, showing it with its name. False when the recorder could not start:
+  // the window stays idle and shows why without waiting for anyone (no box: the tick goes on).
   virtual bool StartScheduledRecording(const ReservationStart& start) = 0;
+  // The text of the last failed start ("Device not found." ...), for the log; empty when the
+  // last start ran.
+  virtual std::string StartFailure() const { return {}; }
   // Ends a reservation's recording whose stop time has come; true when it did.
   virtual bool EndIfDue() = 0;
   // The file the running (or last) recording writes: the one asked for, or "_2" … beside it.
