@@ -84,7 +84,7 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
 
   AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
   adapters.scheduler = nullptr;  // the program's own
-  adapters.recorder = WaveInRecorder(nullptr);
+  adapters.recorder = WaveInRecorder();
   adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
   App app(std::move(adapters));
   HWND hwnd = app.MakeWindow();
