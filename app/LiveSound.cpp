@@ -4,11 +4,10 @@
 
 #include "audio/AudioPreparation.h"
 #include "audio/LiveAudio.h"
-#include "audio/Recorder.h"
 
-LiveSound::LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* preparation, IFailureBox* failures,
-                     IRecorder* recorder)
-    : live_(std::move(live)), preparation_(preparation), failures_(failures), recorder_(recorder) {}
+LiveSound::LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* preparation,
+                     std::function<void()> endRecording)
+    : live_(std::move(live)), preparation_(preparation), endRecording_(std::move(endRecording)) {}
 
 LiveSound::~LiveSound() = default;
 
@@ -38,11 +37,12 @@ void LiveSound::ReceiverClosing() {
   open_ = false;
   // Both hang on the receiver's audio function, which goes with the handle.
   if (live_) live_->ReleaseLiveGraph();
-  if (recorder_) recorder_->StopRecorder();
+  if (endRecording_) endRecording_();
 }
 
-void LiveSound::ShowOpenFailure() {
-  // Taken before it is shown: the box's loop may run another bring-up meanwhile.
-  const std::string failure = std::exchange(openFailure_, {});
-  if (!failure.empty() && failures_) failures_->Show(failure);
+void LiveSound::ReceiverDestroyed() {
+  open_ = false;
+  if (live_) live_->ReleaseLiveGraph();
 }
+
+std::string LiveSound::TakeOpenFailure() { return std::exchange(openFailure_, {}); }

@@ -3,8 +3,10 @@
 // live graph and the audio preparation are owned here, and every call on the graph passes the
 // same gate, the receiver's handle being open. The receiver object tells it when the handle
 // opens (the recording input is prepared then) and before the handle goes (the graph is released
-// and a recording into the receiver's audio stops with it). One thread only: the window's.
+// and a recording into the receiver's audio ends with it, through the recording session). One
+// thread only: the window's.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,16 +14,14 @@
 #include "device/ReceiverAudio.h"
 
 class IAudioPreparation;
-class IFailureBox;
-class IRecorder;
 
 class LiveSound final : public IReceiverAudio {
  public:
   // Each part is optional: without a graph there is nothing to hear, without a preparation the
-  // recording input is left as it is, without a box a preparation's failure is not shown.
-  // `preparation`, `failures` and `recorder` must outlive the object.
-  LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* preparation, IFailureBox* failures,
-            IRecorder* recorder);
+  // recording input is left as it is. `endRecording` ends a running recording the way every
+  // recording ends (the recording session's end, told and logged); it is called before the
+  // handle goes. `preparation` must outlive the object.
+  LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* preparation, std::function<void()> endRecording);
   ~LiveSound() override;
   LiveSound(const LiveSound&) = delete;
   LiveSound& operator=(const LiveSound&) = delete;
@@ -37,10 +37,9 @@ class LiveSound final : public IReceiverAudio {
   // Slider level 0..100.
   void SetVolume(int level);
 
-  // Shows the failure the last open's preparation left, once; nothing when there is none. Run
-  // when a bring-up is complete: the box pumps the window's messages, and nothing may reach a
-  // receiver that is not brought up yet.
-  void ShowOpenFailure();
+  // The failure the last open's preparation left, once; empty when there is none. Taken when a
+  // bring-up is complete, by whoever decides how it is told.
+  std::string TakeOpenFailure();
 
   // The receiver's audio function was not there when its handle opened (it comes a moment after
   // the HID interface when the receiver is plugged in).
@@ -51,12 +50,13 @@ class LiveSound final : public IReceiverAudio {
   // IReceiverAudio
   void ReceiverOpened() override;
   void ReceiverClosing() override;
+  // A recording still running is left to the recorder's own end.
+  void ReceiverDestroyed() override;
 
  private:
   std::unique_ptr<ILiveAudio> live_;
   IAudioPreparation* preparation_;
-  IFailureBox* failures_;
-  IRecorder* recorder_;
+  std::function<void()> endRecording_;
   bool open_ = false;
   bool audioMissing_ = false;
   std::string openFailure_;

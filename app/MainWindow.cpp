@@ -14,7 +14,7 @@ constexpr unsigned kBandSettleMs = 1000;
 MainWindow::MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, RecordingController& recording,
                        SettingsStore& settings, IClock& clock, IWallClock& wallClock, ITimerHost& timers,
                        IMainView& view, IMainDisplay& display, PowerState& power, IPlaybackControl* playback,
-                       ISchedulerControl* scheduler, IWindowDialogs* dialogs)
+                       ISchedulerControl* scheduler, IWindowDialogs* dialogs, IExitLog* exitLog)
     : device_(device),
       sound_(sound),
       radio_(radio),
@@ -28,7 +28,8 @@ MainWindow::MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, Re
       power_(power),
       playback_(playback),
       scheduler_(scheduler),
-      dialogs_(dialogs) {}
+      dialogs_(dialogs),
+      exitLog_(exitLog) {}
 
 // ---- Shared operations ----
 

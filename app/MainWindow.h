@@ -33,11 +33,12 @@ constexpr int kButtonHoldLostCode = 0x0100;
 class MainWindow final : public ISchedulerHost, public IPlaybackHost {
  public:
   // The parts other subsystems own are optional: without `playback` no file plays, without
-  // `scheduler` nothing is reserved, without `dialogs` Preferences and the timer list do nothing.
+  // `scheduler` nothing is reserved, without `dialogs` Preferences and the timer list do nothing,
+  // without `exitLog` the exit writes no note of its own.
   MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, RecordingController& recording,
              SettingsStore& settings, IClock& clock, IWallClock& wallClock, ITimerHost& timers, IMainView& view,
              IMainDisplay& display, PowerState& power, IPlaybackControl* playback, ISchedulerControl* scheduler,
-             IWindowDialogs* dialogs);
+             IWindowDialogs* dialogs, IExitLog* exitLog = nullptr);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -96,10 +97,13 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   // a receiver whose removal was asked for is looked for again.
   static constexpr uint64_t kAudioWaitMs = 10000;
   static constexpr uint64_t kReprobeMs = 3000;
-  // The program ends or the PC shuts down: the writers of stopped recordings get up to `ms` to
-  // finish their files, those that could not are logged, and the log is written out.
-  void WaitForRecordingFiles(unsigned ms);
-  static constexpr unsigned kExitWaitMs = 10000;
+  // The program ends or the PC shuts down, the one wait of the exit: the writers of stopped
+  // recordings get kWriterWaitMs in all to finish their files; a note of each that could not
+  // goes to the fallback log first, then to the record folder's; the log gets kLogWaitMs. Nothing
+  // here waits for a click.
+  void FinishRecordingFiles();
+  static constexpr unsigned kWriterWaitMs = 10000;
+  static constexpr unsigned kLogWaitMs = 2000;
   // A stopped recording's writer is through (posted from its thread).
   void OnRecorderFinished(const RecordingOutcome& outcome) { recording_.OnRecorderFinished(outcome); }
 
@@ -192,6 +196,9 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   // Five status reads in a row; the last delivered report wins. False when none delivered.
   bool ReadStatusBatch(uint8_t (&report)[kReportLength]);
   void ShowMuteCells();
+  // The failure the receiver's audio preparation left at its open, in a box when the user
+  // `byHand` started the program, else on the window's line.
+  void TellOpenFailure(bool byHand);
   // The window shown after a bring-up, unless it was started in the tray and is still hidden.
   void ShowAfterBringUp();
   // The receiver was pulled out while the program must stay for the night's reservations.
@@ -215,6 +222,7 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   IPlaybackControl* playback_;
   ISchedulerControl* scheduler_;
   IWindowDialogs* dialogs_;
+  IExitLog* exitLog_;
   // Sequencing of commands and timers.
   bool seeking_ = false;
   bool continuousTune_ = false;  // a seek's silence: the sound is off until it settles

@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "resources/resource.h"
+#include "schedule/ScheduleReport.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -41,10 +42,13 @@ void MainWindow::DeferredStart() {
     BringUpReceiver(BringUpSituation::StartUp);
   }
   timers_.SetTimer(kTimerHeartbeat, 300);
-  // Last: its box runs the window's commands and timers, which need a receiver brought up and
-  // the heartbeat running (an unattended start must still record).
-  sound_.ShowOpenFailure();
+  // Last: a box runs the window's commands and timers, which need a receiver brought up and the
+  // heartbeat running. A start in the tray (at log-on, or Windows' task for a reservation) has
+  // nobody to click it: its failure goes on the line.
+  TellOpenFailure(!startedInTray_);
 }
+
+void MainWindow::TellOpenFailure(bool byHand) { recording_.TellFailure(sound_.TakeOpenFailure(), byHand); }
 
 bool MainWindow::OpenAndPowerUp() {
   device_.SetRegion(radio_.Region());
@@ -105,11 +109,11 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
         }
         ReceiverBack();
       }
-      sound_.ShowOpenFailure();
+      TellOpenFailure(false);
       return;
     case BringUpSituation::Resume:
       ResumeReceiver();
-      sound_.ShowOpenFailure();
+      TellOpenFailure(false);
       return;
   }
 }
@@ -198,6 +202,7 @@ void MainWindow::WatchReceiver() {
   sound_.Run();
   SetLiveVolume(radio_.LiveVolume());
   ReceiverBack();
+  TellOpenFailure(false);
 }
 
 void MainWindow::WaitForReceiver() {
@@ -239,11 +244,17 @@ void MainWindow::Exit() {
   view_.DestroyMainWindow();
 }
 
-void MainWindow::WaitForRecordingFiles(unsigned ms) {
+void MainWindow::FinishRecordingFiles() {
   IRecorder* recorder = recording_.Recorder();
-  if (!recorder) return;
-  const std::vector<std::string> unfinished = recorder->WaitForWriters(ms);
+  const std::vector<std::string> unfinished =
+      recorder ? recorder->WaitForWriters(kWriterWaitMs) : std::vector<std::string>{};
+  // The fallback log first, written now: the record folder's log may sit on the drive that
+  // held the writers up, and its queue behind them.
+  if (exitLog_)
+    for (const std::string& file : unfinished) exitLog_->WriteToFallbackNow(UnfinishedFileLine(file, wallClock_.Now()));
+  // The record folder's log too, where it can be written.
   if (scheduler_) scheduler_->OnRecordingFilesDone(unfinished);
+  if (exitLog_) exitLog_->Flush(kLogWaitMs);
 }
 
 void MainWindow::OnEndSession(bool ending) {
@@ -256,8 +267,7 @@ void MainWindow::OnHeartbeat() {
   if (now.second == lastSecond_) return;
   lastSecond_ = static_cast<uint8_t>(now.second);
   // A recording that failed ends here; its after-action may have closed the window or put the
-  // PC to sleep, and its message has run later seconds meanwhile: this second is done. A
-  // reservation due in it is caught up by the next tick.
+  // PC to sleep: this second is done. A reservation due in it is caught up by the next tick.
   if (recording_.Heartbeat(DeviceOpen())) return;
   WatchReceiver();
   power_.ApplyKeepAwake();
@@ -296,7 +306,7 @@ void MainWindow::EnterStandby() {
 void MainWindow::PrepareShutdown() {
   // A forced shutdown ends the process: the file of the recording that just ended is finished
   // first, or its backlog would be lost.
-  WaitForRecordingFiles(kExitWaitMs);
+  FinishRecordingFiles();
   SaveRadioState();
   view_.UnregisterDeviceNotifications();
   device_.CloseDevice();

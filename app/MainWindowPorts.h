@@ -118,6 +118,28 @@ class IRecordingView {
   virtual void TrackRecordMenu(int menuId) = 0;
 };
 
+// The window's failure line: a failure nobody may be at the screen for (a reservation's, a
+// writer's, one at a bring-up after a resume) shown without waiting for anyone. The newest
+// failure takes the place of the one before; the log keeps them all. Never modal: the night's
+// timers, starts and after-actions go on while it is shown.
+class IFailureLine {
+ public:
+  virtual ~IFailureLine() = default;
+  virtual void ShowFailure(const std::string& text) = 0;
+};
+
+// The night's log as the program's exit needs it.
+class IExitLog {
+ public:
+  virtual ~IExitLog() = default;
+  // Writes `line` into the fallback log on the caller's thread, ahead of the queue: the record
+  // folder's drive may be the very one that holds the writers (and the queue) up.
+  virtual void WriteToFallbackNow(const std::string& line) = 0;
+  // Waits at most `ms` for the lines queued so far. A log found stuck is not waited for again
+  // (by a later flush or the log's end) until it has written something.
+  virtual bool Flush(unsigned ms) = 0;
+};
+
 struct PreferencesResult {
   uint8_t region = 0;
   uint8_t mp3Rate = 0;

@@ -7,6 +7,7 @@
 #include "app/RecordingRules.h"
 #include "audio/AudioPreparation.h"
 #include "resources/resource.h"
+#include "schedule/ScheduleReport.h"
 #include "resources/skin_ids.h"
 
 std::string recording_messages::LostAudio(uint64_t seconds) {
@@ -33,7 +34,7 @@ std::string FailureText(const RecorderStatus& status, RecordingEndReason reason)
 RecordingController::RecordingController(IRecorder* recorder, const LiveSound& sound, Radio& radio, IClock& clock,
                                          IWallClock& wallClock, ITimerHost& timers, IMainView& view,
                                          IRecordingView* recordingView, ISchedulerControl* scheduler,
-                                         IFailureBox* failures)
+                                         IFailureBox* failures, IFailureLine* line)
     : recorder_(recorder),
       sound_(sound),
       radio_(radio),
@@ -43,7 +44,8 @@ RecordingController::RecordingController(IRecorder* recorder, const LiveSound& s
       view_(view),
       recordingView_(recordingView),
       scheduler_(scheduler),
-      failures_(failures) {}
+      failures_(failures),
+      line_(line) {}
 
 void RecordingController::ClearRunState() {
   recording_ = false;
@@ -102,15 +104,28 @@ bool RecordingController::StartRecording() {
   StopRecording(RecordingEndReason::ByHand);
   const LocalTime now = wallClock_.Now();
   const uint16_t kbps = RecordingBitrate(mp3Rate_);
-  if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "", 0))
+  if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "", 0)) {
+    // The box's loop runs the window's timers: a reservation may start under it, and finds the
+    // session idle.
+    TellFailure(startFailure_, true);
     return false;
+  }
   kind_ = RecordingKind::Manual;
   if (scheduler_) scheduler_->OnRecordingStarted(RecordingPath());
   return true;
 }
 
+void RecordingController::TellFailure(const std::string& text, bool byHand) {
+  if (text.empty()) return;
+  if (byHand && failures_) failures_->Show(text);
+  else if (line_) line_->ShowFailure(text);
+}
+
 bool RecordingController::StartScheduledRecording(const ReservationStart& start) {
-  if (!BeginRecording(start.file, start.kbps, start.name, start.lateSeconds)) return false;
+  if (!BeginRecording(start.file, start.kbps, start.name, start.lateSeconds)) {
+    TellFailure("Could not record \"" + ShownReservationName(start.name, start.index) + "\": " + startFailure_, false);
+    return false;
+  }
   kind_ = RecordingKind::Reservation;
   reservation_ = start.index;
   name_ = start.name;
@@ -121,8 +136,16 @@ bool RecordingController::StartScheduledRecording(const ReservationStart& start)
 bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
                                          int64_t lateSeconds) {
   IRecorder* recorder = Recorder();
-  // A failure's box runs the window's timers: a reservation may begin meanwhile, and goes on.
-  if (!recorder || !recorder->StartRecorder(path, kbps)) return false;
+  if (!recorder) {
+    startFailure_ = "Nothing can record in this program.";
+    return false;
+  }
+  if (!recorder->StartRecorder(path, kbps)) {
+    startFailure_ = recorder->LastFailure();
+    if (startFailure_.empty()) startFailure_ = "The recorder did not start.";
+    return false;
+  }
+  startFailure_.clear();
   const uint64_t now = clock_.NowMs();
   const uint64_t late = lateSeconds > 0 ? static_cast<uint64_t>(lateSeconds) * 1000 : 0;
   startMs_ = now > late ? now - late : 0;
@@ -160,8 +183,8 @@ bool RecordingController::End(RecordingEndReason reason, const std::string& hand
   end.seconds = ElapsedSeconds();
   end.reason = reason;
   end.handedTo = handedTo;
-  // The session is idle before anything is told: the scheduler's after-action and the box both
-  // run the window's messages, which must find nothing recording.
+  // The session is idle before anything is told: the scheduler's after-action may run the
+  // window's messages, which must find nothing recording.
   recording_ = false;
   CancelRecordLimit();
   const RecorderStatus status = Recorder() ? Recorder()->StopRecorder() : RecorderStatus{};
@@ -174,10 +197,10 @@ bool RecordingController::End(RecordingEndReason reason, const std::string& hand
     if (finishing_.size() >= kMaxFinishing) finishing_.erase(finishing_.begin());
     finishing_[serial_] = end;
   }
-  // The after-action comes before the box: an unattended PC must not wait for a click to sleep
-  // or shut down.
+  // The line comes first: an after-action that closes the program or puts the PC to sleep leaves
+  // the window in its state.
+  TellFailure(end.failure, false);
   if (scheduler_) scheduler_->OnRecordingEnded(end);
-  if (!end.failure.empty() && failures_) failures_->Show(end.failure);
   return true;
 }
 
@@ -189,8 +212,8 @@ void RecordingController::OnRecorderFinished(const RecordingOutcome& outcome) {
   if (!outcome.status.writeFailed && !outcome.cutFailed) return;
   end.failure = recording_messages::kCannotWrite;
   end.afterEnd = true;
+  TellFailure(end.failure, false);
   if (scheduler_) scheduler_->OnRecordingEnded(end);
-  if (failures_) failures_->Show(end.failure);
 }
 
 void RecordingController::ShowIdle() {

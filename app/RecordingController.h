@@ -4,7 +4,9 @@
 // end here; it keeps the kind (by hand, timed, reservation n with its name), the start (wall time
 // for the names, monotonic time for the timing), the planned end as a monotonic deadline, the
 // file, the audio lost and the reason it ended. Everything that ends a recording comes through
-// End, which tells the scheduler once, with the reason, and shows the user one box for a failure.
+// End, which tells the scheduler once, with the reason. A failure is told as data (the scheduler's
+// log and tray, and the window's failure line), never in a box that would hold the night's ticks
+// up; only a start the user just asked for may answer with a box, once the session is idle.
 // One thread only: the window's.
 
 #include <cstdint>
@@ -20,7 +22,7 @@ class IFailureBox;
 class LiveSound;
 class Radio;
 
-// The texts of the one box a failed or lossy recording shows.
+// The texts of the failure line a failed or lossy recording shows.
 namespace recording_messages {
 constexpr const char* kCannotWrite = "Recording stopped: cannot write the MP3 file.";
 constexpr const char* kCaptureStopped = "Recording stopped: no sound came from the receiver for 2 seconds.";
@@ -31,11 +33,12 @@ std::string LostAudio(uint64_t seconds);
 class RecordingController final : public IScheduledRecording {
  public:
   // `recorder` writes the files (none: nothing can record); a recording needs the receiver open,
-  // as `sound` tells. Without `recordingView` the Record button's menus do nothing; without
-  // `failures` a failure reaches the scheduler's log only.
+  // as `sound` tells. Without `recordingView` the Record button's menus do nothing. `failures`
+  // (optional) is the box for a start by hand that failed; `line` (optional) the window's
+  // failure line for everything else. Without them a failure reaches the scheduler's log only.
   RecordingController(IRecorder* recorder, const LiveSound& sound, Radio& radio, IClock& clock, IWallClock& wallClock,
                       ITimerHost& timers, IMainView& view, IRecordingView* recordingView, ISchedulerControl* scheduler,
-                      IFailureBox* failures);
+                      IFailureBox* failures, IFailureLine* line = nullptr);
   RecordingController(const RecordingController&) = delete;
   RecordingController& operator=(const RecordingController&) = delete;
 
@@ -62,7 +65,8 @@ class RecordingController final : public IScheduledRecording {
   void ShowRecordMenu();
   void OnRecordMenu(int command);      // 32802..32806
   void OnStopRecordMenu(int command);  // 32807..32811
-  // A manual recording of the current station into the record folder; false when it failed.
+  // A manual recording of the current station into the record folder; false when it failed,
+  // which a box tells (the user just asked for it) once the session is idle.
   bool StartRecording();
   void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) override;
   void OnRecordLimitTimer();  // timer 10
@@ -73,10 +77,16 @@ class RecordingController final : public IScheduledRecording {
   // The running time, the Record button's blink and the tray picture of the second.
   void RecordingDisplayTick();
   // A stopped recording's writer is through (a message from its thread): a failure it found
-  // that was not told yet is told now, once.
+  // that was not told yet is told now, once, on the failure line.
   void OnRecorderFinished(const RecordingOutcome& outcome);
+  // A failure outside a recording (the receiver's audio at a bring-up): in the box when the user
+  // `byHand` just started what failed, else on the failure line.
+  void TellFailure(const std::string& text, bool byHand);
 
+  // False when it could not start: nothing records, the failure line says why, StartFailure
+  // keeps the text.
   bool StartScheduledRecording(const ReservationStart& start) override;
+  std::string StartFailure() const override { return startFailure_; }
   bool EndIfDue() override;
   std::string RecordingPath() const override;
 
@@ -87,7 +97,8 @@ class RecordingController final : public IScheduledRecording {
  private:
   // Starts the recorder into `path` at `kbps` and, when it runs, shows the recording: flag,
   // elapsed time zero, 1128 the time, 1129 the rate, 1130 the file actually written, 1131
-  // `nameText`. After a failure (its message shown) the window stays idle and this returns false.
+  // `nameText`. After a failure (kept in startFailure_, told by the caller) the window stays
+  // idle and this returns false.
   bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText, int64_t lateSeconds);
   // Ends the running recording for `reason`; false when none ran.
   bool End(RecordingEndReason reason, const std::string& handedTo = {});
@@ -108,8 +119,10 @@ class RecordingController final : public IScheduledRecording {
   IRecordingView* recordingView_;
   ISchedulerControl* scheduler_;
   IFailureBox* failures_;
+  IFailureLine* line_;
 
   bool recording_ = false;
+  std::string startFailure_;  // why the last start failed; empty after one that ran
   RecordingKind kind_ = RecordingKind::Manual;
   int reservation_ = -1;
   std::string name_;           // a reservation's name as stored

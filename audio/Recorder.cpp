@@ -44,23 +44,20 @@ std::string FreeRecordingPath(const std::string& path, const std::function<bool(
   return path;
 }
 
-Recorder::Recorder(std::unique_ptr<ICaptureEngine> engine, IClock&, IFailureBox* failures, SinkFactory sinks,
+Recorder::Recorder(std::unique_ptr<ICaptureEngine> engine, IClock&, SinkFactory sinks,
                    std::function<bool(const std::string&)> exists)
     : engine_(std::move(engine)),
-      failures_(failures),
       sinks_(std::move(sinks)),
       exists_(exists ? std::move(exists) : std::function<bool(const std::string&)>(OutputPathTaken)),
       closers_(std::make_unique<SinkClosers>()) {}
 
-Recorder::~Recorder() {
-  StopRecorder();
-  // What is still writing after this is left to finish on its own (closers_ lets it go).
-  closers_->Wait(kExitWaitMs);
-}
+Recorder::~Recorder() { StopRecorder(); }
 
 bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
-  // One recording at a time: a start while one runs ends the old file first.
+  if (recording_) return false;
+  // A capture device left from an earlier stop is let go before the new lookup.
   StopRecorder();
+  failure_.clear();
   try {
     engine_->PrepareDevice();
     path_ = FreeRecordingPath(path, exists_);
@@ -77,7 +74,7 @@ bool Recorder::StartRecorder(const std::string& path, uint16_t kbps) {
       sink_.reset();
       RemoveOutputFile(path_);
     }
-    if (failures_) failures_->Show(e.what());
+    failure_ = e.what();
     return false;
   }
 }

@@ -13,8 +13,6 @@
 #include "audio/Receiver.h"
 #include "base/Clock.h"
 
-class IFailureBox;
-
 // The running recording's figures, as the window's thread reads them while the capture runs.
 struct RecorderStatus {
   // A write into the file failed (disk full, drive gone): the writer takes no more blocks and the
@@ -45,9 +43,14 @@ class IRecorder {
   virtual ~IRecorder() = default;
   // Starts recording into `path` at `kbps` (64, 128, 192 or 320). A name that is already taken
   // is never overwritten: "_2", "_3" ... go before ".mp3" (RecordingPath tells which). True
-  // when the recording runs; false after a failure, whose message has already been shown once,
-  // with nothing left running.
+  // when the recording runs; false after a failure (LastFailure says why; nothing is shown,
+  // the caller decides how it is told), with nothing left running. While a recording runs the
+  // start is refused (false, nothing changes): only the recording session ends a recording, so
+  // that every end is told.
   virtual bool StartRecorder(const std::string& path, uint16_t kbps) = 0;
+  // The message of the last failed start ("Device not found." ...); empty when the last start
+  // ran.
+  virtual std::string LastFailure() const { return {}; }
   // Stops the capture at once and returns its final figures (no block is dropped after this):
   // the backlog, the encoder's flush and the close go on without the caller, and the outcome
   // reaches the finished handler when they are through. Harmless when nothing records (all
@@ -122,15 +125,18 @@ class SinkClosers;
 
 class Recorder final : public IRecorder {
  public:
-  // `failures` shows each failure's message (may be null: failures are then silent). A stop
-  // waits for nothing on the caller's thread, so `clock` goes unused.
-  Recorder(std::unique_ptr<ICaptureEngine> engine, IClock& clock, IFailureBox* failures, SinkFactory sinks = Mp3SinkFactory(),
+  // A stop waits for nothing on the caller's thread, so `clock` goes unused.
+  Recorder(std::unique_ptr<ICaptureEngine> engine, IClock& clock, SinkFactory sinks = Mp3SinkFactory(),
            std::function<bool(const std::string&)> exists = nullptr);
+  // Stops a recording still running and waits for no writer: the program's exit has given them
+  // their one wait (WaitForWriters) already, and a writer stuck on a dead drive must not hold
+  // the process a second time. Those still at work finish on their own.
   ~Recorder() override;
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
   bool StartRecorder(const std::string& path, uint16_t kbps) override;
+  std::string LastFailure() const override { return failure_; }
   RecorderStatus StopRecorder() override;
   bool IsRecording() const override { return recording_; }
   std::string RecordingPath() const override { return path_; }
@@ -141,18 +147,14 @@ class Recorder final : public IRecorder {
   }
   std::vector<std::string> WaitForWriters(unsigned ms) override;
 
-  // How long the destruction waits for the writers before it leaves them to finish on their
-  // own: a writer stuck in a write to a dead drive must not keep the process from ending.
-  static constexpr unsigned kExitWaitMs = 10000;
-
  private:
   std::unique_ptr<ICaptureEngine> engine_;
-  IFailureBox* failures_;
   SinkFactory sinks_;
   std::function<bool(const std::string&)> exists_;
   std::unique_ptr<IRecordingSink> sink_;
   std::string path_;
   bool recording_ = false;
+  std::string failure_;
   uint64_t serial_ = 0;
   std::function<void(const RecordingOutcome&)> finished_;
   // The writers of stopped recordings, still finishing their files.

@@ -10,7 +10,7 @@ CMyKestrune::~CMyKestrune() {
   // The handle closes with its owner; no shut-down reports here (the window sends them on Close,
   // and after a removal nothing may be sent).
   if (notification_) platform_.UnregisterNotification(notification_);
-  ReleaseAudio();
+  if (audio_) audio_->ReceiverDestroyed();
 }
 
 void CMyKestrune::ReleaseAudio() {

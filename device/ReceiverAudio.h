@@ -8,6 +8,9 @@ class IReceiverAudio {
   virtual ~IReceiverAudio() = default;
   // The handle is open and usable (region and band set), no report sent yet.
   virtual void ReceiverOpened() = 0;
-  // The handle is about to go; also when the receiver object itself goes.
+  // The handle is about to go while the program runs (a close, a removal).
   virtual void ReceiverClosing() = 0;
+  // The receiver object itself goes, with the program: what hangs on the audio is let go and
+  // nobody is told (whoever would hear of it may be gone already).
+  virtual void ReceiverDestroyed() = 0;
 };

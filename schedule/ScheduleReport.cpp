@@ -119,6 +119,10 @@ void ScheduleReporter::Failed(const std::string& folder, const std::string& name
   Tell("Could not record " + Quoted(name) + ": " + why);
 }
 
+std::string UnfinishedFileLine(const std::string& file, const LocalTime& now) {
+  return LogTime(now) + "  Kestrune ended before this file was completely written: " + file;
+}
+
 void ScheduleReporter::Notice(const std::string& text) { output_.Notify(kTitle, text); }
 
 void ScheduleReporter::PowerAction(const std::string& folder, const std::string& what, const LocalTime& now) {

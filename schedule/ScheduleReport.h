@@ -49,6 +49,9 @@ std::string MissCauseText(MissCause cause);
 // "Reserve n" for an unnamed reservation (0-based `index`), as the timer list shows it.
 std::string ShownReservationName(const std::string& name, int index);
 
+// The dated log line of a file the program ended before it was completely written.
+std::string UnfinishedFileLine(const std::string& file, const LocalTime& now);
+
 class ScheduleReporter {
  public:
   explicit ScheduleReporter(IReportOutput& output) : output_(output) {}
@@ -70,6 +73,10 @@ class ScheduleReporter {
   // One line each, one notification for them all, the most recent first.
   void Missed(const std::string& folder, const std::vector<std::pair<std::string, LocalTime>>& missed,
               MissCause cause, const LocalTime& now);
+  // A file the program ended before it was completely written (UnfinishedFileLine).
+  void Unfinished(const std::string& folder, const std::string& file, const LocalTime& now) {
+    output_.AppendLog(folder, UnfinishedFileLine(file, now));
+  }
   // Standby, shutdown, close, a wake timer armed: a line of the log.
   void PowerAction(const std::string& folder, const std::string& what, const LocalTime& now);
   void Flush() { output_.Flush(); }
@@ -80,6 +87,7 @@ class ScheduleReporter {
   void Tell(const std::string& text);
   IReportOutput& output_;
 };
+
 
 // "Mon 7 Dec 07:00".
 std::string ShortDateTime(const LocalTime& t);

@@ -243,8 +243,9 @@ void Scheduler::OnRecordingStarted(const std::string& file) {
 void Scheduler::OnClosing() { KeepRunningTime(wallClock_.Now(), true); }
 
 void Scheduler::OnRecordingFilesDone(const std::vector<std::string>& unfinished) {
-  for (const std::string& file : unfinished) Log("Kestrune ended before this file was completely written: " + file);
-  if (reporter_) reporter_->Flush();
+  if (!reporter_) return;
+  for (const std::string& file : unfinished) reporter_->Unfinished(host_.RecordFolder(), file, wallClock_.Now());
+  reporter_->Flush();
 }
 
 bool Scheduler::HasActiveReservation() const {

@@ -117,10 +117,11 @@ class IScheduledRecording {
   // Ends the running recording for `reason` (nothing when none runs); its end is told to the
   // scheduler like every other.
   virtual void StopRecording(RecordingEndReason reason, const std::string& handedTo = {}) = 0;
-  // Records the reservation, showing it with its name. False when the recorder could not start
-  // (StartFailure says why); the window stays idle. Nothing else runs while it is tried.
+  // Records the reservation, showing it with its name. False when the recorder could not start:
+  // the window stays idle and shows why without waiting for anyone (no box: the tick goes on).
   virtual bool StartScheduledRecording(const ReservationStart& start) = 0;
-  // Why the last start failed, in the recorder's words; empty when unknown.
+  // The text of the last failed start ("Device not found." ...), for the log; empty when the
+  // last start ran.
   virtual std::string StartFailure() const { return {}; }
   // Ends a reservation's recording whose stop time has come; true when it did.
   virtual bool EndIfDue() = 0;

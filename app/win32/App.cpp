@@ -18,9 +18,9 @@ PowerCalls App::PowerCallsOf(const AppAdapters& adapters) {
   return adapters.program ? SystemPowerCalls() : PowerCalls{RefuseExitWindows, RefuseSuspend};
 }
 
-std::unique_ptr<IRecorder> App::MakeRecorder(AppAdapters& adapters, IFailureBox* failures) {
+std::unique_ptr<IRecorder> App::MakeRecorder(AppAdapters& adapters) {
   if (!adapters.program) return std::move(adapters.recorder);
-  return std::make_unique<::Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), failures);
+  return std::make_unique<::Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance());
 }
 
 std::unique_ptr<ILiveAudio> App::MakeLiveAudio(const AppAdapters& adapters, std::function<bool()> receiverOpen) {
@@ -42,9 +42,10 @@ App::App(AppAdapters adapters)
       preparation_(adapters.program ? &wavePreparation_ : adapters.preparation),
       startTask_(adapters.startTask),
       settings_(tree_),
-      recorder_(MakeRecorder(adapters, failures_)),
-      liveSound_(MakeLiveAudio(adapters, [this] { return liveSound_.ReceiverOpen(); }), preparation_, failures_,
-                 recorder_.get()),
+      recorder_(MakeRecorder(adapters)),
+      // The session is made later; the receiver closes only once everything is made.
+      liveSound_(MakeLiveAudio(adapters, [this] { return liveSound_.ReceiverOpen(); }), preparation_,
+                 [this] { recording_.StopRecording(RecordingEndReason::ReceiverRemoved); }),
       device_(hid_, clock_, &liveSound_),
       powerState_(power_),
       radio_(settings_),
@@ -55,11 +56,11 @@ App::App(AppAdapters adapters)
               adapters.tray ? adapters.tray : &tray_, &playbackLink_, schedulerLink_.PowerSink(), recorder_.get(),
               outcomes_),
       recording_(recorder_.get(), liveSound_, radio_, clock_, wallClock_, dialog_, dialog_, &dialog_, &schedulerLink_,
-                 failures_),
+                 failures_, &dialog_),
       window_(device_, liveSound_, radio_, recording_, settings_, clock_, wallClock_, dialog_, dialog_, dialog_,
-              powerState_, &playbackLink_, &schedulerLink_, dialogs_),
+              powerState_, &playbackLink_, &schedulerLink_, dialogs_, &log_),
       playback_(dialog_, window_, liveSound_, radio_, recording_, clock_),
-      scheduler_(window_, recording_, powerState_, power_, folders_, wallClock_, clock_, settings_, dialog_,
+      scheduler_(window_, recording_, powerState_, power_, folders_, wallClock_, clock_, settings_, log_, dialog_,
                  adapters.tray ? adapters.tray : &tray_, startTask_) {}
 
 // The window goes first, while everything its last messages reach is still there.

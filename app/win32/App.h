@@ -53,7 +53,7 @@ struct AppAdapters {
   IClock* clock = nullptr;                // the steady clock when none
   IKeyValueTree* settingsTree = nullptr;  // the registry when none
   IWallClock* wallClock = nullptr;        // the computer's local time when none
-  IFailureBox* failures = nullptr;        // a message box
+  IFailureBox* failures = nullptr;        // a message box (for a start by hand that failed)
   IWindowDialogs* dialogs = nullptr;      // the settings dialogs
   // The shutdown and sleep calls: the system's; without `program` refused, since under Wine the
   // real ExitWindowsEx ends every process of the prefix.
@@ -146,7 +146,7 @@ class App {
   MainTray& Tray() { return tray_; }
 
  private:
-  static std::unique_ptr<IRecorder> MakeRecorder(AppAdapters& adapters, IFailureBox* failures);
+  static std::unique_ptr<IRecorder> MakeRecorder(AppAdapters& adapters);
   static PowerCalls PowerCallsOf(const AppAdapters& adapters);
   static std::unique_ptr<ILiveAudio> MakeLiveAudio(const AppAdapters& adapters, std::function<bool()> receiverOpen);
 
@@ -169,6 +169,9 @@ class App {
   IAudioPreparation* preparation_;
   IStartTaskStore* startTask_;
   SettingsStore settings_;
+  // The night's log, shared by the scheduler and the exit; it goes last, after the scheduler's
+  // final lines are queued.
+  LogWriter log_;
   // ---- The receiver and its audio ----
   RecorderOutcomes outcomes_;
   std::unique_ptr<IRecorder> recorder_;

@@ -61,6 +61,12 @@ struct LogWriter::State {
   bool writing = false;
   bool ending = false;
   int flushes = 0;
+  uint64_t batches = 0;  // batches written so far
+  // A flush gave up on the writer when `batches` was this; it has written nothing since while
+  // they are equal.
+  bool stuck = false;
+  uint64_t stuckAt = 0;
+  bool StuckSinceFlush() const { return stuck && stuckAt == batches && (writing || !queue.empty()); }
 
   // Only the one writing (`writing` set) touches these.
   bool fallbackLooked = false;
@@ -102,6 +108,7 @@ void LogWriter::State::WriteWaiting(std::unique_lock<std::mutex>& held) {
   WriteBatch(batch);
   held.lock();
   writing = false;
+  ++batches;
   if (queue.empty()) drained.notify_all();
 }
 
@@ -207,8 +214,13 @@ LogWriter::~LogWriter() {
     state_->ending = true;
   }
   state_->changed.notify_all();
+  bool stuck = false;
+  {
+    std::lock_guard<std::mutex> held(state_->lock);
+    stuck = state_->StuckSinceFlush();
+  }
   // Past the wait the thread is left to itself; closing the handle does not end it.
-  if (thread_) WaitForSingleObject(thread_.Get(), exitWaitMs_);
+  if (thread_ && !stuck) WaitForSingleObject(thread_.Get(), exitWaitMs_);
 }
 
 void LogWriter::Append(const std::string& folder, const std::string& line) {
@@ -227,14 +239,35 @@ void LogWriter::Append(const std::string& folder, const std::string& line) {
   while (!state_->queue.empty()) state_->WriteWaiting(held);
 }
 
-bool LogWriter::Flush(DWORD ms) {
+bool LogWriter::Flush(unsigned ms) {
   std::unique_lock<std::mutex> held(state_->lock);
+  if (state_->StuckSinceFlush()) return false;
   ++state_->flushes;
   state_->changed.notify_all();
   const bool done = state_->drained.wait_for(held, std::chrono::milliseconds(ms),
                                              [this] { return state_->queue.empty() && !state_->writing; });
   --state_->flushes;
+  if (!done) {
+    state_->stuck = true;
+    state_->stuckAt = state_->batches;
+  }
   return done;
+}
+
+void LogWriter::WriteToFallbackNow(const std::string& line) {
+  const std::wstring folder = FallbackFolder();
+  if (folder.empty()) return;
+  // Already there is the usual case.
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring path = folder + L"\\" + Widened(kLogFileName);
+  // Shared like the writer's own handle, which may be appending to the same file meanwhile.
+  const UniqueHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  // Nowhere left to say that this failed.
+  WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 std::wstring LogWriter::FallbackFolder() {

@@ -11,9 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "app/MainWindowPorts.h"
 #include "base/win32/Win32Handle.h"
 
-class LogWriter {
+class LogWriter final : public IExitLog {
  public:
   // A night logs a few dozen lines; a thousand waiting means the writer has been stuck for long.
   static constexpr size_t kDefaultCapacity = 1000;
@@ -27,10 +28,11 @@ class LogWriter {
   // next line written is preceded by one that says how many.
   explicit LogWriter(size_t capacity = kDefaultCapacity, DWORD exitWaitMs = kDefaultExitWaitMs);
   // Gives the writer `exitWaitMs` to write what is queued, without waiting for a file held by
-  // another program. A writer still stuck after that (in a CreateFile or WriteFile on a dead
-  // share, which cannot be cancelled) is left running: it owns what it uses and ends by itself,
-  // or with the process.
-  ~LogWriter();
+  // another program; nothing when a flush found it stuck and it has written nothing since (the
+  // exit's wait was spent). A writer still stuck after that (in a CreateFile or WriteFile on a
+  // dead share, which cannot be cancelled) is left running: it owns what it uses and ends by
+  // itself, or with the process.
+  ~LogWriter() override;
   LogWriter(const LogWriter&) = delete;
   LogWriter& operator=(const LogWriter&) = delete;
 
@@ -42,8 +44,14 @@ class LogWriter {
 
   // Waits at most `ms` for every line queued so far to be written, without waiting for a file
   // held by another program; true when all were. For the moment before the process may be ended
-  // without its destructors (a forced shutdown).
-  bool Flush(DWORD ms);
+  // without its destructors (a forced shutdown). A writer an earlier flush found stuck, and that
+  // has written nothing since, is not waited for again (false at once).
+  bool Flush(unsigned ms) override;
+
+  // Appends `line` (ANSI) to the log in FallbackFolder() on the calling thread, past the queue
+  // and whatever holds the writer up; nothing when it cannot be written. The fallback folder is
+  // on the user's own local disk.
+  void WriteToFallbackNow(const std::string& line) override;
 
   // %LOCALAPPDATA%\Kestrune, where the log goes when its folder cannot be written; empty when the
   // system does not say where that is.

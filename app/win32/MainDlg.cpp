@@ -212,9 +212,9 @@ void CMainDlg::DeliverRecorderOutcomes() {
 
 void CMainDlg::OnDestroy() {
   // Whatever closed the window (Close, Exit, the end of the session, the receiver pulled out),
-  // the files of the recordings it ended are finished before the process may end; a failure the
-  // writers find meanwhile is still told.
-  window_.WaitForRecordingFiles(MainWindow::kExitWaitMs);
+  // the files of the recordings it ended are finished before the process may end, in the exit's
+  // one wait; a failure the writers find meanwhile is still told, on the line and in the log.
+  window_.FinishRecordingFiles();
   outcomes_.SetTarget(nullptr);
   DeliverRecorderOutcomes();
   accessible_.reset();

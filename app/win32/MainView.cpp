@@ -120,6 +120,11 @@ void MainView::RepaintDisplay() {
   announcer_.NoteChange();
 }
 
+void MainView::ShowFailure(const std::string& text) {
+  SetStaticText(IDC_TEXT_LABEL, text);
+  RepaintDisplay();
+}
+
 void MainView::SetTrayPicture(int iconId) {
   if (tray_) tray_->SetTrayPicture(iconId);
 }

@@ -20,7 +20,7 @@
 
 class ITrayIcon;
 
-class MainView : public IMainView, public ITimerHost, public IMainDisplay, public IRecordingView {
+class MainView : public IMainView, public ITimerHost, public IMainDisplay, public IRecordingView, public IFailureLine {
  public:
   // `dialog` is the window this is the face of, looked at once it exists; `tray` and `playback`
   // are optional.
@@ -70,6 +70,9 @@ class MainView : public IMainView, public ITimerHost, public IMainDisplay, publi
   void SetDisplayText(int id, const std::string& text) override { SetStaticText(id, text); }
   void ShowDisplayText(int id) override;
   void RepaintDisplay() override;
+  // The failure line is the label static (1131), idle while nothing records; the next
+  // recording's label takes its place.
+  void ShowFailure(const std::string& text) override;
   void SetTrayPicture(int iconId) override;
   void TrackRecordMenu(int menuId) override;
 

@@ -14,9 +14,10 @@ bool LogFirstPowerActions::ShutDown() {
 
 SchedulerPart::SchedulerPart(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState,
                              IPowerActions& power, IRecordFolders& folders, IWallClock& wallClock, IClock& clock,
-                             SettingsStore& settings, const DialogWindow& window, ITrayIcon* tray,
+                             SettingsStore& settings, LogWriter& log, const DialogWindow& window, ITrayIcon* tray,
                              IStartTaskStore* startTask)
-    : window_(window),
+    : log_(log),
+      window_(window),
       tray_(tray),
       loggedPower_(power, log_),
       scheduler_(host, recording, powerState, loggedPower_, folders, calendar_, wallClock, clock, settings) {

@@ -1,9 +1,9 @@
 #pragma once
 // The scheduler on Windows: the power adapter, the record folders and the C library's calendar
 // behind it, the power broadcasts in front of it, and its reports written to "Kestrune log.txt"
-// (by a thread of its own, see LogWriter) and shown as tray notifications; and, given Windows'
-// Task Scheduler, the task that starts the program for the next reservation, kept in step with
-// the schedule. Its end gives the log's writer a moment to finish.
+// (by a thread of its own, see LogWriter, which the program's exit shares) and shown as tray
+// notifications; and, given Windows' Task Scheduler, the task that starts the program for the
+// next reservation, kept in step with the schedule.
 
 #include <optional>
 
@@ -40,12 +40,12 @@ class LogFirstPowerActions final : public IPowerActions {
 
 class SchedulerPart final : public IPowerBroadcastSink, private IReportOutput {
  public:
-  // `window` is looked at for whether it is hidden, `tray` (optional) shows the notifications.
-  // `startTask` is Windows' Task Scheduler in the program; without one (tests of other things)
-  // no task is kept.
+  // `log` writes the reports and must outlive the part. `window` is looked at for whether it is
+  // hidden, `tray` (optional) shows the notifications. `startTask` is Windows' Task Scheduler in
+  // the program; without one (tests of other things) no task is kept.
   SchedulerPart(ISchedulerHost& host, IScheduledRecording& recording, PowerState& powerState, IPowerActions& power,
                 IRecordFolders& folders, IWallClock& wallClock, IClock& clock, SettingsStore& settings,
-                const DialogWindow& window, ITrayIcon* tray, IStartTaskStore* startTask);
+                LogWriter& log, const DialogWindow& window, ITrayIcon* tray, IStartTaskStore* startTask);
   SchedulerPart(const SchedulerPart&) = delete;
   SchedulerPart& operator=(const SchedulerPart&) = delete;
 
@@ -63,8 +63,7 @@ class SchedulerPart final : public IPowerBroadcastSink, private IReportOutput {
   void Notify(const std::string& title, const std::string& text) override;
   void Flush() override { log_.Flush(LogFirstPowerActions::kLogWaitMs); }
 
-  // First, so that it goes last: the scheduler's final lines are queued before it ends.
-  LogWriter log_;
+  LogWriter& log_;
   const DialogWindow& window_;
   ITrayIcon* tray_;
   LogFirstPowerActions loggedPower_;

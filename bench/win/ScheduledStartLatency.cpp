@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   receiver.readLatencyMs = 0;
   SimulatedHidPlatform platform(receiver);
   platform.PutReceiverAt(0);
-  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), nullptr,
+  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(),
                     [sinks = Mp3SinkFactory()](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
                       return std::make_unique<TimedSink>(sinks(path, kbps));
                     });
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   struct Program {
     Program(IHidPlatform& platform, IRecorder& recorder, SettingsStore& store, IWallClock& wall, Quiet& quiet,
             PowerState& power)
-        : sound(nullptr, nullptr, nullptr, &recorder),
+        : sound(nullptr, nullptr, [this] { recording.StopRecording(RecordingEndReason::ReceiverRemoved); }),
           device(platform, SteadyClock::Instance(), &sound),
           radio(store),
           recording(&recorder, sound, radio, SteadyClock::Instance(), wall, quiet, quiet, nullptr, &scheduler,

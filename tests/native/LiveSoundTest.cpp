@@ -32,10 +32,14 @@ struct LiveSoundRig {
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
-  FakeFailureBox box;
   FakeRecorder recorder{log, messages};
   FakeAudioPreparation preparation{device};
-  LiveSound sound{std::make_unique<ReleaseWatch>(log, receiver), &preparation, &box, &recorder};
+  // The recording session's end, as the window's session would run it.
+  LiveSound sound{std::make_unique<ReleaseWatch>(log, receiver), &preparation, [this] {
+                    if (!recorder.running) return;
+                    log.push_back("session end");
+                    recorder.StopRecorder();
+                  }};
   CMyKestrune device{platform, clock, &sound};
 };
 
@@ -69,26 +73,36 @@ TEST(LiveSound, TheGraphAndTheRecordingGoBeforeTheReceiversShutDownReports) {
   ASSERT_TRUE(rig.recorder.StartRecorder("C:\\Rec\\a.mp3", 128));
   rig.log.clear();
   rig.device.CloseDevice();
-  EXPECT_EQ(rig.log, (Log{"release powered", "record stop"}));
+  EXPECT_EQ(rig.log, (Log{"release powered", "session end", "record stop"}));
   EXPECT_FALSE(rig.receiver.Powered());
   EXPECT_FALSE(rig.recorder.running);
 }
 
-TEST(LiveSound, AnOpensPreparationFailureIsShownOnceWhenTheBringUpAsks) {
+// The receiver object's own end (the program's) tells nobody: the session may be gone already.
+TEST(LiveSound, TheReceiverObjectsEndReleasesTheGraphAndEndsNoSession) {
+  Log log, messages;
+  ManualClock clock;
+  SimulatedReceiver receiver{clock};
+  SimulatedHidPlatform platform{receiver};
+  platform.PutReceiverAt(0);
+  LiveSound sound{std::make_unique<ReleaseWatch>(log, receiver), nullptr, [&] { log.push_back("session end"); }};
+  {
+    CMyKestrune device{platform, clock, &sound};
+    ASSERT_EQ(device.OpenDevice(nullptr), 1);
+  }
+  EXPECT_EQ(log, Log{"release"});
+  EXPECT_FALSE(sound.ReceiverOpen());
+}
+
+TEST(LiveSound, AnOpensPreparationFailureIsHandedOutOnceWhenTheBringUpAsks) {
   LiveSoundRig rig;
   rig.preparation.failure = "Device not found.";
   ASSERT_EQ(rig.device.OpenDevice(nullptr), 1);
-  EXPECT_TRUE(rig.box.shown.empty()) << "a box would run the window's messages before the bring-up";
-  // The box's loop may run another bring-up's end meanwhile: the failure is not shown twice.
-  rig.box.whileShown = [&] { rig.sound.ShowOpenFailure(); };
-  rig.sound.ShowOpenFailure();
-  EXPECT_EQ(rig.box.shown, Log{"Device not found."});
-  rig.sound.ShowOpenFailure();
-  EXPECT_EQ(rig.box.shown.size(), 1u);
+  EXPECT_EQ(rig.sound.TakeOpenFailure(), "Device not found.");
+  EXPECT_EQ(rig.sound.TakeOpenFailure(), "");
   // An open of a receiver that is open already prepares nothing again.
   ASSERT_EQ(rig.device.OpenDevice(nullptr), 1);
-  rig.sound.ShowOpenFailure();
-  EXPECT_EQ(rig.box.shown.size(), 1u);
+  EXPECT_EQ(rig.sound.TakeOpenFailure(), "");
 }
 
 }  // namespace

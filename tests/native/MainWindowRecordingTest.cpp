@@ -272,8 +272,8 @@ class BlockFeed final : public ICaptureEngine {
 };
 
 // The drive fills up during a recording: at the next heartbeat second the recording ends as a
-// stop would end it, the user is told once (also while the message's loop runs the timers) and
-// the scheduler hears of a failure, not of a stop.
+// stop would end it, the user is told once on the window's line (no box holds the timers up)
+// and the scheduler hears of a failure, not of a stop.
 TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   struct Scheduler final : ISchedulerControl {
     void LoadSchedule() override {}
@@ -289,7 +289,7 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   auto feed = std::make_unique<BlockFeed>();
   BlockFeed* capture = feed.get();
   rig.UseRecorder(std::make_unique<Recorder>(
-      std::move(feed), rig.clock, &rig.failureBox,
+      std::move(feed), rig.clock,
       Mp3SinkFactory([bytes](const std::string&) -> std::unique_ptr<IOutputFile> {
         return std::make_unique<FillingDrive>(std::make_unique<MemoryOutputFile>(bytes), 20001);
       }),
@@ -307,17 +307,17 @@ TEST_F(Recording, AFullDriveEndsTheRecordingOnceAndTellsTheScheduler) {
   EXPECT_EQ(rig.recording.IsRecording(), 1) << "the capture thread never touches the window";
   EXPECT_TRUE(rig.failureBox.shown.empty());
 
-  rig.failureBox.whileShown = [&] { Second(2); };
   Second();
   EXPECT_EQ(rig.recording.IsRecording(), 0);
   EXPECT_FALSE(rig.Recorder()->IsRecording());
   EXPECT_EQ(Text(IDC_TEXT_TIME), "");
   EXPECT_EQ(Text(IDC_TEXT_FILE), "");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+  EXPECT_TRUE(rig.failureBox.boxes.empty());
   EXPECT_EQ(scheduler.failures, 1);
   EXPECT_EQ(scheduler.stops, 0);
-  // The after-action may have closed the window or sent the PC to sleep, and the message's loop
-  // has run later seconds: the second that found the failure ticks the scheduler no more.
+  // The after-action may have closed the window or sent the PC to sleep: the second that found
+  // the failure ticks the scheduler no more.
   EXPECT_TRUE(std::adjacent_find(scheduler.ticks.begin(), scheduler.ticks.end(), std::greater_equal<int>()) ==
               scheduler.ticks.end());
   Second(3);
@@ -386,10 +386,11 @@ TEST(ScheduledThroughTheWindow, AReservationRecordsShowsItselfAndEnds) {
   EXPECT_EQ(rig.recording.RecordingReservation(), -1);
 }
 
-// A failure's message box dispatches the window's timers until it is closed, so a reservation
-// can start while it is up. Closing the box afterwards must leave that recording running, on
-// its own station.
-TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunning) {
+// A manual start's failure box dispatches the window's timers until it is closed, so a
+// reservation can start while it is up; closing the box leaves that recording running. A
+// reservation's own failure opens no box: it is told on the window's line, and the next
+// reservation starts on its second, on its station.
+TEST(ScheduledThroughTheWindow, NoFailureHoldsUpTheNextReservation) {
   SchedulerRig rig;
   Scheduler scheduler(rig.window, rig.recording, rig.powerState, rig.powerActions, rig.folders, rig.calendar,
                       rig.wall, rig.clock, rig.store);
@@ -399,31 +400,38 @@ TEST(ScheduledThroughTheWindow, ARecordingStartedWhileAFailureIsShownKeepsRunnin
   rig.Tick();
   rig.Reserve(2, "News", "100000", "100100", "20261207", BandFM, "9000");
   scheduler.LoadSchedule();
-  auto reservationStartsMeanwhile = [&] {
+
+  // A manual start fails; the reservation starts before its box is dismissed.
+  rig.recorder->failure = "Device not found.";
+  rig.failureBox.whileShown = [&] {
+    rig.failureBox.whileShown = nullptr;
     rig.recorder->failure.clear();
     rig.Seconds(2);
   };
-
-  // A manual start fails; the reservation starts before its message is dismissed.
-  rig.recorder->failure = "Device not found.";
-  rig.recorder->whileShown = reservationStartsMeanwhile;
   rig.Command(ID_REC_OPEN);
+  EXPECT_EQ(rig.failureBox.boxes, std::vector<std::string>{"Device not found."});
   EXPECT_EQ(rig.recording.IsRecording(), 1);
   EXPECT_TRUE(rig.recorder->running);
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\News\\20261207_100000.mp3");
   EXPECT_EQ(rig.recording.RecordingReservation(), 1);
 
-  // A reservation whose start fails, and the next one starts while its message is up: the
-  // station of the one that records stays tuned.
+  // A reservation whose start fails; the next one is due two seconds later.
   rig.Command(ID_STOP_NOW);
   rig.Reserve(3, "First", "100010", "100100", "20261207", BandFM, "8000");
   rig.Reserve(4, "Second", "100012", "100100", "20261207", BandFM, "8500");
   scheduler.LoadSchedule();
   rig.Seconds(9);
   rig.recorder->failure = "Device not found.";
-  rig.recorder->whileShown = reservationStartsMeanwhile;
   rig.Seconds(1);
-  EXPECT_TRUE(rig.recorder->running);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
+  EXPECT_EQ(rig.recording.StartFailure(), "Device not found.");
+  EXPECT_EQ(rig.failureBox.boxes.size(), 1u) << "no box for a reservation";
+  EXPECT_EQ(rig.failureBox.shown.back(), "Could not record \"First\": Device not found.");
+  rig.recorder->failure.clear();
+  rig.Seconds(1);
+  EXPECT_FALSE(rig.recorder->running);
+  rig.Seconds(1);
+  EXPECT_TRUE(rig.recorder->running) << "on its second";
   EXPECT_EQ(rig.recorder->RecordingPath(), "C:\\Rec\\Second\\20261207_100012.mp3");
   EXPECT_EQ(rig.radio.Band(), BandFM);
   EXPECT_EQ(rig.radio.Frequency(BandFM), 8500);

@@ -265,16 +265,40 @@ class FakeAudioPreparation final : public IAudioPreparation {
   const CMyKestrune& device_;
 };
 
-// The failure box. Its modal loop would dispatch the window's messages: `whileShown` plays
-// what arrives meanwhile.
-class FakeFailureBox final : public IFailureBox {
+// How failures reach the user: the box (a start by hand), whose modal loop would dispatch the
+// window's messages (`whileShown` plays what arrives meanwhile), and the window's failure line,
+// which waits for nobody. `shown` holds every failure told either way, `boxes` the modal ones.
+class FakeFailureBox final : public IFailureBox, public IFailureLine {
  public:
   void Show(const std::string& message) override {
     shown.push_back(message);
+    boxes.push_back(message);
     if (whileShown) whileShown();
   }
+  void ShowFailure(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;
+  std::vector<std::string> boxes;
   std::function<void()> whileShown;
+};
+
+// The night's log at the exit: what went to the fallback log at once, and the flushes, in one
+// list in the order they came (with the scheduler's report of the unfinished files, when a test
+// puts `events` there too).
+class FakeExitLog final : public IExitLog {
+ public:
+  explicit FakeExitLog(std::vector<std::string>& events) : events_(events) {}
+  void WriteToFallbackNow(const std::string& line) override {
+    fallback.push_back(line);
+    events_.push_back("fallback " + line);
+  }
+  bool Flush(unsigned ms) override {
+    events_.push_back("flush " + std::to_string(ms));
+    return true;
+  }
+  std::vector<std::string> fallback;
+
+ private:
+  std::vector<std::string>& events_;
 };
 
 class FakeWallClock final : public IWallClock {
@@ -285,23 +309,26 @@ class FakeWallClock final : public IWallClock {
   LocalTime now{2026, 12, 7, 1, 10, 0, 0};
 };
 
-// The recording session's recorder: what it was asked, a failure on demand (shown as the real
-// recorder shows it, once, in `shown`), and the figures a running capture would report: blocks
-// keep coming at every look unless `stalled`, and a write failure or dropped audio on demand.
-// Outcomes wait until the test lets the writer finish (FinishWriters).
+// The recording session's recorder: what it was asked, a failure on demand (kept as the real
+// recorder keeps it, and noted in `failed`), and the figures a running capture would report:
+// blocks keep coming at every look unless `stalled`, and a write failure or dropped audio on
+// demand. Outcomes wait until the test lets the writer finish (FinishWriters); writers `stuck`
+// at the exit take the whole wait, on `clock` when one is given.
 class FakeRecorder final : public IRecorder {
  public:
-  FakeRecorder(std::vector<std::string>& log, std::vector<std::string>& shown) : log_(log), shown_(shown) {}
+  FakeRecorder(std::vector<std::string>& log, std::vector<std::string>& failed) : log_(log), failed_(failed) {}
   bool StartRecorder(const std::string& path, uint16_t kbps) override {
-    if (running) StopRecorder();
+    if (running) {
+      log_.push_back("record refused");
+      return false;
+    }
     log_.push_back("record " + path + " " + std::to_string(kbps));
     ++starts;
     asked = path;
     this->kbps = kbps;
+    lastFailure_ = failure;
     if (!failure.empty()) {
-      shown_.push_back(failure);
-      // The message box's loop dispatches the window's messages before the start returns.
-      if (whileShown) std::exchange(whileShown, nullptr)();
+      failed_.push_back(failure);
       return false;
     }
     running = true;
@@ -326,7 +353,14 @@ class FakeRecorder final : public IRecorder {
     if (running && !stalled) ++status.blocksReceived;
     return status;
   }
+  std::string LastFailure() const override { return lastFailure_; }
   void SetFinishedHandler(std::function<void(const RecordingOutcome&)> handler) override { finished_ = std::move(handler); }
+  std::vector<std::string> WaitForWriters(unsigned ms) override {
+    waits.push_back(ms);
+    if (stuck.empty()) return {};
+    if (clock) clock->Advance(ms);
+    return stuck;
+  }
   // The writers of the stopped recordings are through; `writeFailed` is what the last of them
   // found while draining.
   void FinishWriters(bool writeFailedAtEnd = false) {
@@ -343,11 +377,14 @@ class FakeRecorder final : public IRecorder {
   std::string asked;     // the path of the last start asked for
   uint16_t kbps = 0;
   std::string failure;  // the message of the next starts, empty for success
-  std::function<void()> whileShown;  // runs once, while the next failure's message is up
+  std::vector<std::string> stuck;  // files whose writers never finish
+  ManualClock* clock = nullptr;
+  std::vector<unsigned> waits;  // every wait for the writers, in ms
 
  private:
   std::vector<std::string>& log_;
-  std::vector<std::string>& shown_;
+  std::vector<std::string>& failed_;
+  std::string lastFailure_;
   std::string path_;
   std::set<std::string> written_;
   uint64_t serial_ = 0;
@@ -402,6 +439,7 @@ class RecorderSlot final : public IRecorder {
  public:
   void Use(std::unique_ptr<IRecorder> recorder) { current_ = std::move(recorder); }
   bool StartRecorder(const std::string& path, uint16_t kbps) override { return current_ && current_->StartRecorder(path, kbps); }
+  std::string LastFailure() const override { return current_ ? current_->LastFailure() : std::string(); }
   RecorderStatus StopRecorder() override { return current_ ? current_->StopRecorder() : RecorderStatus{}; }
   bool IsRecording() const override { return current_ && current_->IsRecording(); }
   std::string RecordingPath() const override { return current_ ? current_->RecordingPath() : std::string(); }
@@ -472,7 +510,7 @@ struct MainWindowRig {
   std::vector<uint8_t> LastReport() const { return receiver.LogPrefixes(4).back(); }
 
   std::vector<std::string> audioLog;  // outlives the device, whose graph and recorder log into it
-  std::vector<std::string> messages;  // failure messages shown by the recorder
+  std::vector<std::string> messages;  // failure messages the recorder returned
   ManualClock clock;
   SimulatedReceiver receiver{clock};
   SimulatedHidPlatform platform{receiver};
@@ -485,6 +523,8 @@ struct MainWindowRig {
   FakePower power;
   PowerState powerState{power};
   FakeFailureBox failureBox;
+  std::vector<std::string> exitEvents;
+  FakeExitLog exitLog{exitEvents};
   FakeRecordingView recordingView;
   FakeRecorder* recorder = nullptr;
   RecorderSlot recorderSlot;
@@ -493,13 +533,15 @@ struct MainWindowRig {
   DialogsSlot dialogsSlot;
   FakeLiveAudio* audio = nullptr;
   FakeAudioPreparation preparation{device};  // looks at the device only when it opens
-  LiveSound sound{MakeLive(), &preparation, &failureBox, &recorderSlot};
+  // The session is made after the sound; the receiver closes only once the rig is built.
+  LiveSound sound{MakeLive(), &preparation, [this] { recording.StopRecording(RecordingEndReason::ReceiverRemoved); }};
   CMyKestrune device{platform, clock, &sound};
   Radio radio{store};
-  RecordingController recording{&recorderSlot, sound,       radio,          clock,          wall,
-                                timers,        view,        &recordingView, &schedulerSlot, &failureBox};
-  MainWindow window{device, sound,  radio,      recording,     store,          clock,       wall,
-                    timers, view,   display,    powerState,    &playbackSlot,  &schedulerSlot, &dialogsSlot};
+  RecordingController recording{&recorderSlot, sound,  radio,          clock,          wall,        timers,
+                                view,          &recordingView, &schedulerSlot, &failureBox, &failureBox};
+  MainWindow window{device,     sound,      radio,         recording,      store,        clock,
+                    wall,       timers,     view,          display,        powerState,   &playbackSlot,
+                    &schedulerSlot, &dialogsSlot, &exitLog};
 
  private:
   std::unique_ptr<ILiveAudio> MakeLive() {

@@ -92,12 +92,6 @@ class ScriptedCapture final : public ICaptureEngine {
   size_t phase_ = 0;
 };
 
-class ShownMessages final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 class RecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -115,7 +109,7 @@ class RecorderTest : public ::testing::Test {
     recorder.reset();
     auto engine = std::make_unique<ScriptedCapture>(log);
     capture = engine.get();
-    recorder = std::make_unique<Recorder>(std::move(engine), clock, &box, std::move(sinks));
+    recorder = std::make_unique<Recorder>(std::move(engine), clock, std::move(sinks));
     recorder->SetFinishedHandler([this](const RecordingOutcome& outcome) {
       std::lock_guard<std::mutex> guard(outcomesLock);
       outcomes.push_back(outcome);
@@ -148,7 +142,6 @@ class RecorderTest : public ::testing::Test {
 
   std::vector<std::string> log;
   ManualClock clock;
-  ShownMessages box;
   ScriptedCapture* capture = nullptr;
   std::unique_ptr<Recorder> recorder;
   fs::path folder;
@@ -213,7 +206,19 @@ TEST_F(RecorderTest, ASecondStartOnTheSameNameKeepsTheFirstFile) {
   ASSERT_TRUE(recorder->StartRecorder(File("FM8980.mp3"), 64));
   EXPECT_EQ(recorder->RecordingPath(), File("FM8980_2.mp3"));
   capture->Deliver(8);
-  // A start while recording closes the running file first.
+  // A start while recording is refused: the running file goes on, untouched; only a stop (the
+  // session's end) ends it.
+  log.clear();
+  EXPECT_FALSE(recorder->StartRecorder(File("other.mp3"), 128));
+  EXPECT_TRUE(recorder->IsRecording());
+  EXPECT_EQ(recorder->RecordingPath(), File("FM8980_2.mp3"));
+  EXPECT_EQ(recorder->Serial(), 2u);
+  EXPECT_EQ(recorder->LastFailure(), "");
+  EXPECT_TRUE(log.empty()) << "the capture is not touched";
+  EXPECT_FALSE(fs::exists(File("other.mp3")));
+  capture->Deliver(8);
+  ExpectStatus(recorder->Status(), false, 0, 16, "the running recording keeps every block");
+  recorder->StopRecorder();
   ASSERT_TRUE(recorder->StartRecorder(File("FM8980.mp3"), 64));
   EXPECT_EQ(recorder->RecordingPath(), File("FM8980_3.mp3"));
   recorder->StopRecorder();
@@ -228,7 +233,7 @@ TEST_F(RecorderTest, ASecondStartOnTheSameNameKeepsTheFirstFile) {
   EXPECT_TRUE(fs::exists(File("FM8980_3.mp3")));
 }
 
-TEST_F(RecorderTest, AFailedStartIsShownOnceAndLeavesNothingRunning) {
+TEST_F(RecorderTest, AFailedStartKeepsItsMessageShowsNothingAndLeavesNothingRunning) {
   struct Case {
     const char* prepare;
     const char* start;
@@ -243,12 +248,11 @@ TEST_F(RecorderTest, AFailedStartIsShownOnceAndLeavesNothingRunning) {
       {"", "Error starting record.", "", "Error starting record."},
   };
   for (const Case& c : cases) {
-    box.shown.clear();
     capture->prepareFailure = c.prepare;
     capture->startFailure = c.start;
     const std::string path = (c.folderName.empty() ? folder : folder / c.folderName).string() + "/x.mp3";
     EXPECT_FALSE(recorder->StartRecorder(path, 128)) << c.expected;
-    EXPECT_EQ(box.shown, std::vector<std::string>{c.expected});
+    EXPECT_EQ(recorder->LastFailure(), c.expected);
     EXPECT_FALSE(recorder->IsRecording());
     EXPECT_FALSE(capture->HasDevice()) << "the next start looks for the device again";
     // A file made for a capture that never ran is not left behind.
@@ -256,6 +260,10 @@ TEST_F(RecorderTest, AFailedStartIsShownOnceAndLeavesNothingRunning) {
     ExpectStatus(recorder->StopRecorder(), false, 0, 0, "stopping after a failed start is harmless");
   }
   EXPECT_TRUE(Finished().empty()) << "a recording that never ran has no outcome";
+  capture->prepareFailure = capture->startFailure = "";
+  ASSERT_TRUE(recorder->StartRecorder(File("ok.mp3"), 128));
+  EXPECT_EQ(recorder->LastFailure(), "") << "a start that runs clears the last failure";
+  recorder->StopRecorder();
 }
 
 // The record folder's drive fills up in the middle of a recording: the file ends at the last
@@ -292,7 +300,7 @@ TEST_F(RecorderTest, AFullDriveEndsTheFileAtItsLastWholeFrame) {
   EXPECT_LE(fs::file_size(File("full.mp3")), kCapacity);
   // A chain of whole frames holding the audio written before the failure.
   EXPECT_GE(Seconds(File("full.mp3")), 3 * 0.125);
-  EXPECT_TRUE(box.shown.empty());
+  EXPECT_EQ(recorder->LastFailure(), "") << "a write failure is no failed start";
 }
 
 // A writer stuck for seconds in one write (a drive that hangs) holds up neither the stop nor the
@@ -497,29 +505,35 @@ TEST(QueuedSinkTest, AStalledWriterNeitherHoldsUpTheCaptureNorLosesABlock) {
   EXPECT_EQ(sink->BlocksReceived(), 12u);
 }
 
-// The recorder's end stops a running recording and waits for the writers, up to a bound: the
-// running recording's writer finishes within it and reports; one stuck past it is left to
-// finish its file alone, with everything it uses still alive, and its outcome never comes.
-TEST_F(RecorderTest, TheEndFinishesTheRunningRecordingAndLeavesAWriterStuckPastItsWait) {
+// The exit waits once for the writers, up to a bound: the last recording's writer finishes
+// within it and reports; one stuck past it is named and left to finish its file alone, with
+// everything it uses still alive. The recorder's end then waits for nothing a second time, and
+// the left writer's outcome never comes.
+TEST_F(RecorderTest, TheExitWaitsOnceAndTheEndLeavesAWriterStuckPastIt) {
   auto stuck = std::make_shared<FileScript>();
   stuck->held = true;
   MakeRecorder(ScriptedSinks({{"stuck.mp3", stuck}}));
   ASSERT_TRUE(recorder->StartRecorder(File("stuck.mp3"), 128));
   capture->Deliver(16);
   ASSERT_TRUE(stuck->WaitForWaitingWrite(5000));
+  recorder->StopRecorder();
   ASSERT_TRUE(recorder->StartRecorder(File("last.mp3"), 128));
   capture->Deliver(16);
+  recorder->StopRecorder();
 
+  const auto waiting = SteadyTime::now();
+  EXPECT_EQ(recorder->WaitForWriters(2000), std::vector<std::string>{File("stuck.mp3")});
+  const double waitMs = MsSince(waiting);
+  EXPECT_GE(waitMs, 1950.0);
+  EXPECT_LT(waitMs, 4000.0);
   const auto destroying = SteadyTime::now();
   recorder.reset();
-  const double destroyMs = MsSince(destroying);
-  EXPECT_GE(destroyMs, Recorder::kExitWaitMs - 50.0);
-  EXPECT_LT(destroyMs, Recorder::kExitWaitMs + 2000.0);
+  EXPECT_LT(MsSince(destroying), 500.0) << "the exit's wait is not spent a second time";
   {
     std::lock_guard<std::mutex> guard(outcomesLock);
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].path, File("last.mp3"));
-    ExpectStatus(outcomes[0].status, false, 0, 16, "the running recording's outcome");
+    ExpectStatus(outcomes[0].status, false, 0, 16, "the last recording's outcome");
   }
   EXPECT_GE(Seconds(File("last.mp3")), 2.0);
 
@@ -540,8 +554,9 @@ TEST_F(RecorderTest, ClosingTheReceiverEndsTheRecording) {
   platform.PutReceiverAt(0);
   auto engine = std::make_unique<ScriptedCapture>(log);
   ScriptedCapture* deviceCapture = engine.get();
-  Recorder recorder(std::move(engine), clock, &box);
-  LiveSound sound{nullptr, nullptr, nullptr, &recorder};
+  Recorder recorder(std::move(engine), clock);
+  // The recording session's end, reduced to the recorder's stop.
+  LiveSound sound{nullptr, nullptr, [&] { recorder.StopRecorder(); }};
   CMyKestrune device{platform, clock, &sound};
   ASSERT_EQ(device.OpenDevice(nullptr), 1);
   ASSERT_TRUE(recorder.StartRecorder(File("close.mp3"), 192));

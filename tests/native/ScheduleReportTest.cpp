@@ -1,6 +1,5 @@
 // What the scheduler reports of a night: the reservation missed while the program was not
-// running, the one it recorded, as log lines and tray notifications; and the starts it counts as
-// missed.
+// running, the one it recorded, as log lines and tray notifications; every end and failure.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,11 +15,15 @@ using Lines = std::vector<std::string>;
 
 class FakeReportOutput final : public IReportOutput {
  public:
-  void AppendLog(const std::string& folder, const std::string& line) override { log.push_back(folder + "|" + line); }
+  void AppendLog(const std::string& folder, const std::string& line) override {
+    log.push_back(folder + "|" + line);
+    if (events) events->push_back("log " + folder + "|" + line);
+  }
   bool WindowHidden() override { return hidden; }
   void Notify(const std::string&, const std::string& text) override { notes.push_back(text); }
   Lines log, notes;
   bool hidden = true;
+  Lines* events = nullptr;  // the log's lines among other events, when a test wants their order
 };
 
 struct ReportRig : SchedulerRig {
@@ -62,17 +65,35 @@ TEST(ScheduleReport, AFirstRunReportsNothingAndAShownWindowOnlyLogs) {
   rig.recorder->failure = "Can't open WaveIN Device.";
   rig.Seconds(5);
   EXPECT_EQ(rig.output.log,
-            Lines{"C:\\Rec|2026-12-07 07:30:05  Failed \"Late\": the recording could not start; trying again"});
+            Lines{"C:\\Rec|2026-12-07 07:30:05  Failed \"Late\": Can't open WaveIN Device.; trying again"});
   EXPECT_TRUE(rig.output.notes.empty());
 }
 
-TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) {
+TEST(ScheduleReport, TheMissedNoticeHoldsWholeEntriesAndStampsAreRealTimes) {
+  // The notification holds whole entries and says how many more the log has.
+  FakeReportOutput output;
+  std::vector<std::pair<std::string, LocalTime>> many(20, {std::string(30, 'n'), LocalTime{2026, 12, 7, 1, 7, 0, 0}});
+  ScheduleReporter(output).Missed("C:\\Rec", many, MissCause::NotRunning, {2026, 12, 7, 1, 8, 0, 0});
+  EXPECT_EQ(output.log.size(), 20u);
+  ASSERT_EQ(output.notes.size(), 1u);
+  EXPECT_LE(output.notes[0].size(), 255u);
+  EXPECT_NE(output.notes[0].find(" more in Kestrune log.txt"), std::string::npos);
+  LocalTime t;
+  EXPECT_FALSE(ParseStamp("20261131120000", t));
+  EXPECT_FALSE(ParseStamp("2026120712000x", t));
+  EXPECT_TRUE(ParseStamp("20261207120000", t) && t.weekday == 1);
+}
+
+// Every way a reservation's recording can end gives one dated line with its reason, length and
+// loss, and a failure gives the one line on the window whose text the log and the tray repeat;
+// none opens a box.
+TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneFailureLineAtMost) {
   using Rig = ReportRig;
   struct Path {
     const char* name;
     std::function<void(Rig&)> end;
     const char* line;  // the last line of the log, after its time
-    const char* box;   // the one box shown, or nothing
+    const char* box;   // the one failure the window's line showed, or nothing
     const char* before = "";  // the line before it, where one follows the end
   };
   const Path paths[] = {
@@ -144,6 +165,7 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
     const std::vector<std::string> boxes = *path.box ? std::vector<std::string>{path.box} : std::vector<std::string>{};
     EXPECT_EQ(rig.failureBox.shown, boxes) << path.name;
     const bool goesOn = std::string(path.name) == "handed over" || std::string(path.name).ends_with("resumed");
+    EXPECT_TRUE(rig.failureBox.boxes.empty()) << path.name;
     if (*path.box) {
       EXPECT_EQ(rig.output.notes[rig.output.notes.size() - (goesOn ? 2 : 1)],
                 std::string(path.box) + " 20261207_070000.mp3")
@@ -155,6 +177,91 @@ TEST(ScheduleReport, EveryEndOfARecordingIsOneLineWithItsReasonAndOneBoxAtMost) 
   }
   if (std::getenv("KESTRUNE_PRINT_LOG"))
     for (const std::string& line : night) std::printf("%s\n", line.substr(line.find('|') + 1).c_str());
+}
+
+// No failure of the night waits for a click: a reservation whose start fails, whose file stops
+// taking writes, whose capture goes quiet or whose writer fails once it ended is told on the
+// window's line and in the log, without a box, and the reservation due right after it starts
+// on its second with its "Started" line.
+TEST(ScheduleReport, NoFailureOfTheNightWaitsForAClickAndTheNextStartIsOnTime) {
+  using Rig = ReportRig;
+  struct Case {
+    const char* name;
+    std::function<void(Rig&)> fail;  // from 06:59:59, the first reservation due at 07:00:00
+    const char* told;
+  };
+  const Case cases[] = {
+      {"start", [](Rig& r) { r.recorder->failure = "Device not found."; r.Seconds(1); r.recorder->failure.clear(); },
+       "Could not record \"First\": Device not found."},
+      {"write", [](Rig& r) { r.Seconds(2); r.recorder->status.writeFailed = true; r.Seconds(1); },
+       "Recording stopped: cannot write the MP3 file."},
+      {"capture", [](Rig& r) { r.Seconds(1); r.recorder->stalled = true; r.Seconds(3); r.recorder->stalled = false; },
+       "Recording stopped: no sound came from the receiver for 2 seconds."},
+      {"writer", [](Rig& r) { r.Seconds(12); r.recorder->FinishWriters(true); },
+       "Recording stopped: cannot write the MP3 file."},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.SetWall(2026, 12, 7, 6, 59, 55);
+    rig.Start();
+    rig.Tick();
+    rig.Reserve(1, "First", "070000", "070010", "20261207");
+    rig.Reserve(2, "Second", "070012", "070100", "20261207", BandFM, "8500");
+    rig.Seconds(4);
+    c.fail(rig);
+    while (CivilSeconds(rig.wall.now) < CivilSeconds({2026, 12, 7, 0, 7, 0, 11})) rig.Seconds(1);
+    EXPECT_TRUE(rig.failureBox.boxes.empty()) << c.name;
+    EXPECT_EQ(rig.failureBox.shown, Lines{c.told}) << c.name;
+    rig.Seconds(1);
+    EXPECT_EQ(rig.recording.RecordingReservation(), 1) << c.name;
+    EXPECT_EQ(rig.output.log.back(),
+              "C:\\Rec|2026-12-07 07:00:12  Started \"Second\": C:\\Rec\\Second\\20261207_070012.mp3")
+        << c.name;
+  }
+}
+
+// A recording stopped because the receiver's audio goes (a close of the receiver that did not
+// come through the window's own ends) still ends through the session: told and logged.
+TEST(ScheduleReport, AReceiverClosedUnderARecordingEndsItWithItsLine) {
+  ReportRig rig;
+  rig.SetWall(2026, 12, 7, 6, 59, 55);
+  rig.Start();
+  rig.Tick();
+  rig.Reserve(1, "Morning", "070000", "070100", "20261207");
+  rig.Seconds(8);
+  ASSERT_EQ(rig.recording.RecordingReservation(), 0);
+  rig.device.CloseDevice();
+  EXPECT_FALSE(rig.recorder->running);
+  EXPECT_EQ(rig.recording.IsRecording(), 0);
+  EXPECT_EQ(rig.output.log.back(), "C:\\Rec|2026-12-07 07:00:03  Ended \"Morning\": "
+                                   "C:\\Rec\\Morning\\20261207_070000.mp3, 00:00:03, receiver removed");
+}
+
+// The exit waits once: a writer stuck on a dead drive takes the writers' whole budget and no
+// more; the note of its file goes to the fallback log before the record folder's log gets it,
+// then the log gets its own budget; nothing opens a box.
+TEST(ScheduleReport, TheExitWaitsOnceAndNotesAStuckFileInTheFallbackLogFirst) {
+  ReportRig rig;
+  rig.output.events = &rig.exitEvents;
+  rig.recorder->clock = &rig.clock;
+  rig.SetWall(2026, 12, 7, 6, 59, 55);
+  rig.Start();
+  rig.Tick();
+  rig.Reserve(1, "Morning", "070000", "070100", "20261207");
+  rig.Seconds(8);
+  const std::string file = "C:\\Rec\\Morning\\20261207_070000.mp3";
+  rig.recorder->stuck = {file};
+  rig.Command(IDC_CLOSE);
+  ASSERT_TRUE(rig.view.destroyed);
+  rig.exitEvents.clear();
+
+  const uint64_t before = rig.clock.NowMs();
+  rig.window.FinishRecordingFiles();  // what the window's destruction runs
+  EXPECT_EQ(rig.clock.NowMs() - before, uint64_t{MainWindow::kWriterWaitMs});
+  EXPECT_EQ(rig.recorder->waits, std::vector<unsigned>{MainWindow::kWriterWaitMs});
+  const std::string note = "2026-12-07 07:00:03  Kestrune ended before this file was completely written: " + file;
+  EXPECT_EQ(rig.exitEvents, (Lines{"fallback " + note, "log C:\\Rec|" + note, "flush 2000"}));
+  EXPECT_TRUE(rig.failureBox.boxes.empty());
 }
 
 // The receiver pulled out at night: a program there for its reservations (one is ON, or it was

@@ -197,6 +197,7 @@ TEST_F(ScheduleEdges, AFailedRecordingRestoresTheStationAndItsAfterActionWaitsFo
   EXPECT_EQ(rig.recorder->starts, 2) << "a file that cannot be written is not tried again";
   EXPECT_EQ(rig.schedLog.back(), "suspend");
   EXPECT_EQ(rig.failureBox.shown, std::vector<std::string>{"Recording stopped: cannot write the MP3 file."});
+  EXPECT_TRUE(rig.failureBox.boxes.empty()) << "told on the window's line, not in a box";
 }
 
 }  // namespace

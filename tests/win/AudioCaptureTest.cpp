@@ -279,12 +279,6 @@ TEST_F(AudioWaveIn, AStartWhoseQueueingOrStartFailsAnswersAtOnce) {
   }
 }
 
-class ShownMessages final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 // Collects a recorder's outcomes, which arrive on its writers' threads.
 class KeptOutcomes {
  public:
@@ -312,10 +306,9 @@ TEST_F(AudioWaveIn, AFullDriveLeavesAFileDecodableUpToTheFailure) {
   std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
   const std::string unixPath = wine_decode::UnixOutputFolder() + "/full-drive.mp3";
   static constexpr uint64_t kCapacity = 2 * 16000 + 123;  // two seconds at 128 kbit/s, inside a frame
-  ShownMessages box;
   KeptOutcomes outcomes;
   Recorder recorder(
-      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &box,
+      std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(),
       Mp3SinkFactory([](const std::string& path) -> std::unique_ptr<IOutputFile> {
         return std::make_unique<FillingDrive>(CreateOutputFile(path), kCapacity);
       }),
@@ -335,7 +328,7 @@ TEST_F(AudioWaveIn, AFullDriveLeavesAFileDecodableUpToTheFailure) {
   EXPECT_EQ(finished[0].path, wine_decode::WindowsPath(unixPath));
   EXPECT_TRUE(finished[0].status.writeFailed);
   EXPECT_FALSE(finished[0].cutFailed);
-  EXPECT_TRUE(box.shown.empty());
+  EXPECT_EQ(recorder.LastFailure(), "");
 
   const std::vector<uint8_t> bytes = ReadWholeFile(wine_decode::WindowsPath(unixPath));
   EXPECT_LE(bytes.size(), kCapacity);
@@ -363,10 +356,9 @@ TEST_F(AudioWaveIn, ARecordingWhoseBuffersStopComingBackStopsCountingBlocks) {
   std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
   const std::string path = wine_decode::WindowsPath(wine_decode::UnixOutputFolder() + "/stalled.mp3");
   g_refuseRequeue = false;
-  ShownMessages box;
   KeptOutcomes outcomes;
   Recorder recorder(std::make_unique<WaveInCaptureEngine>(WaveInCalls{.addBuffer = &RefusingRequeue}),
-                    SteadyClock::Instance(), &box, Mp3SinkFactory(), [](const std::string&) { return false; });
+                    SteadyClock::Instance(), Mp3SinkFactory(), [](const std::string&) { return false; });
   recorder.SetFinishedHandler(outcomes.Handler());
   ASSERT_TRUE(recorder.StartRecorder(path, 128));
   Sleep(1000);
@@ -399,7 +391,7 @@ TEST_F(AudioWaveIn, ARecordingWhoseBuffersStopComingBackStopsCountingBlocks) {
   const double seconds = info.frames * 1152.0 / 44100;
   EXPECT_GE(seconds, stalled * 0.125) << info.frames << " frames for " << stalled << " blocks";
   EXPECT_LT(seconds, stalled * 0.125 + 3 * 1152 / 44100.0) << info.frames << " frames for " << stalled << " blocks";
-  EXPECT_TRUE(box.shown.empty());
+  EXPECT_EQ(recorder.LastFailure(), "");
 }
 
 // Three seconds of the receiver through the recorder's writer at every offered bit rate, read
@@ -473,12 +465,6 @@ class CountedMp3Sink final : public IRecordingSink {
   std::atomic<int>& blocks_;
 };
 
-class KeptFailures final : public IFailureBox {
- public:
-  void Show(const std::string& message) override { shown.push_back(message); }
-  std::vector<std::string> shown;
-};
-
 // A scheduled recording runs while another program holds the receiver's HID side. When that
 // program lets go and the receiver opens, its audio preparation looks up the very wave-in device
 // the recording captures from and forgets the device list: the capture must go on to the
@@ -488,14 +474,13 @@ TEST_F(AudioWaveIn, RecordingGoesOnThroughTheReceiversOpenTimeAudioPreparation) 
   SimulatedReceiver receiver(SteadyClock::Instance());
   SimulatedHidPlatform platform(receiver);
   platform.slots.assign(1, SimulatedHidPlatform::Slot{SimulatedHidPlatform::Slot::Busy});
-  KeptFailures failures;
   WaveInAudioPreparation preparation;
   std::atomic<int> blocks{0};
-  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), &failures,
+  Recorder recorder(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(),
                     [&](const std::string& path, uint16_t kbps) -> std::unique_ptr<IRecordingSink> {
                       return std::make_unique<CountedMp3Sink>(path, kbps, blocks);
                     });
-  LiveSound sound(nullptr, &preparation, &failures, &recorder);
+  LiveSound sound(nullptr, &preparation, [&] { recorder.StopRecorder(); });
   CMyKestrune device(platform, SteadyClock::Instance(), &sound);
 
   std::filesystem::create_directories(wine_decode::WindowsPath(wine_decode::UnixOutputFolder()));
@@ -508,8 +493,7 @@ TEST_F(AudioWaveIn, RecordingGoesOnThroughTheReceiversOpenTimeAudioPreparation) 
 
   platform.PutReceiverAt(0);
   ASSERT_EQ(device.OpenDevice(nullptr), 1);
-  sound.ShowOpenFailure();
-  EXPECT_TRUE(failures.shown.empty()) << failures.shown.front();
+  EXPECT_EQ(sound.TakeOpenFailure(), "");
   const int atOpen = blocks.load();
   Sleep(2000);
   EXPECT_TRUE(recorder.IsRecording());

@@ -48,7 +48,7 @@ inline void SendCommand(HWND window, int id, int code = 0) {
   SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
-// Keeps the failures the recorder reports, which would otherwise stop the run in a message box.
+// Keeps the failures a start by hand reports, which would otherwise stop the run in a message box.
 class NotedFailures final : public IFailureBox {
  public:
   void Show(const std::string& message) override { shown.push_back(message); }
@@ -56,8 +56,8 @@ class NotedFailures final : public IFailureBox {
 };
 
 // The wave-in recorder over the rig's "FM Radio" source, as the process entry joins it.
-inline std::unique_ptr<Recorder> WaveInRecorder(IFailureBox* failures) {
-  return std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance(), failures);
+inline std::unique_ptr<Recorder> WaveInRecorder() {
+  return std::make_unique<Recorder>(std::make_unique<WaveInCaptureEngine>(), SteadyClock::Instance());
 }
 
 // Shows the window and brings the receiver up as the deferred start does; true when it opened.

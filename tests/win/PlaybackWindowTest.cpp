@@ -158,7 +158,8 @@ class PlaybackWindowTest : public ::testing::Test {
       live = graph.get();
       return graph;
     };
-    adapters.recorder = WaveInRecorder(&failures);
+    adapters.recorder = WaveInRecorder();
+    adapters.failures = &failures;
     adapters.playback = nullptr;  // the program's own
     app = std::make_unique<App>(std::move(adapters));
     dlg = &app->Dialog();

@@ -232,6 +232,28 @@ TEST(ScheduleLog, TheEndDoesNotWaitForAHeldLogButPutsItsLinesInLocalAppData) {
   EXPECT_EQ(lines[1], "Closing Kestrune");
 }
 
+// The exit's note of an unfinished file goes to the user's own log at once, on the caller's
+// thread, ahead of a queue held up by the record folder's log; the queued line follows it there.
+TEST(ScheduleLog, TheExitsNoteLandsInLocalAppDataAheadOfALogThatIsHeldUp) {
+  TempFolder folder;
+  FallbackLog fallback;
+  UniqueHandle held = folder.Hold();
+  ASSERT_TRUE(held);
+  LogWriter log;
+  log.Append(folder.path, "Ended \"Morning\"");
+  Sleep(200);  // the writer waits for the held file
+  const auto start = std::chrono::steady_clock::now();
+  log.WriteToFallbackNow("Kestrune ended before this file was completely written: C:\\Rec\\a.mp3");
+  EXPECT_LT(MsSince(start), 500) << "the note waited for the queue";
+  EXPECT_EQ(fallback.Added(),
+            std::vector<std::string>{"Kestrune ended before this file was completely written: C:\\Rec\\a.mp3"});
+  EXPECT_TRUE(log.Flush(5000));
+  const std::vector<std::string> lines = fallback.Added();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(CouldNotWrite(lines[1], folder.Log())) << lines[1];
+  EXPECT_EQ(lines[2], "Ended \"Morning\"");
+}
+
 // With no time to wait at its end (a writer stuck on a dead share), the writer is left with its
 // lines and finishes them after its owner is gone.
 TEST(ScheduleLog, AWriterPastItsExitWaitFinishesItsLinesOnItsOwn) {

@@ -88,7 +88,7 @@ TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
 
   AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
   adapters.scheduler = nullptr;  // the program's own
-  adapters.recorder = WaveInRecorder(nullptr);
+  adapters.recorder = WaveInRecorder();
   adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
   App app(std::move(adapters));
   HWND hwnd = app.MakeWindow();
@@ -178,7 +178,7 @@ TEST_F(ScheduledWindowTest, AReceiverPulledOutAndBackMidReservationLeavesASecond
 
   AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
   adapters.scheduler = nullptr;  // the program's own
-  adapters.recorder = WaveInRecorder(nullptr);
+  adapters.recorder = WaveInRecorder();
   adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
   App app(std::move(adapters));
   HWND hwnd = app.MakeWindow();
