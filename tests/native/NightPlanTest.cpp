@@ -121,6 +121,47 @@ TEST(NightPlan, EachReservationRecordsOnceAndEachAfterActionRunsOnce) {
         "07:10:01  Ended \"B\": C:\\Rec\\B\\20261207_070030.mp3, 00:09:30, time up",
         "07:10:01  Closing Kestrune after \"B\""},
        0, 0, 1},
+      {"a whole night: back to back, a USB reset, a start that fails once, close after each",
+       [](NightRig& n) {
+         n.After("CLOSE");
+         n.At({2026, 12, 7, 1, 5, 49, 50});
+         n.rig.Start();
+         n.Reserve(1, "A", "055000", "060000", "20261207");
+         n.Reserve(2, "B", "060030", "063000", "20261207");
+         n.Reserve(3, "C", "063100", "064000", "20261207");
+         n.Until(6, 10, 0);
+         n.rig.receiver.Remove();
+         n.rig.platform.slots.clear();
+         n.rig.window.OnDeviceRemoveComplete(n.rig.device.NativeHandle());
+         n.Pass(5);
+         n.rig.receiver.PlugIn();
+         n.rig.platform.PutReceiverAt(0);
+         n.rig.preparation.failure = kAudioDeviceNotFound;
+         n.rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+         n.Pass(3);
+         n.rig.preparation.failure.clear();
+         n.Until(6, 30, 50);
+         n.rig.recorder->failure = "Can't open WaveIN Device.";
+         n.Pass(11);
+         n.rig.recorder->failure.clear();
+         n.Until(6, 40, 5);
+       },
+       {"05:50:00  Started \"A\": C:\\Rec\\A\\20261207_055000.mp3",
+        "06:00:01  Ended \"A\": C:\\Rec\\A\\20261207_055000.mp3, 00:10:00, time up",
+        "06:00:01  Close skipped: \"B\" starts at 06:00:30",
+        "06:00:30  Started \"B\": C:\\Rec\\B\\20261207_060030.mp3",
+        "06:10:02  Ended \"B\": C:\\Rec\\B\\20261207_060030.mp3, 00:09:31, receiver removed",
+        "06:10:02  Receiver removed: Kestrune waits in the tray for it",
+        "06:10:12  Receiver back",
+        "06:10:12  Resumed \"B\": C:\\Rec\\B\\20261207_060030_2.mp3, 00:00:10 not recorded",
+        "06:30:01  Ended \"B\": C:\\Rec\\B\\20261207_060030_2.mp3, 00:19:48, time up",
+        "06:30:01  Close skipped: \"C\" starts at 06:31:00",
+        "06:31:00  Failed \"C\": Can't open WaveIN Device.; trying again",
+        "06:31:11  Missed 00:00:11 of \"C\" from Mon 7 Dec 06:31: the recording could not start",
+        "06:31:11  Started \"C\": C:\\Rec\\C\\20261207_063100.mp3",
+        "06:40:01  Ended \"C\": C:\\Rec\\C\\20261207_063100.mp3, 00:08:49, time up",
+        "06:40:01  Closing Kestrune after \"C\""},
+       0, 0, 1},
       {"A then B 30 s later, standby after each",
        [](NightRig& n) {
          n.After("STANDBY");
