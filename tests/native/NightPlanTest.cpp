@@ -103,24 +103,33 @@ struct Night {
   int suspends, shutdowns, closes;
 };
 
+// A, then B 30 s after A's stop, with an after-action after each: A's is skipped for B, B's runs.
+Night BackToBack(const char* value, const char* word, const char* last, int suspends, int shutdowns, int closes) {
+  return {value,
+          [value](NightRig& n) {
+            n.After(value);
+            n.At({2026, 12, 7, 1, 6, 49, 50});
+            n.rig.Start();
+            n.Reserve(1, "A", "065000", "070000", "20261207");
+            n.Reserve(2, "B", "070030", "071000", "20261207");
+            n.Until(7, 10, 5);
+          },
+          {"06:50:00  Started \"A\": C:\\Rec\\A\\20261207_065000.mp3",
+           "07:00:01  Ended \"A\": C:\\Rec\\A\\20261207_065000.mp3, 00:10:00, time up",
+           std::string("07:00:01  ") + word + " skipped: \"B\" starts at 07:00:30",
+           "07:00:30  Started \"B\": C:\\Rec\\B\\20261207_070030.mp3",
+           "07:10:01  Ended \"B\": C:\\Rec\\B\\20261207_070030.mp3, 00:09:30, time up",
+           std::string("07:10:01  ") + last},
+          suspends,
+          shutdowns,
+          closes};
+}
+
 TEST(NightPlan, EachReservationRecordsOnceAndEachAfterActionRunsOnce) {
   const Night nights[] = {
-      {"A then B 30 s later, close after each",
-       [](NightRig& n) {
-         n.After("CLOSE");
-         n.At({2026, 12, 7, 1, 6, 49, 50});
-         n.rig.Start();
-         n.Reserve(1, "A", "065000", "070000", "20261207");
-         n.Reserve(2, "B", "070030", "071000", "20261207");
-         n.Until(7, 10, 5);
-       },
-       {"06:50:00  Started \"A\": C:\\Rec\\A\\20261207_065000.mp3",
-        "07:00:01  Ended \"A\": C:\\Rec\\A\\20261207_065000.mp3, 00:10:00, time up",
-        "07:00:01  Close skipped: \"B\" starts at 07:00:30",
-        "07:00:30  Started \"B\": C:\\Rec\\B\\20261207_070030.mp3",
-        "07:10:01  Ended \"B\": C:\\Rec\\B\\20261207_070030.mp3, 00:09:30, time up",
-        "07:10:01  Closing Kestrune after \"B\""},
-       0, 0, 1},
+      BackToBack("CLOSE", "Close", "Closing Kestrune after \"B\"", 0, 0, 1),
+      BackToBack("STANDBY", "Standby", "Standby after \"B\"", 1, 0, 0),
+      BackToBack("SHUTDOWN", "Shutdown", "Shutting the PC down after \"B\"", 0, 1, 0),
       {"a whole night: back to back, a USB reset, a start that fails once, close after each",
        [](NightRig& n) {
          n.After("CLOSE");
@@ -162,38 +171,6 @@ TEST(NightPlan, EachReservationRecordsOnceAndEachAfterActionRunsOnce) {
         "06:40:01  Ended \"C\": C:\\Rec\\C\\20261207_063100.mp3, 00:08:49, time up",
         "06:40:01  Closing Kestrune after \"C\""},
        0, 0, 1},
-      {"A then B 30 s later, standby after each",
-       [](NightRig& n) {
-         n.After("STANDBY");
-         n.At({2026, 12, 7, 1, 6, 49, 50});
-         n.rig.Start();
-         n.Reserve(1, "A", "065000", "070000", "20261207");
-         n.Reserve(2, "B", "070030", "071000", "20261207");
-         n.Until(7, 10, 5);
-       },
-       {"06:50:00  Started \"A\": C:\\Rec\\A\\20261207_065000.mp3",
-        "07:00:01  Ended \"A\": C:\\Rec\\A\\20261207_065000.mp3, 00:10:00, time up",
-        "07:00:01  Standby skipped: \"B\" starts at 07:00:30",
-        "07:00:30  Started \"B\": C:\\Rec\\B\\20261207_070030.mp3",
-        "07:10:01  Ended \"B\": C:\\Rec\\B\\20261207_070030.mp3, 00:09:30, time up",
-        "07:10:01  Standby after \"B\""},
-       1, 0, 0},
-      {"A then B 30 s later, shutdown after each",
-       [](NightRig& n) {
-         n.After("SHUTDOWN");
-         n.At({2026, 12, 7, 1, 6, 49, 50});
-         n.rig.Start();
-         n.Reserve(1, "A", "065000", "070000", "20261207");
-         n.Reserve(2, "B", "070030", "071000", "20261207");
-         n.Until(7, 10, 5);
-       },
-       {"06:50:00  Started \"A\": C:\\Rec\\A\\20261207_065000.mp3",
-        "07:00:01  Ended \"A\": C:\\Rec\\A\\20261207_065000.mp3, 00:10:00, time up",
-        "07:00:01  Shutdown skipped: \"B\" starts at 07:00:30",
-        "07:00:30  Started \"B\": C:\\Rec\\B\\20261207_070030.mp3",
-        "07:10:01  Ended \"B\": C:\\Rec\\B\\20261207_070030.mp3, 00:09:30, time up",
-        "07:10:01  Shutting the PC down after \"B\""},
-       0, 1, 0},
       {"a USB reset at 06:30, back 5 s later, its audio function 3 s after the HID interface",
        [](NightRig& n) {
          n.After("CLOSE");
