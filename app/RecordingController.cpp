@@ -7,8 +7,8 @@
 #include "app/RecordingRules.h"
 #include "audio/AudioPreparation.h"
 #include "resources/resource.h"
-#include "schedule/ScheduleReport.h"
 #include "resources/skin_ids.h"
+#include "schedule/ScheduleReport.h"
 
 std::string recording_messages::LostAudio(uint64_t seconds) {
   return "Recording ended: " + std::to_string(seconds) + " s of audio were lost because the disk did not keep up.";
