@@ -249,13 +249,7 @@ TEST_F(MainDlgTest, ArrivalMessageWithALowerCasePathBringsTheReceiverUp) {
   EXPECT_FALSE(app->Device().IsOpen());
   platform.PutReceiverAt(0);
 
-  const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-  std::vector<char> block(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + sizeof path, 0);
-  auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(block.data());
-  record->dbcc_size = static_cast<DWORD>(block.size());
-  record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  std::memcpy(record->dbcc_name, path, sizeof path);
-  EXPECT_EQ(SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record)), TRUE);
+  EXPECT_EQ(SendReceiverArrival(hwnd), TRUE);
   ASSERT_TRUE(app->Device().IsOpen());
   EXPECT_TRUE(IsWindowVisible(hwnd));
 

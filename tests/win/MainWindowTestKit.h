@@ -5,7 +5,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dbt.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +32,18 @@ inline void ReadyMainWindowRig(SimulatedHidPlatform& platform, SimulatedReceiver
   InitCommonControlsEx(&controls);
   platform.PutReceiverAt(at);
   receiver.readLatencyMs = 0;
+}
+
+// The interface-arrival broadcast of the receiver's HID interface, as Windows sends it; the
+// window's answer.
+inline LRESULT SendReceiverArrival(HWND hwnd) {
+  const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+  std::vector<char> block(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + sizeof path, 0);
+  auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(block.data());
+  record->dbcc_size = static_cast<DWORD>(block.size());
+  record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  std::memcpy(record->dbcc_name, path, sizeof path);
+  return SendMessageA(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
 }
 
 inline void PlantGeneral(MemoryKeyValueTree& tree, const std::string& name, const std::string& value) {

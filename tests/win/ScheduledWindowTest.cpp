@@ -72,31 +72,47 @@ class ScheduledWindowTest : public ::testing::Test {
   SimulatedReceiver receiver{SteadyClock::Instance()};
   SimulatedHidPlatform platform{receiver};
   MemoryKeyValueTree tree;
+  // A reservation of `seconds` starting `ahead` seconds from now, away from midnight, with "close
+  // after recording"; its start.
+  LocalTime ReserveSoon(int ahead, int seconds) {
+    LocalTime now = LocalNow();
+    if (CivilSeconds(now) % 86400 > 86400 - 3 * (ahead + seconds)) {
+      Sleep(static_cast<DWORD>(1000 * (86400 - CivilSeconds(now) % 86400 + 1)));
+      now = LocalNow();
+    }
+    const LocalTime start = CivilTime(CivilSeconds(now) + ahead);
+    Reserve(start, seconds);
+    Set(kGeneralKey, "CLOSE", "1");
+    return start;
+  }
+  // The program as kestrune.exe builds it over the simulated receiver and the real recorder, its
+  // window shown; its loop runs until it closes (0) or 40 s have passed (2).
+  std::unique_ptr<App> MakeProgram() {
+    AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
+    adapters.scheduler = nullptr;  // the program's own
+    adapters.recorder = WaveInRecorder();
+    adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
+    auto app = std::make_unique<App>(std::move(adapters));
+    if (HWND hwnd = app->MakeWindow()) ShowWindow(hwnd, SW_SHOW);
+    return app;
+  }
+  int RunUntilClosed() {
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
+    const int result = loop.Run();
+    KillTimer(nullptr, watchdog);
+    return result;
+  }
+
   MessageLoop loop;
   std::string folder;
 };
 
 TEST_F(ScheduledWindowTest, CloseAfterRecordingEndsTheLoopWithTheReceiverDown) {
-  LocalTime now = LocalNow();
-  if (now.hour == 23 && now.minute == 59 && now.second > 40) {
-    Sleep(25000);
-    now = LocalNow();
-  }
-  const LocalTime start = CivilTime(CivilSeconds(now) + 4);
-  Reserve(start, 3);
-  Set(kGeneralKey, "CLOSE", "1");
-
-  AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
-  adapters.scheduler = nullptr;  // the program's own
-  adapters.recorder = WaveInRecorder();
-  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
-  App app(std::move(adapters));
-  HWND hwnd = app.MakeWindow();
+  const LocalTime start = ReserveSoon(4, 3);
+  const std::unique_ptr<App> app = MakeProgram();
+  const HWND hwnd = app->Dialog().Hwnd();
   ASSERT_NE(hwnd, nullptr);
-  ShowWindow(hwnd, SW_SHOW);
-  const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
-  const int result = loop.Run();
-  KillTimer(nullptr, watchdog);
+  const int result = RunUntilClosed();
 
   EXPECT_EQ(result, 0) << "the window did not close after the recording";
   EXPECT_FALSE(IsWindow(hwnd));
@@ -156,40 +172,18 @@ void CALLBACK PlugStep(HWND, UINT, UINT_PTR, DWORD) {
     p.step = 2;
     p.receiver->PlugIn();
     p.platform->PutReceiverAt(0);
-    const char path[] = "\\\\?\\hid#vid_10c4&pid_818a#7&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-    std::vector<char> block(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + sizeof path, 0);
-    auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(block.data());
-    record->dbcc_size = static_cast<DWORD>(block.size());
-    record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    std::memcpy(record->dbcc_name, path, sizeof path);
-    SendMessageA(p.hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record));
+    SendReceiverArrival(p.hwnd);
   }
 }
 
 TEST_F(ScheduledWindowTest, AReceiverPulledOutAndBackMidReservationLeavesASecondFile) {
-  LocalTime now = LocalNow();
-  if (now.hour == 23 && now.minute == 59 && now.second > 30) {
-    Sleep(35000);
-    now = LocalNow();
-  }
-  const LocalTime start = CivilTime(CivilSeconds(now) + 3);
-  Reserve(start, 10);
-  Set(kGeneralKey, "CLOSE", "1");
-
-  AppAdapters adapters = TestAdapters(platform, tree, SteadyClock::Instance());
-  adapters.scheduler = nullptr;  // the program's own
-  adapters.recorder = WaveInRecorder();
-  adapters.powerCalls = PowerCalls{NoExitWindows, NoSuspend};
-  App app(std::move(adapters));
-  HWND hwnd = app.MakeWindow();
-  ASSERT_NE(hwnd, nullptr);
-  ShowWindow(hwnd, SW_SHOW);
-  PlugScript script{&receiver, &platform, &app, hwnd, start};
+  const LocalTime start = ReserveSoon(3, 10);
+  const std::unique_ptr<App> app = MakeProgram();
+  ASSERT_NE(app->Dialog().Hwnd(), nullptr);
+  PlugScript script{&receiver, &platform, app.get(), app->Dialog().Hwnd(), start};
   g_plug = &script;
   const UINT_PTR stepper = SetTimer(nullptr, 0, 100, PlugStep);
-  const UINT_PTR watchdog = SetTimer(nullptr, 0, 40000, GiveUp);
-  const int result = loop.Run();
-  KillTimer(nullptr, watchdog);
+  const int result = RunUntilClosed();
   KillTimer(nullptr, stepper);
   g_plug = nullptr;
 
