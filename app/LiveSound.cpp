@@ -33,6 +33,10 @@ bool LiveSound::PrepareAgain() {
   return !audioMissing_;
 }
 
+bool LiveSound::AudioWithoutReceiver() {
+  return preparation_ && preparation_->PrepareRecordingInput() != kAudioDeviceNotFound;
+}
+
 void LiveSound::ReceiverClosing() {
   open_ = false;
   // Both hang on the receiver's audio function, which goes with the handle.

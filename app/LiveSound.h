@@ -46,6 +46,9 @@ class LiveSound final : public IReceiverAudio {
   bool AudioMissing() const { return audioMissing_; }
   // Looks for it again; true once it is there (the recording input is prepared then).
   bool PrepareAgain();
+  // Whether the receiver's audio function is there while its handle could not be opened (another
+  // program holds it): a recording can still take its sound. Prepares it as recording input.
+  bool AudioWithoutReceiver();
 
   // IReceiverAudio
   void ReceiverOpened() override;

@@ -68,8 +68,9 @@ void MainWindow::BringUpReceiver(BringUpSituation situation) {
     case BringUpSituation::StartUp:
       if (!OpenAndPowerUp()) {
         // Missing from the start: away, as if pulled out, so that a reservation due meanwhile
-        // says so and starts when it arrives.
-        receiverAway_ = true;
+        // says so and starts when it arrives. Only its handle missing (another program holds
+        // it), its sound can still be recorded.
+        receiverAway_ = !sound_.AudioWithoutReceiver();
         return;
       }
       clock_.SleepMs(500);

@@ -175,6 +175,24 @@ TEST(NightPlan, EachReservationRecordsOnceAndEachAfterActionRunsOnce) {
         "06:40:01  Ended \"C\": C:\\Rec\\C\\20261207_063100.mp3, 00:08:49, time up",
         "06:40:01  Closing Kestrune after \"C\""},
        0, 0, 1},
+      {"the receiver missing from the start, plugged in at 06:05",
+       [](NightRig& n) {
+         n.rig.platform.slots.clear();
+         n.rig.preparation.failure = kAudioDeviceNotFound;
+         n.At({2026, 12, 7, 1, 5, 59, 50});
+         n.rig.Start();
+         n.Reserve(1, "A", "060000", "061000", "20261207");
+         n.Until(6, 5, 0);
+         n.rig.preparation.failure.clear();
+         n.rig.platform.PutReceiverAt(0);
+         n.rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+         n.Until(6, 10, 5);
+       },
+       {"06:00:00  Failed \"A\": receiver not connected", "06:05:00  Receiver back",
+        "06:05:01  Missed 00:05:01 of \"A\" from Mon 7 Dec 06:00: receiver not connected",
+        "06:05:01  Started \"A\": C:\\Rec\\A\\20261207_060000.mp3",
+        "06:10:01  Ended \"A\": C:\\Rec\\A\\20261207_060000.mp3, 00:04:59, time up"},
+       0, 0, 0},
       {"A's file fails while B is due",
        [](NightRig& n) {
          n.After("CLOSE");
