@@ -43,9 +43,9 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   }
   // A focused slider takes the arrows for itself (the window's arrows are the presets and the
   // volume); Up raises it as Right does, as the window's Up raises the volume.
-  const bool arrow = msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT || msg->wParam == VK_UP || msg->wParam == VK_DOWN;
-  const int focused = FocusedControl();
-  if (arrow && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && (focused == IDC_VOLUME || focused == IDC_POSITION)) {
+  const bool arrowKey = (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+                        (msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT || msg->wParam == VK_UP || msg->wParam == VK_DOWN);
+  if (const int focused = arrowKey ? FocusedControl() : 0; focused == IDC_VOLUME || focused == IDC_POSITION) {
     if (msg->wParam == VK_UP) msg->wParam = VK_RIGHT;
     else if (msg->wParam == VK_DOWN) msg->wParam = VK_LEFT;
     return IsDialogMessageA(Hwnd(), msg);
@@ -130,7 +130,8 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       break;
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == GetDlgItem(Hwnd(), IDC_VOLUME)) {
-        // The keyboard's moves come as scrolls; a reader hears the level once the keys stop.
+        // The keyboard's moves come as scrolls; the level is said, a held key's at its first step
+        // and where it ends.
         OnVolumeSlider();
         return true;
       }
