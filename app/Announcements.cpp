@@ -8,6 +8,11 @@ namespace {
 
 std::string Sound(const Situation& s) { return s.muted ? ", muted" : ""; }
 
+std::string VolumeOnly(const Situation& before, const Situation& now) {
+  if (before.volume == now.volume) return {};
+  return "Volume " + std::to_string(now.volume) + " %";
+}
+
 // Where the radio is and whether it records, for a change of station or mute.
 std::string Current(const Situation& s) {
   std::string text = s.station + Sound(s);
@@ -42,6 +47,7 @@ Situation SituationOf(const Facts& facts) {
     s.kbps = facts.recordKbps;
     s.recordFile = FileNameOf(facts.recordFile);
   }
+  s.volume = facts.volume;
   s.playing = facts.shown.playing;
   if (s.playing) s.playFile = FileNameOf(facts.playFile);
   return s;
@@ -49,14 +55,14 @@ Situation SituationOf(const Facts& facts) {
 
 std::string AnnouncementText(const Situation& before, const Situation& now) {
   if (now.playing) {
-    if (before.playing && before.playFile == now.playFile && before.muted == now.muted) return {};
+    if (before.playing && before.playFile == now.playFile && before.muted == now.muted) return VolumeOnly(before, now);
     return "Playing " + now.playFile + Sound(now);
   }
   if (before.playing) return "Playback stopped, " + Current(now);
   if (now.recording && (!before.recording || before.recordFile != now.recordFile)) return RecordingStarted(now);
   if (before.recording && !now.recording) return RecordingEnded(before, now);
   const std::string text = Current(now);
-  return text == Current(before) ? std::string() : text;
+  return text == Current(before) ? VolumeOnly(before, now) : text;
 }
 
 std::string AnnouncementGate::Offer(const Situation& now, std::uint64_t nowMs) {

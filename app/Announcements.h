@@ -26,14 +26,15 @@ struct Situation {
   std::string recordFile;  // file names, without their folders
   bool playing = false;
   std::string playFile;
+  int volume = 0;  // the slider's level, said alone when nothing else changed
   bool operator==(const Situation&) const = default;
 };
 
 Situation SituationOf(const Facts& facts);
 
 // What to say when `now` follows `before`: what started or ended first, then where the radio is
-// ("Recording stopped, FM 80.00 MHz, preset 2, Morning, stereo"); "" when nothing a listener
-// cares about changed.
+// ("Recording stopped, FM 80.00 MHz, preset 2, Morning, stereo"), or the volume when only it
+// changed; "" when nothing a listener cares about changed.
 std::string AnnouncementText(const Situation& before, const Situation& now);
 
 // When to say it. Times are monotonic milliseconds. The caller offers the situation after each

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <vector>
+
 #include "audio/Volume.h"
 #include "resources/resource.h"
 #include "settings/SettingsStore.h"
@@ -29,7 +31,8 @@ MainWindow::MainWindow(CMyKestrune& device, LiveSound& sound, ::Radio& radio, Re
       playback_(playback),
       scheduler_(scheduler),
       dialogs_(dialogs),
-      exitLog_(exitLog) {}
+      exitLog_(exitLog),
+      focus_(view) {}
 
 // ---- Shared operations ----
 
@@ -141,13 +144,17 @@ void MainWindow::ApplyRegion(uint8_t region) {
   display_->RefreshPresetTips();
 }
 
-void MainWindow::EnableControls(std::initializer_list<int> ids, bool enable) {
+void MainWindow::EnableControls(std::span<const int> ids, bool enable) {
+  if (!enable) focus_.BeforeLeaving(ids);
   for (int id : ids) view_.EnableControl(id, enable);
+  if (enable) focus_.AfterReturning(ids);
 }
 
 void MainWindow::EnableSeekLockedControls(bool enable) {
-  for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) view_.EnableControl(id, enable);
-  view_.EnableControl(IDC_STEREO, enable);
+  std::vector<int> ids;
+  for (int id = IDC_SW; id <= IDC_SAVE_PRESET; ++id) ids.push_back(id);
+  ids.push_back(IDC_STEREO);
+  EnableControls(ids, enable);
 }
 
 bool MainWindow::ReadStatusBatch(uint8_t (&report)[kReportLength]) {
@@ -229,7 +236,7 @@ void MainWindow::OnTimer(unsigned id) {
     case kTimerSeekPoll: OnSeekPoll(); break;
     case kTimerMuteEnable:
       timers_.KillTimer(kTimerMuteEnable);
-      view_.EnableControl(IDC_MUTE, true);
+      EnableControls({IDC_MUTE}, true);
       break;
     case kTimerBandEnable:
       EnableControls({IDC_AM, IDC_FM, IDC_SW, IDC_SEEK_DOWN, IDC_SEEK_UP}, true);

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "app/FocusKeeper.h"
 #include "app/LiveSound.h"
 #include "app/MainWindowPorts.h"
 #include "app/PlaybackControl.h"
@@ -190,7 +192,12 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   void ResumeReceiver();
   void SetLiveVolume(int level);
   void SetPlaybackVolume(int level);
-  void EnableControls(std::initializer_list<int> ids, bool enable);
+  // Every control the window disables or enables again goes through here, so that the focus
+  // never stays on a disabled one.
+  void EnableControls(std::span<const int> ids, bool enable);
+  void EnableControls(std::initializer_list<int> ids, bool enable) {
+    EnableControls(std::span<const int>(ids.begin(), ids.size()), enable);
+  }
   // The controls a seek disables: 999 to 1025 and the Stereo/Mono button.
   void EnableSeekLockedControls(bool enable);
   // Five status reads in a row; the last delivered report wins. False when none delivered.
@@ -223,6 +230,7 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   ISchedulerControl* scheduler_;
   IWindowDialogs* dialogs_;
   IExitLog* exitLog_;
+  FocusKeeper focus_;
   // Sequencing of commands and timers.
   bool seeking_ = false;
   bool continuousTune_ = false;  // a seek's silence: the sound is off until it settles

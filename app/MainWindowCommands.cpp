@@ -23,7 +23,7 @@ void MainWindow::OnPresetButton(int n) {
     Retune();
   }
   display_->RefreshPresetTips();
-  view_.EnableControl(IDC_MUTE, false);
+  EnableControls({IDC_MUTE}, false);
   timers_.SetTimer(kTimerMuteEnable, 800);
 }
 
@@ -39,7 +39,7 @@ void MainWindow::OnPresetDown() {
   n = n == 1 ? 12 : n - 1;
   radio_.SetPreset(static_cast<uint8_t>(n), radio_.PresetName());
   LoadCurrentPreset(true);
-  view_.EnableControl(IDC_MUTE, false);
+  EnableControls({IDC_MUTE}, false);
   timers_.SetTimer(kTimerMuteEnable, 800);
 }
 
@@ -53,7 +53,7 @@ void MainWindow::OnPresetUp() {
   if (n > 12) n = 1;
   radio_.SetPreset(static_cast<uint8_t>(n), radio_.PresetName());
   LoadCurrentPreset(true);
-  view_.EnableControl(IDC_MUTE, false);
+  EnableControls({IDC_MUTE}, false);
   timers_.SetTimer(kTimerMuteEnable, 800);
 }
 
@@ -88,7 +88,7 @@ void MainWindow::OnTuneStep(bool up) {
     radio_.Step(up);
     Retune();
     RunLive();
-    view_.EnableControl(IDC_MUTE, false);
+    EnableControls({IDC_MUTE}, false);
     timers_.SetTimer(kTimerMuteEnable, 800);
   } else {
     // A seek was running and has just been cancelled: stay where the receiver stopped.
@@ -240,8 +240,9 @@ void MainWindow::OnVolumeKey(int delta) {
   if (volume > 100) volume = 100;
   view_.SetVolumeSlider(volume);
   radio_.SetVolume(view_.VolumeSliderPosition());
-  // Deliberately regardless of mute: the keys make the sound audible again.
-  SetLiveVolume(radio_.Volume());
+  // Muted (or silent while a seek runs), the level changes and the sound stays off: the window
+  // must never say "muted" while something plays.
+  SetLiveVolume(radio_.LiveVolume());
   SetPlaybackVolume(radio_.Volume());
 }
 

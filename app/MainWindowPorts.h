@@ -48,6 +48,12 @@ class IMainView {
  public:
   virtual ~IMainView() = default;
   virtual void EnableControl(int id, bool enable) = 0;
+  // The window's control that has the keyboard focus, 0 when none of them has it.
+  virtual int FocusedControl() = 0;
+  // The control is enabled and shown: it can take the focus.
+  virtual bool ControlUsable(int id) = 0;
+  // The focus put on control `id`, as Tab would put it there.
+  virtual void FocusControl(int id) = 0;
   virtual void SetVolumeSlider(int position) = 0;
   virtual int VolumeSliderPosition() = 0;
   // Picture cells of a skinned button for its normal and pushed look.

@@ -9,6 +9,41 @@
 
 namespace {
 
+constexpr const char* kWeekdays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr const char* kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                     "July",    "August",   "September", "October", "November", "December"};
+
+// 0 Sunday .. 6 Saturday, of the proleptic Gregorian calendar (Sakamoto's method).
+int DayOfWeek(int year, int month, int day) {
+  static constexpr int offsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+  if (month < 3) --year;
+  const int weekday = (year + year / 4 - year / 100 + year / 400 + offsets[month - 1] + day) % 7;
+  return weekday < 0 ? weekday + 7 : weekday;
+}
+
+}  // namespace
+
+const char* WeekdayName(int day) { return day >= 0 && day < 7 ? kWeekdays[day] : ""; }
+
+std::string SpokenDate(const LocalDate& date) {
+  char text[64];
+  if (date.year < 1601 || date.year > 30827 || date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31) {
+    std::snprintf(text, sizeof text, "%d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+  }
+  std::snprintf(text, sizeof text, "%s %d %s %d", kWeekdays[DayOfWeek(date.year, date.month, date.day)], date.day,
+                kMonths[date.month - 1], date.year);
+  return text;
+}
+
+std::string SpokenTime(const TimeOfDay& time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour, time.minute, time.second);
+  return text;
+}
+
+namespace {
+
 std::string Numbered(const char* format, int n) {
   char text[48];
   std::snprintf(text, sizeof text, format, n);
@@ -45,6 +80,7 @@ std::string ReservationButtonText(const std::string& storedItem, int n) {
 }
 
 const char* TimerUnitText(uint8_t band) { return band == BandFM ? "Mhz" : "Khz"; }
+const char* TimerUnitName(uint8_t band) { return band == BandFM ? "MHz" : "kHz"; }
 
 const char* BandDefaultFrequencyText(uint8_t band) {
   switch (band) {

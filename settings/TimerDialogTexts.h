@@ -8,16 +8,28 @@
 #include <vector>
 
 class SettingsStore;
+struct LocalDate;
+struct TimeOfDay;
 
 // Caption of selector button n (1..16): the stored "ITEM" trimmed, or "Reserve record %d";
 // every '&' doubled so that it shows as typed instead of underlining the next letter.
 std::string ReservationButtonText(const std::string& storedItem, int n);
+
+// What a reader says of the date and time pickers, whose system objects have no value: the date
+// with its weekday and month in full ("Monday 7 December 2026"), the time on the 24-hour clock
+// ("07:00:00"). A date out of the calendar reads as its numbers.
+std::string SpokenDate(const LocalDate& date);
+std::string SpokenTime(const TimeOfDay& time);
+// The weekday checkboxes' names in full, 0 Sunday to 6 Saturday ("" outside).
+const char* WeekdayName(int day);
 
 // Entries of the format list, in "QUALITY" order.
 extern const char* const kTimerFormats[4];
 
 // "Mhz" for FM, "Khz" for AM and SW.
 const char* TimerUnitText(uint8_t band);
+// The same unit as a reader should say it: "MHz", "kHz".
+const char* TimerUnitName(uint8_t band);
 // What an "Appointed" frequency field shows after a band change: "520", "87.50", "2300".
 const char* BandDefaultFrequencyText(uint8_t band);
 

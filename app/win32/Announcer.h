@@ -25,9 +25,19 @@ class Announcer {
   Channel Announce(const std::string& text);
 
   const LiveRegion& Live() const { return live_; }
+  // The live region in the program's dialog that was in front at the last announcement, if any.
+  const LiveRegion& DialogLive() const { return dialogLive_; }
   const UiaNotifier& Notifications() const { return notifications_; }
 
  private:
+  // Where the live region speaks from: the main window's own, or, while a dialog of this thread
+  // is in front, one made in that dialog (NVDA speaks live regions of the foreground window only).
+  LiveRegion& LiveFor(HWND front);
+
+  // Above every id of the dialogs' templates.
+  static constexpr int kDialogLiveRegionId = 0x6B00;
+  HWND parent_ = nullptr;
   LiveRegion live_;
+  LiveRegion dialogLive_;
   UiaNotifier notifications_;
 };

@@ -41,6 +41,15 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
     SetPropA(Hwnd(), kFocusMarkProperty, reinterpret_cast<HANDLE>(1));
     if (HWND focus = GetFocus(); focus && GetParent(focus) == Hwnd()) InvalidateRect(focus, nullptr, FALSE);
   }
+  // A focused slider takes the arrows for itself (the window's arrows are the presets and the
+  // volume); Up raises it as Right does, as the window's Up raises the volume.
+  const bool arrowKey = (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+                        (msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT || msg->wParam == VK_UP || msg->wParam == VK_DOWN);
+  if (const int focused = arrowKey ? FocusedControl() : 0; focused == IDC_VOLUME || focused == IDC_POSITION) {
+    if (msg->wParam == VK_UP) msg->wParam = VK_RIGHT;
+    else if (msg->wParam == VK_DOWN) msg->wParam = VK_LEFT;
+    return IsDialogMessageA(Hwnd(), msg);
+  }
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && accelerators_ &&
       TranslateAcceleratorA(Hwnd(), accelerators_, msg))
     return TRUE;
@@ -117,11 +126,20 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
       return true;
     case WM_NOTIFY:
       // The volume slider's notifications are watched, then left to default processing.
-      if (wParam == IDC_VOLUME) window_.OnVolumeSliderNotify();
+      if (wParam == IDC_VOLUME) OnVolumeSlider();
       break;
     case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(Hwnd(), IDC_VOLUME)) {
+        // The keyboard's moves come as scrolls; the level is said, a held key's at its first step
+        // and where it ends.
+        OnVolumeSlider();
+        return true;
+      }
       if (reinterpret_cast<HWND>(lParam) == GetDlgItem(Hwnd(), IDC_POSITION) && playback_) {
         playback_->OnPositionScroll(LOWORD(wParam));
+        // The focused slider's value is what a reader speaks of it once the move ends.
+        if (LOWORD(wParam) == TB_ENDTRACK)
+          NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, reinterpret_cast<HWND>(lParam), OBJID_CLIENT, CHILDID_SELF);
         return true;
       }
       break;
@@ -138,6 +156,12 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
   }
   if (skin_.HandleCtlColor(msg, wParam, lParam, result)) return true;
   return ReflectNotification(Hwnd(), msg, wParam, lParam, result);
+}
+
+void CMainDlg::OnVolumeSlider() {
+  const int before = radio_.Volume();
+  window_.OnVolumeSliderNotify();
+  if (radio_.Volume() != before) announcer_.NoteChange();
 }
 
 bool CMainDlg::OnTimerMessage(UINT_PTR id) {

@@ -60,6 +60,8 @@ class CMainDlg final : public DialogWindow, public MessageFilter, public IdleHan
   LRESULT OnInitDialog();
   void OnDestroy();
   bool OnTimerMessage(UINT_PTR id);
+  // The volume slider moved (a drag, a click, the keyboard): the window follows, and says it.
+  void OnVolumeSlider();
   // The outcomes queued so far, handed to the window's recording session.
   void DeliverRecorderOutcomes();
   // What the window does not show, done once its first painting is through (or at the deferred

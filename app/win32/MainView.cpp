@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "app/FocusKeeper.h"
 #include "app/win32/MainAccessible.h"
 #include "app/win32/MainDlg.h"
 #include "app/win32/PopupMenu.h"
@@ -38,8 +39,26 @@ void MainView::EnableControl(int id, bool enable) {
   if (HWND control = GetDlgItem(Hwnd(), id)) EnableWindow(control, enable);
 }
 
+int MainView::FocusedControl() {
+  HWND focus = GetFocus();
+  // A window inside a control counts as that control.
+  while (focus && GetParent(focus) != Hwnd()) focus = GetParent(focus);
+  return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+bool MainView::ControlUsable(int id) {
+  HWND control = GetDlgItem(Hwnd(), id);
+  return control && IsWindowEnabled(control) && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void MainView::FocusControl(int id) {
+  // The dialog's own way of moving the focus, so that its default button follows as for Tab.
+  if (HWND control = GetDlgItem(Hwnd(), id)) SendMessageA(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
 void MainView::SetVolumeSlider(int position) {
   SendDlgItemMessageA(Hwnd(), IDC_VOLUME, TBM_SETPOS, TRUE, position);
+  announcer_.NoteChange();
 }
 
 int MainView::VolumeSliderPosition() {
@@ -173,6 +192,12 @@ accessible::Facts MainView::AccessibleFacts(bool presets) {
 void MainView::ShowControl(int id, bool show) {
   HWND control = GetDlgItem(Hwnd(), id);
   if (!control || ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) == show) return;
+  // A hidden window's focus goes to nothing, as a disabled one's does.
+  if (!show) {
+    const int leaving[] = {id};
+    if (const int next = focus::NextFocus(FocusedControl(), leaving, [this](int c) { return ControlUsable(c); }))
+      FocusControl(next);
+  }
   ShowWindow(control, show ? SW_SHOW : SW_HIDE);
   NotifyWinEvent(show ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, Hwnd(), OBJID_CLIENT, AccessibleChildId(Hwnd(), id));
 }

@@ -46,6 +46,9 @@ class MainView : public IMainView, public ITimerHost, public IMainDisplay, publi
 
   // IMainView
   void EnableControl(int id, bool enable) override;
+  int FocusedControl() override;
+  bool ControlUsable(int id) override;
+  void FocusControl(int id) override;
   void SetVolumeSlider(int position) override;
   int VolumeSliderPosition() override;
   void SetButtonCells(int id, int normalCell, int pushedCell) override;

@@ -7,6 +7,7 @@ namespace {
 // Of uiautomationcoreapi.h, whose MinGW copy does not compile as C++.
 constexpr LONG kUiaRootObjectId = -25;
 constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201);
+constexpr HRESULT kInvalidOperation = static_cast<HRESULT>(0x80131509);
 
 constexpr const wchar_t* kWindowClass = L"KestruneNotifications";
 // Values of UI Automation's headers that MinGW's copies lack.
@@ -17,12 +18,36 @@ constexpr int kNotificationKindOther = 4;
 // What is being said ends before the newest of this activity is said; older ones are dropped.
 constexpr int kCurrentThenMostRecent = 4;
 constexpr const wchar_t* kActivity = L"Kestrune.Radio";
+constexpr PATTERNID kWindowPattern = 10009;
+constexpr PROPERTYID kIsWindowPatternAvailable = 30044;
+constexpr int kVisualStateNormal = 0;
+constexpr int kReadyForUserInteraction = 2;
+
+// UI Automation's Window control pattern, which MinGW's headers lack (uiautomationcore.idl order).
+constexpr IID kIID_IWindowProvider = {0x987df77b, 0xdb06, 0x4d77, {0x8f, 0x8a, 0x86, 0xa9, 0xc3, 0xbb, 0x90, 0xb9}};
+struct IWindowProvider : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetVisualState(int state) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Close() = 0;
+  virtual HRESULT STDMETHODCALLTYPE WaitForInputIdle(int milliseconds, BOOL* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_CanMaximize(BOOL* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_CanMinimize(BOOL* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_IsModal(BOOL* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_WindowVisualState(int* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_WindowInteractionState(int* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_IsTopmost(BOOL* result) = 0;
+};
 
 }  // namespace
 
+const IID& NotificationWindowPatternIid() { return kIID_IWindowProvider; }
+
 // The provider of the notification window: a text element named for what it carries. It lives
-// as long as UI Automation holds it; the window's end disconnects it.
-class NotificationProvider final : public IRawElementProviderSimple {
+// as long as UI Automation holds it; the window's end disconnects it. The main window it sits in
+// is a WS_POPUP, and UiaRaiseNotificationEvent's page asks a popup's provider to implement the
+// Window control pattern and answer WM_GETOBJECT, or Narrator may pass its notifications over:
+// the pattern is here, on the one window that serves UI Automation (the main window must not,
+// or NVDA would drop its MSAA events). It reports a window that cannot be resized or closed.
+class NotificationProvider final : public IRawElementProviderSimple, public IWindowProvider {
  public:
   NotificationProvider(HWND window, UiaEntryPoints::HostProviderFromHwnd host) : window_(window), host_(host) {}
   NotificationProvider(const NotificationProvider&) = delete;
@@ -33,6 +58,11 @@ class NotificationProvider final : public IRawElementProviderSimple {
     if (!object) return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IRawElementProviderSimple))) {
       *object = static_cast<IRawElementProviderSimple*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (IsEqualIID(riid, kIID_IWindowProvider)) {
+      *object = static_cast<IWindowProvider*>(this);
       AddRef();
       return S_OK;
     }
@@ -52,10 +82,15 @@ class NotificationProvider final : public IRawElementProviderSimple {
     *options = static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider | ProviderOptions_UseComThreading);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID, IUnknown** pattern) override {
+  HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID id, IUnknown** pattern) override {
     if (!pattern) return E_POINTER;
     *pattern = nullptr;
-    return window_ ? S_OK : kElementNotAvailable;
+    if (!window_) return kElementNotAvailable;
+    if (id == kWindowPattern) {
+      *pattern = static_cast<IWindowProvider*>(this);
+      AddRef();
+    }
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID property, VARIANT* value) override {
     if (!value) return E_POINTER;
@@ -70,6 +105,10 @@ class NotificationProvider final : public IRawElementProviderSimple {
       value->vt = VT_I4;
       value->lVal = kTextControlType;
     }
+    if (property == kIsWindowPatternAvailable) {
+      value->vt = VT_BOOL;
+      value->boolVal = VARIANT_TRUE;
+    }
     return S_OK;  // VT_EMPTY: UI Automation asks the window's own provider
   }
   HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** host) override {
@@ -79,7 +118,30 @@ class NotificationProvider final : public IRawElementProviderSimple {
     return host_(window_, host);
   }
 
+  // IWindowProvider: a fixed part of the window, always ready.
+  HRESULT STDMETHODCALLTYPE SetVisualState(int) override { return window_ ? kInvalidOperation : kElementNotAvailable; }
+  HRESULT STDMETHODCALLTYPE Close() override { return window_ ? kInvalidOperation : kElementNotAvailable; }
+  HRESULT STDMETHODCALLTYPE WaitForInputIdle(int, BOOL* result) override { return Flag(result, TRUE); }
+  HRESULT STDMETHODCALLTYPE get_CanMaximize(BOOL* result) override { return Flag(result, FALSE); }
+  HRESULT STDMETHODCALLTYPE get_CanMinimize(BOOL* result) override { return Flag(result, FALSE); }
+  HRESULT STDMETHODCALLTYPE get_IsModal(BOOL* result) override { return Flag(result, FALSE); }
+  HRESULT STDMETHODCALLTYPE get_WindowVisualState(int* result) override { return Number(result, kVisualStateNormal); }
+  HRESULT STDMETHODCALLTYPE get_WindowInteractionState(int* result) override {
+    return Number(result, kReadyForUserInteraction);
+  }
+  HRESULT STDMETHODCALLTYPE get_IsTopmost(BOOL* result) override { return Flag(result, FALSE); }
+
  private:
+  HRESULT Flag(BOOL* result, BOOL value) const {
+    if (!result) return E_POINTER;
+    *result = value;
+    return window_ ? S_OK : kElementNotAvailable;
+  }
+  HRESULT Number(int* result, int value) const {
+    if (!result) return E_POINTER;
+    *result = value;
+    return window_ ? S_OK : kElementNotAvailable;
+  }
   ~NotificationProvider() = default;
   HWND window_;
   UiaEntryPoints::HostProviderFromHwnd host_;

@@ -32,6 +32,10 @@ struct UiaEntryPoints {
 
 class NotificationProvider;
 
+// The interface id of UI Automation's Window control pattern, which the notification's provider
+// serves (pattern 10009).
+const IID& NotificationWindowPatternIid();
+
 class UiaNotifier {
  public:
   UiaNotifier();

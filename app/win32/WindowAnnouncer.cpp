@@ -79,6 +79,14 @@ void WindowAnnouncer::NameButtons(const accessible::Facts& facts) {
     HWND control = GetDlgItem(Hwnd(), id);
     if (!control || id == IDC_VOLUME || id == IDC_POSITION) continue;
     const std::string name = accessible::ButtonName(id, facts);
-    if (!name.empty() && ControlText(Hwnd(), id) != name) SetWindowTextA(control, name.c_str());
+    if (name.empty()) continue;
+    // A button's text is read with its '&' taken for a mnemonic ("R&B" would be "RB"): doubled,
+    // it reads as typed.
+    std::string text;
+    for (char c : name) {
+      text += c;
+      if (c == '&') text += '&';
+    }
+    if (ControlText(Hwnd(), id) != text) SetWindowTextA(control, text.c_str());
   }
 }

@@ -52,6 +52,9 @@ struct Quiet final : ITimerHost, IMainView, IMainDisplay, IPowerActions {
   void SetTimer(unsigned, unsigned) override {}
   void KillTimer(unsigned) override {}
   void EnableControl(int, bool) override {}
+  int FocusedControl() override { return 0; }
+  bool ControlUsable(int) override { return false; }
+  void FocusControl(int) override {}
   void SetVolumeSlider(int) override {}
   int VolumeSliderPosition() override { return 0; }
   void SetButtonCells(int, int, int) override {}

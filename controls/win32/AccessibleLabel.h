@@ -27,6 +27,10 @@ class AccessibleLabel {
   // read as the system's own.
   bool Attach(HWND control, std::string name, ValueText value = nullptr);
   HWND Hwnd() const { return subclass_.Hwnd(); }
+  // The name from now on (a label that follows what the control shows); nothing before Attach.
+  void SetName(std::string name) {
+    if (texts_) texts_->name = std::move(name);
+  }
 
   struct Texts {
     std::string name;

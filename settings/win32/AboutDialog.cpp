@@ -46,18 +46,35 @@ void CAbout::MakeHyperlink(HWND link) {
   lf.lfUnderline = TRUE;
   linkFont_.Reset(CreateFontIndirectA(&lf));
   SendMessageA(link, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.Get()), FALSE);
+  // Tab reaches the link, and Space or Enter on it does what a click does.
+  SetWindowLongPtrA(link, GWL_STYLE, GetWindowLongPtrA(link, GWL_STYLE) | WS_TABSTOP);
   link_.Attach(link, [this](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
     if (msg == WM_SETCURSOR) {
       SetCursor(LoadCursor(nullptr, IDC_HAND));
       return TRUE;
     }
-    if (msg == WM_LBUTTONDOWN) {
-      char address[512] = {};
-      GetWindowTextA(link_.Hwnd(), address, sizeof address);
-      if (address[0] != '\0') opener_(address);
+    if (msg == WM_GETDLGCODE) {
+      // Enter would be the dialog's OK otherwise.
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) return DLGC_WANTMESSAGE;
+      return link_.CallNext(msg, wParam, lParam);
+    }
+    if (msg == WM_LBUTTONDOWN) OpenLink();
+    if (msg == WM_KEYDOWN && (wParam == VK_SPACE || wParam == VK_RETURN)) {
+      OpenLink();
+      // The same end as a click's.
+      SendMessageA(GetParent(link_.Hwnd()), WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED),
+                   reinterpret_cast<LPARAM>(link_.Hwnd()));
+      return 0;
     }
     return link_.CallNext(msg, wParam, lParam);
   });
+}
+
+void CAbout::OpenLink() {
+  char address[512] = {};
+  GetWindowTextA(link_.Hwnd(), address, sizeof address);
+  if (address[0] != '\0') opener_(address);
 }
 
 INT_PTR CALLBACK CAbout::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {

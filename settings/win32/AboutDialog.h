@@ -24,6 +24,8 @@ class CAbout {
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
   void OnInitDialog(HWND dialog);
   void MakeHyperlink(HWND link);
+  // The address the link shows, handed to the opener.
+  void OpenLink();
 
   UrlOpener opener_;
   CMyCtrlColor colours_{0xFF0000, 0xDBDBDB};

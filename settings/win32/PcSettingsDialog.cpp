@@ -57,6 +57,7 @@ INT_PTR CMySettingDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lP
 void CMySettingDlg::OnInitDialog() {
   colours_.Attach(dialog_);
   buttons_.SkinChildren(dialog_);
+  closeLabel_.Attach(GetDlgItem(dialog_, IDC_PC_CLOSE_AFTER), "Close after timer recording");
   for (const char* entry : {"5 min", "10 min", "15 min"})
     SendDlgItemMessageA(dialog_, IDC_PC_WAKE_LEAD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   choice_ = LoadPcSettingsChoice(store_);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "controls/win32/AccessibleLabel.h"
 #include "controls/win32/ButtonHelp.h"
 #include "controls/win32/MyCtrlColor.h"
 #include "settings/WakeTimers.h"
@@ -42,4 +43,6 @@ class CMySettingDlg {
   PcSettingsChoice choice_;
   CMyCtrlColor colours_{0x000000, 0xDBDBDB};
   CButtonHelp buttons_;
+  // The close checkbox keeps its text as shown; a reader hears it spelt right.
+  AccessibleLabel closeLabel_;
 };

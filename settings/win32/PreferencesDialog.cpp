@@ -92,6 +92,17 @@ void CSettingDlg::OnInitDialog() {
                                                                    " preset " + std::to_string(row + 1) + " name");
     }
   }
+  browseLabel_.Attach(GetDlgItem(dialog_, IDC_PREF_BROWSE), "Browse");
+  // The unit headings have no id: they are found by what they show.
+  size_t unit = 0;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child && unit < unitLabels_.size();
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char text[8] = {};
+    GetWindowTextA(child, text, sizeof text);
+    const std::string shown = text;
+    if (shown == "Mhz") unitLabels_[unit++].Attach(child, "MHz");
+    else if (shown == "Khz") unitLabels_[unit++].Attach(child, "kHz");
+  }
   for (const char* entry : kPreferenceFormats)
     SendDlgItemMessageA(dialog_, IDC_PREF_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   LoadLists();

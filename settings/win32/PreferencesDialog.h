@@ -57,4 +57,7 @@ class CSettingDlg {
   std::array<CMyEdit, 3 * kPresetsPerBand> frequencies_;
   // The name fields read as "FM preset 1 name": the number beside them is no name.
   std::array<AccessibleLabel, 3 * kPresetsPerBand> nameLabels_;
+  // The texts shown short or misspelt ("Brow...", "Mhz", "Khz") read in full words.
+  AccessibleLabel browseLabel_;
+  std::array<AccessibleLabel, 3> unitLabels_;
 };

@@ -22,6 +22,12 @@ INT_PTR CShowAll::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
       return FALSE;
     }
     case WM_COMMAND:
+      // Enter on the list opens its selected row, as a double click does: the dialog's keys
+      // would otherwise take it for OK and close the list.
+      if (LOWORD(wParam) == IDOK && list_ && GetFocus() == list_) {
+        OnDoubleClick(ListView_GetNextItem(list_, -1, LVNI_SELECTED));
+        return TRUE;
+      }
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog_, LOWORD(wParam));
         return TRUE;

@@ -72,6 +72,10 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_TIMER_DATE_PICKER && header->code == DTN_DROPDOWN) OnDateDropDown();
+      // The picker raises no value change of its own: a reader on it would hear nothing.
+      if (header->code == DTN_DATETIMECHANGE &&
+          (header->idFrom == IDC_TIMER_DATE_PICKER || header->idFrom == IDC_TIMER_START || header->idFrom == IDC_TIMER_STOP))
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, header->hwndFrom, OBJID_CLIENT, CHILDID_SELF);
       if (IsLinkActivated(lParam, IDC_TIMER_POWER_OPTIONS)) plan_->OpenPowerOptions();
       return FALSE;
     }
@@ -126,9 +130,18 @@ INT_PTR CTimerSetDlg::OnMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
 void CTimerSetDlg::OnInitDialog() {
   colours_.Attach(dialog_);
   name_.Attach(GetDlgItem(dialog_, IDC_TIMER_NAME));
-  pickerLabels_[0].Attach(GetDlgItem(dialog_, IDC_TIMER_DATE_PICKER), "Date");
-  pickerLabels_[1].Attach(GetDlgItem(dialog_, IDC_TIMER_START), "Start");
-  pickerLabels_[2].Attach(GetDlgItem(dialog_, IDC_TIMER_STOP), "Stop");
+  // The system's objects of the pickers have no value: the label serves what they show.
+  HWND date = GetDlgItem(dialog_, IDC_TIMER_DATE_PICKER), start = GetDlgItem(dialog_, IDC_TIMER_START),
+       stop = GetDlgItem(dialog_, IDC_TIMER_STOP);
+  pickerLabels_[0].Attach(date, "Date", [date] { return SpokenDate(DateOf(PickerTime(date))); });
+  pickerLabels_[1].Attach(start, "Start", [start] { return SpokenTime(TimeOf(PickerTime(start))); });
+  pickerLabels_[2].Attach(stop, "Stop", [stop] { return SpokenTime(TimeOf(PickerTime(stop))); });
+  // The unit is shown as the dialog always showed it and read as it is spoken; an AM reservation
+  // keeps the unit the template shows.
+  unitLabel_.Attach(GetDlgItem(dialog_, IDC_TIMER_UNIT), TimerUnitName(BandFM));
+  // On the screen the days stay as short as the dialog draws them; a reader says them in full.
+  for (int day = 0; day < 7; ++day)
+    dayLabels_[static_cast<size_t>(day)].Attach(GetDlgItem(dialog_, kDayIds[day]), WeekdayName(day));
   for (const char* entry : kTimerFormats)
     SendDlgItemMessageA(dialog_, IDC_TIMER_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   SendDlgItemMessageA(dialog_, IDC_TIMER_FORMAT, CB_SETCURSEL, 0, 0);
@@ -178,7 +191,10 @@ void CTimerSetDlg::LoadReservation(int n) {
   const SYSTEMTIME now = Today();
   setting_ = ::LoadReservation(store_, n, DateOf(now), TimeOf(now));
   storedFrequency_ = setting_.frequency;
-  if (setting_.band != BandAM) SetItemText(dialog_, IDC_TIMER_UNIT, TimerUnitText(setting_.band));
+  if (setting_.band != BandAM) {
+    SetItemText(dialog_, IDC_TIMER_UNIT, TimerUnitText(setting_.band));
+    unitLabel_.SetName(TimerUnitName(setting_.band));
+  }
   if (setting_.dateType == 0) setting_.week.fill(false);
 }
 
@@ -270,6 +286,7 @@ void CTimerSetDlg::RefillStations(uint8_t previousBand) {
   SetItemText(dialog_, IDC_TIMER_FREQUENCY, choice.frequency);
   EnableWindow(GetDlgItem(dialog_, IDC_TIMER_FREQUENCY), choice.editable);
   SetItemText(dialog_, IDC_TIMER_UNIT, TimerUnitText(band));
+  unitLabel_.SetName(TimerUnitName(band));
 }
 
 void CTimerSetDlg::ReservationButton(int n) {

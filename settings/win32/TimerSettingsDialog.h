@@ -90,4 +90,6 @@ class CTimerSetDlg {
   CMyEditA name_;
   // The date and time pickers read as their labels, which are group boxes and a hidden static.
   std::array<AccessibleLabel, 3> pickerLabels_;
+  std::array<AccessibleLabel, 7> dayLabels_;
+  AccessibleLabel unitLabel_;
 };

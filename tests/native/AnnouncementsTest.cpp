@@ -32,6 +32,11 @@ Situation Recording(Situation s, const std::string& file, const std::string& res
   return s;
 }
 
+Situation Volume(Situation s, int level) {
+  s.volume = level;
+  return s;
+}
+
 Situation Playing(Situation s, const std::string& file) {
   s.playing = true;
   s.playFile = file;
@@ -67,6 +72,9 @@ TEST(Announcements, EachChangeIsSaidWhatStartedOrEndedFirst) {
        "Playing FM8750_20261207_070000.mp3"},
       {"muted while it plays", Playing(At(kF1), "x.mp3"), Muted(Playing(At(kF1), "x.mp3")), "Playing x.mp3, muted"},
       {"the playback ends", Playing(At(kF1), "x.mp3"), At(kF1), "Playback stopped, " + kF1},
+      {"the volume alone", At(kF1), Volume(At(kF1), 55), "Volume 55 %"},
+      {"the volume while a file plays", Playing(At(kF1), "x.mp3"), Volume(Playing(At(kF1), "x.mp3"), 7), "Volume 7 %"},
+      {"a station change says the station, not the volume", At(kF1), Volume(At(kF2), 55), kF2},
   };
   for (const Row& row : rows) EXPECT_EQ(accessible::AnnouncementText(row.before, row.now), row.said) << row.what;
 }

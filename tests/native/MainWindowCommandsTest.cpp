@@ -313,7 +313,7 @@ TEST_F(Commands, AHoldLostWithItsKeyTunesNothingAndShowsWhatPlays) {
   EXPECT_EQ(TunesSent(), std::vector<uint16_t>{7990});
 }
 
-TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
+TEST_F(Commands, VolumeKeysStayWithinLimitsAndLeaveTheMuteAlone) {
   rig.radio.SetVolume(100);
   rig.Command(ID_VOLUME_UP);
   EXPECT_EQ(rig.radio.Volume(), 100);
@@ -327,7 +327,8 @@ TEST_F(Commands, VolumeKeysStayWithinLimitsAndUnmuteTheSoundSilently) {
   EXPECT_EQ(rig.audio->volume, 0);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
   rig.Command(ID_VOLUME_UP);
-  EXPECT_EQ(rig.audio->volume, 51);
+  EXPECT_EQ(rig.radio.Volume(), 51);
+  EXPECT_EQ(rig.audio->volume, 0);  // still muted, still silent
   EXPECT_EQ(rig.radio.Muted(), 1);
   EXPECT_EQ(rig.view.cells[IDC_MUTE], std::make_pair(0, 0));
 

@@ -73,9 +73,17 @@ class FakeTimers final : public ITimerHost {
 class FakeView final : public IMainView {
  public:
   void EnableControl(int id, bool enable) override {
-    if (enable) disabled.erase(id);
-    else disabled.insert(id);
+    if (enable) {
+      disabled.erase(id);
+    } else {
+      disabled.insert(id);
+      // As Windows does: a disabled control's focus goes to nothing.
+      if (focused == id) focused = 0;
+    }
   }
+  int FocusedControl() override { return focused; }
+  bool ControlUsable(int id) override { return disabled.count(id) == 0 && hidden.count(id) == 0; }
+  void FocusControl(int id) override { focused = id; }
   void SetVolumeSlider(int position) override { slider = position < 0 ? 0 : position > 100 ? 100 : position; }
   int VolumeSliderPosition() override { return slider; }
   void SetButtonCells(int id, int normal, int pushed) override { cells[id] = {normal, pushed}; }
@@ -91,6 +99,8 @@ class FakeView final : public IMainView {
   bool Enabled(int id) const { return disabled.count(id) == 0; }
 
   std::set<int> disabled;
+  std::set<int> hidden = {IDC_SW, IDC_POSITION};
+  int focused = 0;
   int slider = 0;
   std::map<int, std::pair<int, int>> cells;
   std::map<int, std::string> tips;

@@ -7,6 +7,7 @@
 #include "settings/MemoryKeyValueTree.h"
 #include "settings/SettingsStore.h"
 #include "settings/TimerDialogTexts.h"
+#include "settings/TimerSetting.h"
 
 namespace {
 
@@ -22,6 +23,17 @@ class TimerTextsTest : public ::testing::Test {
   MemoryKeyValueTree tree;
   SettingsStore store{tree, [] { return LocalDate{2026, 12, 7}; }};
 };
+
+TEST(TimerTexts, PickersAreReadWithTheirWeekdayAndOnTheDayClock) {
+  // Weekdays across a leap day, a turn of the year and the first Gregorian years Windows keeps.
+  EXPECT_EQ(SpokenDate({2026, 12, 7}), "Monday 7 December 2026");
+  EXPECT_EQ(SpokenDate({2024, 2, 29}), "Thursday 29 February 2024");
+  EXPECT_EQ(SpokenDate({2027, 1, 1}), "Friday 1 January 2027");
+  EXPECT_EQ(SpokenDate({1601, 1, 1}), "Monday 1 January 1601");
+  EXPECT_EQ(SpokenDate({2026, 13, 1}), "2026-13-01");  // out of the calendar: its numbers
+  EXPECT_EQ(SpokenTime({7, 0, 0}), "07:00:00");
+  EXPECT_EQ(SpokenTime({23, 59, 5}), "23:59:05");
+}
 
 TEST(TimerTexts, SelectorCaptionsShowNamesAsTyped) {
   EXPECT_EQ(ReservationButtonText("", 3), "Reserve record 3");

@@ -48,15 +48,6 @@ void CALLBACK OnLiveRegion(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG 
   g_lines.push_back({GetTickCount() - g_hooked, text});
 }
 
-void Set(const std::string& key, const char* name, const std::string& value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kSettingsRoot) + "\\" + key).c_str(), &handle) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(handle);
-}
-
 LocalTime LocalNow() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
@@ -99,17 +90,17 @@ TEST(AnnouncementsProcess, AListenerInAnotherProcessHearsEachChangeOnce) {
   for (auto [name, value] : {std::pair{"COUNTRY", "2"}, {"FM", "1"}, {"FREQ", "7810"}, {"VOLUME", "35"},
                              {"STEREO", "1"}, {"MP3BPS", "2"}, {"WAKEUP", "3"}, {"AUTOSPEND", "3"}, {"CLOSE", "0"},
                              {"SHUTDOWN", "0"}, {"STANDBY", "0"}})
-    Set(kGeneralKey, name, value);
-  Set(kGeneralKey, "RECORDFOLDER", folder);
+    PlantSetting(kGeneralKey, name, value);
+  PlantSetting(kGeneralKey, "RECORDFOLDER", folder);
   for (auto [name, value] : {std::pair{"CH01_ID", "Channel01"}, {"CH01_FRQ", "7810"}, {"CH02_ID", "Morning"},
                              {"CH02_FRQ", "8000"}})
-    Set("CH_SET_FM_JAP", name, value);
+    PlantSetting("CH_SET_FM_JAP", name, value);
   for (auto [name, value] : {std::pair{"ITEM", "Wine News"}, {"ACTIVE", "1"}, {"ISAMFM", "1"}, {"FREQ", "8000"},
                              {"QUALITY", "3"}, {"DATETYPE", "0"}})
-    Set("TIMER_SETTING03", name, value);
-  Set("TIMER_SETTING03", "DATE", DateText(start));
-  Set("TIMER_SETTING03", "STARTTIME", TimeText(start));
-  Set("TIMER_SETTING03", "ENDSTART", TimeText(stop));
+    PlantSetting("TIMER_SETTING03", name, value);
+  PlantSetting("TIMER_SETTING03", "DATE", DateText(start));
+  PlantSetting("TIMER_SETTING03", "STARTTIME", TimeText(start));
+  PlantSetting("TIMER_SETTING03", "ENDSTART", TimeText(stop));
 
   const UniqueHandle process = StartProgram(exe);
   ASSERT_TRUE(process);

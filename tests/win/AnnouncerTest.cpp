@@ -56,6 +56,7 @@ class AnnouncerTest : public ::testing::Test {
     parent = CreateWindowExA(0, "Static", "Kestrune", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
+    SetForegroundWindow(parent);
     uia = UiaEntryPoints::Find(module);
     hook = SetWinEventHook(kEventObjectLiveRegionChanged, kEventObjectLiveRegionChanged, nullptr, OnLiveRegion,
                            GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
@@ -99,6 +100,32 @@ TEST_F(AnnouncerTest, WithoutTheNotificationEveryTextIsOneLiveRegionChangeTheSam
   EXPECT_EQ(g_live, (std::vector<std::pair<HWND, std::string>>{heard, heard}));
 }
 
+TEST_F(AnnouncerTest, WhileADialogOfTheProgramIsInFrontTheLiveRegionSpeaksFromThatDialog) {
+  announcer.Create(parent, 1150, POINT{10, 10}, 1151, uia);
+  HWND dialog = CreateWindowExA(0, "Static", "Recording Setting", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, parent,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  ASSERT_EQ(GetForegroundWindow(), dialog);
+  EXPECT_EQ(announcer.Announce("Scheduled recording Morning started"), Announcer::Channel::LiveRegion);
+  PumpMessages(50);
+  HWND inDialog = announcer.DialogLive().Hwnd();
+  ASSERT_NE(inDialog, nullptr);
+  EXPECT_EQ(GetParent(inDialog), dialog);
+  EXPECT_EQ(g_live, (std::vector<std::pair<HWND, std::string>>{{inDialog, "Scheduled recording Morning started"}}));
+  char text[64] = {};
+  GetWindowTextA(announcer.Live().Hwnd(), text, sizeof text);
+  EXPECT_STREQ(text, "Scheduled recording Morning started");  // the window's own keeps it for a review
+
+  // The dialog closed, the window in front again: its own live region speaks.
+  DestroyWindow(dialog);
+  SetForegroundWindow(parent);
+  g_live.clear();
+  EXPECT_EQ(announcer.Announce("FM 80.00 MHz"), Announcer::Channel::LiveRegion);
+  PumpMessages(50);
+  EXPECT_EQ(g_live, (std::vector<std::pair<HWND, std::string>>{{announcer.Live().Hwnd(), "FM 80.00 MHz"}}));
+}
+
 TEST_F(AnnouncerTest, WithTheNotificationItComesFromItsOwnWindowAndTheLiveRegionOnlyKeepsTheText) {
   ASSERT_NE(uia.returnProvider, nullptr);
   ASSERT_NE(uia.hostProvider, nullptr);
@@ -133,6 +160,18 @@ TEST_F(AnnouncerTest, WithTheNotificationItComesFromItsOwnWindowAndTheLiveRegion
   VariantClear(&name);
   EXPECT_NE(SendMessageW(notifications, WM_GETOBJECT, 0, static_cast<LPARAM>(-25)), 0);  // UiaRootObjectId
   EXPECT_EQ(SendMessageW(parent, WM_GETOBJECT, 0, static_cast<LPARAM>(-25)), 0);
+  // The main window is a WS_POPUP: the raising provider also serves the Window control pattern.
+  Microsoft::WRL::ComPtr<IUnknown> pattern;
+  ASSERT_EQ(provider->GetPatternProvider(10009, pattern.GetAddressOf()), S_OK);  // UIA_WindowPatternId
+  ASSERT_NE(pattern, nullptr);
+  Microsoft::WRL::ComPtr<IUnknown> window;
+  EXPECT_EQ(pattern->QueryInterface(NotificationWindowPatternIid(), reinterpret_cast<void**>(window.GetAddressOf())), S_OK);
+  VARIANT available;
+  ASSERT_EQ(provider->GetPropertyValue(30044, &available), S_OK);  // UIA_IsWindowPatternAvailablePropertyId
+  EXPECT_TRUE(available.vt == VT_BOOL && available.boolVal == VARIANT_TRUE);
+  Microsoft::WRL::ComPtr<IUnknown> none;
+  EXPECT_EQ(provider->GetPatternProvider(10002, none.GetAddressOf()), S_OK);  // Value: not served
+  EXPECT_EQ(none, nullptr);
 
   // A notification that UI Automation refuses goes out through the live region instead.
   g_raiseResult = E_FAIL;

@@ -5,6 +5,10 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
+#include <cctype>
+#include <utility>
+#include <vector>
+
 #include "controls/win32/AccessibleDispatch.h"
 #include "settings/TimerDialogTexts.h"
 
@@ -53,8 +57,9 @@ std::string TabStopNames(HWND dlg) {
   return names;
 }
 
-// The name of a control's own object, as a reader that follows the focused window reads it.
-std::string OwnName(HWND dlg, int id) {
+// The name (or value) of a control's own object, as a reader that follows the focused window
+// reads it.
+std::string OwnName(HWND dlg, int id, bool value = false) {
   Microsoft::WRL::ComPtr<IAccessible> object;
   if (FAILED(AccessibleObjectFromWindow(GetDlgItem(dlg, id), static_cast<DWORD>(OBJID_CLIENT), kIID_IAccessible,
                                         reinterpret_cast<void**>(object.GetAddressOf()))))
@@ -64,7 +69,8 @@ std::string OwnName(HWND dlg, int id) {
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   BSTR name = nullptr;
-  object->get_accName(self, &name);
+  if (value) object->get_accValue(self, &name);
+  else object->get_accName(self, &name);
   char text[128] = {};
   if (name) WideCharToMultiByte(CP_ACP, 0, name, -1, text, sizeof text, nullptr, nullptr);
   SysFreeString(name);
@@ -86,12 +92,17 @@ void ReadDialog(Dialog& dialog, const char* caption, const std::function<void(HW
 TEST_F(DialogsAccessibleTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelOrCaption) {
   Write("TIMER_SETTING02", "ITEM", "News & Weather");
   std::string preferences, pc, timer, list, rows, objects;
+  // Texts shown short or misspelt on the screen, and what a reader hears of them.
+  std::vector<std::pair<std::string, std::string>> shownAndRead;
+  std::vector<std::string> pickerValues;
+  auto shownAndReadOf = [&](HWND dlg, int id) { shownAndRead.emplace_back(WindowTextOf(GetDlgItem(dlg, id)), OwnName(dlg, id)); };
   const bool comEntered = SUCCEEDED(CoInitialize(nullptr));
   // On FM the SW rows are read-only, so no Tab stops; Tab reaches the region that is checked.
   CSettingDlg prefs(tree);
   ReadDialog(prefs, "Kestrune Setting", [&](HWND dlg) {
     preferences = TabStopNames(dlg);
     for (int id : {1121, 1058, IDC_PREF_AM_NAME1, IDC_PREF_SW_NAME1 + 2 * 11}) objects += OwnName(dlg, id) + "|";
+    shownAndReadOf(dlg, IDC_PREF_BROWSE);
   });
   // A plan that says what it allows: the line and its link show.
   struct : IPowerPlan {
@@ -100,7 +111,10 @@ TEST_F(DialogsAccessibleTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelO
   } plan;
   CMySettingDlg power(tree);
   power.SetPowerPlan(plan);
-  ReadDialog(power, "PC Setting", [&](HWND dlg) { pc = TabStopNames(dlg); });
+  ReadDialog(power, "PC Setting", [&](HWND dlg) {
+    pc = TabStopNames(dlg);
+    shownAndReadOf(dlg, IDC_PC_CLOSE_AFTER);
+  });
   CTimerSetDlg timerDialog(tree);
   timerDialog.SetPowerPlan(plan);
   SettingsStore store(tree);
@@ -109,7 +123,11 @@ TEST_F(DialogsAccessibleTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelO
   ReadDialog(timerDialog, "Recording Setting", [&](HWND dlg) {
     ClickBox(dlg, IDC_TIMER_DATE);  // the date picker takes the weekdays' place among the Tab stops
     timer = TabStopNames(dlg);
-    for (int id : {IDC_TIMER_DATE_PICKER, IDC_TIMER_START, IDC_TIMER_STOP}) objects += OwnName(dlg, id) + "|";
+    for (int id : {IDC_TIMER_DATE_PICKER, IDC_TIMER_START, IDC_TIMER_STOP}) {
+      objects += OwnName(dlg, id) + "|";
+      pickerValues.push_back(OwnName(dlg, id, true));
+    }
+    for (int id : {IDC_TIMER_SUN, IDC_TIMER_SAT, IDC_TIMER_UNIT}) shownAndReadOf(dlg, id);
   });
   ReadDialog(all, "Show Timer setting", [&](HWND dlg) {
     list = TabStopNames(dlg);
@@ -137,6 +155,18 @@ TEST_F(DialogsAccessibleTest, EveryTabStopOfTheSettingsDialogsIsNamedByItsLabelO
   // The fields' own objects carry the same names (the number beside a name field is no name; the
   // pickers' labels are group boxes and a hidden static).
   EXPECT_EQ(objects, "FM preset 1 name|FM preset 12 name|AM preset 1 name|SW preset 12 name|Date|Start|Stop|");
+  // The system's objects of the pickers have no value; ours say the date and the times.
+  ASSERT_EQ(pickerValues.size(), 3u);
+  for (const std::string& value : pickerValues) EXPECT_FALSE(value.empty());
+  EXPECT_NE(pickerValues[0].find(" 20"), std::string::npos) << pickerValues[0];  // a year, in words around it
+  // Every short or misspelt text is read as something else than what the screen shows, a word
+  // that begins alike (the screen keeps the dialog's texts as they always were).
+  ASSERT_EQ(shownAndRead.size(), 5u);
+  for (const auto& [shown, read] : shownAndRead) {
+    ASSERT_FALSE(read.empty() || shown.empty());
+    EXPECT_NE(read, shown);
+    EXPECT_EQ(std::tolower(static_cast<unsigned char>(read[0])), std::tolower(static_cast<unsigned char>(shown[0]))) << read;
+  }
 }
 
 

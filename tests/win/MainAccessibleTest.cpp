@@ -139,6 +139,8 @@ class MainAccessibleTest : public ::testing::Test {
     tree.PlantString(presets, "CH01_FRQ", "7810");
     tree.PlantString(presets, "CH02_ID", "Morning");
     tree.PlantString(presets, "CH02_FRQ", "8000");
+    tree.PlantString(presets, "CH03_ID", "R&B");
+    tree.PlantString(presets, "CH03_FRQ", "8100");
     AppAdapters adapters = TestAdapters(platform, tree, clock);
     adapters.recorder = std::make_unique<AcceptingRecorder>();
     app = std::make_unique<App>(std::move(adapters));
@@ -415,6 +417,10 @@ TEST_F(MainAccessibleTest, TheSlidersAndTheTogglesTellTheirOwnWindowsObjects) {
   EXPECT_EQ(OwnText(slider, true), "35 %");
   Key(WM_KEYDOWN, VK_UP);  // the volume key
   EXPECT_EQ(OwnText(slider, true), "36 %");
+  // A name with '&' reads as typed from the button's own window, not as a mnemonic.
+  const auto rb = OwnObject(GetDlgItem(hwnd, IDC_PRESET1 + 2));
+  ASSERT_NE(rb, nullptr);
+  EXPECT_EQ(OwnText(rb, false), "Preset 3, R&B, 81.00 MHz");
   const auto position = OwnObject(GetDlgItem(hwnd, IDC_POSITION));
   ASSERT_NE(position, nullptr);
   EXPECT_EQ(OwnText(position, false), "Position");

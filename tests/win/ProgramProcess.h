@@ -8,6 +8,17 @@
 
 #include "app/win32/SingleInstance.h"
 #include "base/win32/Win32Handle.h"
+#include "settings/SettingsStore.h"
+
+// A setting the program will read when it starts: a string value under its registry root.
+inline void PlantSetting(const std::string& key, const char* name, const std::string& value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kSettingsRoot) + "\\" + key).c_str(), &handle) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(handle);
+}
 
 // Starts `exe` with `arguments` in `folder` (the test's own when empty); empty when it could not
 // be started.
