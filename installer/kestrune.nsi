@@ -5,7 +5,8 @@
 ; /S installs (and uninstall.exe /S uninstalls) silently with the defaults.
 ; The user's settings (HKCU\Software\KESTRUNE) and recordings are never touched: an install over
 ; an older version keeps them, and so does the uninstaller. The uninstaller removes the user's task
-; in Task Scheduler (\Kestrune) that starts the program for the next reservation.
+; in Task Scheduler (\Kestrune) that starts the program for the next reservation when it starts
+; this install.
 
 Unicode true
 ; The program is 64-bit; NSIS's 64-bit stub is also the one that Wine's wine64 runs.
@@ -185,8 +186,10 @@ FunctionEnd
 Section "Uninstall"
   ; The task that has Windows start Kestrune for the next reservation goes first, removed by the
   ; program itself, which knows the task's name (it carries the user's SID) and reaches Task
-  ; Scheduler through its COM interface. The \Kestrune folder goes with it once no other user's
-  ; task is in it. Nothing stops the uninstall when that fails (Task Scheduler not running).
+  ; Scheduler through its COM interface. As with the Run value below, it goes only when it starts
+  ; this install's kestrune.exe (names compared as Windows compares them): a task another copy
+  ; wrote last stays, with the \Kestrune folder that holds it. Nothing stops the uninstall when
+  ; that fails (Task Scheduler not running).
   ExecWait '"$INSTDIR\kestrune.exe" /removetask'
   Delete "$INSTDIR\kestrune.exe"
   Delete "$INSTDIR\lame_enc.dll"

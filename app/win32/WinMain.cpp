@@ -60,9 +60,10 @@ int RunProgram(HINSTANCE instance, int showCommand, bool inTray) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-  // The uninstaller's call: the user's task goes, nothing else happens (a running copy would
-  // write it again at its next change, so the uninstaller runs this only once none runs).
-  if (AsksToRemoveStartTask(commandLine)) return Win32StartTaskStore(ThisProgramPath()).Remove() == 0 ? 0 : 1;
+  // The uninstaller's call: the user's task goes when it starts this copy, nothing else happens
+  // (a running copy would write it again at its next change, so the uninstaller runs this only
+  // once none runs).
+  if (AsksToRemoveStartTask(commandLine)) return Win32StartTaskStore(ThisProgramPath()).RemoveOwn() == 0 ? 0 : 1;
   const bool inTray = IsTrayStart(commandLine);
   const InstanceLock lock;  // first of all, held until the end
   if (!lock.First() || FindRunningInstance()) {
