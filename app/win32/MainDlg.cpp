@@ -88,6 +88,10 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_MOUSEMOVE:
       window_.OnMouseMove();
       return true;
+    case WM_SHOWWINDOW:
+      // However it is shown: the tray's command, a second start, a bring-up's show.
+      if (wParam) window_.OnWindowShown();
+      break;
     case RecorderOutcomes::kMessage:
       DeliverRecorderOutcomes();
       result = 0;
