@@ -177,6 +177,9 @@ LRESULT CMainDlg::OnInitDialog() {
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))
     if (auto change = reinterpret_cast<ChangeFilter>(GetProcAddress(user32, "ChangeWindowMessageFilter")))
       change(g_taskbarCreatedMessage, 1);
+  // A copy started as administrator would never hear its tray icon: UIPI drops the shell's
+  // callback to a window of a higher integrity level unless the window lets it through.
+  ChangeWindowMessageFilterEx(Hwnd(), kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
   if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
