@@ -46,8 +46,9 @@ ShowUninstDetails nevershow
 !define MUI_ICON "../resources/bitmaps/128.ico"
 !define MUI_UNICON "../resources/bitmaps/128.ico"
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_FINISHPAGE_RUN "$INSTDIR\kestrune.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Kestrune now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartKestruneAsTheUser
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -173,6 +174,21 @@ Function .onInit
     ${If} $1 = 0
       !insertmacro UnselectSection ${SecLogon}
     ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; "Start Kestrune now" starts the program with the user's ordinary token. A setup run as
+; administrator would hand its elevation on: a REALTIME-capable process, a tray icon the shell's
+; callback cannot reach (UIPI), and a task in Task Scheduler the user's later copy can neither
+; replace nor delete. Explorer, which runs with the user's own token, starts it then. UserInfo says
+; "Admin" only for a token that holds the Administrators group enabled, that is an elevated one.
+Function StartKestruneAsTheUser
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\kestrune.exe"'
+  ${Else}
+    Exec '"$INSTDIR\kestrune.exe"'
   ${EndIf}
 FunctionEnd
 
