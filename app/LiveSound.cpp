@@ -11,12 +11,12 @@ LiveSound::LiveSound(std::unique_ptr<ILiveAudio> live, IAudioPreparation* prepar
 
 LiveSound::~LiveSound() = default;
 
-int LiveSound::Build() { return live_ && open_ ? live_->BuildLiveGraph() : 0; }
-int LiveSound::Run() { return live_ && open_ ? live_->RunLive() : 0; }
-int LiveSound::Stop() { return live_ && open_ ? live_->StopLive() : 0; }
+int LiveSound::Build() { return Usable() ? live_->BuildLiveGraph() : 0; }
+int LiveSound::Run() { return Usable() ? live_->RunLive() : 0; }
+int LiveSound::Stop() { return Usable() ? live_->StopLive() : 0; }
 
 void LiveSound::SetVolume(int level) {
-  if (live_ && open_) live_->SetVolume(level);
+  if (Usable()) live_->SetVolume(level);
 }
 
 void LiveSound::ReceiverOpened() {

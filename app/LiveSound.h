@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "audio/LiveAudio.h"
 #include "device/ReceiverAudio.h"
@@ -29,13 +30,21 @@ class LiveSound final : public IReceiverAudio {
   // The receiver's handle is open: its sound may run and a recording may start.
   bool ReceiverOpen() const { return open_; }
 
-  // The graph's answers (0 is S_OK); 0 also when there is no graph or the receiver is closed,
-  // so that nothing waits for a sound that cannot come.
+  // The graph's answers (0 is S_OK); 0 also when there is no graph, the receiver is closed or
+  // the sound is held, so that nothing waits for a sound that cannot come.
   int Build();
   int Run();
   int Stop();
   // Slider level 0..100.
   void SetVolume(int level);
+
+  // A start in the tray at log-on waits for the user: while held, the graph is neither built nor
+  // run, nor its volume set (no sound in the speakers, no capture of the receiver's input). A
+  // reservation records without it. Release answers true once, when it lets held sound go: the
+  // caller then starts it as a plain start does.
+  void Hold() { held_ = true; }
+  bool Release() { return std::exchange(held_, false); }
+  bool Held() const { return held_; }
 
   // The failure the last open's preparation left, once; empty when there is none. Taken when a
   // bring-up is complete, by whoever decides how it is told.
@@ -57,10 +66,13 @@ class LiveSound final : public IReceiverAudio {
   void ReceiverDestroyed() override;
 
  private:
+  bool Usable() const { return live_ && open_ && !held_; }
+
   std::unique_ptr<ILiveAudio> live_;
   IAudioPreparation* preparation_;
   std::function<void()> endRecording_;
   bool open_ = false;
+  bool held_ = false;
   bool audioMissing_ = false;
   std::string openFailure_;
 };

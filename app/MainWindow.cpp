@@ -42,6 +42,16 @@ void MainWindow::StopLive() { sound_.Stop(); }
 
 void MainWindow::SetLiveVolume(int level) { sound_.SetVolume(level); }
 
+void MainWindow::OnWindowShown() {
+  hiddenInTray_ = false;
+  if (!sound_.Release() || !DeviceOpen()) return;
+  sound_.Build();
+  // A file that plays keeps the speakers, as after a resume.
+  if (!Playing()) sound_.Run();
+  SetLiveVolume(radio_.LiveVolume());
+  view_.SetVolumeSlider(radio_.Volume());
+}
+
 void MainWindow::SetPlaybackVolume(int level) {
   if (Playing()) playback_->SetGraphVolume(SliderLevelToVolume(level));
 }
@@ -204,8 +214,8 @@ bool MainWindow::OnCommand(int id, int notifyCode) {
     case IDC_MINIMISE: OnMinimise(); return true;
     case IDC_CLOSE: Close(); return true;
     case ID_SHOW_RADIO:
-      hiddenInTray_ = false;
       view_.ShowMainWindow(ShowCommand::Show);
+      OnWindowShown();
       return true;
     case ID_EXIT: Exit(); return true;
     case IDC_ABOUT: OnAbout(); return true;

@@ -62,8 +62,14 @@ class MainWindow final : public ISchedulerHost, public IPlaybackHost {
   void SetStartPending() { startPending_ = true; }
   // Started hidden in the tray (at log-on): the program stays for its reservations when the
   // receiver is pulled out, and a resume or an arrival leaves the window hidden until the user
-  // shows it.
-  void SetStartedInTray() { startedInTray_ = hiddenInTray_ = true; }
+  // shows it. Its live sound waits for that too: hidden, it only waits for a reservation.
+  void SetStartedInTray() {
+    startedInTray_ = hiddenInTray_ = true;
+    sound_.Hold();
+  }
+  // The window became visible (shown from the tray, or by a second start): the first time after
+  // a start in the tray, the live sound starts as the deferred start of a plain start starts it.
+  void OnWindowShown();
   bool StartPending() const { return startPending_; }
 
   // ---- Start-up and closing ----

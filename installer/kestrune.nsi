@@ -5,7 +5,8 @@
 ; /S installs (and uninstall.exe /S uninstalls) silently with the defaults.
 ; The user's settings (HKCU\Software\KESTRUNE) and recordings are never touched: an install over
 ; an older version keeps them, and so does the uninstaller. The uninstaller removes the user's task
-; in Task Scheduler (\Kestrune) that starts the program for the next reservation.
+; in Task Scheduler (\Kestrune) that starts the program for the next reservation when it starts
+; this install.
 
 Unicode true
 ; The program is 64-bit; NSIS's 64-bit stub is also the one that Wine's wine64 runs.
@@ -45,8 +46,9 @@ ShowUninstDetails nevershow
 !define MUI_ICON "../resources/bitmaps/128.ico"
 !define MUI_UNICON "../resources/bitmaps/128.ico"
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_FINISHPAGE_RUN "$INSTDIR\kestrune.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Kestrune now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartKestruneAsTheUser
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -175,6 +177,21 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; "Start Kestrune now" starts the program with the user's ordinary token. A setup run as
+; administrator would hand its elevation on: a REALTIME-capable process, a tray icon the shell's
+; callback cannot reach (UIPI), and a task in Task Scheduler the user's later copy can neither
+; replace nor delete. Explorer, which runs with the user's own token, starts it then. UserInfo says
+; "Admin" only for a token that holds the Administrators group enabled, that is an elevated one.
+Function StartKestruneAsTheUser
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\kestrune.exe"'
+  ${Else}
+    Exec '"$INSTDIR\kestrune.exe"'
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
   SetShellVarContext current
   !insertmacro WaitForKestruneToClose
@@ -185,8 +202,10 @@ FunctionEnd
 Section "Uninstall"
   ; The task that has Windows start Kestrune for the next reservation goes first, removed by the
   ; program itself, which knows the task's name (it carries the user's SID) and reaches Task
-  ; Scheduler through its COM interface. The \Kestrune folder goes with it once no other user's
-  ; task is in it. Nothing stops the uninstall when that fails (Task Scheduler not running).
+  ; Scheduler through its COM interface. As with the Run value below, it goes only when it starts
+  ; this install's kestrune.exe (names compared as Windows compares them): a task another copy
+  ; wrote last stays, with the \Kestrune folder that holds it. Nothing stops the uninstall when
+  ; that fails (Task Scheduler not running).
   ExecWait '"$INSTDIR\kestrune.exe" /removetask'
   Delete "$INSTDIR\kestrune.exe"
   Delete "$INSTDIR\lame_enc.dll"

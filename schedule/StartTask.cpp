@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/PathText.h"
 #include "schedule/ScheduleReport.h"
 #include "settings/PowerSettings.h"
 #include "settings/SettingsStore.h"
@@ -106,6 +107,29 @@ std::wstring StartTaskDescription(const StartTaskPlan& plan, std::wstring_view n
   text += L": \"" + std::wstring(exe) + L"\" /tray. Kestrune rewrites this task for its next reservation; "
                                         L"switch it off in Kestrune's PC Setting.";
   return text;
+}
+
+std::wstring StartTaskProgram(std::wstring_view command, std::wstring_view description) {
+  const size_t first = command.find_first_not_of(L" \t");
+  if (first != std::wstring_view::npos) {
+    command.remove_prefix(first);
+    command = command.substr(0, command.find_last_not_of(L" \t") + 1);
+    if (command.size() >= 2 && command.front() == L'"' && command.back() == L'"')
+      command = command.substr(1, command.size() - 2);
+    if (!command.empty()) return std::wstring(command);
+  }
+  // The last quoted program before " /tray." : a reservation's name, quoted earlier in the text,
+  // may hold quotes of its own, a path cannot.
+  const size_t close = description.rfind(L"\" /tray. ");
+  if (close == std::wstring_view::npos || close == 0) return {};
+  const size_t open = description.rfind(L'"', close - 1);
+  if (open == std::wstring_view::npos || open < 2 || description.substr(open - 2, 2) != L": ") return {};
+  return std::wstring(description.substr(open + 1, close - open - 1));
+}
+
+bool StartTaskStarts(std::wstring_view command, std::wstring_view description, std::wstring_view exe) {
+  const std::wstring program = StartTaskProgram(command, description);
+  return !program.empty() && SamePathText(program, exe);
 }
 
 std::wstring StartTaskXml(const StartTaskPlan& plan, std::wstring_view exe, std::wstring_view description) {

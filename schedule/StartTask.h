@@ -69,6 +69,14 @@ std::wstring StartTaskXml(const StartTaskPlan& plan, std::wstring_view exe, std:
 // command. `name` is the reservation's shown name.
 std::wstring StartTaskDescription(const StartTaskPlan& plan, std::wstring_view name, std::wstring_view exe);
 
+// The program a task found in Task Scheduler starts, to tell this copy's task from another copy's:
+// its exec action's `command` (surrounding quotes aside) when it has one; otherwise the program
+// that StartTaskDescription quotes in the task's `description`, since Wine 8 keeps no action of a
+// task given as XML (Windows always keeps it). Empty when neither names one.
+std::wstring StartTaskProgram(std::wstring_view command, std::wstring_view description);
+// True when that program is `exe`, compared as Windows compares file names; false for an empty one.
+bool StartTaskStarts(std::wstring_view command, std::wstring_view description, std::wstring_view exe);
+
 // Windows' Task Scheduler, as the keeper uses it. Results are 0 or the system's error code.
 class IStartTaskStore {
  public:

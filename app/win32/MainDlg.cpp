@@ -97,6 +97,10 @@ bool CMainDlg::ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_MOUSEMOVE:
       window_.OnMouseMove();
       return true;
+    case WM_SHOWWINDOW:
+      // However it is shown: the tray's command, a second start, a bring-up's show.
+      if (wParam) window_.OnWindowShown();
+      break;
     case RecorderOutcomes::kMessage:
       DeliverRecorderOutcomes();
       result = 0;
@@ -197,6 +201,9 @@ LRESULT CMainDlg::OnInitDialog() {
   if (HMODULE user32 = GetModuleHandleA("user32.dll"))
     if (auto change = reinterpret_cast<ChangeFilter>(GetProcAddress(user32, "ChangeWindowMessageFilter")))
       change(g_taskbarCreatedMessage, 1);
+  // A copy started as administrator would never hear its tray icon: UIPI drops the shell's
+  // callback to a window of a higher integrity level unless the window lets it through.
+  ChangeWindowMessageFilterEx(Hwnd(), kTrayCallbackMessage, MSGFLT_ALLOW, nullptr);
   if (MessageLoop* loop = MessageLoop::ForCurrentThread()) {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);

@@ -1,5 +1,6 @@
 #include "app/win32/SingleInstance.h"
 
+#include "app/InstanceLockRule.h"
 #include "app/win32/MainDlg.h"
 
 namespace {
@@ -15,7 +16,11 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM found) {
 InstanceLock::InstanceLock() {
   // "Local\": one per log-on session, whichever copy of the program (installed, unpacked, demo).
   mutex_.Reset(CreateMutexW(nullptr, FALSE, L"Local\\Kestrune-3F6B2C1E-8D47-4A52-9E0B-7C1D5A64F2B9"));
-  first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  LockAnswer answer = LockAnswer::Made;
+  if (mutex_) answer = error == ERROR_ALREADY_EXISTS ? LockAnswer::AlreadyThere : LockAnswer::Made;
+  else answer = error == ERROR_ACCESS_DENIED ? LockAnswer::Refused : LockAnswer::Failed;
+  first_ = IsFirstCopy(answer);
 }
 
 HWND WaitForRunningInstance(DWORD ms) {

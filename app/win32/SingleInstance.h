@@ -14,8 +14,8 @@
 class InstanceLock {
  public:
   InstanceLock();
-  // False when another copy holds the lock. A lock that cannot be made at all does not keep the
-  // program from running.
+  // False when another copy holds the lock, also one this copy may not open (an elevated copy's).
+  // A lock that cannot be made at all does not keep the program from running.
   bool First() const { return first_; }
 
  private:

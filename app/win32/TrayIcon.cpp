@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/TrayIconAdd.h"
 #include "app/TrayNotices.h"
 
 CTrayIcon::CTrayIcon() { std::memset(&data_, 0, sizeof data_); }
@@ -21,7 +22,11 @@ BOOL CTrayIcon::Create(HWND owner, UINT callbackMessage, const char* tooltip, HI
   data_.hIcon = icon;
   std::memset(data_.szTip, 0, sizeof data_.szTip);
   if (tooltip) std::strncpy(data_.szTip, tooltip, sizeof data_.szTip - 1);
-  added_ = Shell_NotifyIconA(NIM_ADD, &data_) ? 1 : 0;
+  added_ = AddTrayIconOrAdoptIt([this](TrayIconRequest request) {
+              return Shell_NotifyIconA(request == TrayIconRequest::Add ? NIM_ADD : NIM_MODIFY, &data_) != FALSE;
+            })
+               ? 1
+               : 0;
   return added_;
 }
 

@@ -13,8 +13,9 @@ class CTrayIcon final {
   CTrayIcon(const CTrayIcon&) = delete;
   CTrayIcon& operator=(const CTrayIcon&) = delete;
 
-  // Adds the icon; the result says whether the shell took it. Refused on Windows before 4 and
-  // for an owner that is not a window. `tooltip` is cut to the 127 characters the shell shows.
+  // Adds the icon; the result says whether it is there: taken, or already held by the shell for
+  // this window and id (an add that timed out at log-on). Refused on Windows before 4 and for an
+  // owner that is not a window. `tooltip` is cut to the 127 characters the shell shows.
   BOOL Create(HWND owner, UINT callbackMessage, const char* tooltip, HICON icon, UINT id);
   // The picture from the program's icon resource `iconId`. 0 while the icon is not added.
   BOOL SetIcon(UINT iconId);

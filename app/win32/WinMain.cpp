@@ -1,13 +1,14 @@
-// Process entry of kestrune.exe: one copy per desktop, the user-interface thread at the highest
-// priority it is granted, the thread's COM apartment, and the program. The screen saver (and the
-// lock that comes with it) stays the user's: the program runs all session long in the tray, and
-// keeping the PC awake while it records is the keep-awake rule's work.
+// Process entry of kestrune.exe: one copy per desktop, the user-interface thread above the others
+// of a high-priority process, the thread's COM apartment, and the program. The screen saver (and
+// the lock that comes with it) stays the user's: the program runs all session long in the tray,
+// and keeping the PC awake while it records is the keep-awake rule's work.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "app/win32/App.h"
 #include "app/win32/ProcessHidPlatform.h"
+#include "app/win32/ProgramPriority.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/StartWithWindows.h"
 #include "app/win32/WindowLayer.h"
@@ -59,9 +60,10 @@ int RunProgram(HINSTANCE instance, int showCommand, bool inTray) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-  // The uninstaller's call: the user's task goes, nothing else happens (a running copy would
-  // write it again at its next change, so the uninstaller runs this only once none runs).
-  if (AsksToRemoveStartTask(commandLine)) return Win32StartTaskStore(ThisProgramPath()).Remove() == 0 ? 0 : 1;
+  // The uninstaller's call: the user's task goes when it starts this copy, nothing else happens
+  // (a running copy would write it again at its next change, so the uninstaller runs this only
+  // once none runs).
+  if (AsksToRemoveStartTask(commandLine)) return Win32StartTaskStore(ThisProgramPath()).RemoveOwn() == 0 ? 0 : 1;
   const bool inTray = IsTrayStart(commandLine);
   const InstanceLock lock;  // first of all, held until the end
   if (!lock.First() || FindRunningInstance()) {
@@ -71,9 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
       if (HWND running = WaitForRunningInstance(kFirstCopyWaitMs)) ActivateInstance(running);
     return 0;
   }
-  // Either may be refused (REALTIME needs a privilege): the program runs on regardless.
-  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+  RaiseProgramPriority();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 

@@ -15,6 +15,7 @@
 #include "audio/AudioError.h"
 #include "audio/CaptureRules.h"
 #include "audio/Mp3Writer.h"
+#include "app/win32/ProgramPriority.h"
 #include "audio/win32/WaveCapture.h"
 #include "bench/win/SoakLoad.h"
 
@@ -45,7 +46,7 @@ class TimedReceiver final : public IReceiver {
 
 int main(int argc, char** argv) {
   const auto [seconds, busy, kbps] = ParseSoakArgs(argc, argv, 60);
-  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
+  SetPriorityClass(GetCurrentProcess(), kProgramPriorityClass);
   BusyCores load(busy);
 
   int rc = 0;

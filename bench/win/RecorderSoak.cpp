@@ -27,6 +27,7 @@
 #include "audio/CaptureRules.h"
 #include "audio/Mp3Writer.h"
 #include "audio/Recorder.h"
+#include "app/win32/ProgramPriority.h"
 #include "audio/win32/WaveInCaptureEngine.h"
 #include "bench/win/SoakLoad.h"
 #include "base/Clock.h"
@@ -106,9 +107,8 @@ size_t WorkingSet() {
 int main(int argc, char** argv) {
   const auto [seconds, busy, kbps] = ParseSoakArgs(argc, argv, 600);
   const int holdSeconds = argc > 4 ? std::atoi(argv[4]) : 0;
-  // As the program runs: the window thread at the top of the scheduler's list.
-  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+  // As the program runs.
+  RaiseProgramPriority();
 
   BusyCores load(busy);
 

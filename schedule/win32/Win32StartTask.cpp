@@ -74,6 +74,26 @@ HRESULT Delete(ITaskFolder& folder, const std::wstring& name) {
   return NotThere(hr) ? S_OK : hr;
 }
 
+// True when the task `name` in `folder` is there and starts `exe`.
+bool StartsProgram(ITaskFolder& folder, const std::wstring& name, const std::wstring& exe) {
+  ComPtr<IRegisteredTask> task;
+  ComPtr<ITaskDefinition> definition;
+  if (FAILED(folder.GetTask(Bstr(name).Get(), &task)) || FAILED(task->get_Definition(&definition))) return false;
+  Bstr command;
+  Bstr description;
+  ComPtr<IActionCollection> actions;
+  LONG count = 0;
+  // Wine answers E_NOTIMPL to the count: the description, which this program writes, names it then.
+  if (SUCCEEDED(definition->get_Actions(&actions)) && SUCCEEDED(actions->get_Count(&count)) && count > 0) {
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
+    if (SUCCEEDED(actions->get_Item(1, &action)) && SUCCEEDED(action.As(&exec))) exec->get_Path(command.Out());
+  }
+  ComPtr<IRegistrationInfo> info;
+  if (SUCCEEDED(definition->get_RegistrationInfo(&info))) info->get_Description(description.Out());
+  return StartTaskStarts(command.Text(), description.Text(), exe);
+}
+
 }  // namespace
 
 bool TaskSchedulerMayRun() {
@@ -150,6 +170,26 @@ uint32_t Win32StartTaskStore::Remove() {
     hr = S_OK;
   }
   const HRESULT rootHr = Delete(*root.Get(), rootName_);
+  return static_cast<uint32_t>(FAILED(hr) ? hr : rootHr);
+}
+
+uint32_t Win32StartTaskStore::RemoveOwn() {
+  if (!serviceMayRun_()) return static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING);
+  const ComScope com;
+  ComPtr<ITaskService> service;
+  ComPtr<ITaskFolder> root;
+  HRESULT hr = Connect(service, root);
+  if (FAILED(hr)) return static_cast<uint32_t>(hr);
+  ComPtr<ITaskFolder> folder;
+  hr = service->GetFolder(Bstr(kStartTaskFolder).Get(), &folder);
+  if (SUCCEEDED(hr)) {
+    if (StartsProgram(*folder.Get(), name_, exe_)) hr = Delete(*folder.Get(), name_);
+    // Refused while a task is left in it (another copy's, another user's).
+    if (SUCCEEDED(hr)) root->DeleteFolder(Bstr(kStartTaskFolder + 1).Get(), 0);
+  } else if (NotThere(hr)) {
+    hr = S_OK;
+  }
+  const HRESULT rootHr = StartsProgram(*root.Get(), rootName_, exe_) ? Delete(*root.Get(), rootName_) : S_OK;
   return static_cast<uint32_t>(FAILED(hr) ? hr : rootHr);
 }
 

@@ -30,6 +30,10 @@ class Win32StartTaskStore final : public IStartTaskStore {
 
   uint32_t Write(const StartTaskPlan& plan, const std::string& name) override;
   uint32_t Remove() override;
+  // The uninstaller's removal: as Remove, but only a task that starts `exe` (StartTaskStarts);
+  // another copy's task (a portable one's, elsewhere) is left in place, as the Run value is. 0
+  // also when there was none or it was not this copy's.
+  uint32_t RemoveOwn();
 
   // "Next reservation <SID>", in kStartTaskFolder.
   const std::wstring& TaskName() const { return name_; }
@@ -46,6 +50,7 @@ class Win32StartTaskStore final : public IStartTaskStore {
 // The current user's SID as text ("S-1-5-21-…"); empty when the token does not say.
 std::wstring CurrentUserSid();
 
-// True when the command line asks the program only to remove the current user's task and end
-// ("/removetask", any letter case): the uninstaller runs it before it deletes the program.
+// True when the command line asks the program only to remove the current user's task, when it
+// starts this very copy, and end ("/removetask", any letter case): the uninstaller runs it before
+// it deletes the program.
 bool AsksToRemoveStartTask(const char* commandLine);

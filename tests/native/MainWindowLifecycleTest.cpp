@@ -1,6 +1,7 @@
 // Start-up, device arrival and removal, the heartbeat and the ways out of the main window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "tests/native/MainWindowRig.h"
@@ -149,6 +150,61 @@ TEST(BringUp, AnAudioFailureAtNightIsToldOnTheLineAndOnlyAStartByHandBoxes) {
     EXPECT_TRUE(rig.device.IsOpen()) << c.name;
     EXPECT_TRUE(rig.timers.IsActive(kTimerHeartbeat)) << c.name;
   }
+}
+
+// A start in the tray (at log-on) waits quietly for its reservations: the receiver is brought up
+// and tuned, but nothing is heard or captured until the user first shows the window, which then
+// starts the sound as a plain start does. A reservation records meanwhile. A window shown from
+// the start and hidden later by the user keeps its sound.
+TEST(BringUp, AStartInTheTrayIsSilentUntilTheWindowIsFirstShown) {
+  MainWindowRig rig;
+  rig.Set("VOLUME", "40");
+  rig.window.SetStartedInTray();
+  rig.Start();
+  EXPECT_TRUE(rig.device.IsOpen());
+  EXPECT_TRUE(rig.receiver.Powered());
+  EXPECT_TRUE(rig.audioLog.empty());
+  EXPECT_TRUE(rig.view.shows.empty());
+
+  // The night's reservation: tuned and recorded, still nothing in the speakers.
+  rig.window.TuneForReservation(BandFM, 9000);
+  ReservationStart start;
+  start.name = "News";
+  start.file = "C:\\RadioREC\\20261206_140000.mp3";
+  start.remainingSeconds = 60;
+  ASSERT_TRUE(rig.recording.StartScheduledRecording(start));
+  EXPECT_EQ(rig.audioLog, std::vector<std::string>{"record C:\\RadioREC\\20261206_140000.mp3 128"});
+  rig.recording.StopRecording(RecordingEndReason::TimeUp);
+  rig.window.OnDeviceArrival("\\\\?\\HID#VID_10C4&PID_818A#2");
+  rig.window.BringUpReceiver(BringUpSituation::Resume);
+  EXPECT_EQ(std::count(rig.audioLog.begin(), rig.audioLog.end(), "run"), 0);
+  EXPECT_TRUE(rig.view.shows.empty()) << "still hidden";
+
+  // Shown from the tray: the station set last is heard at the stored volume, once.
+  rig.audioLog.clear();
+  rig.Command(ID_SHOW_RADIO);
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "run", "volume 40"}));
+  EXPECT_EQ(rig.view.slider, 40);
+  rig.Command(IDC_MINIMISE);
+  rig.Command(ID_SHOW_RADIO);
+  rig.window.OnWindowShown();
+  EXPECT_EQ(rig.audioLog, (std::vector<std::string>{"build", "run", "volume 40"}));
+
+  // Shown before the deferred start: the bring-up starts the sound as a plain start's does.
+  MainWindowRig early;
+  early.Set("VOLUME", "40");
+  early.window.SetStartedInTray();
+  early.window.OnWindowShown();
+  early.Start();
+  EXPECT_EQ(early.audioLog, (std::vector<std::string>{"build", "run", "volume 40", "volume 40"}));
+
+  // A plain start hidden by the user: the sound goes on.
+  MainWindowRig plain;
+  plain.Start();
+  plain.audioLog.clear();
+  plain.Command(IDC_MINIMISE);
+  plain.window.OnWindowShown();
+  EXPECT_TRUE(plain.audioLog.empty());
 }
 
 TEST(BringUp, StoredFrequencyOutsideTheBandIsTunedAtTheEdge) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InstanceLockRule.h"
 #include "app/StartEntry.h"
 
 namespace {
@@ -66,6 +67,21 @@ TEST(StartEntry, StartupAppsRecordSwitchesOffOnAnOddFirstByteAndBackOnKeepingIts
     EXPECT_EQ(std::vector<uint8_t>(enabled.begin(), enabled.end()),
               std::vector<uint8_t>({c.enabledFirst, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   }
+}
+
+// A copy started as administrator makes the session's lock with a DACL a normal copy's token does
+// not pass: refused, the normal copy must not count itself as the first and run beside it. (Wine
+// does not check a named mutex's DACL, so this path is not reached there.)
+TEST(InstanceLockRule, ALockThatIsThereOpenedOrRefusedIsAnotherCopys) {
+  struct Case {
+    LockAnswer answer;
+    bool first;
+  };
+  const Case cases[] = {{LockAnswer::Made, true},
+                        {LockAnswer::AlreadyThere, false},
+                        {LockAnswer::Refused, false},
+                        {LockAnswer::Failed, true}};
+  for (const Case& c : cases) EXPECT_EQ(IsFirstCopy(c.answer), c.first) << static_cast<int>(c.answer);
 }
 
 }  // namespace

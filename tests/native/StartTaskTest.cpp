@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/PathText.h"
 #include "schedule/ScheduleReport.h"
 #include "schedule/StartTask.h"
 #include "settings/WakeTimers.h"
@@ -164,6 +165,44 @@ struct StartTaskRig : SchedulerRig {
   FakeReportOutput output;
   ScheduleReporter reporter{output};
 };
+
+// The uninstaller removes only the installed copy's task: the program a task starts is read from
+// its action, or (Wine keeps none) from the description this program writes, and compared as
+// Windows compares file names.
+TEST(StartTaskRule, ATaskIsThisCopysOnlyWhenItStartsThisVeryFile) {
+  const std::wstring exe = L"C:\\Users\\\x0418\x0432\x0430\x043d\\AppData\\Local\\Programs\\Kestrune\\kestrune.exe";
+  const StartTaskPlan plan{true, 3, At(2031, 5, 17, 7, 0, 0), At(2031, 5, 17, 6, 55, 0), true};
+  const auto described = [&](std::wstring_view name, std::wstring_view program) {
+    return StartTaskDescription(plan, name, program);
+  };
+  const std::wstring other = L"D:\\Portable\\Kestrune\\kestrune.exe";
+  std::wstring shouted = exe;
+  for (wchar_t& c : shouted) c = PathLetterUpper(c);
+  struct Case {
+    std::wstring command;
+    std::wstring description;
+    bool ours;
+  };
+  const Case cases[] = {
+      {exe, L"", true},
+      {L"\"" + shouted + L"\"", L"", true},
+      {L"  " + exe + L" ", described(L"News", other), true},  // the action decides where there is one
+      {other, described(L"News", exe), false},
+      {L"", described(L"News", exe), true},
+      {L"", described(L"News", shouted), true},
+      {L"", described(L"News", other), false},
+      {L"", described(L"Say \": \"" + exe + L"\" /tray. \"", other), false},
+      {L"", described(L"x", exe + L"x"), false},
+      {L"", L"Starts Kestrune for the reservation", false},
+      {L"", L"\" /tray. ", false},
+      {L"", L"", false},
+      {L"\"\"", L"", false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(StartTaskStarts(cases[i].command, cases[i].description, exe), cases[i].ours) << "case " << i;
+  EXPECT_EQ(StartTaskProgram(L"", described(L"News", other)), other);
+  EXPECT_FALSE(StartTaskStarts(exe, L"", L""));
+}
 
 TEST(StartTaskKeeping, WrittenAtEveryLoadAndStartOnlyWhenItChangesAndRemovedWithTheLastReservation) {
   StartTaskRig rig;

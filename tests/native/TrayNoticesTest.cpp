@@ -2,10 +2,39 @@
 // character, joined while one is unread, and kept until the icon is there.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "app/TrayIconAdd.h"
 #include "app/TrayNotices.h"
 #include "tests/native/SchedulerRig.h"
 
 namespace {
+
+// An add the shell timed out on but carried out is refused the next time as a duplicate: the
+// modify that follows finds the icon. A modify is asked only after a refused add.
+TEST(TrayIconAdd, ARefusedAddIsFollowedByAModifyWhoseSuccessMeansTheIconIsThere) {
+  using R = TrayIconRequest;
+  struct Case {
+    bool addTaken;
+    bool modifyTaken;
+    bool there;
+    std::vector<R> asked;
+  };
+  const Case cases[] = {
+      {true, false, true, {R::Add}},
+      {false, true, true, {R::Add, R::Modify}},
+      {false, false, false, {R::Add, R::Modify}},
+  };
+  for (const Case& c : cases) {
+    std::vector<R> asked;
+    const bool there = AddTrayIconOrAdoptIt([&](R request) {
+      asked.push_back(request);
+      return request == R::Add ? c.addTaken : c.modifyTaken;
+    });
+    EXPECT_EQ(there, c.there) << c.addTaken << c.modifyTaken;
+    EXPECT_EQ(asked, c.asked) << c.addTaken << c.modifyTaken;
+  }
+}
 
 TEST(TrayNotices, TextsAreCutAtAWholeLineOrCharacterAndNeverEmptied) {
   const FakeCodePage932 cp932;

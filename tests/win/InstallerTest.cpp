@@ -206,10 +206,20 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kStartupApprovedKey, "Kestrune", REG_BINARY, switchedOff,
                             sizeof switchedOff),
             ERROR_SUCCESS);
+  // And so is the task another copy wrote last for its next reservation.
+  ASSERT_TRUE(EnsureTaskSchedulerRunning());
+  const StartTaskPlan plan{true, 0, CivilTime(CivilSeconds({2031, 5, 17, 0, 7, 0, 0})),
+                           CivilTime(CivilSeconds({2031, 5, 17, 0, 6, 55, 0})), true};
+  Win32StartTaskStore othersTask(L"C:\\Elsewhere\\kestrune.exe");
+  ASSERT_EQ(othersTask.Write(plan, "Morning News"), 0u);
   EXPECT_EQ(RunToEnd(quietUninstall), 0);
   EXPECT_FALSE(Exists(exe));
   EXPECT_EQ(RegText(kRunKey, "Kestrune"), otherCommand);
   EXPECT_TRUE(HasStartupRecord());
+  {
+    TaskSchedulerReader reader;
+    EXPECT_TRUE(reader.Read(kStartTaskFolder, othersTask.TaskName()).exists) << "the uninstaller removed another copy's task";
+  }
 
   // Installed again, its own entry goes with the record, also unquoted and in other letter case.
   EXPECT_EQ(RunToEnd("\"" + setup + "\" /S"), 0);
@@ -218,13 +228,9 @@ TEST(InstalledPackage, InstallsForTheUserRunsAndUninstallsKeepingRecordingsAndSe
   shouted.erase(shouted.find('"'), 1);
   CharUpperA(shouted.data());
   ASSERT_TRUE(SetRegText(kRunKey, "Kestrune", shouted));
-  // The installed program's task for the next reservation, as it writes it (the prefix's Task
-  // Scheduler service started as Windows' always is).
-  ASSERT_TRUE(EnsureTaskSchedulerRunning());
+  // The installed program's task for the next reservation, as it writes it over the other's.
   const std::wstring wideExe(exe.begin(), exe.end());
   Win32StartTaskStore installedTask(wideExe);
-  const StartTaskPlan plan{true, 0, CivilTime(CivilSeconds({2031, 5, 17, 0, 7, 0, 0})),
-                           CivilTime(CivilSeconds({2031, 5, 17, 0, 6, 55, 0})), true};
   ASSERT_EQ(installedTask.Write(plan, "Morning News"), 0u);
   {
     TaskSchedulerReader reader;

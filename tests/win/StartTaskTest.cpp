@@ -207,6 +207,14 @@ TEST_F(StartTaskTest, TheProgramsRemoveTaskSwitchRemovesItForTheUninstaller) {
   const std::wstring wideExe(exe.begin(), exe.end());
   Win32StartTaskStore programs(wideExe);
   const StartTaskPlan plan{true, 0, At(2031, 5, 17, 7, 0, 0), At(2031, 5, 17, 6, 55, 0), true};
+  // Another copy's task (written last by a copy elsewhere) is not this copy's to remove.
+  ASSERT_EQ(store.Write(plan, "Morning News"), 0u);
+  const UniqueHandle first = StartProgram(exe, "/removetask");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(WaitForExit(first.Get()), 0u);
+  EXPECT_TRUE(Task().exists) << "the program removed another copy's task";
+  EXPECT_TRUE(reader.FolderExists(kStartTaskFolder));
+
   ASSERT_EQ(programs.Write(plan, "Morning News"), 0u);
   ASSERT_TRUE(Task().exists);
   const UniqueHandle process = StartProgram(exe, "/REMOVETASK");
