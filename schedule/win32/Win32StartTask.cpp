@@ -153,43 +153,30 @@ uint32_t Win32StartTaskStore::Write(const StartTaskPlan& plan, const std::string
   return static_cast<uint32_t>(hr);
 }
 
-uint32_t Win32StartTaskStore::Remove() {
-  if (!serviceMayRun_()) return static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING);
-  const ComScope com;
-  ComPtr<ITaskService> service;
-  ComPtr<ITaskFolder> root;
-  HRESULT hr = Connect(service, root);
-  if (FAILED(hr)) return static_cast<uint32_t>(hr);
-  ComPtr<ITaskFolder> folder;
-  hr = service->GetFolder(Bstr(kStartTaskFolder).Get(), &folder);
-  if (SUCCEEDED(hr)) {
-    hr = Delete(*folder.Get(), name_);
-    // Refused while another user's task is in it: theirs to remove.
-    if (SUCCEEDED(hr)) root->DeleteFolder(Bstr(kStartTaskFolder + 1).Get(), 0);
-  } else if (NotThere(hr)) {
-    hr = S_OK;
-  }
-  const HRESULT rootHr = Delete(*root.Get(), rootName_);
-  return static_cast<uint32_t>(FAILED(hr) ? hr : rootHr);
-}
+uint32_t Win32StartTaskStore::Remove() { return RemoveTasks(false); }
 
-uint32_t Win32StartTaskStore::RemoveOwn() {
+uint32_t Win32StartTaskStore::RemoveOwn() { return RemoveTasks(true); }
+
+uint32_t Win32StartTaskStore::RemoveTasks(bool onlyOwn) {
   if (!serviceMayRun_()) return static_cast<uint32_t>(SCHED_E_SERVICE_NOT_RUNNING);
   const ComScope com;
   ComPtr<ITaskService> service;
   ComPtr<ITaskFolder> root;
   HRESULT hr = Connect(service, root);
   if (FAILED(hr)) return static_cast<uint32_t>(hr);
+  auto removable = [&](ITaskFolder& folder, const std::wstring& name) {
+    return !onlyOwn || StartsProgram(folder, name, exe_);
+  };
   ComPtr<ITaskFolder> folder;
   hr = service->GetFolder(Bstr(kStartTaskFolder).Get(), &folder);
   if (SUCCEEDED(hr)) {
-    if (StartsProgram(*folder.Get(), name_, exe_)) hr = Delete(*folder.Get(), name_);
-    // Refused while a task is left in it (another copy's, another user's).
+    if (removable(*folder.Get(), name_)) hr = Delete(*folder.Get(), name_);
+    // Refused while a task is left in it (another copy's, another user's): theirs to remove.
     if (SUCCEEDED(hr)) root->DeleteFolder(Bstr(kStartTaskFolder + 1).Get(), 0);
   } else if (NotThere(hr)) {
     hr = S_OK;
   }
-  const HRESULT rootHr = StartsProgram(*root.Get(), rootName_, exe_) ? Delete(*root.Get(), rootName_) : S_OK;
+  const HRESULT rootHr = removable(*root.Get(), rootName_) ? Delete(*root.Get(), rootName_) : S_OK;
   return static_cast<uint32_t>(FAILED(hr) ? hr : rootHr);
 }
 

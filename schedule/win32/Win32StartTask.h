@@ -41,6 +41,9 @@ class Win32StartTaskStore final : public IStartTaskStore {
   const std::wstring& RootTaskName() const { return rootName_; }
 
  private:
+  // Remove's work; with `onlyOwn`, RemoveOwn's.
+  uint32_t RemoveTasks(bool onlyOwn);
+
   std::wstring exe_;
   bool (*serviceMayRun_)();
   std::wstring name_;

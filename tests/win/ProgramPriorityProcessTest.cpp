@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string ExePath() {
-  std::string path = std::string("Z:") + KESTRUNE_BINARY_DIR + "/kestrune.exe";
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
 TEST(ProgramPriority, HighAtMostAndTheWindowThreadAboveNormalAtMost) {
   const std::string exe = ExePath();
   if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "kestrune.exe not built";

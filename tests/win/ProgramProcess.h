@@ -11,6 +11,14 @@
 #include "settings/SettingsStore.h"
 
 // A setting the program will read when it starts: a string value under its registry root.
+// kestrune.exe of this build, as Windows names it.
+inline std::string ExePath() {
+  std::string path = std::string("Z:") + KESTRUNE_BINARY_DIR + "/kestrune.exe";
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
 inline void PlantSetting(const std::string& key, const char* name, const std::string& value) {
   HKEY handle = nullptr;
   if (RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kSettingsRoot) + "\\" + key).c_str(), &handle) != ERROR_SUCCESS)

@@ -20,7 +20,6 @@
 
 namespace {
 
-std::string ExePath() { return wine_decode::WindowsPath(std::string(KESTRUNE_BINARY_DIR) + "/kestrune.exe"); }
 
 void SetString(const std::string& subkey, const char* name, const std::string& value) {
   HKEY key = nullptr;

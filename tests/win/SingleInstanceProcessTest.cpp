@@ -13,13 +13,6 @@
 
 namespace {
 
-std::string ExePath() {
-  std::string path = std::string("Z:") + KESTRUNE_BINARY_DIR + "/kestrune.exe";
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
 struct Process {
   PROCESS_INFORMATION info{};
   bool Start(const std::string& exe) {
