@@ -104,7 +104,7 @@ bool RecordingController::StartRecording() {
   StopRecording(RecordingEndReason::ByHand);
   const LocalTime now = wallClock_.Now();
   const uint16_t kbps = RecordingBitrate(mp3Rate_);
-  if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "", 0)) {
+  if (!BeginRecording(recordFolder_ + RecordingFileName(radio_.Band(), radio_.Frequency(), now), kbps, "")) {
     // The box's loop runs the window's timers: a reservation may start under it, and finds the
     // session idle.
     TellFailure(startFailure_, true);
@@ -122,7 +122,7 @@ void RecordingController::TellFailure(const std::string& text, bool byHand) {
 }
 
 bool RecordingController::StartScheduledRecording(const ReservationStart& start) {
-  if (!BeginRecording(start.file, start.kbps, start.name, start.lateSeconds)) {
+  if (!BeginRecording(start.file, start.kbps, start.name)) {
     TellFailure("Could not record \"" + ShownReservationName(start.name, start.index) + "\": " + startFailure_, false);
     return false;
   }
@@ -133,8 +133,7 @@ bool RecordingController::StartScheduledRecording(const ReservationStart& start)
   return true;
 }
 
-bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText,
-                                         int64_t lateSeconds) {
+bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText) {
   IRecorder* recorder = Recorder();
   if (!recorder) {
     startFailure_ = "Nothing can record in this program.";
@@ -147,8 +146,7 @@ bool RecordingController::BeginRecording(const std::string& path, uint16_t kbps,
   }
   startFailure_.clear();
   const uint64_t now = clock_.NowMs();
-  const uint64_t late = lateSeconds > 0 ? static_cast<uint64_t>(lateSeconds) * 1000 : 0;
-  startMs_ = now > late ? now - late : 0;
+  startMs_ = now;
   lastBlockMs_ = now;
   lastBlocks_ = 0;
   serial_ = recorder->Serial();

@@ -99,7 +99,7 @@ class RecordingController final : public IScheduledRecording {
   // elapsed time zero, 1128 the time, 1129 the rate, 1130 the file actually written, 1131
   // `nameText`. After a failure (kept in startFailure_, told by the caller) the window stays
   // idle and this returns false.
-  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText, int64_t lateSeconds);
+  bool BeginRecording(const std::string& path, uint16_t kbps, const std::string& nameText);
   // Ends the running recording for `reason`; false when none ran.
   bool End(RecordingEndReason reason, const std::string& handedTo = {});
   void ShowIdle();
@@ -126,7 +126,7 @@ class RecordingController final : public IScheduledRecording {
   RecordingKind kind_ = RecordingKind::Manual;
   int reservation_ = -1;
   std::string name_;           // a reservation's name as stored
-  uint64_t startMs_ = 0;       // monotonic; a catch-up start lies before the call that made it
+  uint64_t startMs_ = 0;       // monotonic: a length counts from the first recorded second
   uint64_t deadlineMs_ = 0;    // monotonic end of a reservation's recording
   uint64_t serial_ = 0;        // the recorder's number of the running recording
   uint64_t lastBlocks_ = 0;    // the capture's block count at the last heartbeat

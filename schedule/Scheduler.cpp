@@ -147,8 +147,6 @@ bool Scheduler::StartOccurrence(const Occurrence& o, int64_t at, MissCause cause
   // A resumed occurrence writes a file of the same name, which the recorder numbers "_2" on.
   start.file = ScheduledFilePath(root, name, folderReady, DateText(o.start), entry.start);
   start.kbps = entry.bitrate;
-  // From the first recorded second: what came before is logged as missed, not counted.
-  start.lateSeconds = 0;
   // The stop is an instant, counted from now on the calendar (the tune took its time).
   start.remainingSeconds = std::max<int64_t>(o.stopAt - calendar_.NowSeconds(), 1);
   const LocalTime now = wallClock_.Now();

@@ -48,7 +48,6 @@ struct ReservationStart {
   std::string name;
   std::string file;
   uint16_t kbps = 128;
-  int64_t lateSeconds = 0;  // started after its start time by this much (a catch-up)
   // From now until its stop time, as the time-zone rules make it: the session ends it when this
   // has passed on the monotonic clock, whatever the wall clock does meanwhile.
   int64_t remainingSeconds = 0;
